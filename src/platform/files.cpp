@@ -1,0 +1,270 @@
+#include "platform/files.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+
+namespace varnok {
+
+namespace {
+
+char foldCase(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool matchPattern(std::string_view name, std::string_view pattern)
+{
+    // Iterative wildcard match with one back-track point: linear in practice.
+    std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+bool isBareDocumentExtension(std::string_view name)
+{
+    static constexpr std::string_view kinds[] = {".lie", ".ess", ".gen", ".tst", ".txt"};
+    for (auto kind : kinds)
+        if (equalNoCase(name, kind))
+            return true;
+    return false;
+}
+
+std::string folderPart(const std::string &path)
+{
+    const auto slash = path.rfind(kSeparator);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+bool fileExists(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool folderExists(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool createFolders(const std::string &path)
+{
+    if (path.empty())
+        return false;
+    std::string partial;
+    std::size_t pos = 0;
+    while (pos <= path.size()) {
+        auto next = path.find(kSeparator, pos);
+        if (next == std::string::npos)
+            next = path.size();
+        partial = path.substr(0, next);
+        pos = next + 1;
+        if (partial.empty() || folderExists(partial))
+            continue;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return folderExists(path);
+}
+
+bool removeFile(const std::string &path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+std::string baseName(std::string_view path)
+{
+    const auto slash = path.rfind(kSeparator);
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+bool renameNoReplace(const std::string &from, const std::string &to)
+{
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    // A name that differs only in letter case names the same document here.
+    if (resolveNoCase(to) != to && !equalNoCase(baseName(resolveNoCase(to)), baseName(from))) {
+        errno = EEXIST;
+        return false;
+    }
+    if (::lstat(from.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    // link + unlink never replaces an existing target, even one that appears
+    // between the check above and now.
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return ::unlink(from.c_str()) == 0;
+    if (errno == EEXIST)
+        return false;
+    // File systems without hard links: fall back to a checked rename.
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string resolveNoCase(const std::string &path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0)
+        return path;
+    const std::string folder = folderPart(path);
+    const std::string name = baseName(path);
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!dir)
+        return path;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        if (equalNoCase(entry->d_name, name))
+            return folder + entry->d_name;
+    }
+    return path;
+}
+
+int compareNoCase(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(foldCase(a[i]));
+        const auto cb = static_cast<unsigned char>(foldCase(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    const int raw = a.compare(b);
+    return raw < 0 ? -1 : (raw > 0 ? 1 : 0);
+}
+
+bool lessNoCase(std::string_view a, std::string_view b)
+{
+    return compareNoCase(a, b) < 0;
+}
+
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldCase(a[i]) != foldCase(b[i]))
+            return false;
+    return true;
+}
+
+bool matchesMask(std::string_view name, std::string_view mask)
+{
+    std::size_t start = 0;
+    while (start <= mask.size()) {
+        auto end = mask.find(';', start);
+        if (end == std::string_view::npos)
+            end = mask.size();
+        const auto pattern = mask.substr(start, end - start);
+        if (!pattern.empty() && matchPattern(name, pattern))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::vector<std::string> listFolder(const std::string &folder, std::string_view mask)
+{
+    std::vector<std::string> names;
+    if (mask.empty())
+        return names;
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!dir)
+        return names;
+    const int dirFd = ::dirfd(dir.get());
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name.empty() || (name[0] == '.' && !isBareDocumentExtension(name)))
+            continue;
+        if (!matchesMask(name, mask))
+            continue;
+        bool plain = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            plain = ::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (plain)
+            names.emplace_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return lessNoCase(a, b); });
+    return names;
+}
+
+std::string currentFolder()
+{
+    std::string buffer(PATH_MAX, '\0');
+    if (!::getcwd(buffer.data(), buffer.size()))
+        return {};
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return withTrailingSeparator(buffer);
+}
+
+bool setCurrentFolder(const std::string &path)
+{
+    return ::chdir(path.c_str()) == 0;
+}
+
+std::string programFolder()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t got = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (got <= 0)
+        return currentFolder();
+    buffer.resize(static_cast<std::size_t>(got));
+    return folderPart(buffer);
+}
+
+std::string userDataFolder()
+{
+    const char *dataHome = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (dataHome && dataHome[0] == '/') {
+        base = dataHome;
+    } else {
+        const char *home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/tmp") + "/.local/share";
+    }
+    return withTrailingSeparator(base) + "varnok/";
+}
+
+std::string withTrailingSeparator(std::string path)
+{
+    if (path.empty() || path.back() != kSeparator)
+        path += kSeparator;
+    return path;
+}
+
+} // namespace varnok

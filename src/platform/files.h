@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnok {
+
+// The folder separator of this platform; every folder path the program keeps ends in it.
+inline constexpr char kSeparator = '/';
+
+bool fileExists(const std::string &path);   // anything but a folder
+bool folderExists(const std::string &path);
+
+// Creates a folder and every missing parent. Folders made here are private to
+// their owner (0700): the lie folder is a journal.
+bool createFolders(const std::string &path);
+
+bool removeFile(const std::string &path);
+
+// Renames without ever replacing: fails when the target exists, also when an
+// existing name differs from it only in letter case.
+bool renameNoReplace(const std::string &from, const std::string &to);
+
+// Names in the lie folder compare without regard to letter case. When no file
+// has exactly this name but one differs from it only in case, returns that
+// file's path; otherwise the path as given.
+std::string resolveNoCase(const std::string &path);
+
+// Case-insensitive comparison for ordering names and texts: ASCII letters
+// compare without case, everything else by its byte value; equal texts are
+// then ordered by their bytes so the order is total.
+int compareNoCase(std::string_view a, std::string_view b);
+bool lessNoCase(std::string_view a, std::string_view b);
+bool equalNoCase(std::string_view a, std::string_view b);
+
+// "*" any run, "?" any one character, case ignored; patterns separated by ";".
+bool matchesMask(std::string_view name, std::string_view mask);
+
+// The plain files of a folder matching the mask, bare names, in list order.
+// Hidden files (a leading ".") are left out, except a bare document extension
+// such as ".lie", which the program itself makes from an empty text.
+std::vector<std::string> listFolder(const std::string &folder, std::string_view mask);
+
+std::string currentFolder();
+bool setCurrentFolder(const std::string &path);
+
+// The folder of the running program file, ending in the separator.
+std::string programFolder();
+
+// The per-user data folder of this program, ending in the separator.
+std::string userDataFolder();
+
+std::string withTrailingSeparator(std::string path);
+std::string baseName(std::string_view path);
+
+} // namespace varnok

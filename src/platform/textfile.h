@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnok {
+
+using Lines = std::vector<std::string>;
+
+// Documents are bytes. These helpers never change a byte they were not asked to.
+
+// Splits text into lines at CR LF, a lone CR or a lone LF. A NUL byte ends the
+// text, a break at the very end makes no extra empty line, an empty text gives
+// no lines.
+Lines splitLines(std::string_view text);
+
+// Every line followed by CR LF, the last one included.
+std::string joinLines(const Lines &lines);
+
+// Reads a whole file. False when it cannot be opened or read (errno is kept).
+bool readFileBytes(const std::string &path, std::string &bytes);
+
+// Reads a file as lines (see splitLines).
+bool readLines(const std::string &path, Lines &lines);
+
+// Replaces (or creates) a file atomically: the bytes go to a temporary file in
+// the same folder, which is flushed to disk and renamed over the target. On any
+// failure the old file is left whole and no temporary file remains. A replaced
+// file keeps its mode; a new one gets 0666 less the umask.
+bool writeFileAtomic(const std::string &path, std::string_view bytes);
+
+// writeFileAtomic of joinLines(lines).
+bool writeLines(const std::string &path, const Lines &lines);
+
+} // namespace varnok
