@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+
+namespace varnok {
+
+inline constexpr char kFirstStartMessage[] =
+    "You are about to be presented with a dialog to load your lies for the first time.  Please select OK and "
+    "then Open at the next two prompts.";
+inline constexpr char kFirstStartFile[] = "lies.txt";
+inline constexpr char kUnableToWrite[] = "Unable to write to %s";
+inline constexpr char kUnableToCreateDirectory[] = "Unable to create directory";
+inline constexpr char kNewLieFolderCaption[] = "New Lie Folder";
+inline constexpr char kNewLieFolderPrompt[] = "Folder Name";
+
+struct StartupPlaces {
+    std::vector<std::string> arguments; // without the program name
+    std::string programFolder;          // ends in the separator
+    std::string fallbackDataFolder;     // the per-user data folder, ends in the separator
+    std::string defaultEditor;
+};
+
+// The lie folder from the command line: the first argument as given, with a
+// separator appended; without one, "Lies/" beside the program.
+std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder);
+
+// A seed for the random generator from the time of day, to the millisecond.
+unsigned seedFromTime(const DateTime &now);
+
+// Runs the start-up sequence from the lie folder on: fixes and creates the lie
+// folder, offers Create from file at a first start, reads the settings, points
+// the lists at the folder and puts the Start Here page into its idle state.
+void startUp(Context &ctx, const StartupPlaces &places);
+
+// Writes every setting to the settings file of the lie folder in use.
+void exitSequence(Context &ctx);
+
+// The folder dialog's OK: another lie folder from now on.
+void openLieSet(Context &ctx, const std::string &folder);
+
+// The folder dialog's New: asks for a folder name and creates it. Returns the
+// folder to make current in the tree, if any.
+std::optional<std::string> newLieFolder(Context &ctx, const std::string &treeFolder);
+
+} // namespace varnok

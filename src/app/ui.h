@@ -1,0 +1,82 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace varnok {
+
+enum class Page { Ask, Essays, Lies, Tests, Options };
+enum class ListId { Lies, Essays, Tests };
+enum class TestChoice { Full, Sample, UseSelected, Cancel };
+enum class EssayType { EssayResponses, PlainText };
+enum class SaveAnswer { Save, Discard, Cancel };
+
+struct RenameAnswer {
+    std::string from;
+    std::string to;
+};
+
+// The questions the logic asks the person. All are modal; the window answers
+// them with dialogs, the tests with a scripted fake.
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // A message box captioned "Varnok" with one OK button.
+    virtual void message(const std::string &text) = 0;
+    // The program-wide error report: error icon, caption "Varnok", OK.
+    virtual void error(const std::string &text) = 0;
+    // "Confirm", with "&Yes" as the default button and "&No" on Escape.
+    virtual bool confirm(const std::string &text) = 0;
+    // A one-line prompt holding a proposed text, all selected, at most 255
+    // characters. Empty on Cancel.
+    virtual std::optional<std::string> inputText(const std::string &caption, const std::string &prompt,
+                                                 const std::string &proposed) = 0;
+    // The test-parameters dialog.
+    virtual TestChoice askTestParams() = 0;
+    // The rename dialog: a caption, the folder shown, the From name proposed.
+    virtual std::optional<RenameAnswer> askRename(const std::string &caption, const std::string &folder,
+                                                  const std::string &from) = 0;
+    // The essay-type dialog; it keeps its last choice.
+    virtual std::optional<EssayType> askEssayType() = 0;
+    // The text-file open dialog; it keeps the last name chosen, unless one is proposed.
+    virtual std::optional<std::string> openTextFile(const std::optional<std::string> &proposedName) = 0;
+    // The save dialog, opening in the given folder.
+    virtual std::optional<std::string> saveTextFile(const std::string &folder) = 0;
+    // Keeps the window's events flowing until the condition turns false.
+    virtual void waitWhile(const std::function<bool()> &condition) = 0;
+    // Waits, taking no input from the person, until the condition turns false.
+    virtual void waitBlocked(const std::function<bool()> &condition) = 0;
+    // Asked when the window closes with an edit open.
+    virtual SaveAnswer askSaveEdit(const std::string &fileName) = 0;
+};
+
+// What the window shows. Texts are bytes with "\n" between lines.
+class MainView {
+public:
+    virtual ~MainView() = default;
+
+    virtual void setMemoText(const std::string &text) = 0;
+    virtual std::string memoText() const = 0;
+    virtual void showMemo(bool shown) = 0;
+    virtual bool memoShown() const = 0;
+    virtual void setMemoWritable(bool writable) = 0;
+    // Gives the text area the keyboard focus with the caret after the last character.
+    virtual void focusMemoAtEnd() = 0;
+    virtual void setPage(Page page) = 0;
+    virtual void setStatus(const std::string &text) = 0;
+    // Start Here page: idle (Start shown) or running (Next, Stop, the scale and its labels, the strip).
+    virtual void setTestRunning(bool running) = 0;
+    virtual void setScalePosition(int position) = 0;
+    virtual int scalePosition() const = 0;
+    virtual void focusScale() = 0;
+    // The editing tool bar shown and the test panel hidden, or the reverse.
+    virtual void setEditing(bool editing) = 0;
+    // A list's names or selection changed.
+    virtual void listChanged(ListId list) = 0;
+    // The option controls should show the options anew.
+    virtual void optionsChanged() = 0;
+};
+
+} // namespace varnok

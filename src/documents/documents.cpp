@@ -1,0 +1,121 @@
+#include "documents/documents.h"
+
+#include "app/text.h"
+#include "platform/files.h"
+
+namespace varnok {
+
+std::string CleanFileName(const AppState &state, std::string_view name)
+{
+    std::string path = state.lieFolder;
+    path.reserve(path.size() + name.size());
+    for (char c : name)
+        if (kRemovedNameChars.find(c) == std::string_view::npos)
+            path += c;
+    return path;
+}
+
+std::string documentPathFromText(const AppState &state, std::string_view text, std::string_view extension)
+{
+    return resolveNoCase(CleanFileName(state, firstChars(text, kNameChars) + std::string(extension)));
+}
+
+std::string documentPath(const AppState &state, const std::string &name)
+{
+    if (!name.empty() && name.front() == kSeparator)
+        return resolveNoCase(name);
+    return resolveNoCase(state.lieFolder + name);
+}
+
+std::string essayPathOf(const AppState &state, const std::string &lieName)
+{
+    const auto dot = lieName.rfind('.');
+    const std::string base = dot == std::string::npos ? lieName : lieName.substr(0, dot);
+    return resolveNoCase(CleanFileName(state, base + kEssayExtension));
+}
+
+std::string shownFileName(const std::string &name)
+{
+    return baseName(name);
+}
+
+std::string memoTextFromBytes(std::string_view bytes)
+{
+    const auto nul = bytes.find('\0');
+    if (nul != std::string_view::npos)
+        bytes = bytes.substr(0, nul);
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r') {
+            text += '\n';
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::string bytesFromMemoText(std::string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n')
+            bytes += "\r\n";
+        else
+            bytes += c;
+    }
+    return bytes;
+}
+
+void rereadList(Context &ctx, ListId id)
+{
+    ctx.state.list(id).reread(ctx.state.lieFolder);
+    ctx.view.listChanged(id);
+}
+
+void rereadLists(Context &ctx)
+{
+    rereadList(ctx, ListId::Lies);
+    rereadList(ctx, ListId::Essays);
+    rereadList(ctx, ListId::Tests);
+}
+
+std::string essaysMask(bool essays, bool generated, bool text)
+{
+    std::string mask;
+    if (essays)
+        mask += "*.ess;";
+    if (generated)
+        mask += "*.gen;";
+    if (text)
+        mask += "*.txt;";
+    if (!mask.empty())
+        mask.pop_back();
+    return mask;
+}
+
+void cbGeneratedClick(Context &ctx)
+{
+    ctx.state.essays.setMask(essaysMask(ctx.state.showEssays, ctx.state.showGenerated, ctx.state.showText));
+    rereadList(ctx, ListId::Essays);
+}
+
+void btnLoadClick(Context &ctx, const std::optional<std::string> &proposedName)
+{
+    runCommand(ctx, [&] {
+        const auto chosen = ctx.ui.openTextFile(proposedName);
+        if (!chosen)
+            return;
+        const Lines lines = readLinesOrFail(*chosen, *chosen);
+        for (const auto &line : lines)
+            writeLinesOrFail(documentPathFromText(ctx.state, line, kLieExtension), Lines{line});
+        rereadLists(ctx);
+    });
+}
+
+} // namespace varnok

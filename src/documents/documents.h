@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/context.h"
+
+namespace varnok {
+
+inline constexpr char kLieExtension[] = ".lie";
+inline constexpr char kEssayExtension[] = ".ess";
+inline constexpr char kGeneratedExtension[] = ".gen";
+inline constexpr char kTestExtension[] = ".tst";
+inline constexpr char kTextExtension[] = ".txt";
+inline constexpr std::size_t kNameChars = 50;
+
+// The nine characters a file name may not hold.
+inline constexpr std::string_view kRemovedNameChars = "\"*/:<>?\\|";
+
+// Drops the nine characters from a name formed by the program and puts the lie
+// folder in front. Nothing else changes.
+std::string CleanFileName(const AppState &state, std::string_view name);
+
+// The first 50 characters of a user's text, the extension, cleaned.
+std::string documentPathFromText(const AppState &state, std::string_view text, std::string_view extension);
+
+// The file a bare list name (or a full path) stands for, in the lie folder;
+// a name differing only in letter case finds the existing file.
+std::string documentPath(const AppState &state, const std::string &name);
+
+// The essay of a Lie: its list name with everything from the last full stop
+// replaced by ".ess", cleaned.
+std::string essayPathOf(const AppState &state, const std::string &lieName);
+
+// The file name without its folder.
+std::string shownFileName(const std::string &name);
+
+// Text area conversions: a file's bytes become text with "\n" line ends (a NUL
+// ends the text); text goes back with CR LF line ends.
+std::string memoTextFromBytes(std::string_view bytes);
+std::string bytesFromMemoText(std::string_view text);
+
+// Re-reads one or all three lists from the lie folder.
+void rereadList(Context &ctx, ListId id);
+void rereadLists(Context &ctx);
+
+// The Essays list's mask from the three "Show:" boxes.
+std::string essaysMask(bool essays, bool generated, bool text);
+void cbGeneratedClick(Context &ctx);
+
+// Create from file: one Lie per line of a text file.
+void btnLoadClick(Context &ctx, const std::optional<std::string> &proposedName = std::nullopt);
+
+} // namespace varnok

@@ -1,0 +1,161 @@
+#include "documents/editing.h"
+
+#include "app/text.h"
+#include "documents/documents.h"
+#include "platform/files.h"
+#include "platform/textfile.h"
+
+namespace varnok {
+
+namespace {
+
+// Loads the edited file into the text area. A file that cannot be read leaves
+// nothing in the area that could be written over it.
+bool loadEditedFile(Context &ctx)
+{
+    std::string bytes;
+    if (!readFileBytes(documentPath(ctx.state, ctx.state.edit.editFileName), bytes))
+        return false;
+    ctx.view.setMemoText(memoTextFromBytes(bytes));
+    return true;
+}
+
+void leaveEditing(Context &ctx)
+{
+    ctx.state.edit.editInProgress = false;
+    ctx.state.edit.loaded = false;
+    ctx.view.setMemoWritable(false);
+    ctx.view.setEditing(false);
+    ctx.view.setMemoText({});
+}
+
+} // namespace
+
+void InternalEdit(Context &ctx, const std::string &fileName)
+{
+    ctx.view.setEditing(true);
+    ctx.state.edit.editInProgress = true;
+    ctx.state.edit.editFileName = fileName;
+    ctx.state.edit.loaded = false;
+    ctx.view.setPage(Page::Ask);
+    ctx.view.showMemo(true);
+    if (!loadEditedFile(ctx)) {
+        // Nothing from this file is in the area: end the edit at once rather
+        // than offer to write a text that did not come from it.
+        leaveEditing(ctx);
+        ctx.view.showMemo(false);
+        failCannotOpen(fileName);
+    }
+    ctx.state.edit.loaded = true;
+    ctx.view.setMemoWritable(true);
+    ctx.view.focusMemoAtEnd();
+    ctx.view.setStatus(kEditingStatus + shownFileName(fileName));
+    ctx.ui.waitWhile([&ctx] { return ctx.state.edit.editInProgress; });
+    ctx.view.showMemo(false);
+}
+
+void bEditCommitClick(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        if (!ctx.state.edit.editInProgress || !ctx.state.edit.loaded)
+            return;
+        const std::string path = documentPath(ctx.state, ctx.state.edit.editFileName);
+        if (!writeFileAtomic(path, bytesFromMemoText(ctx.view.memoText())))
+            failCannotCreate(ctx.state.edit.editFileName);
+        const std::string name = ctx.state.edit.editFileName;
+        leaveEditing(ctx);
+        ctx.view.setStatus(kFileUpdatedStatus + shownFileName(name));
+    });
+}
+
+void bEditRevertClick(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        if (!ctx.state.edit.editInProgress)
+            return;
+        if (!loadEditedFile(ctx))
+            failCannotOpen(ctx.state.edit.editFileName);
+        ctx.state.edit.loaded = true;
+        ctx.view.setEditing(true);
+        ctx.view.setMemoWritable(true);
+        ctx.view.setStatus(kFileRestoredStatus + shownFileName(ctx.state.edit.editFileName));
+    });
+}
+
+void bEditCancelClick(Context &ctx)
+{
+    if (!ctx.state.edit.editInProgress)
+        return;
+    leaveEditing(ctx);
+    ctx.view.setStatus(kChangesCanceledStatus + shownFileName(ctx.state.edit.editFileName));
+}
+
+std::string editorCommandLine(const std::string &editor, const std::string &fileName)
+{
+    return editor + " \"" + fileName + "\"";
+}
+
+void openForEdit(Context &ctx, const std::string &fileName)
+{
+    if (ctx.state.options.useInternalEditor)
+        InternalEdit(ctx, fileName);
+    else
+        ExecAndWait(ctx, fileName);
+}
+
+void EditClick(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        ListId id;
+        switch (ctx.state.page) {
+        case Page::Lies:
+            id = ListId::Lies;
+            break;
+        case Page::Essays:
+            id = ListId::Essays;
+            break;
+        case Page::Tests:
+            id = ListId::Tests;
+            break;
+        default:
+            return;
+        }
+        for (const auto &name : ctx.state.list(id).selectedNames()) {
+            if (ctx.state.closing)
+                return;
+            openForEdit(ctx, name);
+        }
+    });
+}
+
+bool pageChangeAllowed(Context &ctx)
+{
+    if (!ctx.state.edit.editInProgress)
+        return true;
+    ctx.ui.message(kFinishEditsMessage);
+    return false;
+}
+
+bool endEditForClose(Context &ctx)
+{
+    if (!ctx.state.edit.editInProgress)
+        return true;
+    if (!ctx.state.edit.loaded) {
+        leaveEditing(ctx);
+        return true;
+    }
+    switch (ctx.ui.askSaveEdit(shownFileName(ctx.state.edit.editFileName))) {
+    case SaveAnswer::Cancel:
+        return false;
+    case SaveAnswer::Save:
+        bEditCommitClick(ctx);
+        // A failed write keeps the edit open, and the window with it.
+        return !ctx.state.edit.editInProgress;
+    case SaveAnswer::Discard:
+        break;
+    }
+    leaveEditing(ctx);
+    return true;
+}
+
+} // namespace varnok

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "app/context.h"
+
+namespace varnok {
+
+inline constexpr char kEditingStatus[] = "Editing: ";
+inline constexpr char kFileUpdatedStatus[] = "File Updated: ";
+inline constexpr char kFileRestoredStatus[] = "File restored: ";
+inline constexpr char kChangesCanceledStatus[] = "Changes canceled: ";
+inline constexpr char kFinishEditsMessage[] = "Please finish your edits by pressing OK or Cancel";
+
+// The Edit buttons of the Lies, Essays and Tests pages: the list is the active
+// page's; each selected file is edited in turn.
+void EditClick(Context &ctx);
+
+// Opens a file in the built-in editor and returns when the edit has ended with
+// OK or Cancel; the window's events keep flowing meanwhile.
+void InternalEdit(Context &ctx, const std::string &fileName);
+void bEditCommitClick(Context &ctx);
+void bEditRevertClick(Context &ctx);
+void bEditCancelClick(Context &ctx);
+
+// The external editor's command line for a file: the editor text, a blank and
+// the name in double quotes.
+std::string editorCommandLine(const std::string &editor, const std::string &fileName);
+
+// Starts the external editor on a file, with the lie folder as its current
+// folder, and waits for it to end. An editor that cannot be started is reported.
+void ExecAndWait(Context &ctx, const std::string &fileName);
+
+// Opens a file for change in the editor the options choose.
+void openForEdit(Context &ctx, const std::string &fileName);
+
+// The page guard: true when the page may change; otherwise the person is told
+// to finish the edit and the caller goes back to Start Here.
+bool pageChangeAllowed(Context &ctx);
+
+// The window is closing: an open edit is saved or discarded as the person
+// says. False when the person chose to keep the window open.
+bool endEditForClose(Context &ctx);
+
+} // namespace varnok

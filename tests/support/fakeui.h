@@ -1,0 +1,147 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "app/context.h"
+#include "platform/clock.h"
+#include "platform/random.h"
+
+namespace varnok::testing {
+
+// A scripted stand-in for the window: answers questions from a queue and
+// records everything asked and shown, in order, as readable lines.
+class FakeUi : public Ui, public MainView {
+public:
+    // Answers, consumed in order by the questions that take them.
+    void answerConfirm(bool yes) { confirms.push_back(yes); }
+    void answerInput(std::optional<std::string> text) { inputs.push_back(std::move(text)); }
+    void answerTestParams(TestChoice choice) { testChoices.push_back(choice); }
+    void answerRename(std::optional<RenameAnswer> answer) { renames.push_back(std::move(answer)); }
+    void answerEssayType(std::optional<EssayType> type) { essayTypes.push_back(type); }
+    void answerOpen(std::optional<std::string> path) { opens.push_back(std::move(path)); }
+    void answerSave(std::optional<std::string> path) { saves.push_back(std::move(path)); }
+    void answerSaveEdit(SaveAnswer answer) { saveEdits.push_back(answer); }
+    // What the person does while a nested wait runs (an edit is open, an
+    // external program runs): one action per wait, run until the wait ends.
+    void whileWaiting(std::function<void()> action) { waitActions.push_back(std::move(action)); }
+
+    // Ui
+    void message(const std::string &text) override;
+    void error(const std::string &text) override;
+    bool confirm(const std::string &text) override;
+    std::optional<std::string> inputText(const std::string &caption, const std::string &prompt,
+                                         const std::string &proposed) override;
+    TestChoice askTestParams() override;
+    std::optional<RenameAnswer> askRename(const std::string &caption, const std::string &folder,
+                                          const std::string &from) override;
+    std::optional<EssayType> askEssayType() override;
+    std::optional<std::string> openTextFile(const std::optional<std::string> &proposedName) override;
+    std::optional<std::string> saveTextFile(const std::string &folder) override;
+    void waitWhile(const std::function<bool()> &condition) override;
+    void waitBlocked(const std::function<bool()> &condition) override;
+    SaveAnswer askSaveEdit(const std::string &fileName) override;
+
+    // MainView
+    void setMemoText(const std::string &text) override;
+    std::string memoText() const override { return memo; }
+    void showMemo(bool shown) override;
+    bool memoShown() const override { return memoVisible; }
+    void setMemoWritable(bool writable) override { memoWritable = writable; }
+    void focusMemoAtEnd() override { log.push_back("focus memo"); }
+    void setPage(Page page) override;
+    void setStatus(const std::string &text) override;
+    void setTestRunning(bool running) override;
+    void setScalePosition(int position) override { scale = position; }
+    int scalePosition() const override { return scale; }
+    void focusScale() override { scaleFocused = true; }
+    void setEditing(bool editing) override;
+    void listChanged(ListId list) override;
+    void optionsChanged() override { log.push_back("options"); }
+
+    // Everything asked and shown, in order.
+    std::vector<std::string> log;
+    // Only the messages and errors, in order.
+    std::vector<std::string> messages;
+
+    std::string memo;
+    bool memoVisible = false;
+    bool memoWritable = false;
+    Page page = Page::Ask;
+    std::string status;
+    bool testRunning = false;
+    bool editing = false;
+    bool scaleFocused = false;
+    int scale = 13;
+
+    std::deque<bool> confirms;
+    std::deque<std::optional<std::string>> inputs;
+    std::deque<TestChoice> testChoices;
+    std::deque<std::optional<RenameAnswer>> renames;
+    std::deque<std::optional<EssayType>> essayTypes;
+    std::deque<std::optional<std::string>> opens;
+    std::deque<std::optional<std::string>> saves;
+    std::deque<SaveAnswer> saveEdits;
+    std::deque<std::function<void()>> waitActions;
+
+private:
+    template <typename T>
+    T take(std::deque<T> &queue, const char *what);
+};
+
+// A clock that returns a fixed time until moved.
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(DateTime t) : time(t) {}
+    DateTime now() override { return time; }
+    DateTime time;
+};
+
+// Draws from a script first, then from a seeded generator.
+class ScriptedRandom : public Random {
+public:
+    explicit ScriptedRandom(unsigned seed = 1) : fallback(seed) {}
+    int next(int n) override;
+    std::deque<int> script;
+    std::vector<int> draws; // every value returned, for tests that compare sequences
+
+private:
+    SeededRandom fallback;
+};
+
+// A fresh temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    const std::string &path() const { return path_; } // ends in "/"
+    std::string file(const std::string &name) const { return path_ + name; }
+    void write(const std::string &name, const std::string &bytes) const;
+    std::string read(const std::string &name) const;
+    bool exists(const std::string &name) const;
+    std::vector<std::string> names() const; // every entry, hidden ones too, sorted
+
+private:
+    std::string path_;
+};
+
+// A whole program in a temporary lie folder, driven by the fake.
+struct Harness {
+    Harness();
+    TempFolder folder;
+    FakeUi ui;
+    FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+    ScriptedRandom random;
+    AppState state;
+    Context ctx{state, ui, ui, clock, random};
+};
+
+} // namespace varnok::testing
