@@ -1,18 +1,26 @@
 #include "documents/editing.h"
 
-#include <cerrno>
-#include <cstring>
-#include <spawn.h>
-#include <sys/wait.h>
+#include "app/text.h"
+#include "platform/process.h"
 
 namespace varnok {
 
-// Interim launcher until the command-line splitter lands: the editor text is
-// taken as one program name.
 void ExecAndWait(Context &ctx, const std::string &fileName)
 {
-    (void)ctx;
-    (void)fileName;
+    // A name that begins with a dash would be read as an option by most
+    // editors; "./" names the same file, since the editor runs in the lie folder.
+    const bool optionLike = !fileName.empty() && fileName.front() == '-';
+    const std::string argument = optionLike ? "./" + fileName : fileName;
+    const auto argv = editorArguments(ctx.state.options.editor, argument);
+    int error = 0;
+    const auto pid = startProcess(argv, ctx.state.lieFolder, &error);
+    if (!pid) {
+        // The person would otherwise wait for an editor that never comes.
+        ctx.ui.error(errorReportText(
+            describeStartError(editorCommandLine(ctx.state.options.editor, fileName), error)));
+        return;
+    }
+    ctx.ui.waitBlocked([pid] { return !processFinished(*pid); });
 }
 
 } // namespace varnok

@@ -240,9 +240,14 @@ std::vector<std::string> TempFolder::names() const
     return result;
 }
 
-Harness::Harness()
+Harness::Harness() : startFolder(currentFolder())
 {
     state.lieFolder = folder.path();
+}
+
+Harness::~Harness()
+{
+    setCurrentFolder(startFolder);
 }
 
 } // namespace varnok::testing

@@ -136,6 +136,9 @@ private:
 // A whole program in a temporary lie folder, driven by the fake.
 struct Harness {
     Harness();
+    ~Harness();
+    // Commands make the lie folder the current folder; the test's own is restored.
+    std::string startFolder;
     TempFolder folder;
     FakeUi ui;
     FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};

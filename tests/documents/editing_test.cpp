@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+#include <csignal>
+#include <cstdlib>
+#include <sys/resource.h>
+
+#include "documents/documents.h"
+#include "documents/editing.h"
+#include "platform/files.h"
+#include "support/fakeui.h"
+
+namespace varnok {
+namespace {
+
+using testing::Harness;
+
+void selectAllIn(Harness &h, ListId id)
+{
+    rereadList(h.ctx, id);
+    h.state.list(id).selectAll();
+}
+
+TEST(BuiltInEditor, SelectedFilesAreEditedOneAfterAnother)
+{
+    Harness h;
+    h.folder.write("a.ess", "first\r\n");
+    h.folder.write("b.ess", "second\r\n");
+    h.folder.write("c.ess", "third\r\n");
+    selectAllIn(h, ListId::Essays);
+    h.state.page = Page::Essays;
+    std::vector<std::string> seen;
+    h.ui.whileWaiting([&] {
+        seen.push_back(h.ui.memo);
+        h.ui.memo = "changed\n";
+        bEditCommitClick(h.ctx);
+    });
+    h.ui.whileWaiting([&] {
+        seen.push_back(h.ui.memo);
+        EXPECT_FALSE(pageChangeAllowed(h.ctx));
+        bEditCancelClick(h.ctx);
+    });
+    h.ui.whileWaiting([&] {
+        seen.push_back(h.ui.memo);
+        EXPECT_EQ(h.ui.status, "Editing: c.ess");
+        EXPECT_TRUE(h.ui.memoWritable && h.ui.editing && h.state.edit.editInProgress);
+        bEditCommitClick(h.ctx);
+    });
+    EditClick(h.ctx);
+
+    EXPECT_EQ(seen, (std::vector<std::string>{"first\n", "second\n", "third\n"}));
+    EXPECT_EQ(h.folder.read("a.ess"), "changed\r\n");
+    EXPECT_EQ(h.folder.read("b.ess"), "second\r\n");
+    EXPECT_EQ(h.folder.read("c.ess"), "third\r\n");
+    EXPECT_EQ(h.ui.messages, std::vector<std::string>{"Please finish your edits by pressing OK or Cancel"});
+    EXPECT_EQ(h.ui.status, "File Updated: c.ess");
+    EXPECT_FALSE(h.ui.memoVisible || h.ui.memoWritable || h.ui.editing || h.state.edit.editInProgress);
+    EXPECT_TRUE(pageChangeAllowed(h.ctx));
+}
+
+TEST(BuiltInEditor, StatusTextsNameOnlyTheFile)
+{
+    Harness h;
+    h.folder.write("Money.ess", "m\r\n");
+    std::vector<std::string> statuses;
+    h.ui.whileWaiting([&] {
+        statuses.push_back(h.ui.status);
+        h.ui.memo = "typed over\n";
+        bEditRevertClick(h.ctx);
+        statuses.push_back(h.ui.status);
+        EXPECT_EQ(h.ui.memo, "m\n");
+        bEditRevertClick(h.ctx);
+        EXPECT_TRUE(h.state.edit.editInProgress);
+        bEditCancelClick(h.ctx);
+        statuses.push_back(h.ui.status);
+    });
+    InternalEdit(h.ctx, h.folder.file("Money.ess"));
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Editing: Money.ess", "File restored: Money.ess",
+                                                  "Changes canceled: Money.ess"}));
+    EXPECT_EQ(h.folder.read("Money.ess"), "m\r\n");
+}
+
+TEST(BuiltInEditor, OkWritesEvenAnUnchangedTextAndKeepsItsBytes)
+{
+    Harness h;
+    const std::string latin1 = "caf\xe9 \xff\r\nna\xefve\r\nlast without break";
+    h.folder.write("l1.ess", latin1);
+    h.folder.write("lf.ess", "one\ntwo\n");
+    h.ui.whileWaiting([&] { bEditCommitClick(h.ctx); });
+    h.ui.whileWaiting([&] { bEditCommitClick(h.ctx); });
+    InternalEdit(h.ctx, "l1.ess");
+    InternalEdit(h.ctx, "lf.ess");
+    EXPECT_EQ(h.folder.read("l1.ess"), latin1);
+    EXPECT_EQ(h.folder.read("lf.ess"), "one\r\ntwo\r\n");
+}
+
+TEST(BuiltInEditor, AFileThatCannotBeReadIsNeverWrittenOver)
+{
+    Harness h;
+    h.folder.write("b.lie", "b\r\n");
+    h.folder.write("c.lie", "c\r\n");
+    selectAllIn(h, ListId::Lies);
+    h.state.page = Page::Lies;
+    ::unlink(h.folder.file("b.lie").c_str());
+    EditClick(h.ctx);
+    EXPECT_EQ(h.ui.messages, std::vector<std::string>{"Cannot open file b.lie."});
+    EXPECT_FALSE(h.state.edit.editInProgress || h.ui.editing || h.ui.memoVisible);
+    bEditCommitClick(h.ctx);
+    EXPECT_FALSE(h.folder.exists("b.lie"));
+    // The command stopped there: c.lie was never opened.
+    EXPECT_EQ(h.ui.log.end(), std::find(h.ui.log.begin(), h.ui.log.end(), "wait"));
+}
+
+TEST(BuiltInEditor, AFailedWriteKeepsTheOldFileAndTheEditOpen)
+{
+    Harness h;
+    const std::string old(4096, 'o');
+    h.folder.write("big.ess", old);
+    h.ui.whileWaiting([&] {
+        h.ui.memo = std::string(8192, 'n');
+        struct rlimit saved {};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        struct rlimit small = saved;
+        small.rlim_cur = 1024;
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        bEditCommitClick(h.ctx);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_TRUE(h.state.edit.editInProgress);
+        EXPECT_EQ(h.ui.memo, std::string(8192, 'n'));
+        bEditCancelClick(h.ctx);
+    });
+    InternalEdit(h.ctx, "big.ess");
+    EXPECT_EQ(h.ui.messages, std::vector<std::string>{"Cannot create file big.ess."});
+    EXPECT_EQ(h.folder.read("big.ess"), old);
+    EXPECT_EQ(h.folder.names(), std::vector<std::string>{"big.ess"});
+}
+
+TEST(BuiltInEditor, ClosingTheWindowAsksAboutTheOpenEdit)
+{
+    for (SaveAnswer answer : {SaveAnswer::Save, SaveAnswer::Discard, SaveAnswer::Cancel}) {
+        Harness h;
+        h.folder.write("e.ess", "before\r\n");
+        bool closed = false;
+        h.ui.answerSaveEdit(answer);
+        h.ui.whileWaiting([&] {
+            h.ui.memo = "after\n";
+            closed = endEditForClose(h.ctx);
+            if (!closed)
+                bEditCancelClick(h.ctx);
+        });
+        InternalEdit(h.ctx, "e.ess");
+        EXPECT_EQ(closed, answer != SaveAnswer::Cancel);
+        EXPECT_EQ(h.folder.read("e.ess"), answer == SaveAnswer::Save ? "after\r\n" : "before\r\n");
+    }
+}
+
+TEST(BuiltInEditor, AnEditDuringATestHidesAndRestoresTheTestControls)
+{
+    Harness h;
+    h.folder.write("x.tst", "t\r\n");
+    h.ui.editing = false;
+    h.ui.whileWaiting([&] {
+        EXPECT_TRUE(h.ui.editing); // tool bar shown, test panel hidden
+        bEditCancelClick(h.ctx);
+    });
+    InternalEdit(h.ctx, "x.tst");
+    EXPECT_FALSE(h.ui.editing);
+    EXPECT_FALSE(h.ui.memoVisible);
+}
+
+std::vector<std::vector<std::string>> readRecord(const std::string &path)
+{
+    std::string bytes;
+    readFileBytes(path, bytes);
+    std::vector<std::vector<std::string>> calls;
+    std::vector<std::string> current;
+    std::string field;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0') {
+            current.push_back(field);
+            field.clear();
+        } else if (bytes[i] == '\n' && field.empty()) {
+            calls.push_back(current);
+            current.clear();
+        } else {
+            field += bytes[i];
+        }
+    }
+    return calls;
+}
+
+TEST(ExternalEditor, EachFileInTurnWithTheLieFolderAsCurrentFolder)
+{
+    Harness h;
+    testing::TempFolder records;
+    ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
+    const std::string hostile = "$(touch pwned); `touch pwned2` 'q' a b.ess";
+    for (const std::string &name : {std::string("a.ess"), hostile, std::string("-rf.ess")})
+        h.folder.write(name, "x");
+    selectAllIn(h, ListId::Essays);
+    h.state.page = Page::Essays;
+    h.state.options.useInternalEditor = false;
+    h.state.options.editor = std::string(VARNOK_TEST_HELPER_DIR) + "/arg_recorder";
+    EditClick(h.ctx);
+    ::unsetenv("VARNOK_RECORD");
+
+    const auto calls = readRecord(records.file("calls"));
+    const std::string cwd = h.folder.path().substr(0, h.folder.path().size() - 1);
+    EXPECT_EQ(calls, (std::vector<std::vector<std::string>>{
+                         {cwd, "$(touch pwned); `touch pwned2` 'q' a b.ess"}, {cwd, "./-rf.ess"}, {cwd, "a.ess"}}));
+    EXPECT_FALSE(h.folder.exists("pwned") || h.folder.exists("pwned2"));
+    EXPECT_TRUE(h.ui.messages.empty());
+}
+
+TEST(ExternalEditor, AnEditorThatCannotStartIsReported)
+{
+    Harness h;
+    h.folder.write("a.lie", "x");
+    h.state.options.useInternalEditor = false;
+    h.state.options.editor = "no-such-editor-here --wait";
+    openForEdit(h.ctx, "a.lie");
+    ASSERT_EQ(h.ui.messages.size(), 1u);
+    EXPECT_NE(h.ui.messages[0].find("no-such-editor-here --wait \"a.lie\""), std::string::npos) << h.ui.messages[0];
+    EXPECT_EQ(editorCommandLine("notepad.exe", "Money.lie"), "notepad.exe \"Money.lie\"");
+}
+
+} // namespace
+} // namespace varnok

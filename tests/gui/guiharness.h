@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/TfHello.h"
+#include "documents/documents.h"
+#include "platform/files.h"
+#include "support/fakeui.h"
+
+namespace varnok::testing {
+
+// A main window on a temporary lie folder that already has its settings, so
+// the first-start questions stay away unless a test wants them.
+struct Window {
+    explicit Window(const std::string &settings = "[Settings]\r\nWidth=415\r\n")
+    {
+        folder.write("Varnok.Ini", settings);
+        window = std::make_unique<TfHello>(std::vector<std::string>{folder.path()}, TfHello::Services{clock, random});
+        window->show();
+    }
+    ~Window()
+    {
+        window.reset();
+        setCurrentFolder(startFolder);
+    }
+    template <typename T = QWidget>
+    T *find(const char *name)
+    {
+        return window->findChild<T *>(name);
+    }
+
+    std::string startFolder = currentFolder();
+    TempFolder folder;
+    FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+    ScriptedRandom random;
+    std::unique_ptr<TfHello> window;
+};
+
+// Answers modal dialogs as they appear: each handler gets the dialog on top
+// and closes it. Texts of message boxes are collected.
+class ModalAnswerer : public QObject {
+public:
+    using Handler = std::function<void(QWidget *)>;
+    ModalAnswerer()
+    {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+        timer_.start();
+    }
+    void then(Handler handler) { handlers_.push_back(std::move(handler)); }
+    // Accepts the next message box, keeping its text.
+    void acceptMessage()
+    {
+        then([this](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            texts.push_back(box ? box->text() : QString("<not a message box>"));
+            if (box)
+                box->accept();
+            else if (auto *dialog = qobject_cast<QDialog *>(w))
+                dialog->reject();
+        });
+    }
+    bool done() const { return handlers_.empty(); }
+    QStringList texts;
+
+private:
+    void poll()
+    {
+        QWidget *top = QApplication::activeModalWidget();
+        if (!top || handlers_.empty() || top == last_)
+            return;
+        last_ = top;
+        Handler handler = std::move(handlers_.front());
+        handlers_.erase(handlers_.begin());
+        QTimer::singleShot(0, top, [handler, top] { handler(top); });
+        QObject::connect(top, &QObject::destroyed, this, [this, top] {
+            if (last_ == top)
+                last_ = nullptr;
+        });
+        QObject::connect(qobject_cast<QDialog *>(top), &QDialog::finished, this, [this, top] {
+            if (last_ == top)
+                last_ = nullptr;
+        });
+    }
+    QTimer timer_;
+    std::vector<Handler> handlers_;
+    QWidget *last_ = nullptr;
+};
+
+} // namespace varnok::testing
