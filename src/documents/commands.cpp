@@ -1,0 +1,225 @@
+#include "documents/commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
+
+#include "app/text.h"
+#include "documents/documents.h"
+#include "documents/editing.h"
+#include "platform/files.h"
+#include "platform/textfile.h"
+
+namespace varnok {
+
+namespace {
+
+// Fills the "%s" of a pattern one after the other; a value holding "%s"
+// itself is never filled again.
+std::string fillPattern(std::string_view pattern, std::initializer_list<std::string_view> values)
+{
+    std::string result;
+    auto value = values.begin();
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        if (value != values.end() && pattern.compare(i, 2, "%s") == 0) {
+            result += *value++;
+            i += 2;
+        } else {
+            result += pattern[i++];
+        }
+    }
+    return result;
+}
+
+// Appends a file's bytes as the lines a line-list reading gives, each followed
+// by "\n", without building the list first: viewing a large file stays linear
+// in its size and holds it only twice. The next CR and the next LF are each
+// searched for only once they have been passed, so the scan stays linear also
+// for a file that holds only one kind of break.
+void appendLines(std::string &text, std::string_view bytes)
+{
+    const auto nul = bytes.find('\0');
+    if (nul != std::string_view::npos)
+        bytes = bytes.substr(0, nul);
+    text.reserve(text.size() + bytes.size() + 16);
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    const auto nextOf = [end](const char *from, char c) {
+        const void *found = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
+        return found ? static_cast<const char *>(found) : end;
+    };
+    const char *nextCr = nextOf(begin, '\r');
+    const char *nextLf = nextOf(begin, '\n');
+    const char *start = begin;
+    while (start < end) {
+        if (nextCr < start)
+            nextCr = nextOf(start, '\r');
+        if (nextLf < start)
+            nextLf = nextOf(start, '\n');
+        const char *lineEnd = std::min(nextCr, nextLf);
+        text.append(start, static_cast<std::size_t>(lineEnd - start));
+        text += '\n';
+        if (lineEnd == end)
+            return;
+        start = lineEnd + 1;
+        if (*lineEnd == '\r' && start < end && *start == '\n')
+            ++start;
+    }
+}
+
+// A name that stays a file inside the lie folder: a cleaned To text can no
+// longer hold a separator, but it can still be empty, "." or "..", which name
+// the folder itself or its parent.
+bool isNameInFolder(std::string_view name)
+{
+    return !name.empty() && name != "." && name != "..";
+}
+
+void renameSelected(Context &ctx, ListId id, const char *caption)
+{
+    for (const auto &name : ctx.state.list(id).selectedNames()) {
+        const auto answer = ctx.ui.askRename(caption, ctx.state.lieFolder, name);
+        if (!answer || answer->to.empty())
+            continue;
+        if (!ctx.ui.confirm(fillPattern(kRenameQuestion, {caption, answer->from, answer->to})))
+            continue;
+        const std::string target = CleanFileName(ctx.state, answer->to);
+        if (!isNameInFolder(std::string_view(target).substr(ctx.state.lieFolder.size())))
+            continue;
+        // Failures (the name is taken, the From file is gone) are not reported.
+        renameNoReplace(documentPath(ctx.state, answer->from), target);
+    }
+    rereadList(ctx, id);
+}
+
+} // namespace
+
+std::optional<ListId> listOfPage(Page page)
+{
+    switch (page) {
+    case Page::Lies:
+        return ListId::Lies;
+    case Page::Essays:
+        return ListId::Essays;
+    case Page::Tests:
+        return ListId::Tests;
+    case Page::Ask:
+    case Page::Options:
+        break;
+    }
+    return std::nullopt;
+}
+
+Lines newEssayLines(const std::string &title)
+{
+    return Lines{title, "", kNewEssayExplainLine, ""};
+}
+
+void bLiesNewClick(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        const auto text = ctx.ui.inputText(kLieEntryCaption, kLieEntryPrompt, kLieEntryProposed);
+        if (text)
+            writeLinesOrFail(documentPathFromText(ctx.state, *text, kLieExtension), Lines{*text});
+        rereadLists(ctx);
+    });
+}
+
+void bEssaysNewClick(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        const auto title = ctx.ui.inputText(kEssayTitleCaption, kEssayTitlePrompt, kEssayTitleProposed);
+        if (!title)
+            return;
+        const std::string path = documentPathFromText(ctx.state, *title, kEssayExtension);
+        writeLinesOrFail(path, newEssayLines(*title));
+        openForEdit(ctx, path);
+        rereadLists(ctx);
+    });
+}
+
+void bTestsViewClick(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        // Built apart and shown only when every file was read, so a read
+        // error leaves the view as it was.
+        std::string text;
+        if (const auto id = listOfPage(ctx.state.page)) {
+            for (const auto &name : ctx.state.list(*id).selectedNames()) {
+                std::string bytes;
+                if (!readFileBytes(documentPath(ctx.state, name), bytes))
+                    failCannotOpen(name);
+                appendLines(text, bytes);
+                bytes = {};
+                text += kViewSeparator;
+                text += "\n\n\n";
+            }
+        }
+        if (text.empty()) {
+            ctx.view.setMemoText({});
+            ctx.view.showMemo(false);
+            return;
+        }
+        // Lines are joined, not ended, by "\n".
+        text.pop_back();
+        ctx.view.setMemoText(text);
+        ctx.view.setPage(Page::Ask);
+        ctx.view.showMemo(true);
+    });
+}
+
+void DeleteClick(Context &ctx)
+{
+    if (const auto id = listOfPage(ctx.state.page)) {
+        for (const auto &name : ctx.state.list(*id).selectedNames()) {
+            if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
+                continue;
+            // The exact listed name: when that file is gone, another whose
+            // name differs only in case was not asked about and stays.
+            removeFile(ctx.state.lieFolder + name);
+        }
+    }
+    rereadLists(ctx);
+}
+
+void bLiesRenameClick(Context &ctx)
+{
+    renameSelected(ctx, ListId::Lies, kRenameLiesCaption);
+}
+
+void bEssaysRenameClick(Context &ctx)
+{
+    renameSelected(ctx, ListId::Essays, kRenameEssaysCaption);
+}
+
+void bTestsRenameClick(Context &ctx)
+{
+    renameSelected(ctx, ListId::Tests, kRenameTestsCaption);
+}
+
+void bLiesSelectAllClick(Context &ctx)
+{
+    ctx.state.lies.selectAll();
+    ctx.view.listChanged(ListId::Lies);
+}
+
+void bFunSelectAllClick(Context &ctx)
+{
+    ctx.state.essays.selectAll();
+    ctx.view.listChanged(ListId::Essays);
+}
+
+void Savetofile1Click(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        const auto chosen = ctx.ui.saveTextFile(ctx.state.lieFolder);
+        if (!chosen)
+            return;
+        if (!writeFileAtomic(*chosen, bytesFromMemoText(ctx.view.memoText())))
+            failCannotCreate(*chosen);
+    });
+}
+
+} // namespace varnok

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/context.h"
+
+namespace varnok {
+
+inline constexpr char kLieEntryCaption[] = "Lie entry";
+inline constexpr char kLieEntryPrompt[] = "Enter your lies!";
+inline constexpr char kLieEntryProposed[] = "This is a lie";
+
+inline constexpr char kEssayTitleCaption[] = "Essay Title";
+inline constexpr char kEssayTitlePrompt[] = "Essay Title";
+inline constexpr char kEssayTitleProposed[] = "Essay Title";
+// The line below which the user writes; the third line of a new essay.
+inline constexpr char kNewEssayExplainLine[] = "EXPLAIN YOURSELF";
+
+// Closes every file in the view: two blanks, three asterisks, then two empty lines.
+inline constexpr char kViewSeparator[] = "  * * *";
+
+inline constexpr char kDeleteQuestion[] = "Delete %s?";
+
+inline constexpr char kRenameLiesCaption[] = "Rename (Be sure to include the .lie suffix)";
+inline constexpr char kRenameEssaysCaption[] = "Rename (Be sure to include the .ess suffix)";
+inline constexpr char kRenameTestsCaption[] = "Rename (Be sure to include the .tst suffix)";
+// Caption, From and To, as typed.
+inline constexpr char kRenameQuestion[] = "%s %s to %s?";
+
+// The file list a page shows; none for Start Here and Program Options.
+std::optional<ListId> listOfPage(Page page);
+
+// The lines of a new essay: the title, an empty line, "EXPLAIN YOURSELF", an empty line.
+Lines newEssayLines(const std::string &title);
+
+// "Lie entry": writes a one-line Lie named after its text, then re-reads all
+// three lists, also after Cancel.
+void bLiesNewClick(Context &ctx);
+
+// "Essay Title": writes a new essay, opens it for editing and re-reads all
+// three lists once the edit has ended. Cancel changes nothing.
+void bEssaysNewClick(Context &ctx);
+
+// View, for the list of the page showing: the selected files one after the
+// other, each closed by the separator and two empty lines. Shown on Start Here
+// when anything was read; otherwise the view is emptied and hidden. A file that
+// cannot be read ends the command with the view as it was before.
+void bTestsViewClick(Context &ctx);
+
+// Delete, for the list of the page showing: one question per selected entry;
+// failures stay silent; all three lists are re-read.
+void DeleteClick(Context &ctx);
+
+// Rename, one per page: the rename dialog and a confirmation per selected
+// entry; the file is never moved over another nor out of the lie folder;
+// failures stay silent; the command's own list is re-read.
+void bLiesRenameClick(Context &ctx);
+void bEssaysRenameClick(Context &ctx);
+void bTestsRenameClick(Context &ctx);
+
+// Select all of the Lies list and of the Essays list.
+void bLiesSelectAllClick(Context &ctx);
+void bFunSelectAllClick(Context &ctx);
+
+// "Save to file": the view's text, with CR LF line ends and its bytes as they
+// are, to a file the person chooses; no list is re-read.
+void Savetofile1Click(Context &ctx);
+
+} // namespace varnok
