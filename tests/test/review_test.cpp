@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -16,13 +17,10 @@ std::string block(const std::string &response)
     return "\r\n2026-12-07 0527pm  RESPONSE: " + response + "\r\n\r\nEXPLAIN YOURSELF\r\n\r\n";
 }
 
-std::size_t countOf(const std::vector<std::string> &log, const std::string &prefix)
+// How often the built-in editor waited for the person.
+std::size_t editorWaits(const std::vector<std::string> &log)
 {
-    std::size_t n = 0;
-    for (const auto &entry : log)
-        if (entry.rfind(prefix, 0) == 0)
-            ++n;
-    return n;
+    return static_cast<std::size_t>(std::count(log.begin(), log.end(), "wait"));
 }
 
 TEST(ReviewSummary, TheEveningExample)
@@ -191,7 +189,7 @@ TEST(ReviewEssay, TheTextAreaShowsThePreparedEssayForTheExternalEditor)
     EXPECT_EQ(d.read("B.ess"), "Beta\r\n" + block("25"));
     EXPECT_EQ(d.h.ui.memo, "Beta\n\n2026-12-07 0527pm  RESPONSE: 25\n\nEXPLAIN YOURSELF\n\n");
     EXPECT_TRUE(d.h.ui.memoVisible);
-    EXPECT_EQ(countOf(d.h.ui.log, "wait"), 0u);
+    EXPECT_EQ(editorWaits(d.h.ui.log), 0u);
 }
 
 TEST(ReviewEssay, TheEssayHasTheLiesBaseNameInAnyLetterCase)
@@ -382,7 +380,8 @@ TEST(ReviewFailure, ASummaryThatCannotBeWrittenEndsTheReview)
     d.commitNextEdit();
     d.moveClock(65);
     d.answer(3);
-    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{"Cannot create file " + d.h.folder.file("Evening.tst") + "."}));
+    EXPECT_EQ(d.h.ui.messages,
+              (std::vector<std::string>{"Cannot create file " + d.h.folder.file("Evening.tst") + "."}));
     EXPECT_FALSE(d.h.ui.testRunning);
     EXPECT_EQ(d.h.ui.status, "Test completed in 01  Minutes  05 Seconds");
     EXPECT_FALSE(d.exists("A.ess"));
@@ -439,7 +438,7 @@ TEST(ReviewClosing, AWindowClosingDuringAnEditOpensNoFurtherEssay)
     d.answer(1);
     EXPECT_TRUE(d.exists("A.ess"));
     EXPECT_FALSE(d.exists("B.ess"));
-    EXPECT_EQ(countOf(d.h.ui.log, "wait"), 1u);
+    EXPECT_EQ(editorWaits(d.h.ui.log), 1u);
 }
 
 } // namespace

@@ -161,7 +161,8 @@ TEST(TestRunStart, CancelAtTheNamePromptReturnsToIdleAsIfNoTestHadStarted)
     bAskStopClick(d.h.ctx);
     EXPECT_TRUE(d.h.ui.messages.empty());
     EXPECT_EQ(d.read("Evening.tst"), "kept\r\n");
-    EXPECT_EQ(d.h.folder.names(), (std::vector<std::string>{"A.lie", "B.lie", "C.lie", "D.lie", "E.lie", "Evening.tst"}));
+    EXPECT_EQ(d.h.folder.names(),
+              (std::vector<std::string>{"A.lie", "B.lie", "C.lie", "D.lie", "E.lie", "Evening.tst"}));
 }
 
 TEST(TestRunStart, UseSelectedLiesTestsExactlyTheSelection)
