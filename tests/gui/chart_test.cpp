@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -200,6 +201,14 @@ private slots:
                  QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13"));
         QCOMPARE(TChartForm::pointToolTip(*lines[1], lines[1]->at(0)),
                  QStringLiteral("Work is good.\n2026-04-02 12:15am  Response: 8"));
+
+        // The window answers the chart's hover signal with that text.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        emit lines[0]->hovered(evening, true);
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13"));
+        emit lines[0]->hovered(evening, false);
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void savesThePlottedResponsesAsCsv()

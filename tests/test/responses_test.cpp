@@ -288,7 +288,14 @@ TEST(BuildChartSeries, ThousandLiesWithFiftyResponsesEachAreQuick)
     }
     EXPECT_EQ(points, 50'000u);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 50'001);
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 1000);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    RecordProperty("milliseconds", static_cast<int>(ms));
+#ifdef __SANITIZE_ADDRESS__
+    constexpr long long kBound = 3000; // the sanitizers slow every access several times over
+#else
+    constexpr long long kBound = 1000;
+#endif
+    EXPECT_LT(ms, kBound);
 }
 
 } // namespace
