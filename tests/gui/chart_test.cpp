@@ -1,0 +1,292 @@
+#include <QApplication>
+#include <QChart>
+#include <QDateTimeAxis>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolTip>
+#include <QValueAxis>
+#include <QtTest>
+
+#include "app/text.h"
+#include "gui/guitest.h"
+#include "test/TChartForm.h"
+
+using namespace varnok;
+
+namespace {
+
+DateTime at(int year, int month, int day, int hour, int minute)
+{
+    DateTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    return t;
+}
+
+std::string responseLine(const DateTime &t, int value)
+{
+    return dateStamp(t) + " RESPONSE: " + std::to_string(value);
+}
+
+// Money.lie with three readable responses, Work.lie with one and two lines
+// typed by hand that the chart cannot read.
+std::vector<ChartSeries> twoLies()
+{
+    const Lines money = {"Money is evil.", "",
+                         responseLine(at(2026, 3, 1, 9, 5), 3), "", "EXPLAIN YOURSELF", "why",
+                         "", responseLine(at(2026, 5, 1, 20, 0), 22), "", "EXPLAIN YOURSELF",
+                         "", responseLine(at(2026, 12, 7, 17, 27), 13), "", "EXPLAIN YOURSELF"};
+    const Lines work = {"Work is good.", "", responseLine(at(2026, 4, 2, 0, 15), 8), "", "EXPLAIN YOURSELF",
+                        "RESPONSE: 13 (tired)", "2026-04-31 0100pm  RESPONSE: 4"};
+    return {buildChartSeries("Money.lie", {"Money is evil."}, money),
+            buildChartSeries("Work, play.lie", {"Work is good."}, work)};
+}
+
+QList<QLineSeries *> lineSeries(QChart *chart)
+{
+    QList<QLineSeries *> result;
+    for (auto *s : chart->series()) {
+        auto *line = qobject_cast<QLineSeries *>(s);
+        if (line)
+            result.append(line);
+    }
+    return result;
+}
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("<cannot open>");
+    return QString::fromLatin1(file.readAll());
+}
+
+} // namespace
+
+class ChartTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowHasItsNamesAndCaptions()
+    {
+        TChartForm form;
+        QCOMPARE(form.objectName(), QStringLiteral("ChartForm"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Reaction History"));
+        QVERIFY(form.isWindow());
+        auto *save = form.findChild<QPushButton *>("bChartSave");
+        auto *close = form.findChild<QPushButton *>("bChartClose");
+        QVERIFY(save && close);
+        QCOMPARE(save->text(), QStringLiteral("Save as &CSV..."));
+        QCOMPARE(close->text(), QStringLiteral("&Close"));
+
+        // Closing hides the window; it is kept for the next History.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(close, Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
+    }
+
+    void plotsOneLinePerLieAndTheLimits()
+    {
+        TChartForm form;
+        form.showSeries(twoLies(), 5, 20);
+        const auto lines = lineSeries(form.chart());
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0]->name(), QStringLiteral("Money is evil."));
+        QCOMPARE(lines[0]->count(), 3);
+        QVERIFY(lines[0]->pointsVisible());
+        QCOMPARE(lines[0]->at(0).y(), 3.0);
+        QCOMPARE(lines[0]->at(2).y(), 13.0);
+        QVERIFY(lines[0]->at(0).x() < lines[0]->at(1).x());
+        QCOMPARE(lines[1]->name(), QStringLiteral("Work is good."));
+        QCOMPARE(lines[1]->count(), 1);
+        QCOMPARE(lines[1]->at(0).y(), 8.0);
+
+        QCOMPARE(lines[2]->name(), QStringLiteral("Weak limit (5)"));
+        QCOMPARE(lines[3]->name(), QStringLiteral("Strong limit (20)"));
+        for (auto *limit : {lines[2], lines[3]}) {
+            QCOMPARE(limit->count(), 2);
+            QCOMPARE(limit->pen().style(), Qt::DashLine);
+            QCOMPARE(limit->at(0).y(), limit->at(1).y());
+        }
+        QCOMPARE(lines[2]->at(0).y(), 5.0);
+        QCOMPARE(lines[3]->at(0).y(), 20.0);
+
+        // The limits span every point, and the axes show 1..25 over the whole time.
+        const auto values = form.chart()->axes(Qt::Vertical);
+        const auto times = form.chart()->axes(Qt::Horizontal);
+        QCOMPARE(values.size(), 1);
+        QCOMPARE(times.size(), 1);
+        auto *valueAxis = qobject_cast<QValueAxis *>(values[0]);
+        auto *timeAxis = qobject_cast<QDateTimeAxis *>(times[0]);
+        QVERIFY(valueAxis && timeAxis);
+        QVERIFY(valueAxis->min() > 0.0 && valueAxis->min() <= 1.0);
+        QVERIFY(valueAxis->max() >= 25.0 && valueAxis->max() < 26.0);
+        QVERIFY(lines[2]->at(0).x() < lines[0]->at(0).x());
+        QVERIFY(lines[2]->at(1).x() > lines[0]->at(2).x());
+        QCOMPARE(timeAxis->min().toMSecsSinceEpoch(), qint64(lines[2]->at(0).x()));
+        QCOMPARE(timeAxis->max().toMSecsSinceEpoch(), qint64(lines[2]->at(1).x()));
+        for (auto *line : lines)
+            QCOMPARE(line->attachedAxes().size(), 2);
+
+        auto *skipped = form.findChild<QLabel *>("lSkipped");
+        QVERIFY(skipped);
+        QVERIFY(!skipped->isHidden());
+        QCOMPARE(skipped->text(), QStringLiteral("2 response lines could not be read and are left out"));
+
+        // A new History replaces everything, the limits as they are now.
+        std::vector<ChartSeries> one = {twoLies()[0]};
+        form.showSeries(one, 7, 18);
+        const auto again = lineSeries(form.chart());
+        QCOMPARE(again.size(), 3);
+        QCOMPARE(again[1]->name(), QStringLiteral("Weak limit (7)"));
+        QCOMPARE(again[2]->name(), QStringLiteral("Strong limit (18)"));
+        QVERIFY(skipped->isHidden());
+
+        one[0].skipped = 1;
+        form.showSeries(one, 7, 18);
+        QCOMPARE(skipped->text(), QStringLiteral("1 response line could not be read and is left out"));
+
+        // No Lie at all still gives a chart with its limits.
+        form.showSeries({}, 5, 20);
+        QCOMPARE(lineSeries(form.chart()).size(), 2);
+    }
+
+    void namesLiesByTheirStatement()
+    {
+        ChartSeries longOne;
+        longOne.lieFileName = "long.lie";
+        longOne.statement = std::string(70, 'x');
+        ChartSeries latin;
+        latin.lieFileName = "latin.lie";
+        latin.statement = "Gr\xFC\xDF" "e";
+        ChartSeries utf8;
+        utf8.lieFileName = "utf8.lie";
+        utf8.statement = "Gr\xC3\xBC\xC3\x9F" "e";
+        ChartSeries unnamed;
+        unnamed.lieFileName = "Nameless.lie";
+        TChartForm form;
+        form.showSeries({longOne, latin, utf8, unnamed}, 5, 20);
+        const auto lines = lineSeries(form.chart());
+        QCOMPARE(lines[0]->name(), QString(60, QChar('x')) + QChar(0x2026));
+        QCOMPARE(lines[1]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
+        QCOMPARE(lines[2]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
+        QCOMPARE(lines[3]->name(), QStringLiteral("Nameless.lie"));
+    }
+
+    void toolTipShowsTheNearestPointsDateAndValue()
+    {
+        TChartForm form;
+        form.showSeries(twoLies(), 5, 20);
+        const auto lines = lineSeries(form.chart());
+        const QPointF evening = lines[0]->at(2);
+        QCOMPARE(TChartForm::pointToolTip(*lines[0], evening + QPointF(-3600000, 0.4)),
+                 QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13"));
+        QCOMPARE(TChartForm::pointToolTip(*lines[1], lines[1]->at(0)),
+                 QStringLiteral("Work is good.\n2026-04-02 12:15am  Response: 8"));
+
+        // The window answers the chart's hover signal with that text.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        emit lines[0]->hovered(evening, true);
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13"));
+        emit lines[0]->hovered(evening, false);
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void savesThePlottedResponsesAsCsv()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath("reactions.csv");
+        TChartForm form;
+        form.showSeries(twoLies(), 5, 20);
+        int asked = 0;
+        form.setSavePathChooser([&] { ++asked; return path; });
+        QTest::mouseClick(form.findChild<QPushButton *>("bChartSave"), Qt::LeftButton);
+        QCOMPARE(asked, 1);
+        QCOMPARE(readAll(path), QStringLiteral("Lie,Date,Response\r\n"
+                                               "Money.lie,2026-03-01T09:05:00,3\r\n"
+                                               "Money.lie,2026-05-01T20:00:00,22\r\n"
+                                               "Money.lie,2026-12-07T17:27:00,13\r\n"
+                                               "\"Work, play.lie\",2026-04-02T00:15:00,8\r\n"));
+
+        // Cancel writes nothing.
+        const QString other = dir.filePath("other.csv");
+        form.setSavePathChooser([] { return QString(); });
+        QVERIFY(!form.saveCsv());
+        QVERIFY(!QFile::exists(other));
+    }
+
+    void reportsAFileThatCannotBeCreated()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath("missing/reactions.csv");
+        TChartForm form;
+        form.showSeries(twoLies(), 5, 20);
+        form.setSavePathChooser([&] { return path; });
+        QString title;
+        QString text;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        });
+        QVERIFY(!form.saveCsv());
+        QCOMPARE(title, QStringLiteral("Varnok"));
+        QCOMPARE(text, QStringLiteral("Cannot create file ") + path + ".");
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void thousandLiesWithFiftyResponsesShowAtOnce()
+    {
+        std::vector<ChartSeries> many(1000);
+        for (std::size_t i = 0; i < many.size(); ++i) {
+            many[i].lieFileName = "Lie " + std::to_string(i) + ".lie";
+            many[i].statement = "Statement " + std::to_string(i);
+            for (int run = 0; run < 50; ++run) {
+                const auto ms = at(2020, 1, 1, 0, 0).toMilliseconds() + std::int64_t(run) * 7 * 86400000 +
+                                std::int64_t(i) * 60000;
+                many[i].points.push_back({DateTime::fromMilliseconds(ms), 1 + int(i + run) % 25});
+            }
+        }
+        TChartForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QElapsedTimer timer;
+        timer.start();
+        form.showSeries(many, 5, 20);
+        form.grab(); // paint it once, as the user would see it
+        const qint64 elapsed = timer.elapsed();
+        qInfo("1000 Lies x 50 responses shown in %lld ms", elapsed);
+        QCOMPARE(lineSeries(form.chart()).size(), 1002);
+        const auto markers = form.chart()->legend()->markers();
+        QCOMPARE(std::count_if(markers.begin(), markers.end(), [](QLegendMarker *m) { return m->isVisible(); }), 2);
+        QVERIFY2(elapsed < 5000, "far slower than a person would wait");
+    }
+};
+
+VARNOK_GUI_TEST(ChartTest);
+
+#include "chart_test.moc"
