@@ -114,7 +114,7 @@ std::optional<ListId> listOfPage(Page page)
 
 Lines newEssayLines(const std::string &title)
 {
-    return Lines{title, "", kNewEssayExplainLine, ""};
+    return Lines{title, "", kExplainYourself, ""};
 }
 
 void bLiesNewClick(Context &ctx)

@@ -15,7 +15,6 @@ inline constexpr char kEssayTitleCaption[] = "Essay Title";
 inline constexpr char kEssayTitlePrompt[] = "Essay Title";
 inline constexpr char kEssayTitleProposed[] = "Essay Title";
 // The line below which the user writes; the third line of a new essay.
-inline constexpr char kNewEssayExplainLine[] = "EXPLAIN YOURSELF";
 
 // Closes every file in the view: two blanks, three asterisks, then two empty lines.
 inline constexpr char kViewSeparator[] = "  * * *";

@@ -2,12 +2,13 @@
 
 #include "documents/documents.h"
 #include "platform/files.h"
+#include "test/responses.h"
 
 namespace varnok {
 
 bool isResponseLine(std::string_view line)
 {
-    return line.find(kHistoryResponseMarker) != std::string_view::npos;
+    return line.find(kResponseKeyword) != std::string_view::npos;
 }
 
 std::vector<LieHistoryEntry> selectedLieHistories(Context &ctx)

@@ -11,7 +11,6 @@ namespace varnok {
 
 inline constexpr char kLieHistoryHeading[] = "Lie History:";
 // A line holding this anywhere, in these capitals, is a stored response.
-inline constexpr char kHistoryResponseMarker[] = "RESPONSE:";
 
 // One selected Lie as the history reads it: its list name, the lines of its
 // file and all lines of its essay (none when it has no essay).

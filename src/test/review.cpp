@@ -10,6 +10,7 @@
 #include "documents/editing.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
+#include "test/responses.h"
 
 namespace varnok {
 
@@ -51,26 +52,6 @@ std::string testTimeLine(const Elapsed &e)
 {
     return kTestTime + toDecimal(e.hours) + kTimeHours + toDecimal(e.minutes) + kTimeMinutes + toDecimal(e.seconds) +
            kTimeSeconds;
-}
-
-// The response last stored in an essay. The last line holding the keyword
-// decides; in it the character right after the colon is skipped, whatever it
-// is, and the up to three characters after that are read as a whole number
-// (leading blanks allowed). Anything else there gives 0, as does an essay
-// without such a line.
-int lastStoredResponse(const Lines &essay)
-{
-    constexpr std::string_view keyword = kResponseKeyword;
-    for (auto line = essay.rbegin(); line != essay.rend(); ++line) {
-        const auto at = line->find(keyword);
-        if (at == std::string::npos)
-            continue;
-        const std::size_t from = at + keyword.size() + 1;
-        const std::string_view rest =
-            from < line->size() ? std::string_view(*line).substr(from, 3) : std::string_view();
-        return parseWholeNumber(rest).value_or(0);
-    }
-    return 0;
 }
 
 // At or beyond a limit, or moved by at least the variance. The variance is
