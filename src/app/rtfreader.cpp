@@ -296,7 +296,10 @@ private:
             return;
         }
         if (!readingText()) {
+            // Skipped text (picture data, mostly) goes in one step as well.
             ++pos_;
+            while (pos_ < size_ && data_[pos_] != '\\' && data_[pos_] != '{' && data_[pos_] != '}')
+                ++pos_;
             return;
         }
         const auto byte = static_cast<unsigned char>(c);
@@ -712,12 +715,14 @@ std::string rtfPlainText(const RtfDocument &document)
 
 std::string rtfToHtml(const RtfDocument &document)
 {
-    static constexpr std::string_view head = "<html><head><style>p { margin-top:0; margin-bottom:0; "
-                                             "white-space:pre-wrap; }</style></head><body>\n";
-    static constexpr std::string_view tail = "</body></html>\n";
+    static constexpr std::string_view head = "<html><head><style>"
+                                             "p { margin-top:0; margin-bottom:0; white-space:pre-wrap; } "
+                                             ".e { -qt-paragraph-type:empty; }"
+                                             "</style></head><body>";
+    static constexpr std::string_view tail = "</body></html>";
     std::size_t estimate = head.size() + tail.size();
     for (const RtfParagraph &paragraph : document.paragraphs) {
-        estimate += 8;
+        estimate += 48;
         for (const RtfRun &run : paragraph.runs)
             estimate += run.text.size() + 64;
     }
@@ -726,6 +731,13 @@ std::string rtfToHtml(const RtfDocument &document)
     out += head;
     char style[96];
     for (const RtfParagraph &paragraph : document.paragraphs) {
+        // Nothing may stand between the tags: with white space kept, a rich
+        // text view would show it. An empty paragraph needs a line break or
+        // the view drops it; its class keeps the break from adding a character.
+        if (paragraph.runs.empty()) {
+            out += "<p class=\"e\"><br></p>";
+            continue;
+        }
         out += "<p>";
         for (const RtfRun &run : paragraph.runs) {
             out.append(style, spanStyle(run, style, sizeof style));
@@ -744,7 +756,7 @@ std::string rtfToHtml(const RtfDocument &document)
                 out += "</b>";
             out += "</span>";
         }
-        out += "</p>\n";
+        out += "</p>";
     }
     out += tail;
     return out;

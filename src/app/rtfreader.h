@@ -60,9 +60,10 @@ RtfDocument parseRtf(std::string_view bytes);
 std::string rtfPlainText(const RtfDocument &document);
 
 // The document as a complete HTML page that a rich-text view can show: one
-// <p> per paragraph (without margins, white space kept), <br> for line
-// breaks, a <span> with font size and colour around each run, <b>, <i>, <u>.
-// All text is escaped.
+// <p> per paragraph (without margins, white space kept; an empty one holds a
+// <br>), <br> for line breaks, a <span> with font size and colour around each
+// run, <b>, <i>, <u>. All text is escaped. Nothing stands between the tags,
+// so the page is one line.
 std::string rtfToHtml(const RtfDocument &document);
 
 } // namespace varnok
