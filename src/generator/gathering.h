@@ -9,8 +9,7 @@ namespace varnok {
 
 // What the selected files hold, as chosen in the essay-type dialog; the values
 // are the dialog's item indexes.
-enum class EssayType
-{
+enum class EssayType {
     EssayResponses = 0,
     PlainText = 1,
 };
