@@ -30,7 +30,9 @@ Lines composePrepared(std::string_view text, const ParagraphLimits &limits, Rand
         paragraph += kSentenceGap;
         if (++count >= target) {
             paragraph += kLineBreak;
-            result.push_back(std::move(paragraph));
+            // A copy is exactly as long as the paragraph, while the buffer,
+            // kept for the next one, has grown by doubling.
+            result.push_back(paragraph);
             paragraph.clear();
             count = 0;
             target = drawParagraphTarget(limits, random);

@@ -69,6 +69,7 @@ TEST(SentenceCut, DescribedCases)
         {{"It is 3.5 metres."}, {"It is 3.", "5 metres."}},
         {{"Why? Because. Yes!"}, {"Why? Because.", "Yes!"}},
         {{"Why? Not! Now?"}, {"Why? Not!", "Now?"}},
+        {{"Wow! Fine. Ok!"}, {"Wow! Fine.", "Ok!"}},
         {{"I was angry\r\n", "about it.\r\n"}, {"I was angryabout it."}},
         {{"Tabs stay.\t Here."}, {"Tabs stay.", "\t Here."}},
         {{"Double  blanks  stay.  "}, {"Double  blanks  stay."}},

@@ -63,13 +63,17 @@ private:
 TEST(RandomizeStrings, SameAsSortingPrefixedEntries)
 {
     SeededRandom texts(99);
-    static const char *const words[] = {"a", "A", "b", "B", ":", " ", "", "ab", "Ab", "\xe9", "\xc9", "~", "[", "_"};
+    // Letters in both cases, bytes between the two cases of ASCII letters,
+    // bytes above 127, NUL, and long shared beginnings.
+    static const std::string words[] = {"a",  "A",  "b",         "B",         ":",         " ",
+                                        "",   "ab", "Ab",        "\xe9",      "\xc9",      "~",
+                                        "[",  "_",  "abcdefgh",  "ABCDEFGH",  "abcdefg",   std::string(1, '\0')};
     for (int round = 0; round < 400; ++round) {
         Lines lines;
         const int count = texts.next(60);
         for (int i = 0; i < count; ++i) {
             std::string line;
-            const int length = texts.next(4);
+            const int length = texts.next(6);
             for (int k = 0; k < length; ++k)
                 line += words[texts.next(sizeof words / sizeof words[0])];
             lines.push_back(line);
