@@ -30,7 +30,7 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random);
 Lines composeParagraphs(const Lines &sentences, const ParagraphLimits &limits, Random &random);
 
 // The same from the sentences already joined and prepared for cutting (see
-// joinForCutting).
+// prepareForCutting).
 Lines composePrepared(std::string_view text, const ParagraphLimits &limits, Random &random);
 
 } // namespace varnok

@@ -6,42 +6,47 @@
 
 namespace varnok {
 
-void Gatherer::addFile(Lines fileLines)
+void Gatherer::addFile(const Lines &fileLines)
 {
-    if (type_ == EssayType::PlainText)
-        gatherPlainText(std::move(fileLines), lines_);
-    else
-        gatherEssayResponses(std::move(fileLines), lines_);
-}
-
-void gatherEssayResponses(Lines fileLines, Lines &gathered)
-{
+    if (type_ == EssayType::PlainText) {
+        for (const auto &line : fileLines)
+            take(line, false);
+        return;
+    }
     bool collecting = false;
-    for (auto &line : fileLines) {
+    for (const auto &line : fileLines) {
         const bool keyword = line.find(kExplainYourself) != std::string::npos;
         if (keyword)
             collecting = true;
-        if (!collecting || keyword || line.empty() || line.find(kResponseWord) != std::string::npos)
-            continue;
-        // Appending to the line itself would double its capacity; at a
-        // million lines that is memory worth keeping.
-        std::string entry;
-        entry.reserve(line.size() + kLineBreak.size());
-        entry += line;
-        entry += kLineBreak;
-        gathered.push_back(std::move(entry));
+        if (collecting && !keyword && !line.empty() && line.find(kResponseWord) == std::string::npos)
+            take(line, true);
     }
 }
 
-void gatherPlainText(Lines fileLines, Lines &gathered)
+void Gatherer::take(std::string_view line, bool withBreak)
 {
-    if (gathered.empty()) {
-        gathered = std::move(fileLines);
-        return;
+    text_ += line;
+    if (withBreak)
+        text_ += kLineBreak;
+    ends_.push_back(text_.size());
+}
+
+Lines Gatherer::lines() const
+{
+    Lines lines;
+    lines.reserve(ends_.size());
+    std::size_t start = 0;
+    for (const std::size_t end : ends_) {
+        lines.emplace_back(text_, start, end - start);
+        start = end;
     }
-    gathered.reserve(gathered.size() + fileLines.size());
-    for (auto &line : fileLines)
-        gathered.push_back(std::move(line));
+    return lines;
+}
+
+std::string Gatherer::takeJoined()
+{
+    std::vector<std::size_t>().swap(ends_);
+    return std::exchange(text_, std::string());
 }
 
 } // namespace varnok

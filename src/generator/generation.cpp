@@ -1,5 +1,6 @@
 #include "generator/generation.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,22 +11,33 @@
 
 namespace varnok {
 
-Lines generateEssayLines(Lines gathered, const GenerationOptions &options, Random &random)
+namespace {
+
+// Every sentence ends in a terminator, so there are never more of them than
+// terminators.
+std::size_t mostSentences(std::string_view text)
 {
-    if (!options.sentenceParse)
-        return gathered;
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return c == kFullStop || c == kExclamation || c == kQuestion;
+    }));
+}
+
+// Cut, shuffle and compose, from the gathered lines already joined.
+Lines composeJoined(std::string text, const GenerationOptions &options, Random &random)
+{
+    prepareForCutting(text);
 
     // The sentences stay views into the one cut text rather than strings of
     // their own: at a hundred megabytes that halves the memory and saves
     // millions of allocations.
-    std::string text = joinForCutting(std::move(gathered));
     std::vector<std::string_view> sentences;
+    sentences.reserve(mostSentences(text));
     std::string onlySentence;
     SentenceScanner scanner(text);
     for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next())
         sentences.push_back(sentence);
     if (sentences.empty()) {
-        onlySentence = std::string(scanner.rest()) + '.';
+        onlySentence = std::string(scanner.rest()) + kFullStop;
         sentences.push_back(onlySentence);
     }
 
@@ -45,13 +57,35 @@ Lines generateEssayLines(Lines gathered, const GenerationOptions &options, Rando
         for (const auto sentence : sentences)
             joined += sentence;
     }
-    sentences = {};
+    std::vector<std::string_view>().swap(sentences);
     std::string().swap(text);
 
     // Every sentence ends in its terminator and starts with no blank, and the
     // cut text holds no CR LF pair, so the joined sentences are already
     // prepared for cutting: no CR LF can form where two of them meet.
     return composePrepared(joined, options.limits, random);
+}
+
+} // namespace
+
+Lines generateEssayLines(Gatherer &&gathered, const GenerationOptions &options, Random &random)
+{
+    if (!options.sentenceParse) {
+        Lines lines = gathered.lines();
+        gathered.takeJoined();
+        return lines;
+    }
+    return composeJoined(gathered.takeJoined(), options, random);
+}
+
+Lines generateEssayLines(const Lines &gathered, const GenerationOptions &options, Random &random)
+{
+    if (!options.sentenceParse)
+        return gathered;
+    std::string text;
+    for (const auto &line : gathered)
+        text += line;
+    return composeJoined(std::move(text), options, random);
 }
 
 } // namespace varnok

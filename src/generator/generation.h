@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generator/composer.h"
+#include "generator/gathering.h"
 #include "platform/random.h"
 #include "platform/textfile.h"
 
@@ -17,8 +18,11 @@ struct GenerationOptions {
 // Turns the gathered lines into the lines of the essay: with sentenceParse,
 // the sentence cut, the shuffle when asked for, and the paragraph composer;
 // otherwise the gathered lines unchanged (never shuffled). Draws from random
-// exactly what those steps draw, in the same order. The gathered lines are
-// consumed so that a large corpus is not held twice.
-Lines generateEssayLines(Lines gathered, const GenerationOptions &options, Random &random);
+// exactly what those steps draw, in the same order. The gatherer is emptied,
+// so that a large corpus is not held twice.
+Lines generateEssayLines(Gatherer &&gathered, const GenerationOptions &options, Random &random);
+
+// The same from gathered lines in a list.
+Lines generateEssayLines(const Lines &gathered, const GenerationOptions &options, Random &random);
 
 } // namespace varnok

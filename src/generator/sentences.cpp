@@ -14,22 +14,6 @@ std::size_t skipBlanks(std::string_view text, std::size_t pos)
     return pos;
 }
 
-std::size_t totalSize(const Lines &lines)
-{
-    std::size_t total = 0;
-    for (const auto &line : lines)
-        total += line.size();
-    return total;
-}
-
-std::string finishJoined(std::string text)
-{
-    removeLineBreakPairs(text);
-    const std::size_t start = skipBlanks(text, 0);
-    text.erase(0, start);
-    return text;
-}
-
 Lines cutPrepared(const std::string &text)
 {
     SentenceScanner scanner(text);
@@ -86,25 +70,23 @@ void removeLineBreakPairs(std::string &text)
     text.resize(kept);
 }
 
-std::string joinForCutting(Lines &&lines)
+void prepareForCutting(std::string &text)
 {
-    std::string text;
-    text.reserve(totalSize(lines));
-    for (auto &line : lines) {
-        text += line;
-        std::string().swap(line);
-    }
-    lines.clear();
-    return finishJoined(std::move(text));
+    removeLineBreakPairs(text);
+    text.erase(0, skipBlanks(text, 0));
 }
 
 std::string joinForCutting(const Lines &lines)
 {
+    std::size_t total = 0;
+    for (const auto &line : lines)
+        total += line.size();
     std::string text;
-    text.reserve(totalSize(lines));
+    text.reserve(total);
     for (const auto &line : lines)
         text += line;
-    return finishJoined(std::move(text));
+    prepareForCutting(text);
+    return text;
 }
 
 SentenceScanner::SentenceScanner(std::string_view text) : text_(text), pos_(skipBlanks(text, 0)) {}
@@ -127,11 +109,6 @@ std::string_view SentenceScanner::next()
     const std::string_view sentence = text_.substr(pos_, end + 1 - pos_);
     pos_ = skipBlanks(text_, end + 1);
     return sentence;
-}
-
-Lines cutSentences(Lines &&gathered)
-{
-    return cutPrepared(joinForCutting(std::move(gathered)));
 }
 
 Lines cutSentences(const Lines &gathered)

@@ -25,13 +25,14 @@ std::size_t splitPoint(std::string_view text);
 // ("\r\r\n\n" vanishes completely). Linear, in place.
 void removeLineBreakPairs(std::string &text);
 
-// The gathered lines joined with nothing between them, CR LF pairs removed as
-// above, and the blanks at the start dropped: the text sentences are cut from.
-// The lines are consumed, so their memory is given back while joining.
-std::string joinForCutting(Lines &&lines);
+// Makes joined lines ready for cutting: CR LF pairs removed as above and the
+// blanks at the start dropped.
+void prepareForCutting(std::string &text);
+
+// The lines joined with nothing between them and prepared for cutting.
 std::string joinForCutting(const Lines &lines);
 
-// Walks a prepared text (see joinForCutting) sentence by sentence with the
+// Walks a prepared text (see prepareForCutting) sentence by sentence with the
 // split-point rule, in time linear in the text. Each call to next() gives what
 // repeatedly cutting the split point off the front of the text would give,
 // blanks after a sentence skipped. The text must outlive the scanner.
@@ -57,7 +58,6 @@ private:
 // The sentence cut: joins the gathered lines and cuts them into sentences. A
 // text without any terminator becomes one sentence with "." appended (an empty
 // text gives "."); otherwise a trailing fragment without terminator is lost.
-Lines cutSentences(Lines &&gathered);
 Lines cutSentences(const Lines &gathered);
 
 } // namespace varnok

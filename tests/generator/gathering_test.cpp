@@ -23,7 +23,7 @@ const Lines kTwoBlockEssay = {
     "Now I have some.",
 };
 
-TEST(GatherEssayResponses, TakesOnlyTheUsersLines)
+TEST(Gatherer, EssayResponsesAreTheUsersLinesOnly)
 {
     const struct {
         const char *what;
@@ -55,13 +55,14 @@ TEST(GatherEssayResponses, TakesOnlyTheUsersLines)
          {"\ttab\x01\xff end  \r\n"}},
     };
     for (const auto &c : cases) {
-        Lines gathered;
-        gatherEssayResponses(c.file, gathered);
-        EXPECT_EQ(gathered, c.gathered) << c.what;
+        Gatherer gatherer(EssayType::EssayResponses);
+        gatherer.addFile(c.file);
+        EXPECT_EQ(gatherer.lines(), c.gathered) << c.what;
+        EXPECT_EQ(gatherer.lineCount(), c.gathered.size()) << c.what;
     }
 }
 
-TEST(GatherEssayResponses, CollectingStartsAfreshForEveryFile)
+TEST(Gatherer, CollectingStartsAfreshForEveryFile)
 {
     Gatherer gatherer(EssayType::EssayResponses);
     gatherer.addFile({"EXPLAIN YOURSELF", "first file"});
@@ -70,16 +71,23 @@ TEST(GatherEssayResponses, CollectingStartsAfreshForEveryFile)
     gatherer.addFile({"second file"});
     gatherer.addFile({"x", "EXPLAIN YOURSELF", "third file"});
     EXPECT_EQ(gatherer.lines(), (Lines{"first file\r\n", "third file\r\n"}));
-    EXPECT_EQ(gatherer.takeLines(), (Lines{"first file\r\n", "third file\r\n"}));
+    EXPECT_EQ(gatherer.takeJoined(), "first file\r\nthird file\r\n");
+    EXPECT_TRUE(gatherer.empty());
+    EXPECT_EQ(gatherer.lines(), Lines{});
 }
 
-TEST(GatherPlainText, TakesEveryLineUnchangedInFileOrder)
+TEST(Gatherer, PlainTextIsEveryLineUnchangedInFileOrder)
 {
     Gatherer gatherer(EssayType::PlainText);
     gatherer.addFile({"a", "", "RESPONSE", "EXPLAIN YOURSELF"});
     gatherer.addFile({});
     gatherer.addFile({"  b  ", ""});
     EXPECT_EQ(gatherer.lines(), (Lines{"a", "", "RESPONSE", "EXPLAIN YOURSELF", "  b  ", ""}));
+    EXPECT_EQ(gatherer.takeJoined(), "aRESPONSEEXPLAIN YOURSELF  b  ");
+
+    Gatherer onlyEmpty(EssayType::PlainText);
+    onlyEmpty.addFile({""});
+    EXPECT_FALSE(onlyEmpty.empty()) << "an empty line is a gathered line";
 }
 
 } // namespace

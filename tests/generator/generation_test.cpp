@@ -50,7 +50,24 @@ TEST(GenerateEssayLines, SameAsTheStepsDoneTheLongWay)
         const Lines slow = slow::generate(gathered, true, randomize, minimum, maximum, slowRandom);
         ASSERT_EQ(fast, slow) << "round " << round;
         ASSERT_EQ(fastRandom.draws, slowRandom.draws) << "round " << round;
+
+        // The same lines handed over through a gatherer of plain text.
+        Gatherer gatherer(EssayType::PlainText);
+        gatherer.addFile(gathered);
+        testing::RecordingRandom viaGatherer(round);
+        ASSERT_EQ(generateEssayLines(std::move(gatherer), {true, randomize, {minimum, maximum}}, viaGatherer), slow)
+            << "round " << round;
+        ASSERT_EQ(viaGatherer.draws, slowRandom.draws) << "round " << round;
     }
+}
+
+TEST(GenerateEssayLines, FromAGathererWithoutSentencesGivesItsLines)
+{
+    Gatherer gatherer(EssayType::EssayResponses);
+    gatherer.addFile({"EXPLAIN YOURSELF", "b. a.", "", "c!"});
+    testing::ScriptedRandom random({});
+    EXPECT_EQ(generateEssayLines(std::move(gatherer), {false, true, {1, 1}}, random), (Lines{"b. a.\r\n", "c!\r\n"}));
+    EXPECT_TRUE(random.bounds.empty());
 }
 
 } // namespace
