@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/context.h"
+#include "documents/keywords.h"
 
 namespace varnok {
 
@@ -14,8 +15,7 @@ inline constexpr char kTestExtension[] = ".tst";
 inline constexpr char kTextExtension[] = ".txt";
 inline constexpr std::size_t kNameChars = 50;
 
-// The line below which the person writes in an essay.
-inline constexpr char kExplainYourself[] = "EXPLAIN YOURSELF";
+
 
 // The nine characters a file name may not hold.
 inline constexpr std::string_view kRemovedNameChars = "\"*/:<>?\\|";

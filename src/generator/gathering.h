@@ -5,21 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ui.h"
+#include "documents/keywords.h"
 #include "platform/textfile.h"
 
 namespace varnok {
 
-// What the selected files hold, as chosen in the essay-type dialog; the values
-// are the dialog's item indexes.
-enum class EssayType {
-    EssayResponses = 0,
-    PlainText = 1,
-};
-
-inline constexpr std::string_view kExplainYourself = "EXPLAIN YOURSELF";
-// Without the colon on purpose: gathering leaves out any line that merely
-// mentions the word, not only response lines.
-inline constexpr std::string_view kResponseWord = "RESPONSE";
 
 // Collects the gathered lines of one Generate command. The command reads the
 // selected files in list order and hands each file's lines over as read.

@@ -34,7 +34,7 @@ TEST(ParagraphTarget, RaisedToTheMinimum)
         {6, 9, 0, 6}, {6, 9, 5, 6}, {6, 9, 6, 6}, {6, 9, 8, 8}, {9, 3, 2, 9}, {1, 1, 0, 1}, {3, 3, 2, 3}, {1, 11, 10, 10},
     };
     for (const auto &c : cases) {
-        testing::ScriptedRandom random({c.drawn});
+        testing::ListedRandom random({c.drawn});
         EXPECT_EQ(drawParagraphTarget({c.minimum, c.maximum}, random), c.target) << c.minimum << " " << c.maximum;
         EXPECT_EQ(random.bounds, std::vector<int>{c.maximum});
     }
@@ -89,19 +89,19 @@ TEST(ComposeParagraphs, CutsTheJoinedSentencesAnew)
         {"line breaks and leading blanks are removed", {"  One.\r\n", " Two.\r", "\nThree."}, {"One.  Two.  Three.  \r\n"}},
     };
     for (const auto &c : cases) {
-        testing::ScriptedRandom random({3, 3, 3, 3});
+        testing::ListedRandom random({3, 3, 3, 3});
         EXPECT_EQ(composeParagraphs(c.sentences, {1, 4}, random), c.expected) << c.what;
     }
 }
 
 TEST(ComposeParagraphs, DrawsATargetFirstAndAfterEveryCompleteParagraph)
 {
-    testing::ScriptedRandom random({2, 1, 3});
+    testing::ListedRandom random({2, 1, 3});
     const Lines result = composeParagraphs(numberedSentences(4), {1, 5}, random);
     EXPECT_EQ(result, (Lines{paragraphOf(1, 2) + "\r\n", paragraphOf(3, 3) + "\r\n", paragraphOf(4, 4)}));
     EXPECT_EQ(random.bounds, (std::vector<int>{5, 5, 5}));
 
-    testing::ScriptedRandom none({});
+    testing::ListedRandom none({});
     EXPECT_TRUE(composeParagraphs({}, {3, 3}, none).empty());
     EXPECT_EQ(none.bounds, std::vector<int>{3});
 }

@@ -11,7 +11,7 @@ TEST(GenerateEssayLines, WithoutSentencesTheLinesStayAsGathered)
 {
     const Lines gathered = {"b. a.\r\n", "", "c!\r\n"};
     for (const bool randomize : {false, true}) {
-        testing::ScriptedRandom random({});
+        testing::ListedRandom random({});
         EXPECT_EQ(generateEssayLines(gathered, {false, randomize, {1, 1}}, random), gathered);
         EXPECT_TRUE(random.bounds.empty()) << "nothing is drawn";
     }
@@ -20,19 +20,19 @@ TEST(GenerateEssayLines, WithoutSentencesTheLinesStayAsGathered)
 TEST(GenerateEssayLines, CutShuffleAndCompose)
 {
     // Keys 5, 1, 3 put the sentences in the order Two, Three, One.
-    testing::ScriptedRandom random({5, 1, 3, 0});
+    testing::ListedRandom random({5, 1, 3, 0});
     const Lines result = generateEssayLines({"One. Two.\r\n", "Three."}, {true, true, {2, 2}}, random);
     EXPECT_EQ(result, (Lines{"Two.  Three.  \r\n", "One.  "}));
     EXPECT_EQ(random.bounds, (std::vector<int>{10000, 10000, 10000, 2, 2}));
 
-    testing::ScriptedRandom keepOrder({});
+    testing::ListedRandom keepOrder({});
     EXPECT_EQ(generateEssayLines({"One. Two.\r\n", "Three."}, {true, false, {3, 3}}, keepOrder),
               (Lines{"One.  Two.  Three.  \r\n"}));
 }
 
 TEST(GenerateEssayLines, TextWithoutTerminatorBecomesOneSentence)
 {
-    testing::ScriptedRandom random({});
+    testing::ListedRandom random({});
     EXPECT_EQ(generateEssayLines({"no end\r\n", " here"}, {true, true, {1, 1}}, random), (Lines{"no end here.  \r\n"}));
     EXPECT_EQ(random.bounds, (std::vector<int>{10000, 1, 1}));
 }
@@ -65,7 +65,7 @@ TEST(GenerateEssayLines, FromAGathererWithoutSentencesGivesItsLines)
 {
     Gatherer gatherer(EssayType::EssayResponses);
     gatherer.addFile({"EXPLAIN YOURSELF", "b. a.", "", "c!"});
-    testing::ScriptedRandom random({});
+    testing::ListedRandom random({});
     EXPECT_EQ(generateEssayLines(std::move(gatherer), {false, true, {1, 1}}, random), (Lines{"b. a.\r\n", "c!\r\n"}));
     EXPECT_TRUE(random.bounds.empty());
 }

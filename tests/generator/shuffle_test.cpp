@@ -29,7 +29,7 @@ TEST(RandomizeStrings, OrdersByKeyThenByTextWithoutCase)
     };
     for (const auto &c : cases) {
         Lines lines = c.lines;
-        testing::ScriptedRandom random(c.keys);
+        testing::ListedRandom random(c.keys);
         RandomizeStrings(lines, random);
         EXPECT_EQ(lines, c.expected) << c.what;
         EXPECT_EQ(random.bounds, std::vector<int>(c.lines.size(), kShuffleKeyRange)) << c.what;

@@ -29,9 +29,9 @@ private:
 };
 
 // Gives the listed values in turn (then 0) and records the bounds asked for.
-class ScriptedRandom : public Random {
+class ListedRandom : public Random {
 public:
-    explicit ScriptedRandom(std::vector<int> values) : values_(std::move(values)) {}
+    explicit ListedRandom(std::vector<int> values) : values_(std::move(values)) {}
     int next(int n) override
     {
         bounds.push_back(n);
