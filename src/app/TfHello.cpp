@@ -32,7 +32,14 @@
 #include "app/startup.h"
 #include "app/text.h"
 #include "documents/documents.h"
+#include "documents/commands.h"
 #include "documents/editing.h"
+#include "generator/generate.h"
+#include "test/TChartForm.h"
+#include "test/history.h"
+#include "test/responses.h"
+#include "test/review.h"
+#include "test/testrun.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -271,6 +278,7 @@ QWidget *TfHello::createAskPage()
         menu.setObjectName("PopupMenu1");
         QAction *save = menu.addAction("Save to file");
         save->setObjectName("Savetofile1");
+        connect(save, &QAction::triggered, this, [this] { Savetofile1Click(ctx_); });
         menu.exec(Memo1->mapToGlobal(at));
     });
     display->addWidget(Image1, 0, 0);
@@ -357,6 +365,7 @@ QWidget *TfHello::createDocumentPage(const QString &name, QWidget *&column, QLis
     layout->addWidget(list, 1);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this, id] { syncSelectionFromView(id); });
+    connect(list, &QListView::doubleClicked, this, [this] { bTestsViewClick(ctx_); });
 
     switch (id) {
     case ListId::Essays:
@@ -548,6 +557,27 @@ void TfHello::wireCommands()
     for (const char *name : {"bLiesEdit", "bEssaysEdit", "bTestsEdit"})
         connect(button(name), &QPushButton::clicked, this, [this] { EditClick(ctx_); });
     connect(button("btnLoad"), &QPushButton::clicked, this, [this] { btnLoadClick(ctx_); });
+    connect(bLiesNew, &QPushButton::clicked, this, [this] { bLiesNewClick(ctx_); });
+    connect(button("bEssaysNew"), &QPushButton::clicked, this, [this] { bEssaysNewClick(ctx_); });
+    for (const char *name : {"bLiesView", "bEssaysView", "bTestsView"})
+        connect(button(name), &QPushButton::clicked, this, [this] { bTestsViewClick(ctx_); });
+    for (const char *name : {"bLiesDelete", "bEssaysDelete", "bTestsDelete"})
+        connect(button(name), &QPushButton::clicked, this, [this] { DeleteClick(ctx_); });
+    connect(bLiesRename, &QPushButton::clicked, this, [this] { bLiesRenameClick(ctx_); });
+    connect(bEssaysRename, &QPushButton::clicked, this, [this] { bEssaysRenameClick(ctx_); });
+    connect(bTestsRename, &QPushButton::clicked, this, [this] { bTestsRenameClick(ctx_); });
+    connect(button("bLiesSelectAll"), &QPushButton::clicked, this, [this] { bLiesSelectAllClick(ctx_); });
+    connect(button("bFunSelectAll"), &QPushButton::clicked, this, [this] { bFunSelectAllClick(ctx_); });
+    connect(button("bLiesHistory"), &QPushButton::clicked, this, &TfHello::showLieHistory);
+    connect(button("bFunEssay"), &QPushButton::clicked, this, [this] { bFunEssayClick(ctx_); });
+    connect(bAskStart, &QPushButton::clicked, this, [this] { bAskStartClick(ctx_); });
+    connect(bAskNext, &QPushButton::clicked, this, [this] { bAskNextClick(ctx_); });
+    connect(bAskStop, &QPushButton::clicked, this, [this] { bAskStopClick(ctx_); });
+    connect(button("bTestsNew"), &QPushButton::clicked, this, [this] { bTestsNewClick(ctx_); });
+    // Every operation of the scale by the person counts, also one that leaves
+    // it where it was; positions set by the program do not.
+    connect(TrackBar1, &QSlider::actionTriggered, this, [this] { TrackBar1Change(ctx_); });
+    connect(TrackBar1, &QSlider::sliderPressed, this, [this] { TrackBar1Change(ctx_); });
     connect(button("Button5"), &QPushButton::clicked, this, &TfHello::openLieSetDialog);
 }
 
@@ -636,6 +666,24 @@ void TfHello::openLieSetDialog()
     if (!selFolder_)
         selFolder_ = new TfSelFolder(ctx_, this);
     selFolder_->exec();
+}
+
+void TfHello::showLieHistory()
+{
+    const auto histories = bLiesHistoryClick(ctx_);
+    if (!histories)
+        return;
+    std::vector<ChartSeries> series;
+    series.reserve(histories->size());
+    for (const auto &h : *histories)
+        series.push_back(buildChartSeries(h.lieName, h.lieLines, h.essayLines));
+    if (!chartForm_)
+        chartForm_ = new TChartForm(this);
+    chartForm_->showSeries(series, parseWholeNumber(state_.options.weak).value_or(kDefaultWeakLimit),
+                           parseWholeNumber(state_.options.strong).value_or(kDefaultStrongLimit));
+    chartForm_->show();
+    chartForm_->raise();
+    chartForm_->activateWindow();
 }
 
 void TfHello::readme()

@@ -25,6 +25,7 @@ namespace varnok {
 
 class QtUi;
 class TfSelFolder;
+class TChartForm;
 
 // Shows one of the program's file lists; the names stay in the logic's list.
 class FileListModel : public QAbstractListModel {
@@ -116,6 +117,7 @@ private:
     void chooseFont();
     void locateEditor();
     void openLieSetDialog();
+    void showLieHistory();
     void readme();
     void about();
     void Timer1Timer();
@@ -178,6 +180,7 @@ private:
     QTimer *Timer1 = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
+    QPointer<TChartForm> chartForm_;
     bool memoIsLatin1_ = false;
     bool pageChangeByProgram_ = false;
     bool syncingSelection_ = false;
