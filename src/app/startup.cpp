@@ -40,6 +40,9 @@ void fixLieFolder(Context &ctx, const StartupPlaces &places)
     if (!folderExists(folder) && !createFolders(folder)) {
         const int reason = errno;
         ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + std::strerror(reason)));
+    } else if (!canListFolder(folder)) {
+        const int reason = errno;
+        ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + std::strerror(reason)));
     }
 }
 

@@ -223,6 +223,15 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
     return names;
 }
 
+bool canListFolder(const std::string &path)
+{
+    DIR *dir = ::opendir(path.c_str());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
+}
+
 std::string currentFolder()
 {
     std::string buffer(PATH_MAX, '\0');

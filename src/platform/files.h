@@ -42,6 +42,9 @@ bool matchesMask(std::string_view name, std::string_view mask);
 // such as ".lie", which the program itself makes from an empty text.
 std::vector<std::string> listFolder(const std::string &folder, std::string_view mask);
 
+// True when the folder's entries can be listed.
+bool canListFolder(const std::string &path);
+
 std::string currentFolder();
 bool setCurrentFolder(const std::string &path);
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/inifile.h"
 #include "app/options.h"
@@ -187,6 +189,29 @@ TEST(LieSet, OkSwitchesTheFolderAndNewCreatesOnlyReachableFolders)
     EXPECT_EQ(newLieFolder(h.ctx, other.path()), std::nullopt);
     EXPECT_EQ(h.ui.messages.back(), kUnableToCreateDirectory);
     EXPECT_FALSE(folderExists(other.path() + "Work"));
+}
+
+} // namespace
+} // namespace varnok
+
+namespace varnok {
+namespace {
+
+TEST(StartUp, AnUnreadableLieFolderIsReportedAndStartUpCompletes)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "folder permissions are not enforced for root";
+    Harness h;
+    const std::string folder = h.folder.path() + "closed";
+    ASSERT_TRUE(createFolders(folder));
+    h.folder.write("closed/Varnok.Ini", "[Settings]\r\n");
+    ::chmod(folder.c_str(), 0);
+    h.ui.answerOpen(std::nullopt);
+    startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "x"});
+    ::chmod(folder.c_str(), 0700);
+    ASSERT_FALSE(h.ui.messages.empty());
+    EXPECT_EQ(h.ui.messages[0].rfind("Unable to read the lie folder", 0), 0u);
+    EXPECT_EQ(h.state.options.width, 415);
 }
 
 } // namespace
