@@ -52,6 +52,7 @@ constexpr int kButtonWidth = 85;
 constexpr int kButtonHeight = 25;
 constexpr int kColumnWidth = 89;
 constexpr int kBlinkInterval = 666;
+constexpr qsizetype kMemoSlice = 1 << 20;
 constexpr char kInvalidLimitMessage[] = "Invalid input value.  Use escape key to abandon changes";
 
 QString qs(const std::string &text)
@@ -285,6 +286,9 @@ QWidget *TfHello::createAskPage()
     display->addWidget(Memo1, 0, 0);
     Memo1->hide();
     layout->addWidget(Panel9, 1);
+    memoFill_ = new QTimer(this);
+    memoFill_->setInterval(0);
+    connect(memoFill_, &QTimer::timeout, this, [this] { fillMemo(false); });
 
     TestPanel = new QWidget(page);
     TestPanel->setObjectName("TestPanel");
@@ -819,16 +823,53 @@ void TfHello::storeWindowGeometry()
 
 void TfHello::setMemoText(const std::string &text)
 {
-    Memo1->setUpdatesEnabled(false);
+    memoFill_->stop();
+    pendingMemo_.clear();
+    pendingMemoActive_ = false;
     memoIsLatin1_ = !isValidUtf8(text);
-    Memo1->setPlainText(memoIsLatin1_ ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-                                      : qs(text));
+    QString all = memoIsLatin1_ ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) : qs(text);
+    Memo1->setUpdatesEnabled(false);
+    // A large text is shown at once and filled in behind in slices, so the
+    // window never stalls on a big file.
+    const qsizetype cut = all.size() > kMemoSlice ? all.indexOf(QLatin1Char('\n'), kMemoSlice) : -1;
+    if (cut < 0) {
+        Memo1->setPlainText(all);
+    } else {
+        Memo1->setPlainText(all.left(cut));
+        pendingMemo_ = std::move(all);
+        pendingMemoPos_ = cut + 1;
+        pendingMemoActive_ = true;
+        memoFill_->start();
+    }
     Memo1->document()->setModified(false);
     Memo1->setUpdatesEnabled(true);
 }
 
+void TfHello::fillMemo(bool toTheEnd) const
+{
+    while (pendingMemoActive_) {
+        const qsizetype from = pendingMemoPos_ + kMemoSlice;
+        const qsizetype cut = from < pendingMemo_.size() ? pendingMemo_.indexOf(QLatin1Char('\n'), from) : -1;
+        // Each slice is a paragraph of its own: the line break before it is the
+        // one the slice boundary stands on.
+        Memo1->appendPlainText(cut < 0 ? pendingMemo_.mid(pendingMemoPos_)
+                                       : pendingMemo_.mid(pendingMemoPos_, cut - pendingMemoPos_));
+        if (cut < 0) {
+            pendingMemoActive_ = false;
+            pendingMemo_.clear();
+            memoFill_->stop();
+        } else {
+            pendingMemoPos_ = cut + 1;
+        }
+        if (!toTheEnd)
+            break;
+    }
+    Memo1->document()->setModified(false);
+}
+
 std::string TfHello::memoText() const
 {
+    fillMemo(true);
     // The raw text keeps characters such as no-break spaces that the plain
     // text would change; only the paragraph separators become line ends.
     QString text = Memo1->document()->toRawText();
@@ -859,6 +900,8 @@ bool TfHello::memoShown() const
 
 void TfHello::setMemoWritable(bool writable)
 {
+    if (writable)
+        fillMemo(true);
     Memo1->setReadOnly(!writable);
     Memo1->setFocusPolicy(writable ? Qt::StrongFocus : Qt::ClickFocus);
 }

@@ -181,6 +181,13 @@ private:
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
+    void fillMemo(bool toTheEnd) const;
+
+    // The rest of a large text still to be put into the text area.
+    mutable QString pendingMemo_;
+    mutable qsizetype pendingMemoPos_ = 0;
+    mutable bool pendingMemoActive_ = false;
+    QTimer *memoFill_ = nullptr;
     bool memoIsLatin1_ = false;
     bool pageChangeByProgram_ = false;
     bool syncingSelection_ = false;
