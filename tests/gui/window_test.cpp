@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -165,6 +166,56 @@ private slots:
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Changes canceled: Money.lie"));
         pages->setCurrentIndex(3);
         QCOMPARE(pages->currentIndex(), 3);
+    }
+
+    void theBuiltInEditorGivesBackEveryByte()
+    {
+        Window w;
+        // Latin-1 with a no-break space, a stray 0xFF, and UTF-8 with one too.
+        const std::string latin1 = "caf\xe9\xa0ok \xff\r\nsecond line\r\nno final break";
+        const std::string utf8 = "caf\xc3\xa9\xc2\xa0ok\r\n\tindented\r\n";
+        w.folder.write("latin.ess", latin1);
+        w.folder.write("utf.ess", utf8);
+        rereadLists(w.window->context());
+        w.find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        w.find<QListView>("FileListBox2")->selectAll();
+        int commits = 0;
+        QTimer committer;
+        connect(&committer, &QTimer::timeout, this, [&] {
+            if (w.find<QWidget>("ToolBar")->isVisible()) {
+                ++commits;
+                w.find<QPushButton>("bEditCommit")->click();
+            }
+        });
+        committer.start(30);
+        w.find<QPushButton>("bEssaysEdit")->click();
+        QCOMPARE(commits, 2);
+        QCOMPARE(w.folder.read("latin.ess"), latin1);
+        QCOMPARE(w.folder.read("utf.ess"), utf8);
+    }
+
+    void appliedFontStaysAfterCancel()
+    {
+        Window w;
+        w.find<QTabWidget>("PageControl1")->setCurrentIndex(4);
+        const QFont before = w.find<QPlainTextEdit>("Memo1")->font();
+        ModalAnswerer answerer;
+        answerer.then([](QWidget *dialog) {
+            auto *fonts = qobject_cast<QFontDialog *>(dialog);
+            QFont chosen = fonts->currentFont();
+            chosen.setPointSize(21);
+            fonts->setCurrentFont(chosen);
+            for (auto *button : dialog->findChildren<QPushButton *>())
+                if (button->text().remove('&') == "Apply")
+                    button->click();
+            fonts->reject();
+        });
+        w.find<QPushButton>("bOptionsFont")->click();
+        QVERIFY(answerer.done());
+        QCOMPARE(w.find<QPlainTextEdit>("Memo1")->font().pointSize(), 21);
+        QVERIFY(before.pointSize() != 21);
+        w.window->close();
+        QVERIFY(w.folder.read("Varnok.Ini").find("Font Size=21") != std::string::npos);
     }
 };
 
