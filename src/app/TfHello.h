@@ -25,6 +25,7 @@ namespace varnok {
 
 class QtUi;
 class TfSelFolder;
+class THelpForm;
 
 // Shows one of the program's file lists; the names stay in the logic's list.
 class FileListModel : public QAbstractListModel {
@@ -178,6 +179,7 @@ private:
     QTimer *Timer1 = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
+    QPointer<THelpForm> helpForm_;
     bool memoIsLatin1_ = false;
     bool pageChangeByProgram_ = false;
     bool syncingSelection_ = false;
