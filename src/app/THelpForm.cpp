@@ -39,6 +39,9 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
     RichEdit1->setObjectName("RichEdit1");
     RichEdit1->setAcceptRichText(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab stops every half inch, as rich-text files expect by default, so a
+    // bullet and its text stay together in the narrow window.
+    RichEdit1->setTabStopDistance(RichEdit1->logicalDpiX() / 2.0);
     layout->addWidget(RichEdit1, 1);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
