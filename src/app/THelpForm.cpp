@@ -28,8 +28,8 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("HelpForm");
     setWindowTitle(kCaption);
-    // The window is the size the frame and the status bar allow; its frame is
-    // only known once shown, so the start size is that of the client area.
+    // The window manager's frame is only known once the window is shown, so
+    // the start size is given for the area inside the frame.
     resize(kStartWidth, kStartHeight);
 
     auto *layout = new QVBoxLayout(this);
