@@ -28,6 +28,8 @@
 #include <QVBoxLayout>
 
 #include "app/QtUi.h"
+#include "app/THelpForm.h"
+#include "app/TSplashForm.h"
 #include "app/TfSelFolder.h"
 #include "app/startup.h"
 #include "app/text.h"
@@ -692,10 +694,19 @@ void TfHello::showLieHistory()
 
 void TfHello::readme()
 {
+    if (!helpForm_)
+        helpForm_ = new THelpForm(this);
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(state_.helpText.size()));
+    for (const std::string &line : state_.helpText)
+        lines.append(QtUi::toQt(line));
+    helpForm_->showReadme(QCoreApplication::applicationDirPath() + "/", lines);
 }
 
 void TfHello::about()
 {
+    TSplashForm splash(this);
+    splash.exec();
 }
 
 void TfHello::loadStartPicture()

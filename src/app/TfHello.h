@@ -26,6 +26,7 @@ namespace varnok {
 class QtUi;
 class TfSelFolder;
 class TChartForm;
+class THelpForm;
 
 // Shows one of the program's file lists; the names stay in the logic's list.
 class FileListModel : public QAbstractListModel {
@@ -181,6 +182,7 @@ private:
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
+    QPointer<THelpForm> helpForm_;
     void fillMemo(bool toTheEnd) const;
 
     // The rest of a large text still to be put into the text area.
