@@ -160,6 +160,27 @@ private slots:
         QCOMPARE(w.find<QListView>("FileListBox2")->model()->rowCount(), 3);
     }
 
+    void theEssayTypeChoiceIsKeptForTheRun()
+    {
+        Window w;
+        w.folder.write("One.ess", "One\r\n\r\nEXPLAIN YOURSELF\r\nFirst said.\r\n");
+        rereadLists(w.window->context());
+        ModalAnswerer answerer;
+        answerer.then([](QWidget *d) {
+            d->findChild<QRadioButton *>("rgET1")->click();
+            static_cast<QDialog *>(d)->accept();
+        });
+        answerer.then([](QWidget *d) {
+            QVERIFY(d->findChild<QRadioButton *>("rgET1")->isChecked());
+            static_cast<QDialog *>(d)->reject();
+        });
+        // Nothing is selected, so each Generate ends after the question.
+        w.find<QPushButton>("bFunEssay")->click();
+        w.find<QPushButton>("bFunEssay")->click();
+        QVERIFY(answerer.done());
+        QCOMPARE(w.folder.names().size(), 2u);
+    }
+
     void aFiftyMegabyteViewKeepsTheWindowResponsive()
     {
 #if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
