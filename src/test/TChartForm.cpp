@@ -52,6 +52,7 @@ const char *const kToolTip = "%1\n%2  Response: %3";
 constexpr std::size_t kNameLength = 60;
 // Beyond this many Lies their legend entries are only noise (the tool tips
 // still name them); the limits keep theirs.
+constexpr std::size_t kMarkerLimit = 2000;
 constexpr std::size_t kLegendLimit = 12;
 
 constexpr qint64 kHourMs = 60LL * 60 * 1000;
@@ -154,10 +155,16 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     int skipped = 0;
     std::vector<QLineSeries *> lines;
     lines.reserve(series.size() + 2);
+    std::size_t totalPoints = 0;
+    for (const auto &s : series)
+        totalPoints += s.points.size();
+    // Thousands of point markers only hide the lines and slow the drawing;
+    // the lines alone still show where each point is, and hovering names it.
+    const bool markers = totalPoints <= kMarkerLimit;
     for (const auto &s : series) {
         auto *line = new QLineSeries;
         line->setName(seriesName(s));
-        line->setPointsVisible(true);
+        line->setPointsVisible(markers);
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(s.points.size()));
         for (const auto &p : s.points) {
@@ -213,6 +220,8 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
         }
     }
 
+    // Smoothing thousands of segments costs more than it shows.
+    chartView->setRenderHint(QPainter::Antialiasing, markers);
     QChart *old = chartView->chart();
     chartView->setChart(chart);
     delete old;
