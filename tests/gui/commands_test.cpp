@@ -122,12 +122,16 @@ private slots:
         answerer.acceptMessage();
         w.find<QPushButton>("bTestsNew")->click();
         QTRY_COMPARE(w.find<QSlider>("TrackBar1")->isVisible(), true);
+        // The strip starts blue and swaps to red at the timer's next tick.
+        QVERIFY(w.find<QWidget>("Shape2")->isVisible() && !w.find<QWidget>("Shape1")->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(w.find<QWidget>("Shape1")->isVisible() && !w.find<QWidget>("Shape2")->isVisible(), 2000);
         w.find<QSlider>("TrackBar1")->setValue(20); // set by the program: no answer
         w.find<QPushButton>("bAskNext")->click();
         QTRY_VERIFY(answerer.done());
         QCOMPARE(answerer.texts, QStringList{"Please indicate the strength of your reaction on the scale."});
         w.find<QPushButton>("bAskStop")->click();
         QVERIFY(w.find<QPushButton>("bAskStart")->isVisible());
+        QVERIFY(!w.find<QWidget>("Shape1")->isVisible() && !w.find<QWidget>("Shape2")->isVisible());
     }
 
     void generateFromTwoSelectedEssays()
