@@ -669,6 +669,10 @@ void TfHello::locateEditor()
 
 void TfHello::openLieSetDialog()
 {
+    // An open edit belongs to the current lie folder: switching folders under
+    // it would write the text into a file of the same name elsewhere.
+    if (!pageChangeAllowed(ctx_))
+        return;
     if (!selFolder_)
         selFolder_ = new TfSelFolder(ctx_, this);
     selFolder_->exec();
