@@ -29,6 +29,8 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Varnok");
+    // Ties the window to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName("org.varnok.Varnok");
 
     varnok::SystemClock clock;
     varnok::SeededRandom random(varnok::seedFromTime(clock.now()));
