@@ -16,15 +16,17 @@ std::string lieFolderFromArguments(const std::vector<std::string> &arguments, co
     return withTrailingSeparator(arguments.front());
 }
 
-bool isSystemProgramFolder(const std::string &programFolder)
+bool isInstalledProgramFolder(const std::string &programFolder)
 {
-    for (const char *root : {"/usr", "/opt"}) {
-        const std::string prefix(root);
-        if (programFolder.compare(0, prefix.size(), prefix) == 0
-            && (programFolder.size() == prefix.size() || programFolder[prefix.size()] == kSeparator))
+    for (const std::string root : {"/usr", "/opt"}) {
+        if (programFolder.compare(0, root.size(), root) == 0
+            && (programFolder.size() == root.size() || programFolder[root.size()] == kSeparator))
             return true;
     }
-    return false;
+    std::string folder = programFolder;
+    while (!folder.empty() && folder.back() == kSeparator)
+        folder.pop_back();
+    return folder == "bin" || folder.ends_with("/bin");
 }
 
 unsigned seedFromTime(const DateTime &now)
@@ -44,7 +46,7 @@ std::string settingsPath(const AppState &state)
 // can be made, a folder the user may write in.
 bool usableBesideProgram(const std::string &folder, const std::string &programFolder)
 {
-    if (isSystemProgramFolder(programFolder))
+    if (isInstalledProgramFolder(programFolder))
         return false;
     return folderExists(folder) ? folderWritable(folder) : createFolders(folder);
 }

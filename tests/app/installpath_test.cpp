@@ -12,11 +12,11 @@ namespace {
 
 using testing::Harness;
 
-TEST(InstallPath, SystemProgramFoldersAreThoseUnderUsrAndOpt)
+TEST(InstallPath, InstalledProgramsLiveUnderUsrOrOptOrInABinFolder)
 {
     struct Case {
         const char *folder;
-        bool system;
+        bool installed;
     };
     const Case cases[] = {
         {"/usr/bin/", true},
@@ -24,17 +24,26 @@ TEST(InstallPath, SystemProgramFoldersAreThoseUnderUsrAndOpt)
         {"/usr/games/", true},
         {"/usr/", true},
         {"/usr", true},
+        {"/opt/varnok/", true},
         {"/opt/varnok/bin/", true},
+        {"/home/me/.local/bin/", true},
+        {"/home/me/apps/bin", true},
+        {"/home/me/bin//", true},
+        {"bin/", true},
         {"/home/me/varnok/build/", false},
-        {"/tmp/usr/bin/", false},
-        {"/usrdata/bin/", false},
-        {"/optional/bin/", false},
-        {"/srv/tools/", false},
-        {"usr/bin/", false},
+        {"/home/me/varnok/build-run/", false},
+        {"/home/me/bin/varnok/", false},
+        {"/home/me/binaries/", false},
+        {"/home/me/cabin/", false},
+        {"/tmp/usr/bin-old/", false},
+        {"/usrdata/", false},
+        {"/optional/", false},
+        {"usr/lib/", false},
+        {"/", false},
         {"", false},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(isSystemProgramFolder(c.folder), c.system) << '"' << c.folder << '"';
+        EXPECT_EQ(isInstalledProgramFolder(c.folder), c.installed) << '"' << c.folder << '"';
 }
 
 TEST(InstallPath, ARunFromTheBuildFolderKeepsTheLiesBesideTheProgram)
@@ -62,10 +71,20 @@ TEST(InstallPath, ARunFromTheBuildFolderKeepsTheLiesBesideTheProgram)
     EXPECT_FALSE(named.folder.exists("data"));
 }
 
+TEST(InstallPath, AProgramInstalledUnderAHomePrefixUsesTheDataFolder)
+{
+    Harness h;
+    ASSERT_TRUE(createFolders(h.folder.path() + "prefix/bin"));
+    h.ui.answerOpen(std::nullopt);
+    startUp(h.ctx, {{}, h.folder.path() + "prefix/bin/", h.folder.path() + "data/", "x"});
+    EXPECT_EQ(h.state.lieFolder, h.folder.path() + "data/Lies/");
+    EXPECT_FALSE(h.folder.exists("prefix/bin/Lies"));
+}
+
 TEST(InstallPath, AnInstalledProgramUsesTheDataFolderEvenWhenItCouldWriteBesideItself)
 {
     // Folders that the administrator could create; the program must not.
-    for (const std::string programFolder : {"/opt/varnok-installpath-test/bin/", "/usr/lib/varnok-installpath-test/"}) {
+    for (const std::string programFolder : {"/opt/varnok-installpath-test/", "/usr/lib/varnok-installpath-test/"}) {
         Harness h;
         h.ui.answerOpen(std::nullopt);
         startUp(h.ctx, {{}, programFolder, h.folder.path() + "data/", "x"});
@@ -76,7 +95,6 @@ TEST(InstallPath, AnInstalledProgramUsesTheDataFolderEvenWhenItCouldWriteBesideI
         if (strayFolder) {
             ::rmdir((programFolder + "Lies").c_str());
             ::rmdir(programFolder.c_str());
-            ::rmdir(programFolder.substr(0, programFolder.find('/', 5)).c_str());
         }
     }
 }
