@@ -46,7 +46,7 @@ check "package name" test "$(field Package)" = varnok
 check "version from the project (1.4 or later)" grep -Eq '^[0-9]+\.[0-9]+' <<<"$version"
 depends="$(field Depends)"
 echo "        Depends: $depends"
-depends_on() { tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ :].*//' | grep -qxF "$1"; }
+depends_on() { tr ',|' '\n' <<<"$depends" | sed 's/^ *//; s/[ :].*//' | grep -qxF "$1"; }
 for lib in libqt6widgets6 libqt6charts6 libqt6gui6 libqt6core6 libstdc++6 libc6; do
   check "Depends names $lib" depends_on "$lib"
 done
