@@ -1,14 +1,24 @@
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/TfHello.h"
+#include "app/commandline.h"
 #include "app/startup.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 
 int main(int argc, char **argv)
 {
+    // Answered before Qt starts, so they work without a display.
+    const auto commandLine = varnok::parseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    if (commandLine.action != varnok::CommandLineAction::Run) {
+        const bool help = commandLine.action == varnok::CommandLineAction::ShowHelp;
+        std::fputs((help ? varnok::helpText() : varnok::versionText()).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+
     // Without a display Qt would abort with a backtrace; say it plainly instead.
     const char *platform = std::getenv("QT_QPA_PLATFORM");
     const bool headlessPlatform = platform && (std::string(platform) == "offscreen" || std::string(platform) == "minimal");
@@ -19,6 +29,8 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Varnok");
+    // Ties the window to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName("org.varnok.Varnok");
 
     varnok::SystemClock clock;
     varnok::SeededRandom random(varnok::seedFromTime(clock.now()));

@@ -16,6 +16,19 @@ std::string lieFolderFromArguments(const std::vector<std::string> &arguments, co
     return withTrailingSeparator(arguments.front());
 }
 
+bool isInstalledProgramFolder(const std::string &programFolder)
+{
+    for (const std::string root : {"/usr", "/opt"}) {
+        if (programFolder.compare(0, root.size(), root) == 0
+            && (programFolder.size() == root.size() || programFolder[root.size()] == kSeparator))
+            return true;
+    }
+    std::string folder = programFolder;
+    while (!folder.empty() && folder.back() == kSeparator)
+        folder.pop_back();
+    return folder == "bin" || folder.ends_with("/bin");
+}
+
 unsigned seedFromTime(const DateTime &now)
 {
     return static_cast<unsigned>(((now.hour * 60 + now.minute) * 60 + now.second) * 1000 + now.millisecond);
@@ -28,13 +41,23 @@ std::string settingsPath(const AppState &state)
     return resolveNoCase(state.lieFolder + kSettingsFileName);
 }
 
-// Fixes the lie folder and makes sure it exists. An installed program's folder
-// is not writable, so without an argument the per-user data folder stands in.
+// Whether the default lie folder beside the program can be used: the program
+// is the user's own (a build folder, an unpacked copy) and "Lies" there is, or
+// can be made, a folder the user may write in.
+bool usableBesideProgram(const std::string &folder, const std::string &programFolder)
+{
+    if (isInstalledProgramFolder(programFolder))
+        return false;
+    return folderExists(folder) ? folderWritable(folder) : createFolders(folder);
+}
+
+// Fixes the lie folder and makes sure it exists. Without an argument an
+// installed program keeps the lies in the per-user data folder.
 void fixLieFolder(Context &ctx, const StartupPlaces &places)
 {
     const bool fromArgument = !places.arguments.empty() && !places.arguments.front().empty();
     std::string folder = lieFolderFromArguments(places.arguments, places.programFolder);
-    if (!fromArgument && !folderExists(folder) && !createFolders(folder))
+    if (!fromArgument && !usableBesideProgram(folder, places.programFolder))
         folder = places.fallbackDataFolder + "Lies/";
     ctx.state.lieFolder = folder;
     if (!folderExists(folder) && !createFolders(folder)) {

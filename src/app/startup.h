@@ -28,6 +28,12 @@ struct StartupPlaces {
 // separator appended; without one, "Lies/" beside the program.
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder);
 
+// True for a program that an install step put in place: one under /usr or
+// /opt, which every user of the machine shares, and one in a folder named
+// "bin" of any other prefix (~/.local/bin). Lies are never kept beside such a
+// program, not even when the administrator runs it.
+bool isInstalledProgramFolder(const std::string &programFolder);
+
 // A seed for the random generator from the time of day, to the millisecond.
 unsigned seedFromTime(const DateTime &now);
 

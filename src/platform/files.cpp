@@ -72,6 +72,11 @@ bool folderExists(const std::string &path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool folderWritable(const std::string &path)
+{
+    return folderExists(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool createFolders(const std::string &path)
 {
     if (path.empty())

@@ -11,6 +11,8 @@ inline constexpr char kSeparator = '/';
 
 bool fileExists(const std::string &path);   // anything but a folder
 bool folderExists(const std::string &path);
+// A folder in which the current user may create and replace files.
+bool folderWritable(const std::string &path);
 
 // Creates a folder and every missing parent. Folders made here are private to
 // their owner (0700): the lie folder is a journal.
