@@ -626,8 +626,12 @@ void TfHello::applyOptionDependencies()
 void TfHello::optionsChanged()
 {
     const Options o = state_.options; // the controls write through as they are set
-    setGeometry(o.left, o.top, o.width, o.height);
+    // Top and Left place the window's frame, not its inside, so the title bar
+    // stays on the screen. Until the window is shown its frame is unknown;
+    // showEvent places it again once it is.
+    resize(o.width, o.height);
     move(o.left, o.top);
+    framePosition_ = QPoint(o.left, o.top);
     QFont memoFont(qs(o.fontName));
     memoFont.setPointSize(o.fontSize > 0 ? o.fontSize : 8);
     Memo1->setFont(memoFont);
@@ -810,6 +814,18 @@ void TfHello::keyPressEvent(QKeyEvent *event)
         }
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void TfHello::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (framePlaced_)
+        return;
+    framePlaced_ = true;
+    QTimer::singleShot(100, this, [this] {
+        if (frameGeometry().topLeft() != framePosition_)
+            move(framePosition_);
+    });
 }
 
 void TfHello::closeEvent(QCloseEvent *event)

@@ -94,6 +94,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -190,6 +191,8 @@ private:
     mutable qsizetype pendingMemoPos_ = 0;
     mutable bool pendingMemoActive_ = false;
     QTimer *memoFill_ = nullptr;
+    QPoint framePosition_;
+    bool framePlaced_ = false;
     bool memoIsLatin1_ = false;
     bool pageChangeByProgram_ = false;
     bool syncingSelection_ = false;
