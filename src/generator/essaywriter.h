@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/textfile.h"
@@ -25,6 +27,40 @@ std::optional<int> parseLineCount(std::string_view answer, int lineCount);
 
 // Drops lines from the end until at most n remain; never adds any.
 void keepFirstLines(Lines &lines, int n);
+
+// The lines of an essay as its file holds them: every line followed by CR LF,
+// end to end in one buffer, so that the essay is built in one pass and
+// written as it stands, without joining the lines again.
+class EssayText {
+public:
+    std::size_t lineCount() const { return ends_.size(); }
+    // What the file holds: joinLines(lines()).
+    std::string_view bytes() const { return bytes_; }
+    // The lines themselves, without the CR LF that follows each in the file.
+    Lines lines() const;
+    // As keepFirstLines for a list of lines.
+    void keepFirstLines(int n);
+
+    // Building: pieces of the current line, then its end.
+    void reserve(std::size_t bytes, std::size_t lines)
+    {
+        bytes_.reserve(bytes);
+        ends_.reserve(lines);
+    }
+    void append(std::string_view piece) { bytes_ += piece; }
+    void endLine()
+    {
+        bytes_ += kLineEnd;
+        ends_.push_back(bytes_.size());
+    }
+
+private:
+    static constexpr std::string_view kLineEnd = "\r\n";
+
+    std::string bytes_;
+    // Where each line's CR LF ends.
+    std::vector<std::size_t> ends_;
+};
 
 // The generated essay's name before name cleaning: date stamp (which ends in
 // a blank), n in decimal, "Essay.gen". It carries the number asked for, also
