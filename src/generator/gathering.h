@@ -35,6 +35,11 @@ public:
     // addFile(splitLines(bytes)) without a string per line.
     void addFileBytes(std::string_view bytes);
 
+    // Room for this many bytes of gathered text, for instance the total size
+    // of the selected files: at a hundred megabytes, growing the buffer step
+    // by step costs as much again as gathering itself.
+    void reserve(std::size_t bytes) { text_.reserve(bytes); }
+
     EssayType type() const { return type_; }
     bool empty() const { return ends_.empty(); }
     std::size_t lineCount() const { return ends_.size(); }

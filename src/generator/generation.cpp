@@ -87,53 +87,50 @@ void composeSentences(std::size_t count, const SentenceAt &sentenceAt, std::size
         essay.endLine();
 }
 
-// Cut, shuffle and compose, from the gathered text prepared for cutting.
-EssayText composePreparedText(std::string text, const GenerationOptions &options, Random &random)
+} // namespace
+
+CutText::CutText(std::string prepared) : text_(std::move(prepared))
 {
     // The sentences stay views into the one cut text rather than strings of
     // their own: at a hundred megabytes that halves the memory and saves
-    // millions of allocations.
-    std::vector<std::string_view> sentences;
-    // Room for a sentence every eight bytes is more than prose needs; room
-    // that is never written to takes no memory, and growing is still possible.
-    sentences.reserve(text.size() / 8 + 1);
-    SentenceScanner scanner(text);
+    // millions of allocations. Room for a sentence every eight bytes is more
+    // than prose needs; room that is never written to takes no memory, and
+    // growing is still possible.
+    sentences_.reserve(text_.size() / 8 + 1);
+    SentenceScanner scanner(text_);
     for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next())
-        sentences.push_back(sentence);
-    if (sentences.empty()) {
-        text = std::string(scanner.rest()) + kFullStop;
-        sentences.push_back(text);
+        sentences_.push_back(sentence);
+    if (sentences_.empty()) {
+        text_ = std::string(scanner.rest()) + kFullStop;
+        sentences_.push_back(text_);
     }
+}
 
-    EssayText essay;
+EssayText composeCutSentences(const std::vector<std::string_view> &sentences, std::size_t textSize,
+                              const ParagraphLimits &limits, Random &random)
+{
     const std::size_t count = sentences.size();
-    if (options.randomize) {
-        const auto order = randomizedOrder(sentences, random);
-        // The sentences are picked from all over the text; asking for their
-        // memory a few places ahead (first where a sentence is, then the
-        // sentence) hides most of the waiting.
-        constexpr std::size_t ahead = 8;
-        const auto shuffled = [&](std::size_t i) {
-            if (i + 2 * ahead < count)
-                __builtin_prefetch(&sentences[order[i + 2 * ahead]]);
-            if (i + ahead < count)
-                __builtin_prefetch(sentences[order[i + ahead]].data());
-            return sentences[order[i]];
-        };
-        composeSentences(count, shuffled, text.size(), options.limits, random, essay);
-    } else {
-        const auto inOrder = [&](std::size_t i) { return sentences[i]; };
-        composeSentences(count, inOrder, text.size(), options.limits, random, essay);
-    }
+    // Reordered sentences come from all over the text; asking for them a few
+    // places ahead hides most of the waiting.
+    constexpr std::size_t ahead = 16;
+    const auto sentenceAt = [&](std::size_t i) {
+        if (i + ahead < count)
+            __builtin_prefetch(sentences[i + ahead].data());
+        return sentences[i];
+    };
+    EssayText essay;
+    composeSentences(count, sentenceAt, textSize, limits, random, essay);
     return essay;
 }
 
-} // namespace
-
 EssayText generateEssayText(Gatherer &&gathered, const GenerationOptions &options, Random &random)
 {
-    if (options.sentenceParse)
-        return composePreparedText(gathered.takePrepared(), options, random);
+    if (options.sentenceParse) {
+        const CutText cut(gathered.takePrepared());
+        if (!options.randomize)
+            return composeCutSentences(cut.sentences(), cut.textSize(), options.limits, random);
+        return composeCutSentences(randomized(cut.sentences(), random), cut.textSize(), options.limits, random);
+    }
 
     const std::string_view lineBreak =
         gathered.type() == EssayType::EssayResponses ? kLineBreak : std::string_view();

@@ -71,9 +71,12 @@ TEST(RandomizeStrings, SameAsSortingPrefixedEntries)
         Lines fast = lines;
         Lines slow = lines;
         if (round % 2 == 0) {
-            testing::CrowdedKeys fastRandom(round), slowRandom(round);
+            testing::CrowdedKeys fastRandom(round), slowRandom(round), viewRandom(round);
             RandomizeStrings(fast, fastRandom);
             slow::randomizeStrings(slow, slowRandom);
+            // The same order given as views of the lines.
+            const std::vector<std::string_view> views = randomized({lines.begin(), lines.end()}, viewRandom);
+            ASSERT_EQ(Lines(views.begin(), views.end()), slow) << "round " << round;
         } else {
             testing::RecordingRandom fastRandom(round), slowRandom(round);
             RandomizeStrings(fast, fastRandom);
