@@ -5,18 +5,20 @@
 //   bench_generator                  1, 10 and 100 MB
 //   bench_generator 1 10             the sizes given, in MB
 //   bench_generator --corpus 100 DIR make a corpus and keep it; then
-//   bench_generator --pipeline DIR OUT or --steps DIR OUT measure one run
+//   bench_generator --pipeline DIR OUT [--no-sync] measure one run
 //
 // The corpora go to a temporary folder under $TMPDIR (or /tmp) that is
 // removed afterwards.
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -24,11 +26,9 @@
 #include <vector>
 
 #include "app/text.h"
-#include "generator/composer.h"
 #include "generator/essaywriter.h"
 #include "generator/gathering.h"
 #include "generator/generation.h"
-#include "generator/sentences.h"
 #include "generator/shuffle.h"
 #include "platform/files.h"
 #include "platform/random.h"
@@ -44,13 +44,6 @@ using Seconds = std::chrono::duration<double>;
 double since(std::chrono::steady_clock::time_point start)
 {
     return Seconds(std::chrono::steady_clock::now() - start).count();
-}
-
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
 }
 
 // ---- corpus ---------------------------------------------------------------
@@ -131,78 +124,81 @@ Corpus makeCorpus(const std::string &folder, std::size_t targetBytes, const std:
 
 // ---- measured runs (each in its own process) ------------------------------
 
-Gatherer gatherFolder(const std::string &folder)
+class Timer {
+public:
+    double lap()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        const double seconds = Seconds(now - last_).count();
+        last_ = now;
+        return seconds;
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+// Writes without syncing, to tell the cost of the sync apart.
+bool writeUnsynced(const std::string &path, std::string_view bytes)
 {
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+// What the Generate command does after its dialogs: every selected file read
+// with readFileBytes and handed to the gatherer, the steps of
+// generateEssayText one by one, the essay written with writeFileAtomic (or,
+// with sync false, plainly, for comparison).
+int runPipeline(const std::string &folder, const std::string &output, bool sync)
+{
+    SeededRandom random(1);
+    const auto start = std::chrono::steady_clock::now();
+    Timer timer;
+    double read = 0;
+    double gather = 0;
     Gatherer gatherer(EssayType::EssayResponses);
-    for (const auto &name : listFolder(folder, "*.ess")) {
-        Lines lines;
-        if (!readLines(folder + name, lines)) {
+    const auto names = listFolder(folder, "*.ess");
+    // The gathered text is at most the files' sizes together.
+    std::size_t total = 0;
+    for (const auto &name : names) {
+        struct stat info {};
+        if (::stat((folder + name).c_str(), &info) == 0)
+            total += static_cast<std::size_t>(info.st_size);
+    }
+    gatherer.reserve(total);
+    std::string bytes;
+    for (const auto &name : names) {
+        if (!readFileBytes(folder + name, bytes)) {
             std::perror(name.c_str());
             std::exit(1);
         }
-        gatherer.addFile(lines);
+        read += timer.lap();
+        gatherer.addFileBytes(bytes);
+        gather += timer.lap();
     }
-    return gatherer;
-}
+    std::string().swap(bytes);
+    const std::size_t gatheredCount = gatherer.lineCount();
+    timer.lap();
 
-void writeEssay(const std::string &path, const Lines &lines)
-{
-    if (!writeLines(path, lines)) {
-        std::perror(path.c_str());
+    const CutText cut(gatherer.takePrepared());
+    const double cutTime = timer.lap();
+    const std::vector<std::string_view> shuffled = randomized(cut.sentences(), random);
+    const double shuffle = timer.lap();
+    const EssayText essay = composeCutSentences(shuffled, cut.textSize(), {3, 6}, random);
+    const double compose = timer.lap();
+    const double generated = since(start);
+
+    if (!(sync ? writeFileAtomic(output, essay.bytes()) : writeUnsynced(output, essay.bytes()))) {
+        std::perror(output.c_str());
         std::exit(1);
     }
-}
-
-// What the Generate command does after the dialogs: gather, the one pipeline
-// call, write.
-int runPipeline(const std::string &folder, const std::string &output)
-{
-    SeededRandom random(1);
-    const auto start = std::chrono::steady_clock::now();
-    Gatherer gathered = gatherFolder(folder);
-    const double gather = since(start);
-    const std::size_t gatheredCount = gathered.lineCount();
-
-    auto step = std::chrono::steady_clock::now();
-    const Lines essay = generateEssayLines(std::move(gathered), {true, true, {3, 6}}, random);
-    const double generate = since(step);
-
-    step = std::chrono::steady_clock::now();
-    writeEssay(output, essay);
-    const double write = since(step);
-    std::printf("%zu %zu %.3f %.3f %.3f %.3f %.1f\n", gatheredCount, essay.size(), gather, generate, write,
-                since(start), peakMegabytes());
-    return 0;
-}
-
-// The steps one by one through their list-of-strings interfaces.
-int runSteps(const std::string &folder, const std::string &output)
-{
-    SeededRandom random(1);
-    const auto start = std::chrono::steady_clock::now();
-    Lines gathered = gatherFolder(folder).lines();
-    const double gather = since(start);
-
-    auto step = std::chrono::steady_clock::now();
-    Lines sentences = cutSentences(gathered);
-    Lines().swap(gathered);
-    const double cut = since(step);
-
-    step = std::chrono::steady_clock::now();
-    RandomizeStrings(sentences, random);
-    const double shuffle = since(step);
-
-    step = std::chrono::steady_clock::now();
-    const Lines essay = composeParagraphs(sentences, {3, 6}, random);
-    const double compose = since(step);
-    const std::size_t sentenceCount = sentences.size();
-    Lines().swap(sentences);
-
-    step = std::chrono::steady_clock::now();
-    writeEssay(output, essay);
-    const double write = since(step);
-    std::printf("%zu %.3f %.3f %.3f %.3f %.3f %.3f %.1f\n", sentenceCount, gather, cut, shuffle, compose, write,
-                since(start), peakMegabytes());
+    const double write = timer.lap();
+    std::printf("%zu %zu %zu %zu %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", gatheredCount, cut.sentences().size(),
+                essay.lineCount(), essay.bytes().size(), read, gather, cutTime, shuffle, compose, write, generated,
+                since(start));
     return 0;
 }
 
@@ -259,22 +255,52 @@ ChildRun runChild(const std::vector<std::string> &argv)
     return run;
 }
 
-// The machine is shared, so every measurement is taken a few times and the
-// fastest run kept.
-ChildRun fastestOf(int times, const std::vector<std::string> &argv)
-{
-    ChildRun best = runChild(argv);
-    for (int i = 1; i < times; ++i) {
-        ChildRun run = runChild(argv);
-        if (run.wall < best.wall)
-            best = std::move(run);
-    }
-    return best;
-}
-
 std::string selfPath()
 {
     return fs::read_symlink("/proc/self/exe").string();
+}
+
+// One measured run of the pipeline, as its process printed it.
+struct PipelineRun {
+    ChildRun process;
+    std::size_t gathered = 0, sentences = 0, paragraphs = 0, essayBytes = 0;
+    double read = 0, gather = 0, cut = 0, shuffle = 0, compose = 0, write = 0, generated = 0, total = 0;
+};
+
+PipelineRun runPipelineChild(const std::string &folder, const std::string &output, bool sync)
+{
+    std::vector<std::string> argv = {selfPath(), "--pipeline", folder, output};
+    if (!sync)
+        argv.push_back("--no-sync");
+    PipelineRun run;
+    run.process = runChild(argv);
+    if (std::sscanf(run.process.output.c_str(), "%zu %zu %zu %zu %lf %lf %lf %lf %lf %lf %lf %lf", &run.gathered,
+                    &run.sentences, &run.paragraphs, &run.essayBytes, &run.read, &run.gather, &run.cut,
+                    &run.shuffle, &run.compose, &run.write, &run.generated, &run.total) != 12) {
+        std::fprintf(stderr, "unexpected pipeline output: %s\n", run.process.output.c_str());
+        std::exit(1);
+    }
+    return run;
+}
+
+std::string loadAverage()
+{
+    double load[3] = {0, 0, 0};
+    if (getloadavg(load, 3) != 3)
+        return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
+    return text;
+}
+
+void printPipeline(const char *label, const PipelineRun &run, double corpusMB, const ChildRun &shuf)
+{
+    std::printf("%-9s read %.3f  gather %.3f  cut %.3f  shuffle %.3f  compose %.3f  | generated %.3f  write %.3f  "
+                "total %.3f s\n",
+                label, run.read, run.gather, run.cut, run.shuffle, run.compose, run.generated, run.write, run.total);
+    std::printf("%-9s process wall %.3f s, cpu %.3f s, peak %.1f MB = %.2f x corpus  ->  /shuf: wall %.2f, cpu %.2f\n",
+                "", run.process.wall, run.process.cpu, run.process.peakMB, run.process.peakMB / corpusMB,
+                run.process.wall / shuf.wall, run.process.cpu / shuf.cpu);
 }
 
 void benchSize(int megabytes, const std::string &root)
@@ -284,33 +310,37 @@ void benchSize(int megabytes, const std::string &root)
     const std::string shufInput = root + std::to_string(megabytes) + "MB-lines.txt";
     const Corpus corpus = makeCorpus(folder, static_cast<std::size_t>(megabytes) << 20, shufInput);
     const double corpusMB = corpus.bytes / 1048576.0;
+    const std::string loadBefore = loadAverage();
 
+    // The machine is shared: the three measurements take turns, three times,
+    // so that they meet the same load, and the fastest run of each is kept.
     constexpr int repeats = 3;
-    double gather, generate, write, total, peak;
-    std::size_t gathered, paragraphs;
-    const ChildRun pipeline = fastestOf(repeats, {selfPath(), "--pipeline", folder, root + "out.gen"});
-    std::sscanf(pipeline.output.c_str(), "%zu %zu %lf %lf %lf %lf %lf", &gathered, &paragraphs, &gather, &generate,
-                &write, &total, &peak);
+    PipelineRun synced, unsynced;
+    ChildRun shuf;
+    for (int i = 0; i < repeats; ++i) {
+        PipelineRun run = runPipelineChild(folder, root + "out.gen", true);
+        if (i == 0 || run.process.wall < synced.process.wall)
+            synced = std::move(run);
+        run = runPipelineChild(folder, root + "out-unsynced.gen", false);
+        if (i == 0 || run.process.wall < unsynced.process.wall)
+            unsynced = std::move(run);
+        ChildRun shufRun = runChild({"shuf", shufInput, "-o", root + "shuf.out"});
+        if (i == 0 || shufRun.wall < shuf.wall)
+            shuf = std::move(shufRun);
+    }
 
-    double sGather, sCut, sShuffle, sCompose, sWrite, sTotal, sPeak;
-    std::size_t sentences;
-    const ChildRun steps = fastestOf(repeats, {selfPath(), "--steps", folder, root + "out2.gen"});
-    std::sscanf(steps.output.c_str(), "%zu %lf %lf %lf %lf %lf %lf %lf", &sentences, &sGather, &sCut, &sShuffle,
-                &sCompose, &sWrite, &sTotal, &sPeak);
-
-    const ChildRun shuf = fastestOf(repeats, {"shuf", shufInput, "-o", root + "shuf.out"});
-
-    std::printf("\n== corpus %d MB: %zu files, %.1f MB, %zu user lines, %zu sentences, %zu paragraphs\n",
-                megabytes, corpus.files.size(), corpusMB, gathered, sentences, paragraphs);
-    std::printf("pipeline  gather %.3f  cut+shuffle+compose %.3f  write %.3f  total %.3f s  (process: wall %.3f s, "
-                "cpu %.3f s)  peak %.1f MB = %.2f x corpus\n",
-                gather, generate, write, total, pipeline.wall, pipeline.cpu, pipeline.peakMB,
-                pipeline.peakMB / corpusMB);
-    std::printf("shuf      process: wall %.3f s, cpu %.3f s, peak %.1f MB  ->  generation/shuf: wall %.2f, cpu %.2f\n",
-                shuf.wall, shuf.cpu, shuf.peakMB, pipeline.wall / shuf.wall, pipeline.cpu / shuf.cpu);
-    std::printf("steps     gather %.3f  cut %.3f  shuffle %.3f  compose %.3f  write %.3f  total %.3f s  "
-                "peak %.1f MB = %.2f x corpus  (one string per sentence)\n",
-                sGather, sCut, sShuffle, sCompose, sWrite, sTotal, steps.peakMB, steps.peakMB / corpusMB);
+    std::printf("\n== corpus %d MB: %zu files, %.1f MB, %zu user lines (%.1f MB for shuf), %zu sentences, "
+                "%zu paragraphs, essay %.1f MB  (load %s -> %s)\n",
+                megabytes, corpus.files.size(), corpusMB, synced.gathered, fs::file_size(shufInput) / 1048576.0,
+                synced.sentences, synced.paragraphs, synced.essayBytes / 1048576.0, loadBefore.c_str(),
+                loadAverage().c_str());
+    printPipeline("atomic", synced, corpusMB, shuf);
+    printPipeline("no sync", unsynced, corpusMB, shuf);
+    std::printf("%-9s process wall %.3f s, cpu %.3f s, peak %.1f MB\n", "shuf", shuf.wall, shuf.cpu, shuf.peakMB);
+    std::printf("%-9s sync costs %.3f s (atomic write %.3f s, plain write %.3f s); generation without the write "
+                "%.3f s = %.2f x shuf wall\n",
+                "", synced.write - unsynced.write, synced.write, unsynced.write, synced.generated,
+                synced.generated / shuf.wall);
     std::fflush(stdout);
     fs::remove_all(folder);
     fs::remove(shufInput);
@@ -320,11 +350,10 @@ void benchSize(int megabytes, const std::string &root)
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--pipeline") == 0)
-        return runPipeline(argv[2], argv[3]);
-    if (argc == 4 && std::strcmp(argv[1], "--steps") == 0)
-        return runSteps(argv[2], argv[3]);
-    // Leaves a corpus in place, for profiling the two modes above by hand.
+    if ((argc == 4 || (argc == 5 && std::strcmp(argv[4], "--no-sync") == 0)) &&
+        std::strcmp(argv[1], "--pipeline") == 0)
+        return runPipeline(withTrailingSeparator(argv[2]), argv[3], argc == 4);
+    // Leaves a corpus in place, for profiling the pipeline by hand.
     if (argc == 4 && std::strcmp(argv[1], "--corpus") == 0) {
         const std::string folder = withTrailingSeparator(argv[3]);
         createFolders(folder);

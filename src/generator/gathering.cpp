@@ -1,16 +1,102 @@
 #include "generator/gathering.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "generator/sentences.h"
 
 namespace varnok {
 
+namespace {
+
+// Where the lines of a text end, found the way splitLines finds them. Each
+// kind of break is looked for with memchr and the find kept until the walk
+// has passed it, so a text of CR LF lines costs two fast searches per line
+// rather than a test of every byte.
+class LineBreaks {
+public:
+    LineBreaks(std::string_view text, std::size_t from)
+        : text_(text), nextCr_(find('\r', from)), nextLf_(find('\n', from))
+    {
+    }
+
+    // The end of the line that starts at pos: its CR or LF, or the end of the text.
+    std::size_t lineEnd(std::size_t pos)
+    {
+        if (nextCr_ < pos)
+            nextCr_ = find('\r', pos);
+        if (nextLf_ < pos)
+            nextLf_ = find('\n', pos);
+        return std::min(nextCr_, nextLf_);
+    }
+
+    // Where the next line starts after a line that ends at end (before the text's end).
+    std::size_t nextLine(std::size_t end) const
+    {
+        return text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? end + 2 : end + 1;
+    }
+
+private:
+    std::size_t find(char c, std::size_t from) const
+    {
+        if (from >= text_.size())
+            return text_.size();
+        const void *at = std::memchr(text_.data() + from, c, text_.size() - from);
+        return at ? static_cast<std::size_t>(static_cast<const char *>(at) - text_.data()) : text_.size();
+    }
+
+    std::string_view text_;
+    std::size_t nextCr_;
+    std::size_t nextLf_;
+};
+
+// Tells whether a line holds a word, searching the text once from front to
+// back: the next place the word occurs is kept until the lines walk past it.
+// A word without CR or LF cannot reach across a line break, so a place inside
+// a line means the whole word is in it.
+class WordPlaces {
+public:
+    WordPlaces(std::string_view text, std::string_view word) : text_(text), word_(word) {}
+
+    bool inLine(std::size_t start, std::size_t end)
+    {
+        if (!searched_ || next_ < start) {
+            searched_ = true;
+            next_ = text_.find(word_, start);
+            if (next_ == std::string_view::npos)
+                next_ = text_.size();
+        }
+        return next_ < end;
+    }
+
+private:
+    std::string_view text_;
+    std::string_view word_;
+    std::size_t next_ = 0;
+    bool searched_ = false;
+};
+
+std::string_view beforeNul(std::string_view bytes)
+{
+    const void *nul = std::memchr(bytes.data(), '\0', bytes.size());
+    return nul ? bytes.substr(0, static_cast<std::size_t>(static_cast<const char *>(nul) - bytes.data())) : bytes;
+}
+
+bool holdsBreak(std::string_view line)
+{
+    return line.find_first_of("\r\n") != std::string_view::npos;
+}
+
+} // namespace
+
 void Gatherer::addFile(const Lines &fileLines)
 {
     if (type_ == EssayType::PlainText) {
-        for (const auto &line : fileLines)
-            take(line, false);
+        for (const auto &line : fileLines) {
+            linesHoldBreaks_ = linesHoldBreaks_ || holdsBreak(line);
+            take(line);
+        }
         return;
     }
     bool collecting = false;
@@ -18,26 +104,71 @@ void Gatherer::addFile(const Lines &fileLines)
         const bool keyword = line.find(kExplainYourself) != std::string::npos;
         if (keyword)
             collecting = true;
-        if (collecting && !keyword && !line.empty() && line.find(kResponseWord) == std::string::npos)
-            take(line, true);
+        if (collecting && !keyword && !line.empty() && line.find(kResponseWord) == std::string::npos) {
+            linesHoldBreaks_ = linesHoldBreaks_ || holdsBreak(line);
+            take(line);
+        }
     }
 }
 
-void Gatherer::take(std::string_view line, bool withBreak)
+void Gatherer::addFileBytes(std::string_view bytes)
+{
+    const std::string_view text = beforeNul(bytes);
+    if (type_ == EssayType::PlainText)
+        addPlainBytes(text);
+    else
+        addEssayBytes(text);
+}
+
+void Gatherer::addPlainBytes(std::string_view text)
+{
+    LineBreaks breaks(text, 0);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = breaks.lineEnd(pos);
+        take(text.substr(pos, end - pos));
+        if (end == text.size())
+            break;
+        pos = breaks.nextLine(end);
+    }
+}
+
+void Gatherer::addEssayBytes(std::string_view text)
+{
+    // Nothing before the first keyword line counts, so the lines are only
+    // looked at from there on.
+    const std::size_t first = text.find(kExplainYourself);
+    if (first == std::string_view::npos)
+        return;
+    LineBreaks breaks(text, first);
+    WordPlaces keyword(text, kExplainYourself);
+    WordPlaces response(text, kResponseWord);
+    std::size_t end = breaks.lineEnd(first);
+    while (end < text.size()) {
+        const std::size_t pos = breaks.nextLine(end);
+        end = breaks.lineEnd(pos);
+        if (end > pos && !response.inLine(pos, end) && !keyword.inLine(pos, end))
+            take(text.substr(pos, end - pos));
+    }
+}
+
+void Gatherer::take(std::string_view line)
 {
     text_ += line;
-    if (withBreak)
-        text_ += kLineBreak;
     ends_.push_back(text_.size());
 }
 
 Lines Gatherer::lines() const
 {
+    const std::string_view lineBreak = type_ == EssayType::EssayResponses ? kLineBreak : std::string_view();
     Lines lines;
     lines.reserve(ends_.size());
     std::size_t start = 0;
     for (const std::size_t end : ends_) {
-        lines.emplace_back(text_, start, end - start);
+        std::string &line = lines.emplace_back();
+        line.reserve(end - start + lineBreak.size());
+        line.append(text_, start, end - start);
+        line += lineBreak;
         start = end;
     }
     return lines;
@@ -45,8 +176,44 @@ Lines Gatherer::lines() const
 
 std::string Gatherer::takeJoined()
 {
+    std::string joined;
+    if (type_ == EssayType::EssayResponses) {
+        joined.reserve(text_.size() + ends_.size() * kLineBreak.size());
+        std::size_t start = 0;
+        for (const std::size_t end : ends_) {
+            joined.append(text_, start, end - start);
+            joined += kLineBreak;
+            start = end;
+        }
+    } else {
+        joined = std::move(text_);
+    }
+    clear();
+    return joined;
+}
+
+std::string Gatherer::takePrepared()
+{
+    if (linesHoldBreaks_) {
+        std::string joined = takeJoined();
+        prepareForCutting(joined);
+        return joined;
+    }
+    // The lines hold no CR or LF, so the only CR LF pairs in the joined text
+    // are those essay responses put after every line, and removing them gives
+    // back the lines as kept.
+    std::string text = std::move(text_);
+    clear();
+    const std::size_t blanks = text.find_first_not_of(kBlank);
+    text.erase(0, blanks == std::string::npos ? text.size() : blanks);
+    return text;
+}
+
+void Gatherer::clear()
+{
+    std::string().swap(text_);
     std::vector<std::size_t>().swap(ends_);
-    return std::exchange(text_, std::string());
+    linesHoldBreaks_ = false;
 }
 
 } // namespace varnok

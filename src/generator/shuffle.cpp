@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/files.h"
 
@@ -9,56 +10,91 @@ namespace varnok {
 
 namespace {
 
-// Twelve bytes of a line's beginning and the line's index, in sixteen bytes.
-// The beginning is as compareNoCase sees it (ASCII letters folded), padded
-// with zeros, read as one big-endian number. Where two of these differ they
-// order the lines as compareNoCase would: at the first differing byte either
-// both lines have folded bytes, or the shorter line has run out, and a line
-// that runs out first sorts first. Only equal beginnings need the lines
-// themselves, which spares most comparisons a trip to memory.
+// What decides most comparisons of two lines in a few bytes: the first
+// sixteen bytes of the line as compareNoCase sees them (ASCII letters folded),
+// padded with zeros and read as two big-endian numbers, then for a line of at
+// most sixteen bytes its length and which of its letters are capitals. Where
+// the beginnings differ they order the lines as compareNoCase would: at the
+// first differing byte either both lines have folded bytes, or the shorter
+// line has run out, and a line that runs out first sorts first. Where they
+// are equal and both lines are that short, the shorter one comes first, and
+// between lines of one length, which then differ at most in the case of
+// their letters, the first capital where the other has a small letter puts
+// its line first (capitals are the lower bytes). Only longer lines with
+// equal beginnings need the lines themselves, which spares almost every
+// comparison two trips to memory; short sentences repeat often ("Yes.").
 template <typename Index>
 struct SortEntry {
     std::uint64_t high;
-    std::uint32_t low;
+    std::uint64_t middle;
+    // Length in the upper half, capitals (inverted, first byte highest) in
+    // the lower; kLongLine for a line of more than sixteen bytes.
+    std::uint32_t tail;
     Index index;
 };
 
-inline unsigned char foldedByte(std::string_view line, std::size_t i)
-{
-    unsigned char c = i < line.size() ? static_cast<unsigned char>(line[i]) : 0;
-    if (c >= 'A' && c <= 'Z')
-        c = static_cast<unsigned char>(c - 'A' + 'a');
-    return c;
-}
+constexpr std::size_t kPrefixBytes = 16;
+constexpr std::uint32_t kLongLine = UINT32_MAX;
 
 template <typename Index>
 SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
 {
-    SortEntry<Index> entry{0, 0, static_cast<Index>(index)};
-    for (std::size_t i = 0; i < 8; ++i)
-        entry.high = (entry.high << 8) | foldedByte(line, i);
-    for (std::size_t i = 8; i < 12; ++i)
-        entry.low = (entry.low << 8) | foldedByte(line, i);
+    unsigned char bytes[kPrefixBytes] = {};
+    const std::size_t length = std::min(line.size(), kPrefixBytes);
+    if (length > 0)
+        std::memcpy(bytes, line.data(), length);
+    std::uint32_t capitals = 0;
+    for (std::size_t i = 0; i < kPrefixBytes; ++i) {
+        const bool capital = bytes[i] >= 'A' && bytes[i] <= 'Z';
+        capitals = (capitals << 1) | static_cast<std::uint32_t>(capital);
+        bytes[i] = static_cast<unsigned char>(bytes[i] + (capital ? 'a' - 'A' : 0));
+    }
+    SortEntry<Index> entry{0, 0, 0, static_cast<Index>(index)};
+    for (std::size_t i = 0; i < 8; ++i) {
+        entry.high = (entry.high << 8) | bytes[i];
+        entry.middle = (entry.middle << 8) | bytes[i + 8];
+    }
+    entry.tail = line.size() > kPrefixBytes
+                     ? kLongLine
+                     : static_cast<std::uint32_t>(line.size() << 16) | (~capitals & 0xffffu);
     return entry;
 }
 
+// Draws one key per line, in list order, and gives the lines' entries sorted
+// by key and then by text.
 template <typename Index>
-std::vector<std::size_t> sortByKeyAndText(const std::vector<std::string_view> &lines, const std::vector<int> &keys,
-                                          const std::vector<std::size_t> &start)
+std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random)
 {
     const std::size_t count = lines.size();
+    std::vector<std::uint16_t> keys(count);
+    for (auto &key : keys) {
+        // Keep a misbehaving generator from indexing outside the buckets.
+        key = static_cast<std::uint16_t>(std::clamp(random.next(kShuffleKeyRange), 0, kShuffleKeyRange - 1));
+    }
+
+    // Keys are few and small, so a counting sort puts the lines in key order
+    // in linear time; only lines sharing a key need comparing.
+    std::vector<std::size_t> start(kShuffleKeyRange + 1, 0);
+    for (const auto key : keys)
+        ++start[key + 1u];
+    for (std::size_t k = 1; k < start.size(); ++k)
+        start[k] += start[k - 1];
+
     std::vector<SortEntry<Index>> entries(count);
     {
         std::vector<std::size_t> fill(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < count; ++i)
-            entries[fill[static_cast<std::size_t>(keys[i])]++] = sortEntry<Index>(lines[i], i);
+            entries[fill[keys[i]]++] = sortEntry<Index>(lines[i], i);
     }
+    std::vector<std::uint16_t>().swap(keys);
 
     const auto byText = [&lines](const SortEntry<Index> &a, const SortEntry<Index> &b) {
         if (a.high != b.high)
             return a.high < b.high;
-        if (a.low != b.low)
-            return a.low < b.low;
+        if (a.middle != b.middle)
+            return a.middle < b.middle;
+        if (a.tail != b.tail || a.tail != kLongLine)
+            return a.tail < b.tail;
         return compareNoCase(lines[a.index], lines[b.index]) < 0;
     };
     for (std::size_t k = 0; k + 1 < start.size(); ++k) {
@@ -66,35 +102,50 @@ std::vector<std::size_t> sortByKeyAndText(const std::vector<std::string_view> &l
             std::sort(entries.begin() + static_cast<std::ptrdiff_t>(start[k]),
                       entries.begin() + static_cast<std::ptrdiff_t>(start[k + 1]), byText);
     }
+    return entries;
+}
 
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i)
+template <typename Index>
+std::vector<std::size_t> orderOf(const std::vector<std::string_view> &lines, Random &random)
+{
+    const auto entries = sortByKeyAndText<Index>(lines, random);
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
         order[i] = entries[i].index;
     return order;
+}
+
+template <typename Index>
+std::vector<std::string_view> reorder(const std::vector<std::string_view> &lines, Random &random)
+{
+    const auto entries = sortByKeyAndText<Index>(lines, random);
+    const std::size_t count = entries.size();
+    std::vector<std::string_view> shuffled(count);
+    // The lines are picked from all over their list; asking for them a few
+    // places ahead hides most of the waiting.
+    constexpr std::size_t ahead = 16;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + ahead < count)
+            __builtin_prefetch(&lines[entries[i + ahead].index]);
+        shuffled[i] = lines[entries[i].index];
+    }
+    return shuffled;
 }
 
 } // namespace
 
 std::vector<std::size_t> randomizedOrder(const std::vector<std::string_view> &lines, Random &random)
 {
-    std::vector<int> keys(lines.size());
-    for (auto &key : keys) {
-        key = random.next(kShuffleKeyRange);
-        // Keep a misbehaving generator from indexing outside the buckets.
-        key = std::clamp(key, 0, kShuffleKeyRange - 1);
-    }
-
-    // Keys are few and small, so a counting sort puts the lines in key order
-    // in linear time; only lines sharing a key need comparing.
-    std::vector<std::size_t> start(kShuffleKeyRange + 1, 0);
-    for (const int key : keys)
-        ++start[static_cast<std::size_t>(key) + 1];
-    for (std::size_t k = 1; k < start.size(); ++k)
-        start[k] += start[k - 1];
-
     if (lines.size() <= UINT32_MAX)
-        return sortByKeyAndText<std::uint32_t>(lines, keys, start);
-    return sortByKeyAndText<std::size_t>(lines, keys, start);
+        return orderOf<std::uint32_t>(lines, random);
+    return orderOf<std::size_t>(lines, random);
+}
+
+std::vector<std::string_view> randomized(const std::vector<std::string_view> &lines, Random &random)
+{
+    if (lines.size() <= UINT32_MAX)
+        return reorder<std::uint32_t>(lines, random);
+    return reorder<std::size_t>(lines, random);
 }
 
 void RandomizeStrings(Lines &lines, Random &random)

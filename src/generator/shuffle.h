@@ -20,6 +20,9 @@ inline constexpr int kShuffleKeyRange = 10000;
 // the lines to decide. Result: indexes into lines, in their new order.
 std::vector<std::size_t> randomizedOrder(const std::vector<std::string_view> &lines, Random &random);
 
+// The lines themselves in the order randomizedOrder gives (the same draws).
+std::vector<std::string_view> randomized(const std::vector<std::string_view> &lines, Random &random);
+
 // Puts the lines into random order (see randomizedOrder); the lines
 // themselves, duplicates included, are unchanged.
 void RandomizeStrings(Lines &lines, Random &random);

@@ -48,6 +48,23 @@ TEST(EssayLineCount, KeepsAtMostTheNumberAskedFor)
     }
 }
 
+TEST(EssayText, KeepsAtMostTheNumberAskedForAsLinesDo)
+{
+    for (const int n : {-1, 0, 1, 2, 3, 10}) {
+        EssayText essay;
+        for (const std::string_view line : {"a.  \r\n", "", "c"}) {
+            essay.append(line);
+            essay.endLine();
+        }
+        Lines lines = {"a.  \r\n", "", "c"};
+        essay.keepFirstLines(n);
+        keepFirstLines(lines, n);
+        EXPECT_EQ(essay.lines(), lines) << n;
+        EXPECT_EQ(essay.lineCount(), lines.size()) << n;
+        EXPECT_EQ(essay.bytes(), joinLines(lines)) << n;
+    }
+}
+
 TEST(GeneratedEssayName, DateStampCountAndSuffix)
 {
     EXPECT_EQ(generatedEssayName(DateTime{2026, 12, 7, 17, 30, 5, 120}, 25), "2026-12-07 0530pm 25Essay.gen");

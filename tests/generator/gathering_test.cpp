@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "generator/gathering.h"
+#include "generator/sentences.h"
+#include "test_randoms.h"
 
 namespace varnok {
 namespace {
@@ -88,6 +90,83 @@ TEST(Gatherer, PlainTextIsEveryLineUnchangedInFileOrder)
     Gatherer onlyEmpty(EssayType::PlainText);
     onlyEmpty.addFile({""});
     EXPECT_FALSE(onlyEmpty.empty()) << "an empty line is a gathered line";
+}
+
+TEST(Gatherer, FileBytesGiveWhatTheirLinesGive)
+{
+    // Hand-picked texts first: every rule of splitting and of taking lines.
+    const std::vector<std::string> picked = {
+        "",
+        "EXPLAIN YOURSELF",
+        "EXPLAIN YOURSELF\r\n",
+        "x\r\nEXPLAIN YOURSELF\r\none\r\n\r\ntwo",
+        "EXPLAIN YOURSELF\rCR\rline\r\r",
+        "EXPLAIN YOURSELF\nLF\n\nline\n",
+        "EXPLAIN YOURSELF\n\rLF CR\n\r",
+        "EXPLAIN YOURSELF\r\nkept\r\nNUL ends \0the text\r\nlost",
+        "\0EXPLAIN YOURSELF\r\nafter a NUL",
+        "EXPLAIN YOURSELF\r\nRESPONSE\r\nmy RESPONSE\r\nresponse\r\nRESPONSEEXPLAIN YOURSELF\r\nlast",
+        "EXPLAIN YOUR\r\nSELF\r\nnot collecting",
+        "  EXPLAIN YOURSELF  \r\n   \r\n\tx",
+        "EXPLAIN YOURSELF\r\nRESP\r\nONSE",
+        "\r\n\r\n\r\n",
+    };
+    for (const EssayType type : {EssayType::EssayResponses, EssayType::PlainText}) {
+        for (const auto &bytes : picked) {
+            Gatherer fromLines(type), fromBytes(type);
+            fromLines.addFile(splitLines(bytes));
+            fromBytes.addFileBytes(bytes);
+            EXPECT_EQ(fromBytes.lines(), fromLines.lines()) << ::testing::PrintToString(bytes);
+        }
+    }
+
+    // Then thousands of random files, several to one gatherer, so that
+    // collecting has to start afresh with each.
+    SeededRandom random(2024);
+    for (int round = 0; round < 3000; ++round) {
+        const EssayType type = round % 2 == 0 ? EssayType::EssayResponses : EssayType::PlainText;
+        Gatherer fromLines(type), fromBytes(type);
+        std::string described;
+        const int files = 1 + random.next(3);
+        for (int f = 0; f < files; ++f) {
+            const std::string bytes = varnok::testing::randomFileBytes(random);
+            fromLines.addFile(splitLines(bytes));
+            fromBytes.addFileBytes(bytes);
+            described += ::testing::PrintToString(bytes) + " ";
+        }
+        ASSERT_EQ(fromBytes.lines(), fromLines.lines()) << "round " << round << ": " << described;
+        ASSERT_EQ(fromBytes.lineCount(), fromLines.lineCount());
+        for (std::size_t i = 0; i < fromBytes.lineCount(); ++i)
+            ASSERT_EQ(fromBytes.lineText(i), fromLines.lineText(i));
+        if (round % 4 < 2) {
+            ASSERT_EQ(fromBytes.takeJoined(), fromLines.takeJoined()) << "round " << round;
+        } else {
+            std::string prepared = fromLines.takeJoined();
+            prepareForCutting(prepared);
+            ASSERT_EQ(fromBytes.takePrepared(), prepared) << "round " << round << ": " << described;
+        }
+        ASSERT_TRUE(fromBytes.empty());
+    }
+}
+
+TEST(Gatherer, PreparedTextIsTheJoinedLinesPreparedForCutting)
+{
+    // Lines handed over as strings may hold CR and LF of their own, which
+    // can pair up with the CR LF essay responses add.
+    SeededRandom random(31);
+    for (int round = 0; round < 1000; ++round) {
+        const EssayType type = round % 2 == 0 ? EssayType::EssayResponses : EssayType::PlainText;
+        Lines file = varnok::testing::randomGatheredLines(random);
+        if (type == EssayType::EssayResponses)
+            file.insert(file.begin(), "EXPLAIN YOURSELF");
+        Gatherer joined(type), prepared(type);
+        joined.addFile(file);
+        prepared.addFile(file);
+        std::string expected = joined.takeJoined();
+        prepareForCutting(expected);
+        ASSERT_EQ(prepared.takePrepared(), expected) << "round " << round;
+        ASSERT_TRUE(prepared.empty());
+    }
 }
 
 } // namespace

@@ -61,6 +61,66 @@ TEST(GenerateEssayLines, SameAsTheStepsDoneTheLongWay)
     }
 }
 
+// The essay as written: every line with CR LF after it, the same bytes as
+// joining the lines the long way gives.
+TEST(GenerateEssayText, SameBytesAsTheStepsDoneTheLongWay)
+{
+    SeededRandom texts(808);
+    for (int round = 0; round < 2000; ++round) {
+        const Lines gathered = testing::randomGatheredLines(texts);
+        const GenerationOptions options{round % 5 != 0, round % 3 != 0, {1 + texts.next(11), 1 + texts.next(11)}};
+        // Crowded keys make sentences share keys, so that the order within a
+        // key is exercised along with the regrouping after the shuffle.
+        testing::CrowdedKeys fastRandom(round), slowRandom(round);
+        const Lines slow = slow::generate(gathered, options.sentenceParse, options.randomize,
+                                          options.limits.minimum, options.limits.maximum, slowRandom);
+        Gatherer gatherer(EssayType::PlainText);
+        gatherer.addFile(gathered);
+        const EssayText essay = generateEssayText(std::move(gatherer), options, fastRandom);
+        ASSERT_EQ(essay.bytes(), joinLines(slow)) << "round " << round;
+        ASSERT_EQ(essay.lines(), slow) << "round " << round;
+        ASSERT_EQ(essay.lineCount(), slow.size());
+        ASSERT_EQ(fastRandom.draws, slowRandom.draws) << "round " << round;
+    }
+}
+
+// From files' bytes to the essay's bytes, against reading the files as lines
+// and doing every step the long way.
+TEST(GenerateEssayText, FromFileBytesSameAsTheLongWay)
+{
+    SeededRandom texts(4242);
+    for (int round = 0; round < 2000; ++round) {
+        const bool essayResponses = round % 2 == 0;
+        std::vector<std::string> files;
+        const int fileCount = 1 + texts.next(4);
+        for (int f = 0; f < fileCount; ++f) {
+            // Prose between the keyword lines, so that there are sentences to
+            // cut across lines and files.
+            std::string bytes = testing::randomFileBytes(texts);
+            for (const auto &line : testing::randomGatheredLines(texts))
+                bytes += line + (texts.next(2) == 0 ? "\r\n" : "\n");
+            files.push_back(bytes);
+        }
+        const GenerationOptions options{round % 7 != 0, round % 3 != 0, {1 + texts.next(11), 1 + texts.next(11)}};
+
+        std::vector<Lines> fileLines;
+        for (const auto &bytes : files)
+            fileLines.push_back(splitLines(bytes));
+        testing::CrowdedKeys slowRandom(round);
+        const Lines slow = slow::generate(slow::gather(fileLines, essayResponses), options.sentenceParse,
+                                          options.randomize, options.limits.minimum, options.limits.maximum,
+                                          slowRandom);
+
+        Gatherer gatherer(essayResponses ? EssayType::EssayResponses : EssayType::PlainText);
+        for (const auto &bytes : files)
+            gatherer.addFileBytes(bytes);
+        testing::CrowdedKeys fastRandom(round);
+        const EssayText essay = generateEssayText(std::move(gatherer), options, fastRandom);
+        ASSERT_EQ(essay.bytes(), joinLines(slow)) << "round " << round;
+        ASSERT_EQ(fastRandom.draws, slowRandom.draws) << "round " << round;
+    }
+}
+
 TEST(GenerateEssayLines, FromAGathererWithoutSentencesGivesItsLines)
 {
     Gatherer gatherer(EssayType::EssayResponses);
@@ -68,6 +128,12 @@ TEST(GenerateEssayLines, FromAGathererWithoutSentencesGivesItsLines)
     testing::ListedRandom random({});
     EXPECT_EQ(generateEssayLines(std::move(gatherer), {false, true, {1, 1}}, random), (Lines{"b. a.\r\n", "c!\r\n"}));
     EXPECT_TRUE(random.bounds.empty());
+
+    Gatherer again(EssayType::EssayResponses);
+    again.addFile({"EXPLAIN YOURSELF", "b. a.", "", "c!"});
+    const EssayText essay = generateEssayText(std::move(again), {false, true, {1, 1}}, random);
+    EXPECT_EQ(essay.bytes(), "b. a.\r\n\r\nc!\r\n\r\n");
+    EXPECT_TRUE(again.empty());
 }
 
 } // namespace

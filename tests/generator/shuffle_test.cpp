@@ -50,16 +50,6 @@ TEST(RandomizeStrings, KeepsEveryLine)
     EXPECT_EQ(shuffled, lines);
 }
 
-// Draws only from a few keys, so lines often share one and the text decides.
-class FewKeys : public Random {
-public:
-    explicit FewKeys(std::uint32_t seed) : inner_(seed) {}
-    int next(int) override { return inner_.next(3) * 4999; }
-
-private:
-    SeededRandom inner_;
-};
-
 TEST(RandomizeStrings, SameAsSortingPrefixedEntries)
 {
     SeededRandom texts(99);
@@ -81,9 +71,12 @@ TEST(RandomizeStrings, SameAsSortingPrefixedEntries)
         Lines fast = lines;
         Lines slow = lines;
         if (round % 2 == 0) {
-            FewKeys fastRandom(round), slowRandom(round);
+            testing::CrowdedKeys fastRandom(round), slowRandom(round), viewRandom(round);
             RandomizeStrings(fast, fastRandom);
             slow::randomizeStrings(slow, slowRandom);
+            // The same order given as views of the lines.
+            const std::vector<std::string_view> views = randomized({lines.begin(), lines.end()}, viewRandom);
+            ASSERT_EQ(Lines(views.begin(), views.end()), slow) << "round " << round;
         } else {
             testing::RecordingRandom fastRandom(round), slowRandom(round);
             RandomizeStrings(fast, fastRandom);

@@ -17,6 +17,30 @@
 
 namespace varnok::slow {
 
+// Gathering from the lines of one file after another, as the command
+// describes it: essay responses take the non-empty lines after the first
+// "EXPLAIN YOURSELF" line, without keyword lines, each with CR LF; plain
+// text takes every line.
+inline Lines gather(const std::vector<Lines> &files, bool essayResponses)
+{
+    Lines gathered;
+    for (const auto &file : files) {
+        bool collecting = false;
+        for (const auto &line : file) {
+            if (!essayResponses) {
+                gathered.push_back(line);
+                continue;
+            }
+            if (line.find("EXPLAIN YOURSELF") != std::string::npos)
+                collecting = true;
+            if (collecting && !line.empty() && line.find("RESPONSE") == std::string::npos &&
+                line.find("EXPLAIN YOURSELF") == std::string::npos)
+                gathered.push_back(line + "\r\n");
+        }
+    }
+    return gathered;
+}
+
 // 1-based position of the split point, 0 when there is none.
 inline std::size_t splitPoint(const std::string &text)
 {

@@ -28,6 +28,25 @@ private:
     SeededRandom inner_;
 };
 
+// Draws shuffle keys from only three values, so that sentences often share a
+// key and their text decides their order; other draws are left as they are.
+// Keeps every draw like RecordingRandom.
+class CrowdedKeys : public Random {
+public:
+    static constexpr int kKeyRange = 10000;
+    explicit CrowdedKeys(std::uint32_t seed) : inner_(seed) {}
+    int next(int n) override
+    {
+        const int value = n == kKeyRange ? inner_.next(3) * 4999 : inner_.next(n);
+        draws.emplace_back(n, value);
+        return value;
+    }
+    std::vector<std::pair<int, int>> draws;
+
+private:
+    SeededRandom inner_;
+};
+
 // Gives the listed values in turn (then 0) and records the bounds asked for.
 class ListedRandom : public Random {
 public:
@@ -74,6 +93,29 @@ inline Lines randomGatheredLines(SeededRandom &random)
         lines.push_back(line);
     }
     return lines;
+}
+
+// The bytes of a random file meant to trip gathering up: the keywords, whole
+// and cut by a line break, every kind of line break, NUL, blanks and empty
+// lines.
+inline std::string randomFileBytes(SeededRandom &random)
+{
+    static const char *const pieces[] = {"EXPLAIN YOURSELF", "RESPONSE", "EXPLAIN YOUR\r\nSELF", "RESP\nONSE",
+                                         "explain yourself", "response", "\r\n", "\r", "\n", "\n\r",
+                                         "\r\r\n\n", " ", "  ", "a", "Word", "x.", "!", "?", ".", "\t"};
+    constexpr int pieceCount = sizeof pieces / sizeof pieces[0];
+    std::string bytes;
+    const int length = random.next(40);
+    for (int k = 0; k < length; ++k) {
+        const int kind = random.next(40);
+        if (kind == 0)
+            bytes += '\0';
+        else if (kind < 12)
+            bytes += static_cast<char>('a' + random.next(26));
+        else
+            bytes += pieces[random.next(pieceCount)];
+    }
+    return bytes;
 }
 
 } // namespace varnok::testing
