@@ -2,15 +2,16 @@
 
 #include "app/text.h"
 #include "documents/documents.h"
-#include "generator/essaywriter.h"
 #include "generator/gathering.h"
 #include "generator/generation.h"
+#include "platform/files.h"
+#include "platform/textfile.h"
 
 namespace varnok {
 
-void MakeEssay(Context &ctx, Lines &lines)
+void MakeEssay(Context &ctx, EssayText &essay)
 {
-    const int count = static_cast<int>(lines.size());
+    const int count = static_cast<int>(essay.lineCount());
     const auto answer =
         ctx.ui.inputText(std::string(kLineCountCaption), std::string(kLineCountPrompt), toDecimal(count));
     if (!answer)
@@ -20,9 +21,10 @@ void MakeEssay(Context &ctx, Lines &lines)
         ctx.ui.message(std::string(kNegativeLineCountMessage));
         return;
     }
-    keepFirstLines(lines, *wanted);
+    essay.keepFirstLines(*wanted);
     const std::string path = CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted));
-    writeLinesOrFail(path, lines);
+    if (!writeFileAtomic(path, essay.bytes()))
+        failCannotCreate(path);
 }
 
 void bFunEssayClick(Context &ctx)
@@ -33,9 +35,20 @@ void bFunEssayClick(Context &ctx)
         const auto type = ctx.ui.askEssayType();
         if (!type)
             return;
+        const auto names = ctx.state.essays.selectedNames();
+        std::size_t total = 0;
+        for (const auto &name : names)
+            total += fileSize(documentPath(ctx.state, name));
+        // Laid out once for all files, read one at a time.
         Gatherer gathered(*type);
-        for (const auto &name : ctx.state.essays.selectedNames())
-            gathered.addFile(readLinesOrFail(documentPath(ctx.state, name), name));
+        gathered.reserve(total);
+        std::string bytes;
+        for (const auto &name : names) {
+            if (!readFileBytes(documentPath(ctx.state, name), bytes))
+                failCannotOpen(name);
+            gathered.addFileBytes(bytes);
+        }
+        std::string().swap(bytes);
         if (gathered.empty())
             return;
         const Options &o = ctx.state.options;
@@ -43,8 +56,8 @@ void bFunEssayClick(Context &ctx)
         options.sentenceParse = o.sentenceParse;
         options.randomize = o.randomize;
         options.limits = ParagraphLimits{o.minSentences, o.maxSentences};
-        Lines lines = generateEssayLines(std::move(gathered), options, ctx.random);
-        MakeEssay(ctx, lines);
+        EssayText essay = generateEssayText(std::move(gathered), options, ctx.random);
+        MakeEssay(ctx, essay);
         rereadLists(ctx);
     });
 }

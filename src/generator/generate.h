@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/context.h"
-#include "platform/textfile.h"
+#include "generator/essaywriter.h"
 
 namespace varnok {
 
@@ -12,6 +12,6 @@ void bFunEssayClick(Context &ctx);
 // Asks how many lines to keep and writes them to a new ".gen" file named by
 // the date stamp and the count. Writes nothing when the person cancels or
 // asks for a negative count.
-void MakeEssay(Context &ctx, Lines &lines);
+void MakeEssay(Context &ctx, EssayText &essay);
 
 } // namespace varnok

@@ -228,6 +228,14 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
     return names;
 }
 
+std::size_t fileSize(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || info.st_size < 0)
+        return 0;
+    return static_cast<std::size_t>(info.st_size);
+}
+
 bool canListFolder(const std::string &path)
 {
     DIR *dir = ::opendir(path.c_str());

@@ -44,6 +44,9 @@ bool matchesMask(std::string_view name, std::string_view mask);
 // such as ".lie", which the program itself makes from an empty text.
 std::vector<std::string> listFolder(const std::string &folder, std::string_view mask);
 
+// The size of a file in bytes; 0 when it cannot be found.
+std::size_t fileSize(const std::string &path);
+
 // True when the folder's entries can be listed.
 bool canListFolder(const std::string &path);
 
