@@ -1,0 +1,325 @@
+// Writes that cannot happen: a full disk and a lie folder the program may not
+// change. Every command that writes must say so in the described words and
+// leave every file as it was, byte for byte, with no temporary file behind.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <grp.h>
+#include <map>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/startup.h"
+#include "documents/commands.h"
+#include "documents/documents.h"
+#include "documents/editing.h"
+#include "support/fakeui.h"
+#include "test/testrun.h"
+
+namespace varnok {
+namespace {
+
+using testing::Harness;
+using Log = std::vector<std::string>;
+using Snapshot = std::map<std::string, std::string>;
+
+// Every entry of the folder, hidden ones too, with its bytes.
+Snapshot snapshot(const testing::TempFolder &folder)
+{
+    Snapshot files;
+    for (const auto &name : folder.names())
+        files[name] = folder.read(name);
+    return files;
+}
+
+void select(Harness &h, ListId id, const std::string &name)
+{
+    rereadLists(h.ctx);
+    FileList &list = h.state.list(id);
+    for (int i = 0; i < list.count(); ++i)
+        if (list.name(i) == name)
+            list.setSelected(i, true);
+}
+
+// Starts a full test named "Evening" and gives the one Lie the response.
+void takeTest(Harness &h, int response)
+{
+    bAskStartClick(h.ctx);
+    h.ui.scale = response;
+    TrackBar1Change(h.ctx);
+    bAskNextClick(h.ctx);
+}
+
+std::string cannotCreate(const std::string &name)
+{
+    return "Cannot create file " + name + ".";
+}
+
+struct Scenario {
+    const char *title;
+    // Files and the person's answers, made before the fault.
+    std::function<void(Harness &)> arrange;
+    std::function<void(Harness &)> act;
+    std::function<Log(const Harness &)> messages;
+    bool writes = true; // false: the command only renames or deletes
+};
+
+const std::string kOldLie = "an older lie\r\n";
+
+std::vector<Scenario> scenarios()
+{
+    return {
+        {"New Lie",
+         [](Harness &h) {
+             h.folder.write("This is a lie.lie", kOldLie);
+             h.ui.answerInput("This is a lie");
+         },
+         [](Harness &h) { bLiesNewClick(h.ctx); },
+         [](const Harness &h) { return Log{cannotCreate(h.folder.file("This is a lie.lie"))}; }},
+        {"New Essay",
+         [](Harness &h) {
+             h.folder.write("Essay Title.ess", "an older essay\r\nwith its lines\r\n");
+             h.ui.answerInput("Essay Title");
+         },
+         [](Harness &h) {
+             bEssaysNewClick(h.ctx);
+             if (h.state.edit.editInProgress)
+                 h.ui.messages.push_back("an edit was opened");
+         },
+         [](const Harness &h) { return Log{cannotCreate(h.folder.file("Essay Title.ess"))}; }},
+        {"Create from file",
+         [](Harness &h) {
+             h.folder.write("lies.txt", "First lie\r\nSecond lie\r\n");
+             h.folder.write("First lie.lie", kOldLie);
+             h.ui.answerOpen(h.folder.file("lies.txt"));
+         },
+         [](Harness &h) { btnLoadClick(h.ctx); },
+         [](const Harness &h) { return Log{cannotCreate(h.folder.file("First lie.lie"))}; }},
+        {"the review's summary",
+         [](Harness &h) {
+             h.folder.write("Money.lie", "Money is evil.\r\n");
+             h.folder.write("Evening.tst", "an older test\r\n");
+             rereadLists(h.ctx);
+             h.ui.answerTestParams(TestChoice::Full);
+             h.ui.answerInput("Evening");
+         },
+         [](Harness &h) { takeTest(h, 13); },
+         [](const Harness &h) { return Log{cannotCreate(h.folder.file("Evening.tst"))}; }},
+        {"OK of the built-in editor",
+         [](Harness &h) {
+             h.folder.write("a.lie", kOldLie);
+             h.state.page = Page::Lies;
+             select(h, ListId::Lies, "a.lie");
+             h.ui.whileWaiting([&h] {
+                 h.ui.memo = "a changed lie\n";
+                 bEditCommitClick(h.ctx);
+                 // A failed OK keeps the edit open with the text in it.
+                 if (!h.state.edit.editInProgress || h.ui.memo != "a changed lie\n")
+                     h.ui.messages.push_back("the edit was lost");
+                 bEditCancelClick(h.ctx);
+             });
+         },
+         [](Harness &h) { EditClick(h.ctx); },
+         [](const Harness &) { return Log{cannotCreate("a.lie")}; }},
+        {"Save to file",
+         [](Harness &h) {
+             h.folder.write("out.txt", "an older text");
+             h.ui.memo = "the view\nof two lines";
+             h.ui.answerSave(h.folder.file("out.txt"));
+         },
+         [](Harness &h) { Savetofile1Click(h.ctx); },
+         [](const Harness &h) { return Log{cannotCreate(h.folder.file("out.txt"))}; }},
+        {"settings at exit",
+         [](Harness &h) { h.folder.write("varnok.ini", "[Settings]\r\nHeight=300\r\n"); },
+         [](Harness &h) { exitSequence(h.ctx); },
+         [](const Harness &h) { return Log{"Unable to write to " + h.folder.file("varnok.ini")}; }},
+        {"Delete",
+         [](Harness &h) {
+             h.folder.write("a.lie", kOldLie);
+             h.state.page = Page::Lies;
+             select(h, ListId::Lies, "a.lie");
+             h.ui.answerConfirm(true);
+         },
+         [](Harness &h) { DeleteClick(h.ctx); },
+         [](const Harness &) { return Log{}; }, false},
+        {"Rename",
+         [](Harness &h) {
+             h.folder.write("a.lie", kOldLie);
+             select(h, ListId::Lies, "a.lie");
+             h.ui.answerRename(RenameAnswer{"a.lie", "b.lie"});
+             h.ui.answerConfirm(true);
+         },
+         [](Harness &h) { bLiesRenameClick(h.ctx); },
+         [](const Harness &) { return Log{}; }, false},
+    };
+}
+
+// A disk that takes no more than `limit` bytes per file, for the length of one
+// command. The signal a process gets for a write past the limit is ignored,
+// so the write fails with EFBIG as on a full disk.
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = limit;
+        ok_ = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FullDisk()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+TEST(FullDisk, EveryWritingCommandFailsAndChangesNothing)
+{
+    for (const auto &s : scenarios()) {
+        if (!s.writes)
+            continue;
+        // Nothing at all fits, or a write stops after its first bytes.
+        for (const rlim_t limit : {rlim_t{0}, rlim_t{5}}) {
+            SCOPED_TRACE(std::string(s.title) + ", limit " + std::to_string(limit));
+            Harness h;
+            s.arrange(h);
+            const Snapshot before = snapshot(h.folder);
+            {
+                FullDisk full(limit);
+                ASSERT_TRUE(full.ok());
+                s.act(h);
+            }
+            EXPECT_EQ(h.ui.messages, s.messages(h));
+            EXPECT_EQ(snapshot(h.folder), before);
+        }
+    }
+}
+
+TEST(FullDisk, TheReviewsEssayFailsAfterItsSummary)
+{
+    Harness h;
+    h.folder.write("Money.lie", "Money is evil.\r\n");
+    std::string essay = "Money is evil.\r\n";
+    while (essay.size() < 4096)
+        essay += "A line the person wrote about money, long ago.\r\n";
+    h.folder.write("Money.ess", essay);
+    h.ui.answerTestParams(TestChoice::Full);
+    h.ui.answerInput("Evening");
+    rereadLists(h.ctx);
+    Snapshot before = snapshot(h.folder);
+    {
+        // Room for the summary, not for the essay with its new block.
+        FullDisk full(1024);
+        ASSERT_TRUE(full.ok());
+        takeTest(h, 25);
+    }
+    EXPECT_EQ(h.ui.messages, Log{cannotCreate(h.folder.file("Money.ess"))});
+    Snapshot after = snapshot(h.folder);
+    ASSERT_EQ(after.count("Evening.tst"), 1u);
+    EXPECT_EQ(after["Evening.tst"].substr(0, 9), "Evening\r\n");
+    after.erase("Evening.tst");
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(h.state.edit.editInProgress);
+}
+
+// The read-only case runs in a child process: root, as in CI, is not held back
+// by permissions, so a child started as root gives up its rights first.
+constexpr uid_t kNobody = 65534;
+
+bool dropPrivileges()
+{
+    if (::geteuid() != 0)
+        return true;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && ::geteuid() != 0;
+}
+
+bool canDropPrivileges()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(dropPrivileges() ? 0 : 1);
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void handOver(const std::string &folder)
+{
+    if (::geteuid() != 0)
+        return;
+    ::lchown(folder.c_str(), kNobody, kNobody);
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        ::lchown(entry.path().c_str(), kNobody, kNobody);
+}
+
+// Runs the command in a child that may not change the lie folder; returns the
+// messages it showed, or an explanation when it did not end normally.
+Log actInReadOnlyFolder(Harness &h, const std::function<void(Harness &)> &act)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return {"no pipe"};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        handOver(h.folder.path());
+        if (!dropPrivileges() || ::chmod(h.folder.path().c_str(), 0500) != 0)
+            ::_exit(2);
+        std::string out;
+        try {
+            act(h);
+            for (const auto &m : h.ui.messages)
+                out += m + '\0';
+        } catch (const std::exception &e) {
+            out = std::string("exception: ") + e.what() + '\0';
+        }
+        const bool written = ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    std::string bytes;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {"the child ended with status " + std::to_string(status)};
+    Log messages;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const auto end = bytes.find('\0', start);
+        messages.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return messages;
+}
+
+TEST(ReadOnlyLieFolder, EveryCommandFailsAsDescribedAndChangesNothing)
+{
+    if (!canDropPrivileges())
+        GTEST_SKIP() << "running as root without the right to become another user";
+    for (const auto &s : scenarios()) {
+        SCOPED_TRACE(s.title);
+        Harness h;
+        s.arrange(h);
+        const Snapshot before = snapshot(h.folder);
+        EXPECT_EQ(actInReadOnlyFolder(h, s.act), s.messages(h));
+        EXPECT_EQ(snapshot(h.folder), before);
+    }
+}
+
+} // namespace
+} // namespace varnok
