@@ -178,6 +178,10 @@ bool writeFileAtomic(const std::string &path, std::string_view bytes)
         errno = EISDIR;
         return false;
     }
+    // The rename would replace a file its owner made read-only; writing it in
+    // place would not be allowed, so neither is this.
+    if (replacing && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
     std::string tempPath;
     const int fd = createTemporary(path, tempPath);
     if (fd < 0)

@@ -27,7 +27,9 @@ bool readLines(const std::string &path, Lines &lines);
 // Replaces (or creates) a file atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over the target. On any
 // failure the old file is left whole and no temporary file remains. A replaced
-// file keeps its mode; a new one gets 0666 less the umask.
+// file keeps its mode; a new one gets 0666 less the umask. A file this user
+// may not write is not replaced. A symbolic link at the path is replaced by
+// the file, never written through.
 bool writeFileAtomic(const std::string &path, std::string_view bytes);
 
 // The name writeFileAtomic gives its temporary files: the target's name

@@ -5,13 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
 #include <functional>
-#include <grp.h>
 #include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/startup.h"
@@ -19,6 +16,7 @@
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "support/fakeui.h"
+#include "support/unprivileged.h"
 #include "test/testrun.h"
 
 namespace varnok {
@@ -234,74 +232,25 @@ TEST(FullDisk, TheReviewsEssayFailsAfterItsSummary)
     EXPECT_FALSE(h.state.edit.editInProgress);
 }
 
-// The read-only case runs in a child process: root, as in CI, is not held back
-// by permissions, so a child started as root gives up its rights first.
-constexpr uid_t kNobody = 65534;
-
-bool dropPrivileges()
-{
-    if (::geteuid() != 0)
-        return true;
-    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && ::geteuid() != 0;
-}
-
-bool canDropPrivileges()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(dropPrivileges() ? 0 : 1);
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void handOver(const std::string &folder)
-{
-    if (::geteuid() != 0)
-        return;
-    ::lchown(folder.c_str(), kNobody, kNobody);
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        ::lchown(entry.path().c_str(), kNobody, kNobody);
-}
-
-// Runs the command in a child that may not change the lie folder; returns the
-// messages it showed, or an explanation when it did not end normally.
+// Runs the command in a lie folder it may not change, in a child without
+// root rights; returns the messages it showed.
 Log actInReadOnlyFolder(Harness &h, const std::function<void(Harness &)> &act)
 {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return {"no pipe"};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        handOver(h.folder.path());
-        if (!dropPrivileges() || ::chmod(h.folder.path().c_str(), 0500) != 0)
-            ::_exit(2);
-        std::string out;
-        try {
-            act(h);
-            for (const auto &m : h.ui.messages)
-                out += m + '\0';
-        } catch (const std::exception &e) {
-            out = std::string("exception: ") + e.what() + '\0';
-        }
-        const bool written = ::write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-        ::_exit(written ? 0 : 3);
-    }
-    ::close(pipeFds[1]);
-    std::string bytes;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return {"the child ended with status " + std::to_string(status)};
+    const std::string out = testing::runUnprivileged(h.folder.path(), [&] {
+        if (::chmod(h.folder.path().c_str(), 0500) != 0)
+            return std::string("child: cannot make the folder read-only");
+        act(h);
+        std::string messages;
+        for (const auto &m : h.ui.messages)
+            messages += m + '\0';
+        return messages;
+    });
+    if (out.rfind("child: ", 0) == 0)
+        return {out};
     Log messages;
-    for (std::size_t start = 0; start < bytes.size();) {
-        const auto end = bytes.find('\0', start);
-        messages.push_back(bytes.substr(start, end - start));
+    for (std::size_t start = 0; start < out.size();) {
+        const auto end = out.find('\0', start);
+        messages.push_back(out.substr(start, end - start));
         start = end + 1;
     }
     return messages;
@@ -309,7 +258,7 @@ Log actInReadOnlyFolder(Harness &h, const std::function<void(Harness &)> &act)
 
 TEST(ReadOnlyLieFolder, EveryCommandFailsAsDescribedAndChangesNothing)
 {
-    if (!canDropPrivileges())
+    if (!testing::canRunUnprivileged())
         GTEST_SKIP() << "running as root without the right to become another user";
     for (const auto &s : scenarios()) {
         SCOPED_TRACE(s.title);
