@@ -272,3 +272,89 @@ TEST(ReadOnlyLieFolder, EveryCommandFailsAsDescribedAndChangesNothing)
 
 } // namespace
 } // namespace varnok
+
+// ---- Bytes after a NUL --------------------------------------------------
+//
+// Lines are read up to a NUL byte, as the program always read them. A file
+// holding one (an editor's UTF-16, a damaged sector) must still never be
+// written back from those lines.
+
+namespace varnok {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kNulEssay =
+    "Money is evil.\r\n\r\nUTF-16 from another editor: E\0x\0p\0\r\nand the person's own words after it."s;
+
+TEST(NulByte, TheReviewAppendsItsBlockAndKeepsEveryByte)
+{
+    Harness h;
+    h.folder.write("Money.lie", "Money is evil.\r\n");
+    h.folder.write("Money.ess", kNulEssay);
+    rereadLists(h.ctx);
+    h.state.options.useInternalEditor = false;
+    h.state.options.editor = "true";
+    h.ui.answerTestParams(TestChoice::Full);
+    h.ui.answerInput("Evening");
+    takeTest(h, 25);
+    EXPECT_TRUE(h.ui.messages.empty());
+    EXPECT_EQ(h.folder.read("Money.ess"),
+              kNulEssay + "\r\n\r\n2026-12-07 0527pm  RESPONSE: 25\r\n\r\nEXPLAIN YOURSELF\r\n\r\n");
+    // What the text area showed: the lines as read, and the block.
+    EXPECT_EQ(h.ui.memo.substr(0, 16), "Money is evil.\n\n");
+    EXPECT_NE(h.ui.memo.find("RESPONSE: 25\n\nEXPLAIN YOURSELF\n"), std::string::npos);
+
+    // An essay ending in its NUL gets its block on a line of its own too.
+    Harness end;
+    end.folder.write("Money.lie", "Money is evil.\r\n");
+    end.folder.write("Money.ess", "x\0"s);
+    rereadLists(end.ctx);
+    end.state.options.useInternalEditor = false;
+    end.state.options.editor = "true";
+    end.ui.answerTestParams(TestChoice::Full);
+    end.ui.answerInput("Evening");
+    takeTest(end, 1);
+    EXPECT_EQ(end.folder.read("Money.ess"),
+              "x\0\r\n\r\n2026-12-07 0527pm  RESPONSE: 1\r\n\r\nEXPLAIN YOURSELF\r\n\r\n"s);
+}
+
+TEST(NulByte, TheBuiltInEditorRefusesTheFileAndGoesOn)
+{
+    Harness h;
+    h.folder.write("a.ess", kNulEssay);
+    h.folder.write("b.ess", "plain\r\n");
+    h.state.page = Page::Essays;
+    rereadLists(h.ctx);
+    h.state.essays.selectAll();
+    h.ui.whileWaiting([&h] {
+        h.ui.memo += "more\n";
+        bEditCommitClick(h.ctx);
+    });
+    EditClick(h.ctx);
+    EXPECT_EQ(h.ui.messages, Log{"The file a.ess holds a NUL byte; the built-in editor would lose everything after "
+                                 "it. Please edit it with an external editor."});
+    EXPECT_EQ(h.folder.read("a.ess"), kNulEssay);
+    EXPECT_EQ(h.folder.read("b.ess"), "plain\r\nmore\r\n");
+    EXPECT_FALSE(h.state.edit.editInProgress);
+    EXPECT_FALSE(h.ui.editing);
+
+    // A file that gains a NUL while it is open is not reloaded by Restore.
+    Harness r;
+    r.folder.write("c.lie", "clean\r\n");
+    r.ui.whileWaiting([&r] {
+        r.folder.write("c.lie", kNulEssay);
+        r.ui.memo = "typed\n";
+        bEditRevertClick(r.ctx);
+        if (r.ui.memo != "typed\n")
+            r.ui.messages.push_back("the text area was reloaded");
+        bEditCancelClick(r.ctx);
+    });
+    InternalEdit(r.ctx, "c.lie");
+    EXPECT_EQ(r.ui.messages, Log{"The file c.lie holds a NUL byte; the built-in editor would lose everything after "
+                                 "it. Please edit it with an external editor."});
+    EXPECT_EQ(r.folder.read("c.lie"), kNulEssay);
+}
+
+} // namespace
+} // namespace varnok
