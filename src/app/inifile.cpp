@@ -67,6 +67,8 @@ std::optional<int> parseIniInteger(std::string_view text)
     }
     if (text.empty())
         return std::nullopt;
+    // A negative value reaches one further: -2147483648 is an int too.
+    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT32_MIN) : INT32_MAX;
     std::int64_t value = 0;
     for (char c : text) {
         int digit;
@@ -79,7 +81,7 @@ std::optional<int> parseIniInteger(std::string_view text)
         else
             return std::nullopt;
         value = value * base + digit;
-        if (value > INT32_MAX)
+        if (value > limit)
             return std::nullopt;
     }
     return static_cast<int>(negative ? -value : value);
