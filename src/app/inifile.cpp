@@ -89,6 +89,13 @@ std::optional<int> parseIniInteger(std::string_view text)
 
 IniFile::IniFile(std::string_view text)
 {
+    // Lines end at a NUL byte, as everywhere; what follows it is kept so that
+    // saving never drops bytes of the file.
+    const auto nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+        tail_ = text.substr(nul);
+        text = text.substr(0, nul);
+    }
     const auto lf = text.find('\n');
     if (lf != std::string_view::npos && (lf == 0 || text[lf - 1] != '\r'))
         lineEnd_ = "\n";
@@ -193,7 +200,7 @@ std::string IniFile::text() const
         out += line;
         out += lineEnd_;
     }
-    return out;
+    return out + tail_;
 }
 
 bool IniFile::save(const std::string &path) const

@@ -356,5 +356,21 @@ TEST(NulByte, TheBuiltInEditorRefusesTheFileAndGoesOn)
     EXPECT_EQ(r.folder.read("c.lie"), kNulEssay);
 }
 
+TEST(NulByte, TheSettingsFileKeepsEveryByteAtExit)
+{
+    Harness h;
+    const std::string rest = "\0\xff\xfe[Settings]\r\nWidth=1\r\nmine"s;
+    h.folder.write("Varnok.Ini", "; mine\r\n[Settings]\r\nWidth=600" + rest);
+    h.state.options.width = 640;
+    exitSequence(h.ctx);
+    EXPECT_TRUE(h.ui.messages.empty());
+    const std::string text = h.folder.read("Varnok.Ini");
+    EXPECT_EQ(text.rfind("; mine\r\n[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u) << text;
+    ASSERT_GE(text.size(), rest.size());
+    EXPECT_EQ(text.substr(text.size() - rest.size()), rest);
+    // Only what comes before the NUL is read.
+    EXPECT_EQ(readOptions(IniFile(text), "ed").width, 640);
+}
+
 } // namespace
 } // namespace varnok
