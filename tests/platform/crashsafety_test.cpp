@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/startup.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
 #include "support/fakeui.h"
@@ -143,6 +144,23 @@ TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
                                      ".Money.ess.AbCdEf012345.tmp~", "Money.ess.AbCdEf012345.tmp"}));
     EXPECT_EQ(elsewhere.read("victim"), "keep me");
     EXPECT_EQ(removeStaleTemporaries(folder.file("missing/")), 0u);
+}
+
+TEST(CrashSafety, OpeningALieFolderRemovesWhatCrashesLeftThere)
+{
+    testing::Harness h;
+    h.folder.write("Varnok.Ini", "[Settings]\r\n");
+    h.folder.write(".Money.ess.AbCdEf012345.tmp", "a private copy");
+    h.folder.write(".Money.ess.ZyXwVu987654.tmp", "a write in progress");
+    ageFile(h.folder.file(".Money.ess.AbCdEf012345.tmp"), 2 * kStaleTemporaryAge);
+    startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
+    EXPECT_EQ(h.folder.names(), (Names{".Money.ess.ZyXwVu987654.tmp", "Varnok.Ini"}));
+
+    TempFolder other;
+    other.write(".a.lie.000000000000.tmp", "x");
+    ageFile(other.file(".a.lie.000000000000.tmp"), 2 * kStaleTemporaryAge);
+    openLieSet(h.ctx, other.path());
+    EXPECT_EQ(other.names(), Names{});
 }
 
 } // namespace
