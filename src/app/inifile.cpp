@@ -67,6 +67,8 @@ std::optional<int> parseIniInteger(std::string_view text)
     }
     if (text.empty())
         return std::nullopt;
+    // A negative value reaches one further: -2147483648 is an int too.
+    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT32_MIN) : INT32_MAX;
     std::int64_t value = 0;
     for (char c : text) {
         int digit;
@@ -79,7 +81,7 @@ std::optional<int> parseIniInteger(std::string_view text)
         else
             return std::nullopt;
         value = value * base + digit;
-        if (value > INT32_MAX)
+        if (value > limit)
             return std::nullopt;
     }
     return static_cast<int>(negative ? -value : value);
@@ -87,6 +89,13 @@ std::optional<int> parseIniInteger(std::string_view text)
 
 IniFile::IniFile(std::string_view text)
 {
+    // Lines end at a NUL byte, as everywhere; what follows it is kept so that
+    // saving never drops bytes of the file.
+    const auto nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+        tail_ = text.substr(nul);
+        text = text.substr(0, nul);
+    }
     const auto lf = text.find('\n');
     if (lf != std::string_view::npos && (lf == 0 || text[lf - 1] != '\r'))
         lineEnd_ = "\n";
@@ -196,7 +205,7 @@ std::string IniFile::text() const
         out += line;
         out += lineEnd_;
     }
-    return out;
+    return out + tail_;
 }
 
 bool IniFile::save(const std::string &path) const

@@ -42,6 +42,8 @@ private:
 
     std::vector<std::string> lines_;
     std::string lineEnd_ = "\r\n";
+    // Everything from a NUL byte on: not read, but written back as it was.
+    std::string tail_;
 };
 
 // Reads an INI integer: optional blanks and sign, then decimal digits or "0x"

@@ -6,6 +6,7 @@
 #include "app/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
+#include "platform/textfile.h"
 
 namespace varnok {
 
@@ -74,6 +75,7 @@ void fixLieFolder(Context &ctx, const StartupPlaces &places)
 void startUp(Context &ctx, const StartupPlaces &places)
 {
     fixLieFolder(ctx, places);
+    removeStaleTemporaries(ctx.state.lieFolder);
 
     if (!fileExists(settingsPath(ctx.state))) {
         ctx.ui.message(kFirstStartMessage);
@@ -108,6 +110,7 @@ void openLieSet(Context &ctx, const std::string &folder)
 {
     ctx.state.lieFolder = withTrailingSeparator(folder);
     setCurrentFolder(ctx.state.lieFolder);
+    removeStaleTemporaries(ctx.state.lieFolder);
     rereadLists(ctx);
 }
 

@@ -38,14 +38,16 @@ bool isInstalledProgramFolder(const std::string &programFolder);
 unsigned seedFromTime(const DateTime &now);
 
 // Runs the start-up sequence from the lie folder on: fixes and creates the lie
-// folder, offers Create from file at a first start, reads the settings, points
+// folder, removes what writes killed by a crash left there (see
+// removeStaleTemporaries), offers Create from file at a first start, reads the settings, points
 // the lists at the folder and puts the Start Here page into its idle state.
 void startUp(Context &ctx, const StartupPlaces &places);
 
 // Writes every setting to the settings file of the lie folder in use.
 void exitSequence(Context &ctx);
 
-// The folder dialog's OK: another lie folder from now on.
+// The folder dialog's OK: another lie folder from now on; stale temporary
+// files there are removed as at start-up.
 void openLieSet(Context &ctx, const std::string &folder);
 
 // The folder dialog's New: asks for a folder name and creates it. Returns the

@@ -88,6 +88,10 @@ void renameSelected(Context &ctx, ListId id, const char *caption)
         const std::string target = CleanFileName(ctx.state, answer->to);
         if (!isNameInFolder(std::string_view(target).substr(ctx.state.lieFolder.size())))
             continue;
+        // The From text may be edited too, but it still names a file of the
+        // lie folder: a path there must not pull a file in from elsewhere.
+        if (!isNameInFolder(answer->from) || answer->from.find(kSeparator) != std::string::npos)
+            continue;
         // Failures (the name is taken, the From file is gone) are not reported.
         renameNoReplace(documentPath(ctx.state, answer->from), target);
     }

@@ -9,15 +9,25 @@ namespace varnok {
 
 namespace {
 
-// Loads the edited file into the text area. A file that cannot be read leaves
-// nothing in the area that could be written over it.
-bool loadEditedFile(Context &ctx)
+enum class Load { Done, Unreadable, HoldsNul };
+
+// Loads the edited file into the text area. A file that cannot be read, or
+// whose text would end at a NUL byte, leaves nothing in the area that could
+// be written over it.
+Load loadEditedFile(Context &ctx)
 {
     std::string bytes;
     if (!readFileBytes(documentPath(ctx.state, ctx.state.edit.editFileName), bytes))
-        return false;
+        return Load::Unreadable;
+    if (bytes.find('\0') != std::string::npos)
+        return Load::HoldsNul;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
-    return true;
+    return Load::Done;
+}
+
+std::string holdsNulText(const std::string &fileName)
+{
+    return errorReportText(formatMessage(kHoldsNulMessage, shownFileName(fileName)));
 }
 
 void leaveEditing(Context &ctx)
@@ -39,12 +49,18 @@ void InternalEdit(Context &ctx, const std::string &fileName)
     ctx.state.edit.loaded = false;
     ctx.view.setPage(Page::Ask);
     ctx.view.showMemo(true);
-    if (!loadEditedFile(ctx)) {
+    const Load load = loadEditedFile(ctx);
+    if (load != Load::Done) {
         // Nothing from this file is in the area: end the edit at once rather
         // than offer to write a text that did not come from it.
         leaveEditing(ctx);
         ctx.view.showMemo(false);
-        failCannotOpen(fileName);
+        if (load == Load::Unreadable)
+            failCannotOpen(fileName);
+        // Not an error of the command: the next file, or the rest of a
+        // review, goes on.
+        ctx.ui.error(holdsNulText(fileName));
+        return;
     }
     ctx.state.edit.loaded = true;
     ctx.view.setMemoWritable(true);
@@ -73,8 +89,14 @@ void bEditRevertClick(Context &ctx)
     runCommand(ctx, [&] {
         if (!ctx.state.edit.editInProgress)
             return;
-        if (!loadEditedFile(ctx))
+        switch (loadEditedFile(ctx)) {
+        case Load::Done:
+            break;
+        case Load::Unreadable:
             failCannotOpen(ctx.state.edit.editFileName);
+        case Load::HoldsNul:
+            throw CommandError(holdsNulText(ctx.state.edit.editFileName));
+        }
         ctx.state.edit.loaded = true;
         ctx.view.setEditing(true);
         ctx.view.setMemoWritable(true);

@@ -10,6 +10,11 @@ inline constexpr char kEditingStatus[] = "Editing: ";
 inline constexpr char kFileUpdatedStatus[] = "File Updated: ";
 inline constexpr char kFileRestoredStatus[] = "File restored: ";
 inline constexpr char kChangesCanceledStatus[] = "Changes canceled: ";
+// The built-in editor shows a text up to its first NUL byte, so saving would
+// drop the rest; such a file is left to an external editor.
+inline constexpr char kHoldsNulMessage[] =
+    "The file %s holds a NUL byte; the built-in editor would lose everything after it. Please edit it with an "
+    "external editor.";
 inline constexpr char kFinishEditsMessage[] = "Please finish your edits by pressing OK or Cancel";
 
 // The Edit buttons of the Lies, Essays and Tests pages: the list is the active

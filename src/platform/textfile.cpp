@@ -2,8 +2,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,23 +117,34 @@ mode_t currentUmask()
     return mask;
 }
 
+constexpr char kTemporaryAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kTemporarySuffixLength = 12;
+constexpr std::string_view kTemporaryEnd = ".tmp";
+
 // Creates a new temporary file beside the target. The name is random and the
 // file is opened with O_EXCL and O_NOFOLLOW, so a planted file or symbolic link
-// of the same name is never written through.
+// of the same name is never written through. The name is drawn afresh from the
+// system's random source every time: a generator state kept in the process
+// would be copied by fork, and every copy would walk the same names.
 int createTemporary(const std::string &target, std::string &tempPath)
 {
-    static std::random_device seed;
-    static std::mt19937_64 engine(seed());
-    static const char alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::random_device source;
+    constexpr unsigned letters = sizeof kTemporaryAlphabet - 1;
     const std::string folder = folderOf(target);
     std::string base = baseOf(target);
     if (base.size() > 200)
         base.resize(200);
     for (int attempt = 0; attempt < 100; ++attempt) {
+        // Six letters from each of two 64-bit draws.
         std::string suffix;
-        for (int i = 0; i < 12; ++i)
-            suffix += alphabet[engine() % (sizeof alphabet - 1)];
-        tempPath = folder + "." + base + "." + suffix + ".tmp";
+        for (int half = 0; half < 2; ++half) {
+            std::uint64_t bits = (std::uint64_t{source()} << 32) | source();
+            for (std::size_t i = 0; i < kTemporarySuffixLength / 2; ++i) {
+                suffix += kTemporaryAlphabet[bits % letters];
+                bits /= letters;
+            }
+        }
+        tempPath = folder + "." + base + "." + suffix + std::string(kTemporaryEnd);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0)
             return fd;
@@ -163,6 +178,10 @@ bool writeFileAtomic(const std::string &path, std::string_view bytes)
         errno = EISDIR;
         return false;
     }
+    // The rename would replace a file its owner made read-only; writing it in
+    // place would not be allowed, so neither is this.
+    if (replacing && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
     std::string tempPath;
     const int fd = createTemporary(path, tempPath);
     if (fd < 0)
@@ -191,6 +210,40 @@ bool writeFileAtomic(const std::string &path, std::string_view bytes)
         ::close(dirFd);
     }
     return true;
+}
+
+bool isTemporaryName(std::string_view name)
+{
+    // "." base "." suffix ".tmp", with a base of at least one byte.
+    constexpr std::size_t tail = 1 + kTemporarySuffixLength + kTemporaryEnd.size();
+    if (name.size() < 2 + tail || name.front() != '.' || name.substr(name.size() - kTemporaryEnd.size()) != kTemporaryEnd)
+        return false;
+    const std::string_view suffix = name.substr(name.size() - tail, tail - kTemporaryEnd.size());
+    if (suffix.front() != '.')
+        return false;
+    const std::string_view alphabet(kTemporaryAlphabet, sizeof kTemporaryAlphabet - 1);
+    return suffix.substr(1).find_first_not_of(alphabet) == std::string_view::npos;
+}
+
+std::size_t removeStaleTemporaries(const std::string &folder, long maxAgeSeconds)
+{
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir.get());
+    const std::time_t now = std::time(nullptr);
+    std::size_t removed = 0;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || now - info.st_mtime < maxAgeSeconds)
+            continue;
+        if (::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 bool writeLines(const std::string &path, const Lines &lines)

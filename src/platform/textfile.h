@@ -27,8 +27,24 @@ bool readLines(const std::string &path, Lines &lines);
 // Replaces (or creates) a file atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over the target. On any
 // failure the old file is left whole and no temporary file remains. A replaced
-// file keeps its mode; a new one gets 0666 less the umask.
+// file keeps its mode; a new one gets 0666 less the umask. A file this user
+// may not write is not replaced. A symbolic link at the path is replaced by
+// the file, never written through.
 bool writeFileAtomic(const std::string &path, std::string_view bytes);
+
+// The name writeFileAtomic gives its temporary files: the target's name
+// (cut to 200 bytes) between a leading "." and a random 12-character suffix,
+// then ".tmp".
+bool isTemporaryName(std::string_view name);
+
+// Killed between creating its temporary file and renaming it, a write leaves
+// the temporary behind: hidden, so never listed, but a full copy of a private
+// text that no later write would clean up. Removes from a folder the
+// temporaries of this user that have not been written to for maxAgeSeconds;
+// a write in progress is far younger. Plain files only, never a link. Returns
+// how many were removed.
+inline constexpr long kStaleTemporaryAge = 10 * 60;
+std::size_t removeStaleTemporaries(const std::string &folder, long maxAgeSeconds = kStaleTemporaryAge);
 
 // writeFileAtomic of joinLines(lines).
 bool writeLines(const std::string &path, const Lines &lines);

@@ -79,6 +79,15 @@ void closeRun(Context &ctx)
     run.testSummary.push_back(testTimeLine(elapsed));
 }
 
+// Appends lines to a file's bytes as writeLines would end them, on a line of
+// their own.
+void appendBlock(std::string &bytes, const Lines &block)
+{
+    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r')
+        bytes += "\r\n";
+    bytes += joinLines(block);
+}
+
 void reviewAnswers(Context &ctx)
 {
     AppState &state = ctx.state;
@@ -98,9 +107,10 @@ void reviewAnswers(Context &ctx)
         const std::string &answer = run.testResponses[i];
         const std::string essayPath = essayPathOf(state, lieName);
         const bool essayExists = fileExists(essayPath);
-        Lines essay;
-        if (essayExists)
-            essay = readLinesOrFail(essayPath, essayPath);
+        std::string essayBytes;
+        if (essayExists && !readFileBytes(essayPath, essayBytes))
+            failCannotOpen(essayPath);
+        Lines essay = splitLines(essayBytes);
         const int lastResponse = essayExists ? lastStoredResponse(essay) : 0;
         if (!essayAsked(ctx, wholeNumberOrFail(answer), lastResponse, weak, strong))
             continue;
@@ -108,14 +118,19 @@ void reviewAnswers(Context &ctx)
         // A new essay begins with the statement of the Lie.
         if (!essayExists)
             essay = readLinesOrFail(documentPath(state, lieName), lieName);
-        essay.emplace_back();
-        essay.push_back(stamp + kEssayResponse + answer);
-        essay.emplace_back();
-        essay.push_back(kExplainYourself);
-        essay.emplace_back();
+        const Lines block{"", stamp + kEssayResponse + answer, "", kExplainYourself, ""};
+        essay.insert(essay.end(), block.begin(), block.end());
         // Stored before the editor opens, so the block stays whatever the
         // person does there.
-        writeLinesOrFail(essayPath, essay);
+        if (essayBytes.find('\0') == std::string::npos) {
+            writeLinesOrFail(essayPath, essay);
+        } else {
+            // The lines end at a NUL byte; rewriting the essay from them would
+            // drop everything after it. The block goes after the bytes instead.
+            appendBlock(essayBytes, block);
+            if (!writeFileAtomic(essayPath, essayBytes))
+                failCannotCreate(essayPath);
+        }
         ctx.view.setMemoText(memoTextFromBytes(joinLines(essay)));
         ctx.view.showMemo(true);
         openForEdit(ctx, essayPath);

@@ -32,6 +32,8 @@ TEST(IniFile, IntegersAndBooleans)
         {"12", 12},       {"0x0C", 12},     {"0X1f", 31}, {" -7 ", -7}, {"abc", 99},
         {"12abc", 99},    {"", 99},         {"0x", 99},   {"99999999999999999999", 99},
         {"2147483647", 2147483647},
+        // Written back at exit, the lowest int must read back.
+        {"-2147483648", INT32_MIN}, {"-0x80000000", INT32_MIN}, {"2147483648", 99}, {"-2147483649", 99},
     };
     for (const auto &c : cases) {
         const IniFile ini(std::string("[S]\nK=") + c.value + "\n");

@@ -1,6 +1,7 @@
-// Fuzz entry for the command-line splitter. Build and run by hand:
-//   clang++ -std=c++20 -fsanitize=fuzzer,address,undefined -Isrc tests/fuzz/cmdline_fuzz.cpp \
-//       src/platform/process.cpp -o /tmp/cmdline_fuzz && /tmp/cmdline_fuzz -max_total_time=60
+// Fuzz entry for the command-line splitter of the external editor: any line
+// splits into words that, quoted again, split the same, and the file name
+// always arrives whole and last. Built and run by scripts/fuzz; its corpus is
+// replayed by every test run.
 #include "platform/process.h"
 
 #include <cstddef>

@@ -1,8 +1,5 @@
-// Fuzz entry for the response-line readers. Not part of the normal build:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
-//       tests/fuzz/responses_fuzz.cpp src/test/responses.cpp src/app/text.cpp \
-//       src/platform/clock.cpp src/platform/textfile.cpp -o responses_fuzz
-//   ./responses_fuzz -max_total_time=60
+// Fuzz entry for the response-line readers of the chart and the review.
+// Built and run by scripts/fuzz; its corpus is replayed by every test run.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/textfile.h"
+#include "support/fakeui.h"
+
+namespace varnok {
+namespace {
+
+using testing::TempFolder;
+using Names = std::vector<std::string>;
+
+// An essay of about three megabytes whose every line says which version it
+// belongs to, so a mix of two versions or a cut-off one cannot pass as whole.
+std::string largeEssay(char version)
+{
+    std::string text;
+    const std::string line = std::string("Version ") + version + ": " + std::string(90, version) + "\r\n";
+    while (text.size() < 3 * 1024 * 1024)
+        text += line;
+    return text;
+}
+
+std::vector<std::string> temporariesIn(const TempFolder &folder)
+{
+    std::vector<std::string> found;
+    for (const auto &name : folder.names())
+        if (isTemporaryName(name))
+            found.push_back(name);
+    return found;
+}
+
+void ageFile(const std::string &path, int seconds)
+{
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    const struct timespec times[2] = {{info.st_atime - seconds, 0}, {info.st_mtime - seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// A writer killed at any moment leaves the essay as it was or as it was to
+// become, whole, and nothing it left behind is ever listed.
+TEST(CrashSafety, KilledWritesLeaveOldOrNewContentWhole)
+{
+    TempFolder folder;
+    const std::string path = folder.file("Money.ess");
+    const std::string versions[2] = {largeEssay('A'), largeEssay('B')};
+    ASSERT_TRUE(writeFileAtomic(path, versions[0]));
+
+    // Kill moments spread over a few writes, so that they fall into every
+    // part of one: creating, writing, flushing, renaming.
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(writeFileAtomic(path, versions[0]));
+    const auto oneWrite =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
+    std::mt19937 pick(20261207);
+    std::uniform_int_distribution<long> delay(0, 3 * std::max<long>(oneWrite, 1000));
+
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        std::string before;
+        ASSERT_TRUE(readFileBytes(path, before));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 1;; ++i)
+                if (!writeFileAtomic(path, versions[i % 2]))
+                    ::_exit(3);
+        }
+        ::usleep(static_cast<useconds_t>(delay(pick)));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own, status " << status;
+
+        std::string after;
+        ASSERT_TRUE(readFileBytes(path, after));
+        ASSERT_TRUE(after == versions[0] || after == versions[1]) << "kill " << kill << ": " << after.size() << " bytes";
+        (after == before ? sawOld : sawNew)++;
+        ASSERT_EQ(listFolder(folder.path(), "*.ess"), Names{"Money.ess"});
+        ASSERT_EQ(listFolder(folder.path(), "*"), Names{"Money.ess"});
+    }
+    // Both outcomes occurred, or the kills did not fall where they should.
+    EXPECT_GT(sawOld, 0);
+    EXPECT_GT(sawNew, 0);
+
+    // Hidden leftovers of the kills are temporaries by name; once stale they
+    // are removed, and the essay stays.
+    auto leftovers = temporariesIn(folder);
+    for (const auto &name : folder.names())
+        EXPECT_TRUE(name == "Money.ess" || isTemporaryName(name)) << name;
+    for (const auto &name : leftovers)
+        ageFile(folder.file(name), 2 * kStaleTemporaryAge);
+    EXPECT_EQ(removeStaleTemporaries(folder.path()), leftovers.size());
+    EXPECT_EQ(folder.names(), Names{"Money.ess"});
+    std::string last;
+    ASSERT_TRUE(readFileBytes(path, last));
+    EXPECT_TRUE(last == versions[0] || last == versions[1]);
+}
+
+TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
+{
+    TempFolder folder;
+    TempFolder elsewhere;
+    elsewhere.write("victim", "keep me");
+    const struct {
+        const char *name;
+        bool temporary;
+    } names[] = {
+        {".Money.ess.AbCdEf012345.tmp", true},
+        {".a.aaaaaaaaaaaa.tmp", true},
+        {".Money.ess.AbCdEf01234.tmp", false},   // suffix one short
+        {".Money.ess.AbCdEf01234-.tmp", false},  // not from the alphabet
+        {"Money.ess.AbCdEf012345.tmp", false},   // not hidden
+        {"..AbCdEf012345.tmp", false},           // no name before the suffix
+        {".Money.ess.AbCdEf012345.tmp~", false}, // another program's backup
+        {".Money.ess", false},
+    };
+    for (const auto &n : names) {
+        SCOPED_TRACE(n.name);
+        EXPECT_EQ(isTemporaryName(n.name), n.temporary);
+        folder.write(n.name, "x");
+        ageFile(folder.file(n.name), 2 * kStaleTemporaryAge);
+    }
+    // A fresh one may belong to a write in progress; a link is never followed
+    // nor removed, whatever its name.
+    folder.write(".Fresh.lie.abcdefghijkl.tmp", "x");
+    ASSERT_EQ(::symlink(elsewhere.file("victim").c_str(), folder.file(".Link.lie.abcdefghijkl.tmp").c_str()), 0);
+    ageFile(elsewhere.file("victim"), 2 * kStaleTemporaryAge);
+
+    EXPECT_EQ(removeStaleTemporaries(folder.path()), 2u);
+    EXPECT_EQ(folder.names(), (Names{"..AbCdEf012345.tmp", ".Fresh.lie.abcdefghijkl.tmp", ".Link.lie.abcdefghijkl.tmp",
+                                     ".Money.ess", ".Money.ess.AbCdEf01234-.tmp", ".Money.ess.AbCdEf01234.tmp",
+                                     ".Money.ess.AbCdEf012345.tmp~", "Money.ess.AbCdEf012345.tmp"}));
+    EXPECT_EQ(elsewhere.read("victim"), "keep me");
+    EXPECT_EQ(removeStaleTemporaries(folder.file("missing/")), 0u);
+}
+
+TEST(CrashSafety, OpeningALieFolderRemovesWhatCrashesLeftThere)
+{
+    testing::Harness h;
+    h.folder.write("Varnok.Ini", "[Settings]\r\n");
+    h.folder.write(".Money.ess.AbCdEf012345.tmp", "a private copy");
+    h.folder.write(".Money.ess.ZyXwVu987654.tmp", "a write in progress");
+    ageFile(h.folder.file(".Money.ess.AbCdEf012345.tmp"), 2 * kStaleTemporaryAge);
+    startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
+    EXPECT_EQ(h.folder.names(), (Names{".Money.ess.ZyXwVu987654.tmp", "Varnok.Ini"}));
+
+    TempFolder other;
+    other.write(".a.lie.000000000000.tmp", "x");
+    ageFile(other.file(".a.lie.000000000000.tmp"), 2 * kStaleTemporaryAge);
+    openLieSet(h.ctx, other.path());
+    EXPECT_EQ(other.names(), Names{});
+}
+
+} // namespace
+} // namespace varnok
