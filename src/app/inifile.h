@@ -41,7 +41,7 @@ private:
     Position find(std::string_view section, std::string_view key) const;
 
     std::vector<std::string> lines_;
-    std::string lineEnd_ = "\r\n";
+    std::string_view lineEnd_ = "\r\n";
     // Everything from a NUL byte on: not read, but written back as it was.
     std::string tail_;
 };
