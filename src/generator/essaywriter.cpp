@@ -1,5 +1,7 @@
 #include "generator/essaywriter.h"
 
+#include "platform/memory.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -55,6 +57,7 @@ void EssayText::grow(std::size_t needed)
     const std::size_t capacity = std::max(needed, 2 * capacity_);
     // new char[] leaves the bytes as they are, which is the point.
     std::unique_ptr<char[]> buffer(new char[capacity]);
+    adviseLargeBuffer(buffer.get(), capacity);
     if (size_ > 0)
         std::memcpy(buffer.get(), buffer_.get(), size_);
     buffer_ = std::move(buffer);

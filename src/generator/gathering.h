@@ -7,6 +7,7 @@
 
 #include "app/ui.h"
 #include "documents/keywords.h"
+#include "platform/memory.h"
 #include "platform/textfile.h"
 
 namespace varnok {
@@ -38,7 +39,11 @@ public:
     // Room for this many bytes of gathered text, for instance the total size
     // of the selected files: at a hundred megabytes, growing the buffer step
     // by step costs as much again as gathering itself.
-    void reserve(std::size_t bytes) { text_.reserve(bytes); }
+    void reserve(std::size_t bytes)
+    {
+        text_.reserve(bytes);
+        adviseLargeBuffer(text_.data(), text_.capacity());
+    }
 
     EssayType type() const { return type_; }
     bool empty() const { return ends_.empty(); }

@@ -1,5 +1,7 @@
 #include "generator/generation.h"
 
+#include "platform/memory.h"
+
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -97,6 +99,7 @@ CutText::CutText(std::string prepared) : text_(std::move(prepared))
     // than prose needs; room that is never written to takes no memory, and
     // growing is still possible.
     sentences_.reserve(text_.size() / 8 + 1);
+    adviseLargeBuffer(sentences_.data(), sentences_.capacity() * sizeof(sentences_[0]));
     SentenceScanner scanner(text_);
     for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next())
         sentences_.push_back(sentence);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/memory.h"
 
 namespace varnok {
 
@@ -80,7 +81,10 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
     for (std::size_t k = 1; k < start.size(); ++k)
         start[k] += start[k - 1];
 
-    std::vector<SortEntry<Index>> entries(count);
+    std::vector<SortEntry<Index>> entries;
+    entries.reserve(count);
+    adviseLargeBuffer(entries.data(), count * sizeof(SortEntry<Index>));
+    entries.resize(count);
     {
         std::vector<std::size_t> fill(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < count; ++i)
@@ -120,7 +124,10 @@ std::vector<std::string_view> reorder(const std::vector<std::string_view> &lines
 {
     const auto entries = sortByKeyAndText<Index>(lines, random);
     const std::size_t count = entries.size();
-    std::vector<std::string_view> shuffled(count);
+    std::vector<std::string_view> shuffled;
+    shuffled.reserve(count);
+    adviseLargeBuffer(shuffled.data(), count * sizeof(std::string_view));
+    shuffled.resize(count);
     // The lines are picked from all over their list; asking for them a few
     // places ahead hides most of the waiting.
     constexpr std::size_t ahead = 16;
