@@ -17,27 +17,15 @@
 
 #include "app/text.h"
 #include "gui/guitest.h"
+#include "support/stamps.h"
 #include "test/TChartForm.h"
 
 using namespace varnok;
 
 namespace {
 
-DateTime at(int year, int month, int day, int hour, int minute)
-{
-    DateTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    return t;
-}
-
-std::string responseLine(const DateTime &t, int value)
-{
-    return dateStamp(t) + " RESPONSE: " + std::to_string(value);
-}
+using testing::at;
+using testing::responseLine;
 
 // Money.lie with three readable responses, Work.lie with one and two lines
 // typed by hand that the chart cannot read.

@@ -7,27 +7,14 @@
 #include <vector>
 
 #include "app/text.h"
+#include "support/stamps.h"
 #include "test/responses.h"
 
 namespace varnok {
 namespace {
 
-DateTime at(int year, int month, int day, int hour, int minute)
-{
-    DateTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    return t;
-}
-
-// The line the review writes for a run started at `t` with `value`.
-std::string responseLine(const DateTime &t, int value)
-{
-    return dateStamp(t) + " RESPONSE: " + std::to_string(value);
-}
+using testing::at;
+using testing::responseLine;
 
 TEST(LastResponseValue, ReadsTheThreeCharactersAfterTheSkippedOne)
 {
