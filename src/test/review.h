@@ -13,7 +13,6 @@ inline constexpr char kTimeMinutes[] = "  Minutes  ";
 inline constexpr char kTimeSeconds[] = " Seconds";
 // Between the date stamp (which ends in a blank) and the response.
 inline constexpr char kEssayResponse[] = " RESPONSE: ";
-// What marks a stored response in an essay, typed by the program or the person.
 
 // Used when the weak or strong limit is not a whole number.
 inline constexpr int kDefaultWeakLimit = 5;
