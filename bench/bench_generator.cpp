@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "generator/essaywriter.h"
 #include "generator/gathering.h"
 #include "generator/generation.h"

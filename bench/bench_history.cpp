@@ -12,7 +12,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/TfHello.h"
+#include "gui/TfHello.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 

@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "documents/filelist.h"
+#include "core/filelist.h"
 #include "platform/files.h"
 
 namespace {

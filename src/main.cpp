@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/TfHello.h"
+#include "gui/TfHello.h"
 #include "app/commandline.h"
 #include "app/startup.h"
 #include "platform/clock.h"

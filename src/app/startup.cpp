@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
 #include "platform/textfile.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace varnok {
 

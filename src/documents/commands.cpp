@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"

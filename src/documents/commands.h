@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace varnok {
 

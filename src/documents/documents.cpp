@@ -1,6 +1,6 @@
 #include "documents/documents.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "platform/files.h"
 
 namespace varnok {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "documents/keywords.h"
 
 namespace varnok {

@@ -1,6 +1,6 @@
 #include "documents/editing.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
 #include "platform/textfile.h"

@@ -1,6 +1,6 @@
 #include "documents/editing.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "platform/process.h"
 
 namespace varnok {

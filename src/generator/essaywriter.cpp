@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/text.h"
+#include "core/text.h"
 
 namespace varnok {
 

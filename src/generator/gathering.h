@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ui.h"
+#include "core/ui.h"
 #include "documents/keywords.h"
 #include "platform/memory.h"
 #include "platform/textfile.h"

@@ -1,6 +1,6 @@
 #include "generator/generate.h"
 
-#include "app/text.h"
+#include "core/text.h"
 #include "documents/documents.h"
 #include "generator/gathering.h"
 #include "generator/generation.h"

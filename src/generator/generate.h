@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/context.h"
+#include "core/context.h"
 #include "generator/essaywriter.h"
 
 namespace varnok {

@@ -17,7 +17,7 @@
 #include "documents/editing.h"
 #include "support/fakeui.h"
 #include "support/unprivileged.h"
-#include "test/testrun.h"
+#include "testrun/testrun.h"
 
 namespace varnok {
 namespace {

@@ -14,7 +14,7 @@
 #include "documents/editing.h"
 #include "platform/files.h"
 #include "support/fakeui.h"
-#include "test/testrun.h"
+#include "testrun/testrun.h"
 
 namespace varnok {
 namespace {

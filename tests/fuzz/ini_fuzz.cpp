@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/inifile.h"
-#include "app/options.h"
+#include "core/inifile.h"
+#include "core/options.h"
 #include "fuzz/fuzzcheck.h"
 #include "platform/textfile.h"
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "documents/keywords.h"
 #include "fuzz/fuzzcheck.h"
 #include "platform/textfile.h"
-#include "test/review.h"
-#include "test/responses.h"
+#include "testrun/review.h"
+#include "testrun/responses.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/inifile.h"
-#include "app/text.h"
+#include "core/inifile.h"
+#include "core/text.h"
 #include "fuzz/fuzzcheck.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/rtfreader.h"
-#include "app/text.h"
+#include "help/rtfreader.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -15,10 +15,10 @@
 #include <QValueAxis>
 #include <QtTest>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "gui/guitest.h"
 #include "support/stamps.h"
-#include "test/TChartForm.h"
+#include "gui/TChartForm.h"
 
 using namespace varnok;
 

@@ -14,7 +14,7 @@
 
 #include "gui/guitest.h"
 #include "gui/guiharness.h"
-#include "test/TChartForm.h"
+#include "gui/TChartForm.h"
 
 using namespace varnok;
 using namespace varnok::testing;

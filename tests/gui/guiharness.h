@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/TfHello.h"
+#include "gui/TfHello.h"
 #include "documents/documents.h"
 #include "platform/files.h"
 #include "support/fakeui.h"

@@ -10,9 +10,9 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/QtUi.h"
-#include "app/THelpForm.h"
-#include "app/TSplashForm.h"
+#include "gui/QtUi.h"
+#include "gui/THelpForm.h"
+#include "gui/TSplashForm.h"
 #include "gui/guiharness.h"
 #include "gui/guitest.h"
 

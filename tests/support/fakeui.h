@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "platform/clock.h"
 
 namespace varnok::testing {

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "core/state.h"
+#include "core/ui.h"
+#include "platform/clock.h"
+#include "platform/random.h"
+
+namespace varnok {
+
+// What every command works with: the program state, the person (Ui), the
+// window (MainView), the clock and the one random generator.
+struct Context {
+    AppState &state;
+    Ui &ui;
+    MainView &view;
+    Clock &clock;
+    Random &random;
+};
+
+// An error a command does not handle: the command ends where it meets it, what
+// it did before stays done, and the program-wide error report shows the text.
+class CommandError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr char kCannotOpenFile[] = "Cannot open file %s";
+inline constexpr char kCannotCreateFile[] = "Cannot create file %s";
+inline constexpr char kNotValidInteger[] = "'%s' is not a valid integer value";
+
+[[noreturn]] void failCannotOpen(const std::string &name);
+[[noreturn]] void failCannotCreate(const std::string &name);
+
+// Reads a file as lines or ends the command with "Cannot open file %s".
+Lines readLinesOrFail(const std::string &path, const std::string &shownName);
+// Writes lines atomically or ends the command with "Cannot create file %s".
+void writeLinesOrFail(const std::string &path, const Lines &lines);
+// A whole number from text, or the command ends with "'%s' is not a valid integer value".
+int wholeNumberOrFail(const std::string &text);
+
+// Runs a command, showing an unhandled error in the program-wide error report.
+template <typename Command>
+void runCommand(Context &ctx, Command &&command)
+{
+    try {
+        command();
+    } catch (const CommandError &e) {
+        ctx.ui.error(e.what());
+    }
+}
+
+} // namespace varnok

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "core/inifile.h"
+
+namespace varnok {
+
+// The settings of a lie folder. The window's controls mirror these values: a
+// change of a control writes through at once, and commands read them here.
+struct Options {
+    int height = 400;
+    int width = 415;
+    int top = 10;
+    int left = 10;
+    std::string fontName = "Arial";
+    int fontSize = 8;
+    std::string weak = "05";     // MIN
+    std::string strong = "20";   // MAX
+    std::string variance = "10"; // VARIANCE
+    std::string editor;          // ProgramName; empty means the platform default
+    bool useInternalEditor = true;
+    bool randomize = true;
+    bool sentenceParse = true;
+    int maxSentences = 3; // TrackBar4, "SentencesPerParagraph"
+    int minSentences = 3; // TrackBar3, "MinSentencesPerParagraph"
+    bool allowRenames = false;
+};
+
+inline constexpr char kSettingsFileName[] = "Varnok.Ini";
+inline constexpr int kSentencesLowest = 1;
+inline constexpr int kSentencesHighest = 11;
+
+// Reads every key in table order; missing or unparsable values give defaults.
+Options readOptions(const IniFile &ini, const std::string &defaultEditor);
+
+// Writes every key in table order, changed or not.
+void writeOptions(IniFile &ini, const Options &options);
+
+} // namespace varnok

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/options.h"
+#include "core/ui.h"
+#include "core/filelist.h"
+#include "platform/clock.h"
+#include "platform/textfile.h"
+
+namespace varnok {
+
+// The working values of a test run; nothing of it is stored until the review
+// writes the summary.
+struct TestRun {
+    Lines testSummary;
+    std::vector<std::string> testLieNames;
+    std::vector<std::string> testResponses;
+    std::string testFileName;
+    DateTime testStartTime;
+    DateTime testEndTime;
+    int currentLieIndex = -1;
+    bool scaleMoved = false;
+    bool awaitingFirstLie = false;
+    bool running = false;
+};
+
+// The built-in editor's state.
+struct EditState {
+    bool editInProgress = false;
+    std::string editFileName;
+    // False when the file could not be loaded: the text area then holds
+    // nothing that may be written back.
+    bool loaded = false;
+};
+
+inline constexpr char kLiesMask[] = "*.lie";
+inline constexpr char kEssaysMask[] = "*.ess;*.gen";
+inline constexpr char kTestsMask[] = "*.tst";
+
+// Everything the main window owns, in plain C++.
+struct AppState {
+    std::string lieFolder; // always ends in the separator
+    Options options;
+    FileList lies{kLiesMask};
+    FileList essays{kEssaysMask};
+    FileList tests{kTestsMask};
+    bool showEssays = true;    // cbEssays
+    bool showGenerated = true; // cbGenerated
+    bool showText = false;     // cbText
+    Page page = Page::Ask;
+    Lines helpText;
+    TestRun run;
+    EditState edit;
+    bool retainLies = false; // cbRetainLies
+    // Set when the window is closing: commands that would open another edit stop.
+    bool closing = false;
+
+    FileList &list(ListId id);
+};
+
+} // namespace varnok

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "testrun/responses.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QPushButton;
+class QXYSeries;
+
+namespace varnok {
+
+// The reaction chart: the stored responses of the Lies chosen for the history,
+// one line per Lie over time, with the weak and strong limits drawn across.
+// Not modal; the main window creates it once and brings it to the front on
+// each History.
+class TChartForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Asks where to save the CSV file; an empty text means Cancel.
+    using SavePathChooser = std::function<QString()>;
+
+    explicit TChartForm(QWidget *parent = nullptr);
+
+    // Replaces what the window shows. The series are plotted in the given order.
+    void showSeries(const std::vector<ChartSeries> &series, int weakLimit, int strongLimit);
+
+    // Tests answer the save dialog through this instead of a modal dialog.
+    void setSavePathChooser(SavePathChooser chooser);
+
+    QChart *chart() const;
+
+    // The "Save as CSV..." command: asks for a file and writes the plotted
+    // responses to it. False on Cancel or when the file cannot be written
+    // (which has then been reported).
+    bool saveCsv();
+
+    // What hovering near `at` on a Lie's line shows: the Lie, and the date
+    // and value of the point nearest to it.
+    static QString pointToolTip(const QXYSeries &series, QPointF at);
+
+private:
+    QString askSavePath();
+    void showPointToolTip(const QXYSeries &series, QPointF at, bool entered);
+
+    QChartView *chartView;
+    QLabel *lSkipped;
+    QPushButton *bChartSave;
+    QPushButton *bChartClose;
+    std::vector<ChartSeries> shown;
+    SavePathChooser chooseSavePath;
+};
+
+} // namespace varnok

@@ -1,0 +1,90 @@
+#include "gui/THelpForm.h"
+
+#include <QFile>
+#include <QStatusBar>
+#include <QTextCharFormat>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <string>
+
+#include "help/rtfreader.h"
+#include "platform/files.h"
+#include "platform/textfile.h"
+
+namespace varnok {
+
+namespace {
+
+constexpr char kCaption[] = "Varnok Help";
+// Shown only when a help file is there but cannot be read; a missing file is
+// the normal case and says nothing.
+constexpr char kUnreadableNote[] = "The help file could not be read; this is the built-in help.";
+constexpr int kStartWidth = 211;
+constexpr int kStartHeight = 228;
+
+} // namespace
+
+THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("HelpForm");
+    setWindowTitle(kCaption);
+    // The window manager's frame is only known once the window is shown, so
+    // the start size is given for the area inside the frame.
+    resize(kStartWidth, kStartHeight);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName("RichEdit1");
+    RichEdit1->setAcceptRichText(true);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab stops every half inch, as rich-text files expect by default, so a
+    // bullet and its text stay together in the narrow window.
+    RichEdit1->setTabStopDistance(RichEdit1->logicalDpiX() / 2.0);
+    layout->addWidget(RichEdit1, 1);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    layout->addWidget(StatusBar1);
+}
+
+void THelpForm::showReadme(const QString &programFolder, const QStringList &helpText)
+{
+    StatusBar1->clearMessage();
+    const std::string path = resolveNoCase(QFile::encodeName(programFolder + kHelpFileName).toStdString());
+    if (!fileExists(path)) {
+        loadBuiltInText(helpText);
+    } else if (!loadHelpFile(QFile::decodeName(path.c_str()))) {
+        loadBuiltInText(helpText);
+        StatusBar1->showMessage(kUnreadableNote);
+    }
+    RichEdit1->moveCursor(QTextCursor::Start);
+    RichEdit1->ensureCursorVisible();
+
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+bool THelpForm::loadHelpFile(const QString &path)
+{
+    std::string bytes;
+    if (!readFileBytes(QFile::encodeName(path).toStdString(), bytes))
+        return false;
+    const std::string html = rtfToHtml(parseRtf(bytes));
+    RichEdit1->setHtml(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
+    return true;
+}
+
+void THelpForm::loadBuiltInText(const QStringList &helpText)
+{
+    // Plain text takes on the format at the cursor, which may still be a bold
+    // heading of the file shown before; start it from the plain format.
+    RichEdit1->clear();
+    RichEdit1->setCurrentCharFormat(QTextCharFormat());
+    RichEdit1->setPlainText(helpText.join(QLatin1Char('\n')));
+}
+
+} // namespace varnok

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+#include "core/ui.h"
+
+class QCheckBox;
+
+namespace varnok {
+
+// The test-parameters dialog: full test, sample, the Lies already selected, or none.
+class TStartTest : public QDialog {
+    Q_OBJECT
+public:
+    explicit TStartTest(QWidget *parent);
+    TestChoice ask();
+
+private:
+    TestChoice choice_ = TestChoice::Cancel;
+    QCheckBox *cbRetainLies_ = nullptr;
+};
+
+} // namespace varnok

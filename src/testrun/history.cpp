@@ -1,0 +1,77 @@
+#include "testrun/history.h"
+
+#include "documents/documents.h"
+#include "platform/files.h"
+#include "testrun/responses.h"
+
+namespace varnok {
+
+bool isResponseLine(std::string_view line)
+{
+    return line.find(kResponseKeyword) != std::string_view::npos;
+}
+
+std::vector<LieHistoryEntry> selectedLieHistories(Context &ctx)
+{
+    std::vector<LieHistoryEntry> entries;
+    for (const auto &name : ctx.state.lies.selectedNames()) {
+        LieHistoryEntry entry;
+        entry.lieName = name;
+        entry.lieLines = readLinesOrFail(documentPath(ctx.state, name), name);
+        // The essay is found by name only: a renamed Lie or essay loses it.
+        const std::string essay = essayPathOf(ctx.state, name);
+        if (fileExists(essay))
+            entry.essayLines = readLinesOrFail(essay, essay);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::string lieHistoryText(const std::vector<LieHistoryEntry> &entries)
+{
+    std::size_t size = 0;
+    for (const auto &entry : entries) {
+        size += sizeof kLieHistoryHeading + 4;
+        for (const auto &line : entry.lieLines)
+            size += line.size() + 1;
+        for (const auto &line : entry.essayLines)
+            if (isResponseLine(line))
+                size += line.size() + 1;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const auto &entry : entries) {
+        // One result entry: two breaks, the heading, every Lie line ended by a
+        // break; the break that follows every entry makes the empty line.
+        text += "\n\n";
+        text += kLieHistoryHeading;
+        text += '\n';
+        for (const auto &line : entry.lieLines) {
+            text += line;
+            text += '\n';
+        }
+        text += '\n';
+        for (const auto &line : entry.essayLines) {
+            if (!isResponseLine(line))
+                continue;
+            text += line;
+            text += '\n';
+        }
+    }
+    return text;
+}
+
+std::optional<std::vector<LieHistoryEntry>> bLiesHistoryClick(Context &ctx)
+{
+    std::optional<std::vector<LieHistoryEntry>> result;
+    runCommand(ctx, [&] {
+        auto entries = selectedLieHistories(ctx);
+        ctx.view.setMemoText(lieHistoryText(entries));
+        ctx.view.showMemo(true);
+        ctx.view.setPage(Page::Ask);
+        result = std::move(entries);
+    });
+    return result;
+}
+
+} // namespace varnok

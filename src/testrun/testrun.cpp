@@ -1,0 +1,254 @@
+#include "testrun/testrun.h"
+
+#include <vector>
+
+#include "core/text.h"
+#include "documents/documents.h"
+#include "documents/editing.h"
+#include "platform/textfile.h"
+#include "testrun/review.h"
+
+namespace varnok {
+
+namespace {
+
+// The test-parameters dialog as a number of Lies; 0 means no run.
+int chooseSampleSize(Context &ctx)
+{
+    FileList &lies = ctx.state.lies;
+    switch (ctx.ui.askTestParams()) {
+    case TestChoice::Full:
+        return lies.count();
+    case TestChoice::Sample: {
+        const auto text = ctx.ui.inputText(kSampleCaption, kSamplePrompt, toDecimal(lies.count()));
+        if (!text)
+            return 0;
+        return parseWholeNumber(*text).value_or(0);
+    }
+    case TestChoice::UseSelected: {
+        // With retain on, a sample of exactly the selected count keeps every
+        // selected Lie and adds none, which is what the button promises.
+        ctx.state.retainLies = true;
+        const int selected = lies.selectedCount();
+        if (selected == 0)
+            ctx.ui.message(kNoLiesSelected);
+        return selected;
+    }
+    case TestChoice::Cancel:
+        break;
+    }
+    return 0;
+}
+
+std::vector<bool> selectionOf(const FileList &list)
+{
+    std::vector<bool> selected(static_cast<std::size_t>(list.count()));
+    for (int i = 0; i < list.count(); ++i)
+        selected[static_cast<std::size_t>(i)] = list.isSelected(i);
+    return selected;
+}
+
+void restoreSelection(FileList &list, const std::vector<bool> &selected)
+{
+    for (int i = 0; i < list.count() && static_cast<std::size_t>(i) < selected.size(); ++i)
+        list.setSelected(i, selected[static_cast<std::size_t>(i)]);
+}
+
+// Shows the Lie at currentLieIndex and copies its lines into the summary.
+// A file that cannot be read is reported and leaves the summary untouched, so
+// it never holds another file's text under this Lie.
+bool showLie(Context &ctx)
+{
+    TestRun &run = ctx.state.run;
+    const std::string &name = ctx.state.lies.name(run.currentLieIndex);
+    std::string bytes;
+    if (!readFileBytes(documentPath(ctx.state, name), bytes)) {
+        ctx.ui.error(errorReportText(formatMessage(kCannotOpenFile, name)));
+        return false;
+    }
+    ctx.view.setScalePosition(kScaleLowest);
+    run.scaleMoved = false;
+    run.awaitingFirstLie = false;
+    ctx.view.setMemoText(memoTextFromBytes(bytes));
+    // The file's own lines, not the lines as the text area wraps them.
+    for (auto &line : splitLines(bytes))
+        run.testSummary.push_back(std::move(line));
+    ctx.view.showMemo(true);
+    run.testSummary.emplace_back();
+    // So the test can be taken with the keyboard alone.
+    ctx.view.focusScale();
+    return true;
+}
+
+// Walks the Lie list from the current position to the next selected Lie and
+// shows it; past the last one the run ends.
+void showNextLie(Context &ctx)
+{
+    TestRun &run = ctx.state.run;
+    const FileList &lies = ctx.state.lies;
+    for (;;) {
+        // The list is read live: it may have shrunk since the last Lie.
+        const int last = lies.count() - 1;
+        if (run.currentLieIndex >= last)
+            break;
+        do
+            ++run.currentLieIndex;
+        while (run.currentLieIndex < last && !lies.isSelected(run.currentLieIndex));
+        if (!lies.isSelected(run.currentLieIndex))
+            break;
+        if (showLie(ctx))
+            return;
+    }
+    review(ctx);
+}
+
+void recordAnswer(Context &ctx)
+{
+    TestRun &run = ctx.state.run;
+    const FileList &lies = ctx.state.lies;
+    if (run.currentLieIndex < 0 || run.currentLieIndex >= lies.count())
+        return;
+    const std::string position = toDecimal(ctx.view.scalePosition());
+    run.testLieNames.push_back(lies.name(run.currentLieIndex));
+    run.testSummary.emplace_back();
+    run.testSummary.push_back(kSummaryResponse + position);
+    run.testSummary.emplace_back();
+    run.testResponses.push_back(position);
+}
+
+void nextLie(Context &ctx)
+{
+    TestRun &run = ctx.state.run;
+    if (!run.running)
+        return;
+    if (!run.scaleMoved && !run.awaitingFirstLie) {
+        ctx.ui.message(kIndicateStrength);
+        return;
+    }
+    if (run.scaleMoved)
+        recordAnswer(ctx);
+    showNextLie(ctx);
+}
+
+void startTest(Context &ctx)
+{
+    FileList &lies = ctx.state.lies;
+    TestRun &run = ctx.state.run;
+    // A review waiting in the built-in editor must not start a run inside itself.
+    if (ctx.state.edit.editInProgress) {
+        ctx.ui.message(kFinishEditsMessage);
+        return;
+    }
+    if (lies.count() == 0) {
+        ctx.ui.message(kNoLiesFound);
+        ctx.view.setPage(Page::Lies);
+        return;
+    }
+    const int sampleSize = chooseSampleSize(ctx);
+    if (sampleSize == 0)
+        return;
+
+    const bool replacesRun = run.running;
+    const std::vector<bool> previousSelection = selectionOf(lies);
+    if (sampleSize == lies.count()) {
+        lies.selectAll();
+        ctx.view.listChanged(ListId::Lies);
+    } else {
+        SelectLies(ctx, sampleSize);
+    }
+
+    ctx.view.setScalePosition(kScaleLowest);
+    run.scaleMoved = false;
+    run.testLieNames.clear();
+    run.testResponses.clear();
+    run.currentLieIndex = -1;
+
+    run.running = true;
+    ctx.view.setTestRunning(true);
+    ctx.view.setStatus(kTestInProgress);
+
+    run.awaitingFirstLie = true;
+    run.testStartTime = ctx.clock.now();
+    run.testSummary.clear();
+
+    const auto name =
+        ctx.ui.inputText(kTestNameCaption, kTestNamePrompt, dateStamp(run.testStartTime) + kTestNameSuffix);
+    if (!name) {
+        // Back to idle as if no run had started. The last run's file name goes
+        // too, so no later review can write a summary under it.
+        run.running = false;
+        run.awaitingFirstLie = false;
+        run.testFileName.clear();
+        restoreSelection(lies, previousSelection);
+        ctx.view.listChanged(ListId::Lies);
+        ctx.view.setTestRunning(false);
+        ctx.view.setStatus({});
+        if (replacesRun)
+            ctx.view.showMemo(false);
+        return;
+    }
+    run.testSummary.push_back(*name);
+    run.testSummary.emplace_back();
+    run.testFileName = firstChars(*name, kNameChars) + kTestExtension;
+    nextLie(ctx);
+}
+
+} // namespace
+
+void bAskStartClick(Context &ctx)
+{
+    runCommand(ctx, [&] { startTest(ctx); });
+}
+
+void bTestsNewClick(Context &ctx)
+{
+    ctx.view.setPage(Page::Ask);
+    bAskStartClick(ctx);
+}
+
+void bAskNextClick(Context &ctx)
+{
+    runCommand(ctx, [&] { nextLie(ctx); });
+}
+
+void bAskStopClick(Context &ctx)
+{
+    if (ctx.state.run.running)
+        review(ctx);
+}
+
+void TrackBar1Change(Context &ctx)
+{
+    ctx.state.run.scaleMoved = true;
+}
+
+void SelectLies(Context &ctx, int n)
+{
+    FileList &lies = ctx.state.lies;
+    const int count = lies.count();
+    if (n > count)
+        n = count;
+    int kept = 0;
+    if (ctx.state.retainLies) {
+        for (int i = 0; i < count; ++i) {
+            if (!lies.isSelected(i))
+                continue;
+            if (kept < n)
+                ++kept;
+            else
+                lies.setSelected(i, false);
+        }
+    } else {
+        lies.clearSelection();
+    }
+    while (kept < n) {
+        const int at = ctx.random.next(count);
+        if (!lies.isSelected(at)) {
+            lies.setSelected(at, true);
+            ++kept;
+        }
+    }
+    ctx.view.listChanged(ListId::Lies);
+}
+
+} // namespace varnok

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/inifile.h"
+#include "core/options.h"
+#include "app/startup.h"
+#include "platform/files.h"
+#include "support/fakeui.h"
+
+namespace varnok {
+namespace {
+
+using testing::Harness;
+
+TEST(IniFile, ReadsSectionsAndKeysWithoutRegardToCase)
+{
+    const IniFile ini("[settings]\r\nFONT NAME = Courier New \r\n; a comment\r\n[Other]\r\nFont Name=x\r\n");
+    EXPECT_EQ(ini.readString("Settings", "Font Name"), "Courier New");
+    EXPECT_EQ(ini.readString("OTHER", "font name"), "x");
+    EXPECT_EQ(ini.readString("Settings", "Missing"), std::nullopt);
+    EXPECT_EQ(ini.readString("Missing", "Font Name"), std::nullopt);
+}
+
+TEST(IniFile, IntegersAndBooleans)
+{
+    struct Case {
+        const char *value;
+        int expected;
+    };
+    const Case cases[] = {
+        {"12", 12},       {"0x0C", 12},     {"0X1f", 31}, {" -7 ", -7}, {"abc", 99},
+        {"12abc", 99},    {"", 99},         {"0x", 99},   {"99999999999999999999", 99},
+        {"2147483647", 2147483647},
+        // Written back at exit, the lowest int must read back.
+        {"-2147483648", INT32_MIN}, {"-0x80000000", INT32_MIN}, {"2147483648", 99}, {"-2147483649", 99},
+    };
+    for (const auto &c : cases) {
+        const IniFile ini(std::string("[S]\nK=") + c.value + "\n");
+        EXPECT_EQ(ini.readInteger("S", "K", 99), c.expected) << c.value;
+    }
+    EXPECT_TRUE(IniFile("[S]\nB=2\n").readBool("S", "B", false));
+    EXPECT_FALSE(IniFile("[S]\nB=0\n").readBool("S", "B", true));
+    EXPECT_TRUE(IniFile("[S]\nB=junk\n").readBool("S", "B", true));
+}
+
+TEST(IniFile, TextIsReadUpTo1023Characters)
+{
+    const std::string longValue(10 * 1024 * 1024, 'v');
+    const IniFile ini("[S]\nK=" + longValue + "\n");
+    EXPECT_EQ(ini.readString("S", "K")->size(), 1023u);
+}
+
+TEST(IniFile, WritingAKeyChangesOnlyItsLine)
+{
+    IniFile ini("; kept comment\r\n[Mine]\r\nstay=1\r\n\r\n[Settings]\r\nheight=300\r\nodd line\r\n");
+    ini.writeInteger("Settings", "Height", 500);
+    ini.writeString("Settings", "Width", "415");
+    ini.writeBool("General", "AllowRenames", true);
+    EXPECT_EQ(ini.text(), "; kept comment\r\n[Mine]\r\nstay=1\r\n\r\n[Settings]\r\nheight=500\r\nWidth=415\r\nodd "
+                          "line\r\n\r\n[General]\r\nAllowRenames=1\r\n");
+}
+
+TEST(IniFile, BinaryJunkGivesDefaultsWithoutCrashing)
+{
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 7919) % 256);
+    const IniFile ini(junk);
+    const Options o = readOptions(ini, "ed");
+    EXPECT_EQ(o.height, 400);
+    EXPECT_EQ(o.editor, "ed");
+}
+
+TEST(Options, ReadsClampsAndWritesTheSixteenKeysInOrder)
+{
+    const IniFile ini("[EssayGeneration]\nSentencesPerParagraph=40\nMinSentencesPerParagraph=-3\n"
+                      "[Settings]\nFont Size=0x0C\n[Editor]\nUseInternalEditor=2\n");
+    const Options o = readOptions(ini, "gedit --wait");
+    EXPECT_EQ(o.maxSentences, 11);
+    EXPECT_EQ(o.minSentences, 1);
+    EXPECT_EQ(o.fontSize, 12);
+    EXPECT_TRUE(o.useInternalEditor);
+    EXPECT_EQ(o.editor, "gedit --wait");
+
+    IniFile out;
+    writeOptions(out, o);
+    EXPECT_EQ(out.text(), "[Settings]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=10\r\nFont Name=Arial\r\n"
+                          "Font Size=12\r\n\r\n[ReactionLimits]\r\nWeak=05\r\nStrong=20\r\nVariance=10\r\n\r\n"
+                          "[Editor]\r\nProgramName=gedit --wait\r\nUseInternalEditor=1\r\n\r\n[EssayGeneration]\r\n"
+                          "Randomize=1\r\nSentenceParse=1\r\nSentencesPerParagraph=11\r\n"
+                          "MinSentencesPerParagraph=1\r\n\r\n[General]\r\nAllowRenames=0\r\n");
+}
+
+TEST(Settings, FirstStartInAnEmptyFolderOffersLiesAndWritesEveryKeyAtExit)
+{
+    Harness h;
+    const std::string folder = h.folder.path() + "Lies";
+    h.folder.write("lies.txt", "One\r\n\r\nTwo?\r\n");
+    h.ui.answerOpen(h.folder.file("lies.txt"));
+    startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "gedit --wait"});
+
+    EXPECT_EQ(h.state.lieFolder, folder + "/");
+    ASSERT_GE(h.ui.log.size(), 2u);
+    EXPECT_EQ(h.ui.log[0], std::string("message: ") + kFirstStartMessage);
+    EXPECT_EQ(h.ui.log[1], "open: lies.txt");
+    EXPECT_EQ(h.state.lies.names(), (std::vector<std::string>{".lie", "One.lie", "Two.lie"}));
+    EXPECT_EQ(h.state.options.width, 415);
+
+    exitSequence(h.ctx);
+    const IniFile written = IniFile::load(h.state.lieFolder + "Varnok.Ini");
+    int keys = 0;
+    for (const auto &line : splitLines(written.text()))
+        keys += line.find('=') != std::string::npos;
+    EXPECT_EQ(keys, 16);
+
+    // The next start finds the settings and asks nothing.
+    Harness again;
+    startUp(again.ctx, {{folder}, "/nowhere/", again.folder.path(), "x"});
+    EXPECT_TRUE(again.ui.messages.empty());
+}
+
+TEST(Settings, ExitKeepsUnrelatedLinesAndFindsTheFileInAnyCase)
+{
+    Harness h;
+    h.folder.write("VARNOK.INI", "; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=600\r\n");
+    startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
+    EXPECT_TRUE(h.ui.messages.empty());
+    EXPECT_EQ(h.state.options.width, 600);
+    h.state.options.width = 640;
+    exitSequence(h.ctx);
+    const std::string text = h.folder.read("VARNOK.INI");
+    EXPECT_EQ(text.rfind("; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u)
+        << text;
+    EXPECT_FALSE(h.folder.exists("Varnok.Ini"));
+}
+
+TEST(Settings, AnUnwritableSettingsFileIsReportedAtExit)
+{
+    Harness h;
+    h.state.lieFolder = h.folder.path() + "gone/";
+    exitSequence(h.ctx);
+    ASSERT_EQ(h.ui.messages.size(), 1u);
+    EXPECT_EQ(h.ui.messages[0], "Unable to write to " + h.folder.path() + "gone/Varnok.Ini");
+}
+
+TEST(StartUp, LieFolderFromTheCommandLine)
+{
+    EXPECT_EQ(lieFolderFromArguments({}, "/opt/tools/"), "/opt/tools/Lies/");
+    EXPECT_EQ(lieFolderFromArguments({"/data/work"}, "/x/"), "/data/work/");
+    EXPECT_EQ(lieFolderFromArguments({"/data/work/"}, "/x/"), "/data/work/");
+    EXPECT_EQ(lieFolderFromArguments({"rel/dir", "ignored"}, "/x/"), "rel/dir/");
+}
+
+TEST(StartUp, AnUncreatableLieFolderIsReportedAndStartUpCompletes)
+{
+    Harness h;
+    h.folder.write("plainfile", "x");
+    h.ui.answerOpen(std::nullopt);
+    startUp(h.ctx, {{h.folder.path() + "plainfile/sub"}, "/nowhere/", h.folder.path(), "x"});
+    ASSERT_FALSE(h.ui.messages.empty());
+    EXPECT_EQ(h.ui.messages[0].rfind("Unable to create the lie folder", 0), 0u);
+    EXPECT_EQ(h.state.options.height, 400);
+    EXPECT_EQ(h.state.lies.count(), 0);
+}
+
+TEST(StartUp, WithoutAWritableProgramFolderTheDataFolderStandsIn)
+{
+    Harness h;
+    h.folder.write("ro", "not a folder");
+    h.ui.answerOpen(std::nullopt);
+    startUp(h.ctx, {{}, h.folder.path() + "ro/", h.folder.path() + "data/", "x"});
+    EXPECT_EQ(h.state.lieFolder, h.folder.path() + "data/Lies/");
+    EXPECT_TRUE(folderExists(h.state.lieFolder));
+}
+
+TEST(LieSet, OkSwitchesTheFolderAndNewCreatesOnlyReachableFolders)
+{
+    Harness h;
+    testing::TempFolder other;
+    other.write("Elsewhere.lie", "x\r\n");
+    openLieSet(h.ctx, other.path().substr(0, other.path().size() - 1));
+    EXPECT_EQ(h.state.lieFolder, other.path());
+    EXPECT_EQ(h.state.lies.names(), std::vector<std::string>{"Elsewhere.lie"});
+
+    h.ui.answerInput(other.path() + "made/deeper");
+    EXPECT_EQ(newLieFolder(h.ctx, other.path()), other.path() + "made/deeper");
+    EXPECT_TRUE(folderExists(other.path() + "made/deeper"));
+
+    h.ui.answerInput(std::string("Work"));
+    EXPECT_EQ(newLieFolder(h.ctx, other.path()), std::nullopt);
+    EXPECT_EQ(h.ui.messages.back(), kUnableToCreateDirectory);
+    EXPECT_FALSE(folderExists(other.path() + "Work"));
+}
+
+} // namespace
+} // namespace varnok
+
+namespace varnok {
+namespace {
+
+TEST(StartUp, AnUnreadableLieFolderIsReportedAndStartUpCompletes)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "folder permissions are not enforced for root";
+    Harness h;
+    const std::string folder = h.folder.path() + "closed";
+    ASSERT_TRUE(createFolders(folder));
+    h.folder.write("closed/Varnok.Ini", "[Settings]\r\n");
+    ::chmod(folder.c_str(), 0);
+    h.ui.answerOpen(std::nullopt);
+    startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "x"});
+    ::chmod(folder.c_str(), 0700);
+    ASSERT_FALSE(h.ui.messages.empty());
+    EXPECT_EQ(h.ui.messages[0].rfind("Unable to read the lie folder", 0), 0u);
+    EXPECT_EQ(h.state.options.width, 415);
+}
+
+} // namespace
+} // namespace varnok

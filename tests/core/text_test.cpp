@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+
+namespace varnok {
+namespace {
+
+TEST(DateStamp, TwelveHourClockWithoutSeparatorAndATrailingBlank)
+{
+    struct Case {
+        DateTime t;
+        const char *stamp;
+    };
+    const Case cases[] = {
+        {{2026, 12, 7, 17, 27, 0, 0}, "2026-12-07 0527pm "},
+        {{2026, 1, 2, 0, 5, 0, 0}, "2026-01-02 1205am "},
+        {{2026, 1, 2, 12, 0, 0, 0}, "2026-01-02 1200pm "},
+        {{2026, 1, 2, 11, 59, 59, 999}, "2026-01-02 1159am "},
+        {{2026, 1, 2, 23, 1, 0, 0}, "2026-01-02 1101pm "},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(dateStamp(c.t), c.stamp);
+}
+
+TEST(WholeNumber, BlanksSignAndDollarHex)
+{
+    struct Case {
+        const char *text;
+        std::optional<int> value;
+    };
+    const Case cases[] = {
+        {"13", 13},         {"  13", 13},        {"-4", -4},          {"+4", 4},         {"$1F", 31},
+        {"-$10", -16},      {"13 ", std::nullopt}, {"1 3", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
+        {"-", std::nullopt}, {"0x10", std::nullopt}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt}, {"$FFFFFFFF", -1}, {"\t5", std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(parseWholeNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(ErrorReport, FullStopAfterLettersAndDigitsOnly)
+{
+    EXPECT_EQ(errorReportText("Cannot open file x.lie"), "Cannot open file x.lie.");
+    EXPECT_EQ(errorReportText("Cannot open file 7"), "Cannot open file 7.");
+    EXPECT_EQ(errorReportText("Done."), "Done.");
+    EXPECT_EQ(errorReportText("Why?"), "Why?.");
+    EXPECT_EQ(errorReportText("a-"), "a-");
+}
+
+TEST(FirstChars, CountsCharactersOfUtf8AndBytesOfAnythingElse)
+{
+    EXPECT_EQ(firstChars("abcdef", 3), "abc");
+    EXPECT_EQ(firstChars("ab", 3), "ab");
+    EXPECT_EQ(firstChars("\xc3\xa9\xc3\xa9\xc3\xa9", 2), "\xc3\xa9\xc3\xa9");
+    EXPECT_EQ(firstChars("\xe9\xe9\xe9", 2), "\xe9\xe9");
+}
+
+} // namespace
+} // namespace varnok
