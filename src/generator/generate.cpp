@@ -22,7 +22,9 @@ void MakeEssay(Context &ctx, EssayText &essay)
         return;
     }
     essay.keepFirstLines(*wanted);
-    const std::string path = CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted));
+    // An essay of this minute and count in other letter case is the same
+    // document, replaced like every other.
+    const std::string path = resolveNoCase(CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted)));
     if (!writeFileAtomic(path, essay.bytes()))
         failCannotCreate(path);
 }

@@ -105,6 +105,20 @@ TEST(Generate, TwoEssaysInOneMinuteReplaceEachOther)
     EXPECT_EQ(h.folder.read("2026-12-07 0527pm 3Essay.gen"), "Alpha\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n");
 }
 
+TEST(Generate, AnEssayNamedInOtherLetterCaseIsReplaced)
+{
+    Harness h;
+    // Selected too, but without "EXPLAIN YOURSELF" it adds nothing.
+    h.folder.write("2026-12-07 0527PM 2ESSAY.GEN", "old");
+    writeEssays(h);
+    h.state.options.sentenceParse = false;
+    h.ui.answerEssayType(EssayType::EssayResponses);
+    h.ui.answerInput(std::string("2"));
+    bFunEssayClick(h.ctx);
+    EXPECT_EQ(h.folder.names(), (std::vector<std::string>{"2026-12-07 0527PM 2ESSAY.GEN", "A.ess", "B.ess"}));
+    EXPECT_EQ(h.folder.read("2026-12-07 0527PM 2ESSAY.GEN"), "First. Second.\r\n\r\nThird. Fourth. Fifth.\r\n\r\n");
+}
+
 TEST(Generate, WithoutSentencesEveryGatheredLineIsFollowedByAnEmptyOne)
 {
     Harness h;
