@@ -117,13 +117,18 @@ TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
         const char *name;
         bool temporary;
     } names[] = {
-        {".Money.ess.AbCdEf012345.tmp", true},
-        {".a.aaaaaaaaaaaa.tmp", true},
-        {".Money.ess.AbCdEf01234.tmp", false},   // suffix one short
-        {".Money.ess.AbCdEf01234-.tmp", false},  // not from the alphabet
-        {"Money.ess.AbCdEf012345.tmp", false},   // not hidden
-        {"..AbCdEf012345.tmp", false},           // no name before the suffix
-        {".Money.ess.AbCdEf012345.tmp~", false}, // another program's backup
+        {".Money.ess.AbCdEf012345.varnok-tmp", true},
+        {".a.aaaaaaaaaaaa.varnok-tmp", true},
+        {".Money.ess.AbCdEf01234.varnok-tmp", false},   // suffix one short
+        {".Money.ess.AbCdEf01234-.varnok-tmp", false},  // not from the alphabet
+        {"Money.ess.AbCdEf012345.varnok-tmp", false},   // not hidden
+        {"..AbCdEf012345.varnok-tmp", false},           // no name before the suffix
+        {".Money.ess.AbCdEf012345.varnok-tmp~", false}, // another program's backup
+        {".Money.ess.AbCdEf012345.varnok-TMP", false},  // the marker is exact
+        // Without the marker a name may be anybody's, also one of the form
+        // the program used before it had one.
+        {".Money.ess.AbCdEf012345.tmp", false},
+        {".notes.txt.aaaaaaaaaaaa.tmp", false},
         {".Money.ess", false},
     };
     for (const auto &n : names) {
@@ -134,14 +139,17 @@ TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
     }
     // A fresh one may belong to a write in progress; a link is never followed
     // nor removed, whatever its name.
-    folder.write(".Fresh.lie.abcdefghijkl.tmp", "x");
-    ASSERT_EQ(::symlink(elsewhere.file("victim").c_str(), folder.file(".Link.lie.abcdefghijkl.tmp").c_str()), 0);
+    folder.write(".Fresh.lie.abcdefghijkl.varnok-tmp", "x");
+    ASSERT_EQ(::symlink(elsewhere.file("victim").c_str(), folder.file(".Link.lie.abcdefghijkl.varnok-tmp").c_str()), 0);
     ageFile(elsewhere.file("victim"), 2 * kStaleTemporaryAge);
 
     EXPECT_EQ(removeStaleTemporaries(folder.path()), 2u);
-    EXPECT_EQ(folder.names(), (Names{"..AbCdEf012345.tmp", ".Fresh.lie.abcdefghijkl.tmp", ".Link.lie.abcdefghijkl.tmp",
-                                     ".Money.ess", ".Money.ess.AbCdEf01234-.tmp", ".Money.ess.AbCdEf01234.tmp",
-                                     ".Money.ess.AbCdEf012345.tmp~", "Money.ess.AbCdEf012345.tmp"}));
+    EXPECT_EQ(folder.names(),
+              (Names{"..AbCdEf012345.varnok-tmp", ".Fresh.lie.abcdefghijkl.varnok-tmp",
+                     ".Link.lie.abcdefghijkl.varnok-tmp", ".Money.ess", ".Money.ess.AbCdEf01234-.varnok-tmp",
+                     ".Money.ess.AbCdEf01234.varnok-tmp", ".Money.ess.AbCdEf012345.tmp",
+                     ".Money.ess.AbCdEf012345.varnok-TMP", ".Money.ess.AbCdEf012345.varnok-tmp~",
+                     ".notes.txt.aaaaaaaaaaaa.tmp", "Money.ess.AbCdEf012345.varnok-tmp"}));
     EXPECT_EQ(elsewhere.read("victim"), "keep me");
     EXPECT_EQ(removeStaleTemporaries(folder.file("missing/")), 0u);
 }
@@ -150,15 +158,15 @@ TEST(CrashSafety, OpeningALieFolderRemovesWhatCrashesLeftThere)
 {
     testing::Harness h;
     h.folder.write("Varnok.Ini", "[Settings]\r\n");
-    h.folder.write(".Money.ess.AbCdEf012345.tmp", "a private copy");
-    h.folder.write(".Money.ess.ZyXwVu987654.tmp", "a write in progress");
-    ageFile(h.folder.file(".Money.ess.AbCdEf012345.tmp"), 2 * kStaleTemporaryAge);
+    h.folder.write(".Money.ess.AbCdEf012345.varnok-tmp", "a private copy");
+    h.folder.write(".Money.ess.ZyXwVu987654.varnok-tmp", "a write in progress");
+    ageFile(h.folder.file(".Money.ess.AbCdEf012345.varnok-tmp"), 2 * kStaleTemporaryAge);
     startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
-    EXPECT_EQ(h.folder.names(), (Names{".Money.ess.ZyXwVu987654.tmp", "Varnok.Ini"}));
+    EXPECT_EQ(h.folder.names(), (Names{".Money.ess.ZyXwVu987654.varnok-tmp", "Varnok.Ini"}));
 
     TempFolder other;
-    other.write(".a.lie.000000000000.tmp", "x");
-    ageFile(other.file(".a.lie.000000000000.tmp"), 2 * kStaleTemporaryAge);
+    other.write(".a.lie.000000000000.varnok-tmp", "x");
+    ageFile(other.file(".a.lie.000000000000.varnok-tmp"), 2 * kStaleTemporaryAge);
     openLieSet(h.ctx, other.path());
     EXPECT_EQ(other.names(), Names{});
 }
