@@ -108,6 +108,42 @@ TEST(CrashSafety, KilledWritesLeaveOldOrNewContentWhole)
     EXPECT_TRUE(last == versions[0] || last == versions[1]);
 }
 
+// A Lie renamed back and forth and killed at any moment is found under one
+// of its names, whole, never under both and never under neither.
+TEST(CrashSafety, KilledRenamesLeaveExactlyOneName)
+{
+    TempFolder folder;
+    const std::string names[2] = {"Money.lie", "Cash.lie"};
+    const std::string text = largeEssay('R');
+    folder.write(names[0], text);
+
+    std::mt19937 pick(20261208);
+    std::uniform_int_distribution<long> delay(0, 2000);
+    int seen[2] = {0, 0};
+    for (int kill = 0; kill < 200; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = folder.exists(names[0]) ? 0 : 1;; i = 1 - i)
+                if (!renameNoReplace(folder.file(names[i]), folder.file(names[1 - i])))
+                    ::_exit(3);
+        }
+        ::usleep(static_cast<useconds_t>(delay(pick)));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the renamer failed on its own, status " << status;
+
+        const Names left = folder.names();
+        ASSERT_EQ(left.size(), 1u) << "kill " << kill << ": " << ::testing::PrintToString(left);
+        ASSERT_EQ(folder.read(left[0]), text);
+        ++seen[left[0] == names[0] ? 0 : 1];
+    }
+    // Both names occurred, or the kills did not fall where they should.
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+}
+
 TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
 {
     TempFolder folder;
