@@ -197,7 +197,7 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const double generated = since(start);
 
     // The essay's bytes are made while it is written.
-    if (!(sync ? writeFileAtomic(output, [&essay](const BytePut &put) { essay.produce(put); })
+    if (!(sync ? writeFileAtomic(output, [&essay](const BytePut &put) { essay.produce(put); }).ok()
                : writeUnsynced(output, essay))) {
         std::perror(output.c_str());
         std::exit(1);

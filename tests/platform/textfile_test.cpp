@@ -43,14 +43,14 @@ TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
                 for (const auto piece : c.pieces)
                     if (!put(piece))
                         return;
-        });
+        }).ok();
         ASSERT_TRUE(written) << c.what;
         EXPECT_TRUE(folder.read("out.gen") == expected) << c.what;
         EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"}) << c.what;
     }
     // A missing folder: nothing is produced and nothing is left behind.
     bool produced = false;
-    EXPECT_FALSE(writeFileAtomic(folder.path() + "missing/out.gen", [&](const BytePut &) { produced = true; }));
+    EXPECT_FALSE(writeFileAtomic(folder.path() + "missing/out.gen", [&](const BytePut &) { produced = true; }).ok());
     EXPECT_FALSE(produced);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"});
 }
