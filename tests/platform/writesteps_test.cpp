@@ -154,24 +154,34 @@ protected:
 // text or the whole new one.
 TEST_F(WriteSteps, BytesAreSyncedBeforeTheRenameAndTheFolderAfter)
 {
-    TempFolder f;
-    f.write("essay.ess", "old");
-    const std::string bytes = "the new text\r\n";
-    seam.recording = true;
-    ASSERT_TRUE(writeFileAtomic(f.file("essay.ess"), bytes));
-    seam.recording = false;
+    for (const bool inPieces : {false, true}) {
+        SCOPED_TRACE(inPieces ? "produced in pieces" : "given whole");
+        seam.reset();
+        TempFolder f;
+        f.write("essay.ess", "old");
+        const std::string bytes = "the new text\r\n";
+        seam.recording = true;
+        const auto pieces = [&bytes](const BytePut &put) {
+            put(std::string_view(bytes).substr(0, 4));
+            put(std::string_view(bytes).substr(4));
+        };
+        const Status written =
+            inPieces ? writeFileAtomic(f.file("essay.ess"), pieces) : writeFileAtomic(f.file("essay.ess"), bytes);
+        seam.recording = false;
+        ASSERT_TRUE(written);
 
-    ASSERT_EQ(seam.calls.size(), 3u);
-    const Call &sync = seam.calls[0], &rename = seam.calls[1], &folder = seam.calls[2];
-    EXPECT_EQ(rename.op, "rename");
-    EXPECT_EQ(rename.target, f.file("essay.ess"));
-    EXPECT_TRUE(isTemporaryName(baseName(rename.path))) << rename.path;
-    EXPECT_EQ(sync.op, "fsync");
-    EXPECT_EQ(sync.path, rename.path) << "the temporary is synced, and before its rename";
-    EXPECT_EQ(sync.size, static_cast<long long>(bytes.size())) << "synced before every byte was written";
-    EXPECT_EQ(folder.op, "fsync");
-    EXPECT_EQ(folder.path, realPath(f.path()));
-    EXPECT_EQ(f.read("essay.ess"), bytes);
+        ASSERT_EQ(seam.calls.size(), 3u);
+        const Call &sync = seam.calls[0], &rename = seam.calls[1], &folder = seam.calls[2];
+        EXPECT_EQ(rename.op, "rename");
+        EXPECT_EQ(rename.target, f.file("essay.ess"));
+        EXPECT_TRUE(isTemporaryName(baseName(rename.path))) << rename.path;
+        EXPECT_EQ(sync.op, "fsync");
+        EXPECT_EQ(sync.path, rename.path) << "the temporary is synced, and before its rename";
+        EXPECT_EQ(sync.size, static_cast<long long>(bytes.size())) << "synced before every byte was written";
+        EXPECT_EQ(folder.op, "fsync");
+        EXPECT_EQ(folder.path, realPath(f.path()));
+        EXPECT_EQ(f.read("essay.ess"), bytes);
+    }
 }
 
 // A rename that fails is the write's failure, with its reason: the old
