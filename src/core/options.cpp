@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <variant>
 
+#include "core/text.h"
+
 namespace varnok {
 
 namespace {
@@ -47,6 +49,12 @@ struct Overloaded : Visitors... {
 };
 
 } // namespace
+
+ReactionLimits reactionLimits(const Options &options)
+{
+    return {parseWholeNumber(options.weak).value_or(kDefaultWeakLimit),
+            parseWholeNumber(options.strong).value_or(kDefaultStrongLimit)};
+}
 
 Options readOptions(const IniFile &ini, const std::string &defaultEditor)
 {
