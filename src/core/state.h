@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "core/options.h"
-#include "core/ui.h"
+#include "core/choices.h"
 #include "core/filelist.h"
+#include "core/options.h"
 #include "platform/clock.h"
 #include "platform/textfile.h"
 

@@ -93,7 +93,7 @@ void reviewAnswers(Context &ctx)
     AppState &state = ctx.state;
     TestRun &run = state.run;
     closeRun(ctx);
-    writeLinesOrFail(resolveNoCase(CleanFileName(state, run.testFileName)), run.testSummary);
+    writeLinesOrFail(resolveNoCase(CleanFileName(state.lieFolder, run.testFileName)), run.testSummary);
 
     const auto [weak, strong] = reactionLimits(state.options);
     const std::string stamp = dateStamp(run.testStartTime);
@@ -102,7 +102,7 @@ void reviewAnswers(Context &ctx)
         if (state.closing)
             break;
         const std::string &lieName = answer.lieName;
-        const std::string essayPath = essayPathOf(state, lieName);
+        const std::string essayPath = essayPathOf(state.lieFolder, lieName);
         const bool essayExists = fileExists(essayPath);
         std::string essayBytes;
         if (essayExists && !readFileBytes(essayPath, essayBytes))
@@ -114,7 +114,7 @@ void reviewAnswers(Context &ctx)
 
         // A new essay begins with the statement of the Lie.
         if (!essayExists)
-            essay = readLinesOrFail(documentPath(state, lieName), lieName);
+            essay = readLinesOrFail(documentPath(state.lieFolder, lieName), lieName);
         const Lines block{"", stamp + kEssayResponse + toDecimal(answer.response), "", kExplainYourself, ""};
         essay.insert(essay.end(), block.begin(), block.end());
         // Stored before the editor opens, so the block stays whatever the

@@ -62,7 +62,7 @@ bool showLie(Context &ctx)
     TestRun &run = ctx.state.run;
     const std::string &name = ctx.state.lies.name(run.currentLieIndex);
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state, name), bytes)) {
+    if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes)) {
         ctx.ui.error(errorReportText(formatMessage(kCannotOpenFile, name)));
         return false;
     }
