@@ -166,9 +166,43 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-} // namespace
+// Writes produced bytes in large blocks: millions of small pieces would
+// otherwise cost a system call each.
+class BlockWriter {
+public:
+    explicit BlockWriter(int fd) : fd_(fd) { buffer_.reserve(kBlock); }
 
-Status writeFileAtomic(const std::string &path, std::string_view bytes)
+    bool put(std::string_view piece)
+    {
+        if (!ok_)
+            return false;
+        if (piece.size() > kBlock - buffer_.size()) {
+            ok_ = flush() && (piece.size() < kBlock || writeAll(fd_, piece));
+            if (!ok_ || piece.size() >= kBlock)
+                return ok_;
+        }
+        buffer_.append(piece);
+        return true;
+    }
+
+    bool finish() { return ok_ && flush(); }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+
+    bool flush()
+    {
+        const bool written = writeAll(fd_, buffer_);
+        buffer_.clear();
+        return written;
+    }
+
+    int fd_;
+    std::string buffer_;
+    bool ok_ = true;
+};
+
+Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody)
 {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
@@ -184,7 +218,7 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes)
         return Status::lastError();
     const mode_t mode = replacing ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
     Status result;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0 || !writeBody(fd) || ::fsync(fd) != 0)
         result = Status::lastError();
     if (::close(fd) != 0 && result)
         result = Status::lastError();
@@ -202,6 +236,22 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes)
         ::close(dirFd);
     }
     return Status();
+}
+
+} // namespace
+
+Status writeFileAtomic(const std::string &path, std::string_view bytes)
+{
+    return replaceAtomically(path, [bytes](int fd) { return writeAll(fd, bytes); });
+}
+
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce)
+{
+    return replaceAtomically(path, [&produce](int fd) {
+        BlockWriter writer(fd);
+        produce([&writer](std::string_view piece) { return writer.put(piece); });
+        return writer.finish();
+    });
 }
 
 bool isTemporaryName(std::string_view name)

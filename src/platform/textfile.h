@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,12 @@ Status readLines(const std::string &path, Lines &lines);
 // may not write is not replaced. A symbolic link at the path is replaced by
 // the file, never written through.
 Status writeFileAtomic(const std::string &path, std::string_view bytes);
+
+// The same for bytes made while they are written: produce hands them to put
+// piece by piece, in order, so that a large text is never held whole. put
+// returns false once writing has failed; produce may stop early then.
+using BytePut = std::function<bool(std::string_view)>;
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce);
 
 // The name writeFileAtomic gives its temporary files: the target's name
 // (cut to 200 bytes) between a leading "." and a random 12-character suffix,
