@@ -226,8 +226,11 @@ Status replaceAtomically(const std::string &path, const std::function<bool(int f
     if (fd < 0)
         return Status::lastError();
     // A journal is private: a new file is its owner's alone, also in a
-    // folder others may enter. A replaced one keeps the mode its owner chose.
-    const mode_t mode = replacing ? (existing.st_mode & 07777) : (0600 & ~currentUmask());
+    // folder others may enter. A replaced file keeps the mode its owner chose;
+    // a pipe or device in its place says nothing about that, so what replaces
+    // it is new.
+    const bool keepMode = replacing && S_ISREG(existing.st_mode);
+    const mode_t mode = keepMode ? (existing.st_mode & 07777) : (0600 & ~currentUmask());
     Status result;
     if (::fchmod(fd, mode) != 0 || !writeBody(fd) || ::fsync(fd) != 0)
         result = Status::lastError();
