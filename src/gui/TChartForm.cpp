@@ -31,7 +31,7 @@ namespace varnok {
 namespace {
 
 const char *const kWindowTitle = "Reaction History";
-const char *const kSaveCaption = "Save as &CSV...";
+const char *const kSaveCaption = "&Save as CSV...";
 const char *const kCloseCaption = "&Close";
 const char *const kSaveDialogTitle = "Save as CSV";
 const char *const kCsvFilter = "CSV files (*.csv)";

@@ -75,7 +75,7 @@ private slots:
         auto *save = form.findChild<QPushButton *>("bChartSave");
         auto *close = form.findChild<QPushButton *>("bChartClose");
         QVERIFY(save && close);
-        QCOMPARE(save->text(), QStringLiteral("Save as &CSV..."));
+        QCOMPARE(save->text(), QStringLiteral("&Save as CSV..."));
         QCOMPARE(close->text(), QStringLiteral("&Close"));
 
         // Closing hides the window; it is kept for the next History.
