@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
@@ -28,6 +29,7 @@
 #include "gui/DocumentPage.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
+#include "gui/ScaleSlider.h"
 #include "gui/StretchedPicture.h"
 #include "gui/TChartForm.h"
 #include "gui/THelpForm.h"
@@ -149,6 +151,11 @@ void TfHello::createPages()
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
+    // Beside the status line's own texts, so those keep their words.
+    reviewPosition_ = new QLabel(statusBar());
+    reviewPosition_->setObjectName("ReviewPosition");
+    statusBar()->addPermanentWidget(reviewPosition_);
+    reviewPosition_->hide();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfHello::PageControl1Change);
 }
 
@@ -384,6 +391,23 @@ int TfHello::scalePosition() const
 void TfHello::focusScale()
 {
     ask_->TrackBar1->setFocus();
+}
+
+void TfHello::setScaleLimits(int weak, int strong)
+{
+    ask_->TrackBar1->setLimits(weak, strong);
+}
+
+void TfHello::setTestPosition(const std::string &text)
+{
+    ask_->TestPosition->setText(textFromBytes(text));
+}
+
+void TfHello::setReviewPosition(const std::string &text, bool laterOffered)
+{
+    reviewPosition_->setText(textFromBytes(text));
+    reviewPosition_->setVisible(!text.empty());
+    ask_->bEditLater->setVisible(laterOffered);
 }
 
 void TfHello::setEditing(bool editing)

@@ -96,6 +96,8 @@ void showNextLie(Context &ctx)
         while (run.currentLieIndex < last && !lies.isSelected(run.currentLieIndex));
         if (!lies.isSelected(run.currentLieIndex))
             break;
+        ++run.lieNumber;
+        ctx.view.setTestPosition(testPositionText(run.lieNumber, run.lieCount));
         if (showLie(ctx))
             return;
     }
@@ -123,6 +125,8 @@ void nextLie(Context &ctx)
         return;
     if (!run.scaleMoved && !run.awaitingFirstLie) {
         ctx.ui.message(kIndicateStrength);
+        // The person answers with the scale next, often by keyboard.
+        ctx.view.focusScale();
         return;
     }
     if (run.scaleMoved)
@@ -158,7 +162,10 @@ void startTest(Context &ctx)
     }
 
     ctx.view.setScalePosition(kScaleLowest);
+    ctx.view.setScaleLimits(weakLimit(ctx.state.options), strongLimit(ctx.state.options));
     run.scaleMoved = false;
+    run.lieNumber = 0;
+    run.lieCount = lies.selectedCount();
     run.testLieNames.clear();
     run.testResponses.clear();
     run.currentLieIndex = -1;
@@ -179,6 +186,7 @@ void startTest(Context &ctx)
         run.running = false;
         run.awaitingFirstLie = false;
         run.testFileName.clear();
+        ctx.view.setTestPosition({});
         restoreSelection(lies, previousSelection);
         ctx.view.listChanged(ListId::Lies);
         ctx.view.setTestRunning(false);
@@ -194,6 +202,11 @@ void startTest(Context &ctx)
 }
 
 } // namespace
+
+std::string testPositionText(int number, int count)
+{
+    return "Lie " + toDecimal(number) + " of " + toDecimal(count);
+}
 
 void bAskStartClick(Context &ctx)
 {
