@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
-#include <string_view>
 
 #include "core/text.h"
 #include "documents/documents.h"
@@ -93,30 +93,19 @@ void appendBlock(std::string &bytes, const Lines &block)
     bytes += joinLines(block);
 }
 
-// An answer that asks for an essay, as decided before the first essay opens.
-struct EssayRequest {
-    std::string lieName;
-    std::string answer;
-};
-
 // Decides for every answer whether it asks for an essay, before any essay
 // opens, so the person can be told how many there are. An error (an essay that
 // cannot be read, a variance that is no number) ends the list where it
 // happens and is kept in `stopped`: the essays before it are still handled,
 // then the error is reported, as if the review had met it in turn.
-std::vector<EssayRequest> essayRequests(Context &ctx, std::exception_ptr &stopped)
+std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
 {
     AppState &state = ctx.state;
-    const TestRun &run = state.run;
-    const int weak = weakLimit(state.options);
-    const int strong = strongLimit(state.options);
-    std::vector<EssayRequest> requests;
-    const std::size_t answers = std::min(run.testLieNames.size(), run.testResponses.size());
-    for (std::size_t i = 0; i < answers; ++i) {
+    const auto [weak, strong] = reactionLimits(state.options);
+    std::vector<TestAnswer> requests;
+    for (const TestAnswer &answer : state.run.testAnswers) {
         try {
-            const std::string &lieName = run.testLieNames[i];
-            const std::string &answer = run.testResponses[i];
-            const std::string essayPath = essayPathOf(state, lieName);
+            const std::string essayPath = essayPathOf(state.lieFolder, answer.lieName);
             int lastResponse = 0;
             if (fileExists(essayPath)) {
                 std::string essayBytes;
@@ -124,8 +113,8 @@ std::vector<EssayRequest> essayRequests(Context &ctx, std::exception_ptr &stoppe
                     failCannotOpen(essayPath);
                 lastResponse = lastStoredResponse(splitLines(essayBytes));
             }
-            if (essayAsked(ctx, wholeNumberOrFail(answer), lastResponse, weak, strong))
-                requests.push_back({lieName, answer});
+            if (essayAsked(ctx, answer.response, lastResponse, weak, strong))
+                requests.push_back(answer);
         } catch (const CommandError &) {
             stopped = std::current_exception();
             break;
@@ -136,16 +125,18 @@ std::vector<EssayRequest> essayRequests(Context &ctx, std::exception_ptr &stoppe
 
 // Appends the dated block to the Lie's essay, creating the essay from the
 // Lie's text when there is none yet. Returns the essay's path and lines.
-std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const EssayRequest &request, const std::string &stamp)
+std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const TestAnswer &answer, const std::string &stamp)
 {
-    AppState &state = ctx.state;
-    const std::string essayPath = essayPathOf(state, request.lieName);
+    const std::string &folder = ctx.state.lieFolder;
+    const std::string essayPath = essayPathOf(folder, answer.lieName);
     const bool essayExists = fileExists(essayPath);
     std::string essayBytes;
     if (essayExists && !readFileBytes(essayPath, essayBytes))
         failCannotOpen(essayPath);
-    Lines essay = essayExists ? splitLines(essayBytes) : readLinesOrFail(documentPath(state, request.lieName), request.lieName);
-    const Lines block{"", stamp + kEssayResponse + request.answer, "", kExplainYourself, ""};
+    // A new essay begins with the statement of the Lie.
+    Lines essay = essayExists ? splitLines(essayBytes)
+                              : readLinesOrFail(documentPath(folder, answer.lieName), answer.lieName);
+    const Lines block{"", stamp + kEssayResponse + toDecimal(answer.response), "", kExplainYourself, ""};
     essay.insert(essay.end(), block.begin(), block.end());
     // Stored before the editor opens, so the block stays whatever the
     // person does there.
@@ -184,10 +175,10 @@ void reviewAnswers(Context &ctx)
     AppState &state = ctx.state;
     TestRun &run = state.run;
     closeRun(ctx);
-    writeLinesOrFail(resolveNoCase(CleanFileName(state, run.testFileName)), run.testSummary);
+    writeLinesOrFail(resolveNoCase(CleanFileName(state.lieFolder, run.testFileName)), run.testSummary);
 
     std::exception_ptr stopped;
-    const std::vector<EssayRequest> requests = essayRequests(ctx, stopped);
+    const std::vector<TestAnswer> requests = essayRequests(ctx, stopped);
     const std::string stamp = dateStamp(run.testStartTime);
     {
         ReviewPlace place(ctx);
@@ -228,16 +219,6 @@ void bEditLaterClick(Context &ctx)
     bEditCommitClick(ctx);
     if (!ctx.state.edit.editInProgress)
         run.laterChosen = true;
-}
-
-int weakLimit(const Options &options)
-{
-    return parseWholeNumber(options.weak).value_or(kDefaultWeakLimit);
-}
-
-int strongLimit(const Options &options)
-{
-    return parseWholeNumber(options.strong).value_or(kDefaultStrongLimit);
 }
 
 void review(Context &ctx)

@@ -17,14 +17,6 @@ inline constexpr char kTimeSeconds[] = " Seconds";
 // Between the date stamp (which ends in a blank) and the response.
 inline constexpr char kEssayResponse[] = " RESPONSE: ";
 
-// Used when the weak or strong limit is not a whole number.
-inline constexpr int kDefaultWeakLimit = 5;
-inline constexpr int kDefaultStrongLimit = 25;
-
-// The limits as the review reads them from the option texts.
-int weakLimit(const Options &options);
-int strongLimit(const Options &options);
-
 // Ends a run: the page goes idle, the elapsed time shows, the summary is
 // written, and each answer that is at a limit or has moved by the variance
 // from the Lie's last stored response gets a dated block in the Lie's essay,
