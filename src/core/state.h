@@ -27,9 +27,17 @@ struct TestRun {
     DateTime testStartTime;
     DateTime testEndTime;
     int currentLieIndex = -1;
+    // The chosen Lies reached so far (an unreadable one counts) and how many
+    // were chosen.
+    int lieNumber = 0;
+    int lieCount = 0;
     bool scaleMoved = false;
     bool awaitingFirstLie = false;
     bool running = false;
+    // The review is going through the essays its answers asked for.
+    bool reviewing = false;
+    // "Later" was chosen: the rest of the essays get their blocks unopened.
+    bool laterChosen = false;
 };
 
 // The built-in editor's state.

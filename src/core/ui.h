@@ -62,6 +62,15 @@ public:
     virtual void setScalePosition(int position) = 0;
     virtual int scalePosition() const = 0;
     virtual void focusScale() = 0;
+    // The weak and strong limits, marked on the scale so the person sees
+    // where an answer will ask for an essay.
+    virtual void setScaleLimits(int weak, int strong) = 0;
+    // Where the run stands, shown on the Start Here page; empty clears it.
+    virtual void setTestPosition(const std::string &text) = 0;
+    // While the review has an essay open: which one, beside the status line's
+    // own texts, and whether "Later" is offered (only while more are to come).
+    // Empty and false when the review leaves the essays.
+    virtual void setReviewPosition(const std::string &text, bool laterOffered) = 0;
     // The editing tool bar shown and the test panel hidden, or the reverse.
     virtual void setEditing(bool editing) = 0;
     // A list's names or selection changed.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
@@ -27,6 +28,7 @@
 #include "gui/DocumentPage.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
+#include "gui/ScaleSlider.h"
 #include "gui/StretchedPicture.h"
 #include "gui/TChartForm.h"
 #include "gui/THelpForm.h"
@@ -147,6 +149,11 @@ void TfHello::createPages()
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
+    // Beside the status line's own texts, so those keep their words.
+    reviewPosition_ = new QLabel(statusBar());
+    reviewPosition_->setObjectName("ReviewPosition");
+    statusBar()->addPermanentWidget(reviewPosition_);
+    reviewPosition_->hide();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfHello::PageControl1Change);
 }
 
@@ -382,6 +389,23 @@ int TfHello::scalePosition() const
 void TfHello::focusScale()
 {
     ask_->TrackBar1->setFocus();
+}
+
+void TfHello::setScaleLimits(int weak, int strong)
+{
+    ask_->TrackBar1->setLimits(weak, strong);
+}
+
+void TfHello::setTestPosition(const std::string &text)
+{
+    ask_->TestPosition->setText(textFromBytes(text));
+}
+
+void TfHello::setReviewPosition(const std::string &text, bool laterOffered)
+{
+    reviewPosition_->setText(textFromBytes(text));
+    reviewPosition_->setVisible(!text.empty());
+    ask_->bEditLater->setVisible(laterOffered);
 }
 
 void TfHello::setEditing(bool editing)

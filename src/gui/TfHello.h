@@ -8,6 +8,7 @@
 #include "core/context.h"
 #include "core/ui.h"
 
+class QLabel;
 class QTabWidget;
 class QTimer;
 
@@ -55,6 +56,9 @@ public:
     void setScalePosition(int position) override;
     int scalePosition() const override;
     void focusScale() override;
+    void setScaleLimits(int weak, int strong) override;
+    void setTestPosition(const std::string &text) override;
+    void setReviewPosition(const std::string &text, bool laterOffered) override;
     void setEditing(bool editing) override;
     void listChanged(ListId list) override;
     void optionsChanged() override;
@@ -91,6 +95,7 @@ private:
     // The document pages in ListId order.
     std::array<DocumentPage *, 3> listPages_{};
     BlinkStrip *Panel1 = nullptr;
+    QLabel *reviewPosition_ = nullptr;
     QTimer *Timer1 = nullptr;
 
     QPointer<TfSelFolder> selFolder_;

@@ -96,6 +96,8 @@ void showNextLie(Context &ctx)
         while (run.currentLieIndex < last && !lies.isSelected(run.currentLieIndex));
         if (!lies.isSelected(run.currentLieIndex))
             break;
+        ++run.lieNumber;
+        ctx.view.setTestPosition(testPositionText(run.lieNumber, run.lieCount));
         if (showLie(ctx))
             return;
     }
@@ -121,6 +123,8 @@ void nextLie(Context &ctx)
         return;
     if (!run.scaleMoved && !run.awaitingFirstLie) {
         ctx.ui.message(kIndicateStrength);
+        // The person answers with the scale next, often by keyboard.
+        ctx.view.focusScale();
         return;
     }
     if (run.scaleMoved)
@@ -156,7 +160,11 @@ void startTest(Context &ctx)
     }
 
     ctx.view.setScalePosition(kScaleLowest);
+    const auto [weak, strong] = reactionLimits(ctx.state.options);
+    ctx.view.setScaleLimits(weak, strong);
     run.scaleMoved = false;
+    run.lieNumber = 0;
+    run.lieCount = lies.selectedCount();
     run.testAnswers.clear();
     run.currentLieIndex = -1;
 
@@ -176,6 +184,7 @@ void startTest(Context &ctx)
         run.running = false;
         run.awaitingFirstLie = false;
         run.testFileName.clear();
+        ctx.view.setTestPosition({});
         restoreSelection(lies, previousSelection);
         ctx.view.listChanged(ListId::Lies);
         ctx.view.setTestRunning(false);
@@ -191,6 +200,11 @@ void startTest(Context &ctx)
 }
 
 } // namespace
+
+std::string testPositionText(int number, int count)
+{
+    return "Lie " + toDecimal(number) + " of " + toDecimal(count);
+}
 
 void bAskStartClick(Context &ctx)
 {

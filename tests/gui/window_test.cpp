@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QFontDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -133,7 +134,10 @@ private slots:
         auto *panel = w.find<QWidget>("TestPanel");
         auto *scale = w.find<QSlider>("TrackBar1");
         QCOMPARE(scale->x(), 2);
-        QCOMPARE(scale->width(), panel->width() - 4);
+        // The scale and its figure beside it span the panel.
+        auto *value = w.find<QLabel>("ScaleValue");
+        QCOMPARE(value->x(), scale->geometry().right() + 1);
+        QCOMPARE(value->geometry().right(), panel->width() - 3);
         auto *next = w.find<QPushButton>("bAskNext");
         QCOMPARE(next->x(), panel->width() / 2 - next->width() / 2);
     }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -60,6 +61,12 @@ public:
     void setScalePosition(int position) override { scale = position; }
     int scalePosition() const override { return scale; }
     void focusScale() override { scaleFocused = true; }
+    void setScaleLimits(int weak, int strong) override { scaleLimits = {weak, strong}; }
+    void setTestPosition(const std::string &text) override { testPositions.push_back(text); }
+    void setReviewPosition(const std::string &text, bool laterOffered) override
+    {
+        reviewPositions.push_back(text + (laterOffered ? " [Later]" : ""));
+    }
     void setEditing(bool editing) override;
     void listChanged(ListId list) override;
     void optionsChanged() override { log.push_back("options"); }
@@ -78,6 +85,11 @@ public:
     bool editing = false;
     bool scaleFocused = false;
     int scale = 13;
+    std::pair<int, int> scaleLimits{0, 0};
+    // Every position text shown, in order; the last one stands.
+    std::vector<std::string> testPositions;
+    // Every review position shown, " [Later]" added where Later was offered.
+    std::vector<std::string> reviewPositions;
 
     std::deque<bool> confirms;
     std::deque<std::optional<std::string>> inputs;
