@@ -1,6 +1,7 @@
 #include "documents/commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
@@ -77,7 +78,16 @@ bool isNameInFolder(std::string_view name)
     return !name.empty() && name != "." && name != "..";
 }
 
+void renameEach(Context &ctx, ListId id, const char *caption);
+
 void renameSelected(Context &ctx, ListId id, const char *caption)
+{
+    runCommand(ctx, [&] { renameEach(ctx, id, caption); });
+    // Renames done before a failure show too.
+    runCommand(ctx, [&] { rereadList(ctx, id); });
+}
+
+void renameEach(Context &ctx, ListId id, const char *caption)
 {
     for (const auto &name : ctx.state.list(id).selectedNames()) {
         const auto answer = ctx.ui.askRename(caption, ctx.state.lieFolder, name);
@@ -95,7 +105,6 @@ void renameSelected(Context &ctx, ListId id, const char *caption)
         // Failures (the name is taken, the From file is gone) are not reported.
         renameNoReplace(documentPath(ctx.state, answer->from), target);
     }
-    rereadList(ctx, id);
 }
 
 } // namespace
@@ -154,7 +163,7 @@ void bTestsViewClick(Context &ctx)
             for (const auto &name : ctx.state.list(*id).selectedNames()) {
                 std::string bytes;
                 if (!readFileBytes(documentPath(ctx.state, name), bytes))
-                    failCannotOpen(name);
+                    failCannotOpen(name, errno);
                 appendLines(text, bytes);
                 bytes = {};
                 text += kViewSeparator;
@@ -176,16 +185,19 @@ void bTestsViewClick(Context &ctx)
 
 void DeleteClick(Context &ctx)
 {
-    if (const auto id = listOfPage(ctx.state.page)) {
-        for (const auto &name : ctx.state.list(*id).selectedNames()) {
-            if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
-                continue;
-            // The exact listed name: when that file is gone, another whose
-            // name differs only in case was not asked about and stays.
-            removeFile(ctx.state.lieFolder + name);
+    runCommand(ctx, [&] {
+        if (const auto id = listOfPage(ctx.state.page)) {
+            for (const auto &name : ctx.state.list(*id).selectedNames()) {
+                if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
+                    continue;
+                // The exact listed name: when that file is gone, another whose
+                // name differs only in case was not asked about and stays.
+                removeFile(ctx.state.lieFolder + name);
+            }
         }
-    }
-    rereadLists(ctx);
+    });
+    // Files deleted before a failure are gone from the lists too.
+    runCommand(ctx, [&] { rereadLists(ctx); });
 }
 
 void bLiesRenameClick(Context &ctx)

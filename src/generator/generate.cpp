@@ -1,10 +1,13 @@
 #include "generator/generate.h"
 
+#include <cerrno>
+
 #include "core/text.h"
 #include "documents/documents.h"
 #include "generator/gathering.h"
 #include "generator/generation.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/textfile.h"
 
 namespace varnok {
@@ -36,16 +39,23 @@ void bFunEssayClick(Context &ctx)
         if (!type)
             return;
         const auto names = ctx.state.essays.selectedNames();
+        // Refused before anything is read or written: a selection that cannot
+        // fit in memory would otherwise end the program.
+        const std::size_t room = memoryForFiles();
         std::size_t total = 0;
-        for (const auto &name : names)
-            total += fileSize(documentPath(ctx.state, name));
+        for (const auto &name : names) {
+            const std::size_t size = fileSize(documentPath(ctx.state, name));
+            if (size > room - total)
+                throw CommandError(errorReportText(formatMessage(size > room ? kFileTooLarge : kFilesTooLarge, name)));
+            total += size;
+        }
         // Laid out once for all files, read one at a time.
         Gatherer gathered(*type);
         gathered.reserve(total);
         std::string bytes;
         for (const auto &name : names) {
             if (!readFileBytes(documentPath(ctx.state, name), bytes))
-                failCannotOpen(name);
+                failCannotOpen(name, errno);
             gathered.addFileBytes(bytes);
         }
         std::string().swap(bytes);

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/memory.h"
+
 namespace varnok {
 
 Lines splitLines(std::string_view text)
@@ -60,6 +62,13 @@ bool readFileBytes(const std::string &path, std::string &bytes)
         const int saved = S_ISDIR(info.st_mode) ? EISDIR : errno;
         ::close(fd);
         errno = saved;
+        return false;
+    }
+    // Refused before a byte is allocated: reading a file that cannot fit
+    // would end the program rather than the command.
+    if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > memoryForFiles()) {
+        ::close(fd);
+        errno = EFBIG;
         return false;
     }
     std::string data;

@@ -18,7 +18,8 @@ Lines splitLines(std::string_view text);
 // Every line followed by CR LF, the last one included.
 std::string joinLines(const Lines &lines);
 
-// Reads a whole file. False when it cannot be opened or read (errno is kept).
+// Reads a whole file. False when it cannot be opened or read (errno is kept),
+// and with errno EFBIG when it is larger than memoryForFiles().
 bool readFileBytes(const std::string &path, std::string &bytes);
 
 // Reads a file as lines (see splitLines).

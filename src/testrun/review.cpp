@@ -1,6 +1,7 @@
 #include "testrun/review.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -101,15 +102,13 @@ void reviewAnswers(Context &ctx)
 
     const std::size_t answers = std::min(run.testLieNames.size(), run.testResponses.size());
     for (std::size_t i = 0; i < answers; ++i) {
-        if (state.closing)
-            break;
         const std::string &lieName = run.testLieNames[i];
         const std::string &answer = run.testResponses[i];
         const std::string essayPath = essayPathOf(state, lieName);
         const bool essayExists = fileExists(essayPath);
         std::string essayBytes;
         if (essayExists && !readFileBytes(essayPath, essayBytes))
-            failCannotOpen(essayPath);
+            failCannotOpen(essayPath, errno);
         Lines essay = splitLines(essayBytes);
         const int lastResponse = essayExists ? lastStoredResponse(essay) : 0;
         if (!essayAsked(ctx, wholeNumberOrFail(answer), lastResponse, weak, strong))
@@ -131,6 +130,10 @@ void reviewAnswers(Context &ctx)
             if (!writeFileAtomic(essayPath, essayBytes))
                 failCannotCreate(essayPath);
         }
+        // The window closed during an earlier essay: the rest get their
+        // blocks, which are the only store of these responses, but no editor.
+        if (state.closing)
+            continue;
         ctx.view.setMemoText(memoTextFromBytes(joinLines(essay)));
         ctx.view.showMemo(true);
         openForEdit(ctx, essayPath);

@@ -1,5 +1,6 @@
 #include "testrun/testrun.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "core/text.h"
@@ -63,7 +64,7 @@ bool showLie(Context &ctx)
     const std::string &name = ctx.state.lies.name(run.currentLieIndex);
     std::string bytes;
     if (!readFileBytes(documentPath(ctx.state, name), bytes)) {
-        ctx.ui.error(errorReportText(formatMessage(kCannotOpenFile, name)));
+        ctx.ui.error(errorReportText(formatMessage(errno == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
         return false;
     }
     ctx.view.setScalePosition(kScaleLowest);

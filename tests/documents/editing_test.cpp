@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <csignal>
 #include <cstdlib>
@@ -150,6 +152,49 @@ TEST(BuiltInEditor, ClosingTheWindowAsksAboutTheOpenEdit)
         InternalEdit(h.ctx, "e.ess");
         EXPECT_EQ(closed, answer != SaveAnswer::Cancel);
         EXPECT_EQ(h.folder.read("e.ess"), answer == SaveAnswer::Save ? "after\r\n" : "before\r\n");
+    }
+}
+
+TEST(BuiltInEditor, ClosingAsksOnlyWhenTheTextDiffersFromWhatWasLoaded)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Harness &)> edit;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"untouched", [](Harness &) {}, false},
+        {"typed and taken back",
+         [](Harness &h) {
+             h.ui.memo += "more\n";
+             h.ui.memo = "before\n";
+         },
+         false},
+        {"changed, then reverted",
+         [](Harness &h) {
+             h.ui.memo = "other\n";
+             bEditRevertClick(h.ctx);
+         },
+         false},
+        {"changed", [](Harness &h) { h.ui.memo = "after\n"; }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.folder.write("e.ess", "before\r\n");
+        if (c.asks)
+            h.ui.answerSaveEdit(SaveAnswer::Discard);
+        bool closed = false;
+        h.ui.whileWaiting([&] {
+            c.edit(h);
+            closed = endEditForClose(h.ctx);
+        });
+        InternalEdit(h.ctx, "e.ess");
+        EXPECT_TRUE(closed);
+        EXPECT_FALSE(h.state.edit.editInProgress);
+        const bool asked = std::find(h.ui.log.begin(), h.ui.log.end(), "save edit: e.ess") != h.ui.log.end();
+        EXPECT_EQ(asked, c.asks);
+        EXPECT_EQ(h.folder.read("e.ess"), "before\r\n");
     }
 }
 
