@@ -1,14 +1,17 @@
 #include "app/startup.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/textfile.h"
 
 namespace varnok {
+
+StartupPlaces systemStartupPlaces(const std::vector<std::string> &arguments)
+{
+    return StartupPlaces{arguments, programFolder(), userDataFolder(), defaultEditorCommand()};
+}
 
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder)
 {
@@ -49,7 +52,7 @@ bool usableBesideProgram(const std::string &folder, const std::string &programFo
 {
     if (isInstalledProgramFolder(programFolder))
         return false;
-    return folderExists(folder) ? folderWritable(folder) : createFolders(folder);
+    return folderExists(folder) ? folderWritable(folder) : createFolders(folder).ok();
 }
 
 // Every path the program forms is the lie folder joined with a name, and the
@@ -79,13 +82,11 @@ void fixLieFolder(Context &ctx, const StartupPlaces &places)
         folder = places.fallbackDataFolder + "Lies/";
     folder = absoluteFolder(folder);
     ctx.state.lieFolder = folder;
-    if (!folderExists(folder) && !createFolders(folder)) {
-        const int reason = errno;
-        ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + std::strerror(reason)));
-    } else if (!canListFolder(folder)) {
-        const int reason = errno;
-        ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + std::strerror(reason)));
-    }
+    const Status made = folderExists(folder) ? Status() : createFolders(folder);
+    if (!made)
+        ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + made.reason()));
+    else if (const Status listed = canListFolder(folder); !listed)
+        ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + listed.reason()));
 }
 
 // The missing folders of a relative name are made from the last existing one

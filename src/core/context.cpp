@@ -34,8 +34,8 @@ void failCannotCreate(const std::string &name)
 Lines readLinesOrFail(const std::string &path, const std::string &shownName)
 {
     Lines lines;
-    if (!readLines(path, lines))
-        failCannotOpen(shownName, errno);
+    if (const Status read = readLines(path, lines); !read)
+        failCannotOpen(shownName, read.error());
     return lines;
 }
 

@@ -1,7 +1,6 @@
 #include "documents/commands.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
@@ -162,8 +161,8 @@ void bTestsViewClick(Context &ctx)
         if (const auto id = listOfPage(ctx.state.page)) {
             for (const auto &name : ctx.state.list(*id).selectedNames()) {
                 std::string bytes;
-                if (!readFileBytes(documentPath(ctx.state, name), bytes))
-                    failCannotOpen(name, errno);
+                if (const Status read = readFileBytes(documentPath(ctx.state, name), bytes); !read)
+                    failCannotOpen(name, read.error());
                 appendLines(text, bytes);
                 bytes = {};
                 text += kViewSeparator;

@@ -19,8 +19,8 @@ enum class Load { Done, Unreadable, TooLarge, HoldsNul };
 Load loadEditedFile(Context &ctx)
 {
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state, ctx.state.edit.editFileName), bytes))
-        return errno == EFBIG ? Load::TooLarge : Load::Unreadable;
+    if (const Status read = readFileBytes(documentPath(ctx.state, ctx.state.edit.editFileName), bytes); !read)
+        return read.error() == EFBIG ? Load::TooLarge : Load::Unreadable;
     if (bytes.find('\0') != std::string::npos)
         return Load::HoldsNul;
     ctx.view.setMemoText(memoTextFromBytes(bytes));

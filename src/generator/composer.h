@@ -2,8 +2,9 @@
 
 #include <string_view>
 
+#include "generator/essaytext.h"
+#include "generator/sentences.h"
 #include "platform/random.h"
-#include "platform/textfile.h"
 
 namespace varnok {
 
@@ -21,16 +22,14 @@ struct ParagraphLimits {
 // or above the maximum is always the target.
 int drawParagraphTarget(const ParagraphLimits &limits, Random &random);
 
-// Regroups sentences into paragraph lines. The sentences are joined and cut
-// anew by the split-point rule, so a sentence ending in "!" or "?" runs on to
-// the next "." (or, with no "." left, the next "!"). Each sentence is followed
-// by two blanks; a paragraph that reaches its target ends in CR LF inside its
-// entry and a new target is drawn; a last, short paragraph gets no line break.
-// The first target is drawn before anything else, even when no sentence comes.
-Lines composeParagraphs(const Lines &sentences, const ParagraphLimits &limits, Random &random);
-
-// The same from the sentences already joined and prepared for cutting (see
-// prepareForCutting).
-Lines composePrepared(std::string_view text, const ParagraphLimits &limits, Random &random);
+// Regroups the sentences of a cut, in the order given (as cut or shuffled),
+// into paragraph lines; the essay takes over the cut. The sentences are taken
+// as joined and cut anew, so a sentence ending in "!" or "?" runs on to the
+// next "." (or, with no "." left, the next "!"). Each sentence is followed by
+// two blanks; a paragraph that reaches its target ends in CR LF within its
+// line and a new target is drawn; a last, short paragraph gets no line break
+// of its own. The first target is drawn before anything else, even when no
+// sentence comes.
+EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random);
 
 } // namespace varnok

@@ -1,16 +1,64 @@
 #include "generator/generate.h"
 
-#include <cerrno>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/text.h"
 #include "documents/documents.h"
-#include "generator/gathering.h"
-#include "generator/generation.h"
+#include "generator/sentences.h"
+#include "generator/shuffle.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "platform/textfile.h"
 
 namespace varnok {
+
+EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random)
+{
+    if (options.sentenceParse) {
+        CutText cut = cutSentences(gathered.take().text);
+        if (options.randomize)
+            shuffleLines(cut.sentences, random);
+        return composeParagraphs(std::move(cut), options.limits, random);
+    }
+
+    const EssayText::Tail tail =
+        gathered.type() == EssayType::EssayResponses ? EssayText::Tail::Break : EssayText::Tail::None;
+    Gatherer::Taken taken = gathered.take();
+    auto text = std::make_unique<const std::string>(std::move(taken.text));
+    std::vector<std::string_view> lines;
+    lines.reserve(taken.ends.size());
+    std::size_t start = 0;
+    for (const std::size_t end : taken.ends) {
+        lines.push_back(std::string_view(*text).substr(start, end - start));
+        start = end;
+    }
+    EssayText essay(std::move(text), std::move(lines));
+    for (std::size_t i = 0; i < taken.ends.size(); ++i) {
+        essay.setTail(i, tail);
+        essay.endLineAfter(i + 1);
+    }
+    return essay;
+}
+
+std::optional<int> parseLineCount(std::string_view answer, int lineCount)
+{
+    const auto number = parseWholeNumber(answer);
+    if (!number)
+        return lineCount;
+    if (*number < 0)
+        return std::nullopt;
+    return *number;
+}
+
+std::string generatedEssayName(const DateTime &now, int n)
+{
+    std::string name = dateStamp(now);
+    name += toDecimal(n);
+    name += kGeneratedEssaySuffix;
+    return name;
+}
 
 void MakeEssay(Context &ctx, EssayText &essay)
 {
@@ -25,8 +73,10 @@ void MakeEssay(Context &ctx, EssayText &essay)
         return;
     }
     essay.keepFirstLines(*wanted);
-    const std::string path = CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted));
-    if (!writeFileAtomic(path, essay.bytes()))
+    // An essay of this minute and count in other letter case is the same
+    // document, replaced like every other.
+    const std::string path = resolveNoCase(CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted)));
+    if (!writeFileAtomic(path, [&essay](const BytePut &put) { essay.produce(put); }))
         failCannotCreate(path);
 }
 
@@ -42,9 +92,12 @@ void bFunEssayClick(Context &ctx)
         // Refused before anything is read or written: a selection that cannot
         // fit in memory would otherwise end the program.
         const std::size_t room = memoryForFiles();
+        std::vector<std::string> paths;
+        paths.reserve(names.size());
         std::size_t total = 0;
         for (const auto &name : names) {
-            const std::size_t size = fileSize(documentPath(ctx.state, name));
+            paths.push_back(documentPath(ctx.state, name));
+            const std::size_t size = fileSize(paths.back());
             if (size > room - total)
                 throw CommandError(errorReportText(formatMessage(size > room ? kFileTooLarge : kFilesTooLarge, name)));
             total += size;
@@ -53,9 +106,9 @@ void bFunEssayClick(Context &ctx)
         Gatherer gathered(*type);
         gathered.reserve(total);
         std::string bytes;
-        for (const auto &name : names) {
-            if (!readFileBytes(documentPath(ctx.state, name), bytes))
-                failCannotOpen(name, errno);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (const Status read = readFileBytes(paths[i], bytes); !read)
+                failCannotOpen(names[i], read.error());
             gathered.addFileBytes(bytes);
         }
         std::string().swap(bytes);

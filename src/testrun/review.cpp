@@ -1,7 +1,6 @@
 #include "testrun/review.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -107,8 +106,8 @@ void reviewAnswers(Context &ctx)
         const std::string essayPath = essayPathOf(state, lieName);
         const bool essayExists = fileExists(essayPath);
         std::string essayBytes;
-        if (essayExists && !readFileBytes(essayPath, essayBytes))
-            failCannotOpen(essayPath, errno);
+        if (const Status read = essayExists ? readFileBytes(essayPath, essayBytes) : Status(); !read)
+            failCannotOpen(essayPath, read.error());
         Lines essay = splitLines(essayBytes);
         const int lastResponse = essayExists ? lastStoredResponse(essay) : 0;
         if (!essayAsked(ctx, wholeNumberOrFail(answer), lastResponse, weak, strong))
