@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <csignal>
@@ -254,6 +255,25 @@ TEST(ExternalEditor, EachFileInTurnWithTheLieFolderAsCurrentFolder)
                          {cwd, "$(touch pwned); `touch pwned2` 'q' a b.ess"}, {cwd, "./-rf.ess"}, {cwd, "a.ess"}}));
     EXPECT_FALSE(h.folder.exists("pwned") || h.folder.exists("pwned2"));
     EXPECT_TRUE(h.ui.messages.empty());
+}
+
+TEST(ExternalEditor, AChosenProgramWhosePathHoldsABlankStarts)
+{
+    Harness h;
+    testing::TempFolder records;
+    const std::string folder = records.path() + "my editors";
+    ASSERT_TRUE(createFolders(folder));
+    std::filesystem::copy_file(std::string(VARNOK_TEST_HELPER_DIR) + "/arg_recorder", folder + "/arg recorder");
+    h.folder.write("a.ess", "x");
+    h.state.options.useInternalEditor = false;
+    h.state.options.editor = editorTextForProgram(folder + "/arg recorder");
+    EXPECT_EQ(editorTextForProgram("/usr/bin/gedit"), "/usr/bin/gedit");
+    ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
+    openForEdit(h.ctx, "a.ess");
+    ::unsetenv("VARNOK_RECORD");
+    EXPECT_TRUE(h.ui.messages.empty()) << h.ui.messages.front();
+    const std::string cwd = h.folder.path().substr(0, h.folder.path().size() - 1);
+    EXPECT_EQ(readRecord(records.file("calls")), (std::vector<std::vector<std::string>>{{cwd, "a.ess"}}));
 }
 
 TEST(ExternalEditor, AnEditorThatCannotStartIsReported)
