@@ -55,6 +55,23 @@ bool usableBesideProgram(const std::string &folder, const std::string &programFo
     return folderExists(folder) ? folderWritable(folder) : createFolders(folder).ok();
 }
 
+// Every path the program forms is the lie folder joined with a name, and the
+// lie folder becomes the current folder: a relative lie folder would then
+// name a folder inside itself. It is made absolute once, against the folder
+// the program was started in.
+std::string absoluteFolder(const std::string &folder)
+{
+    if (folder.empty() || folder.front() == kSeparator)
+        return folder;
+    const std::string here = currentFolder();
+    if (here.empty())
+        return folder;
+    std::string relative = folder;
+    while (relative.starts_with("./"))
+        relative.erase(0, 2);
+    return here + relative;
+}
+
 // Fixes the lie folder and makes sure it exists. Without an argument an
 // installed program keeps the lies in the per-user data folder.
 void fixLieFolder(Context &ctx, const StartupPlaces &places)
@@ -63,12 +80,28 @@ void fixLieFolder(Context &ctx, const StartupPlaces &places)
     std::string folder = lieFolderFromArguments(places.arguments, places.programFolder);
     if (!fromArgument && !usableBesideProgram(folder, places.programFolder))
         folder = places.fallbackDataFolder + "Lies/";
+    folder = absoluteFolder(folder);
     ctx.state.lieFolder = folder;
     const Status made = folderExists(folder) ? Status() : createFolders(folder);
     if (!made)
         ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + made.reason()));
     else if (const Status listed = canListFolder(folder); !listed)
         ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + listed.reason()));
+}
+
+// The missing folders of a relative name are made from the last existing one
+// on, and that one must be among the name's own leading parts: "Sub/Work"
+// needs "Sub", "../x" has "..", a bare "Work" has none.
+bool reachesExistingFolder(const std::string &base, std::string name)
+{
+    while (!name.empty() && name.back() == kSeparator)
+        name.pop_back();
+    for (auto cut = name.rfind(kSeparator); cut != std::string::npos && cut > 0;
+         cut = name.rfind(kSeparator, cut - 1)) {
+        if (folderExists(base + name.substr(0, cut)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -109,32 +142,43 @@ void exitSequence(Context &ctx)
 
 void openLieSet(Context &ctx, const std::string &folder)
 {
-    ctx.state.lieFolder = withTrailingSeparator(folder);
+    ctx.state.lieFolder = absoluteFolder(withTrailingSeparator(folder));
     setCurrentFolder(ctx.state.lieFolder);
-    removeStaleTemporaries(ctx.state.lieFolder);
-    rereadLists(ctx);
+    runCommand(ctx, [&] {
+        removeStaleTemporaries(ctx.state.lieFolder);
+        rereadLists(ctx);
+    });
 }
 
-std::optional<std::string> newLieFolder(Context &ctx, const std::string &treeFolder)
+namespace {
+
+std::optional<std::string> askAndMakeFolder(Context &ctx, const std::string &treeFolder)
 {
     const auto proposed = treeFolder;
     const auto answer = ctx.ui.inputText(kNewLieFolderCaption, kNewLieFolderPrompt, proposed);
-    std::string path = answer.value_or(proposed);
-    const bool absolute = !path.empty() && path.front() == kSeparator;
-    if (answer && !folderExists(absolute ? path : withTrailingSeparator(treeFolder) + path)) {
-        // A relative name runs out of folder parts before it reaches an
-        // existing folder, so it cannot be created.
-        if (!absolute) {
+    const std::string name = answer.value_or(proposed);
+    const bool absolute = !name.empty() && name.front() == kSeparator;
+    const std::string base = withTrailingSeparator(treeFolder);
+    const std::string path = absolute ? name : base + name;
+    if (answer && !folderExists(path)) {
+        if (!absolute && !reachesExistingFolder(base, name)) {
             ctx.ui.message(kUnableToCreateDirectory);
             return std::nullopt;
         }
         createFolders(path);
     }
-    if (!absolute)
-        path = withTrailingSeparator(treeFolder) + path;
     if (folderExists(path))
         return path;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> newLieFolder(Context &ctx, const std::string &treeFolder)
+{
+    std::optional<std::string> made;
+    runCommand(ctx, [&] { made = askAndMakeFolder(ctx, treeFolder); });
+    return made;
 }
 
 } // namespace varnok

@@ -47,6 +47,9 @@ struct EditState {
     // False when the file could not be loaded: the text area then holds
     // nothing that may be written back.
     bool loaded = false;
+    // The text area's text as loaded, so closing the window asks about
+    // unsaved changes only when there are some.
+    std::string loadedText;
 };
 
 inline constexpr char kLiesMask[] = "*.lie";

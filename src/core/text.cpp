@@ -23,11 +23,11 @@ std::optional<int> parseWholeNumber(std::string_view text)
         ++i;
     bool negative = false;
     bool hex = false;
+    // "$" stands in the sign's place: "+$A" and "-$5" are no numbers.
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
-    }
-    if (i < text.size() && text[i] == '$') {
+    } else if (i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
     }
@@ -52,9 +52,7 @@ std::optional<int> parseWholeNumber(std::string_view text)
     if (hex) {
         // Hexadecimal text gives the 32-bit pattern, as on the platform this
         // reader follows.
-        auto bits = static_cast<std::uint32_t>(value);
-        int result = static_cast<int>(bits);
-        return negative ? static_cast<int>(0u - bits) : result;
+        return static_cast<int>(static_cast<std::uint32_t>(value));
     }
     if (negative)
         value = -value;

@@ -77,7 +77,16 @@ bool isNameInFolder(std::string_view name)
     return !name.empty() && name != "." && name != "..";
 }
 
+void renameEach(Context &ctx, ListId id, const char *caption);
+
 void renameSelected(Context &ctx, ListId id, const char *caption)
+{
+    runCommand(ctx, [&] { renameEach(ctx, id, caption); });
+    // Renames done before a failure show too.
+    runCommand(ctx, [&] { rereadList(ctx, id); });
+}
+
+void renameEach(Context &ctx, ListId id, const char *caption)
 {
     for (const auto &name : ctx.state.list(id).selectedNames()) {
         const auto answer = ctx.ui.askRename(caption, ctx.state.lieFolder, name);
@@ -95,7 +104,6 @@ void renameSelected(Context &ctx, ListId id, const char *caption)
         // Failures (the name is taken, the From file is gone) are not reported.
         renameNoReplace(documentPath(ctx.state.lieFolder, answer->from), target);
     }
-    rereadList(ctx, id);
 }
 
 } // namespace
@@ -137,8 +145,8 @@ void bTestsViewClick(Context &ctx)
         if (const auto id = listOfPage(ctx.state.page)) {
             for (const auto &name : ctx.state.list(*id).selectedNames()) {
                 std::string bytes;
-                if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes))
-                    failCannotOpen(name);
+                if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, name), bytes); !read)
+                    failCannotOpen(name, read.error());
                 appendLines(text, bytes);
                 bytes = {};
                 text += kViewSeparator;
@@ -160,16 +168,19 @@ void bTestsViewClick(Context &ctx)
 
 void DeleteClick(Context &ctx)
 {
-    if (const auto id = listOfPage(ctx.state.page)) {
-        for (const auto &name : ctx.state.list(*id).selectedNames()) {
-            if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
-                continue;
-            // The exact listed name: when that file is gone, another whose
-            // name differs only in case was not asked about and stays.
-            removeFile(ctx.state.lieFolder + name);
+    runCommand(ctx, [&] {
+        if (const auto id = listOfPage(ctx.state.page)) {
+            for (const auto &name : ctx.state.list(*id).selectedNames()) {
+                if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
+                    continue;
+                // The exact listed name: when that file is gone, another whose
+                // name differs only in case was not asked about and stays.
+                removeFile(ctx.state.lieFolder + name);
+            }
         }
-    }
-    rereadLists(ctx);
+    });
+    // Files deleted before a failure are gone from the lists too.
+    runCommand(ctx, [&] { rereadLists(ctx); });
 }
 
 void bLiesRenameClick(Context &ctx)

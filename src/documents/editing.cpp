@@ -1,5 +1,7 @@
 #include "documents/editing.h"
 
+#include <cerrno>
+
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
@@ -9,7 +11,7 @@ namespace varnok {
 
 namespace {
 
-enum class Load { Done, Unreadable, HoldsNul };
+enum class Load { Done, Unreadable, TooLarge, HoldsNul };
 
 // Loads the edited file into the text area. A file that cannot be read, or
 // whose text would end at a NUL byte, leaves nothing in the area that could
@@ -17,8 +19,8 @@ enum class Load { Done, Unreadable, HoldsNul };
 Load loadEditedFile(Context &ctx)
 {
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName), bytes))
-        return Load::Unreadable;
+    if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName), bytes); !read)
+        return read.error() == EFBIG ? Load::TooLarge : Load::Unreadable;
     if (bytes.find('\0') != std::string::npos)
         return Load::HoldsNul;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
@@ -34,6 +36,7 @@ void leaveEditing(Context &ctx)
 {
     ctx.state.edit.editInProgress = false;
     ctx.state.edit.loaded = false;
+    ctx.state.edit.loadedText.clear();
     ctx.view.setMemoWritable(false);
     ctx.view.setEditing(false);
     ctx.view.setMemoText({});
@@ -55,8 +58,8 @@ void InternalEdit(Context &ctx, const std::string &fileName)
         // than offer to write a text that did not come from it.
         leaveEditing(ctx);
         ctx.view.showMemo(false);
-        if (load == Load::Unreadable)
-            failCannotOpen(fileName);
+        if (load != Load::HoldsNul)
+            failCannotOpen(fileName, load == Load::TooLarge ? EFBIG : 0);
         // Not an error of the command: the next file, or the rest of a
         // review, goes on.
         ctx.ui.error(holdsNulText(fileName));
@@ -64,6 +67,7 @@ void InternalEdit(Context &ctx, const std::string &fileName)
     }
     ctx.state.edit.loaded = true;
     ctx.view.setMemoWritable(true);
+    ctx.state.edit.loadedText = ctx.view.memoText();
     ctx.view.focusMemoAtEnd();
     ctx.view.setStatus(kEditingStatus + shownFileName(fileName));
     ctx.ui.waitWhile([&ctx] { return ctx.state.edit.editInProgress; });
@@ -94,12 +98,15 @@ void bEditRevertClick(Context &ctx)
             break;
         case Load::Unreadable:
             failCannotOpen(ctx.state.edit.editFileName);
+        case Load::TooLarge:
+            failCannotOpen(ctx.state.edit.editFileName, EFBIG);
         case Load::HoldsNul:
             throw CommandError(holdsNulText(ctx.state.edit.editFileName));
         }
         ctx.state.edit.loaded = true;
         ctx.view.setEditing(true);
         ctx.view.setMemoWritable(true);
+        ctx.state.edit.loadedText = ctx.view.memoText();
         ctx.view.setStatus(kFileRestoredStatus + shownFileName(ctx.state.edit.editFileName));
     });
 }
@@ -115,6 +122,13 @@ void bEditCancelClick(Context &ctx)
 std::string editorCommandLine(const std::string &editor, const std::string &fileName)
 {
     return editor + " \"" + fileName + "\"";
+}
+
+std::string editorTextForProgram(const std::string &path)
+{
+    if (path.find_first_of(" \t") == std::string::npos)
+        return path;
+    return '"' + path + '"';
 }
 
 void openForEdit(Context &ctx, const std::string &fileName)
@@ -151,7 +165,7 @@ bool endEditForClose(Context &ctx)
 {
     if (!ctx.state.edit.editInProgress)
         return true;
-    if (!ctx.state.edit.loaded) {
+    if (!ctx.state.edit.loaded || ctx.view.memoText() == ctx.state.edit.loadedText) {
         leaveEditing(ctx);
         return true;
     }

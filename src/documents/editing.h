@@ -32,6 +32,10 @@ void bEditCancelClick(Context &ctx);
 // the name in double quotes.
 std::string editorCommandLine(const std::string &editor, const std::string &fileName);
 
+// The Editor text for a program chosen by its path: the editor text is split
+// at blanks and tabs when it starts, so a path holding one is quoted.
+std::string editorTextForProgram(const std::string &path);
+
 // Starts the external editor on a file, with the lie folder as its current
 // folder, and waits for it to end. An editor that cannot be started is reported.
 void ExecAndWait(Context &ctx, const std::string &fileName);

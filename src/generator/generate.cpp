@@ -9,6 +9,7 @@
 #include "generator/sentences.h"
 #include "generator/shuffle.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/textfile.h"
 
 namespace varnok {
@@ -88,20 +89,26 @@ void bFunEssayClick(Context &ctx)
         if (!type)
             return;
         const auto names = ctx.state.essays.selectedNames();
+        // Refused before anything is read or written: a selection that cannot
+        // fit in memory would otherwise end the program.
+        const std::size_t room = memoryForFiles();
         std::vector<std::string> paths;
         paths.reserve(names.size());
         std::size_t total = 0;
         for (const auto &name : names) {
             paths.push_back(documentPath(ctx.state.lieFolder, name));
-            total += fileSize(paths.back());
+            const std::size_t size = fileSize(paths.back());
+            if (size > room - total)
+                throw CommandError(errorReportText(formatMessage(size > room ? kFileTooLarge : kFilesTooLarge, name)));
+            total += size;
         }
         // Laid out once for all files, read one at a time.
         Gatherer gathered(*type);
         gathered.reserve(total);
         std::string bytes;
         for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!readFileBytes(paths[i], bytes))
-                failCannotOpen(names[i]);
+            if (const Status read = readFileBytes(paths[i], bytes); !read)
+                failCannotOpen(names[i], read.error());
             gathered.addFileBytes(bytes);
         }
         std::string().swap(bytes);

@@ -16,6 +16,7 @@
 
 #include "core/options.h"
 #include "core/ui.h"
+#include "documents/editing.h"
 #include "gui/bytetext.h"
 
 namespace varnok {
@@ -231,7 +232,7 @@ void OptionsPage::locateEditor()
     const QString chosen = QFileDialog::getOpenFileName(this, "Locate your favorite editor", QString(),
                                                         "Programs (*)", nullptr, QFileDialog::ReadOnly);
     if (!chosen.isEmpty())
-        Editor->setText(chosen);
+        Editor->setText(textFromBytes(editorTextForProgram(utf8Bytes(chosen))));
 }
 
 bool OptionsPage::eventFilter(QObject *watched, QEvent *event)

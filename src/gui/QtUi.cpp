@@ -149,15 +149,63 @@ void QtUi::waitWhile(const std::function<bool()> &condition)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+namespace {
+
+// Eats the person's keys, clicks and shortcuts. Held back instead (as the
+// event loop does when told to exclude input), they would all be carried out
+// once the wait ends: a key meant for the external editor would press a button
+// of this window.
+class InputDiscarder : public QObject {
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Accepted, so no shortcut is even looked for.
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 void QtUi::waitBlocked(const std::function<bool()> &condition)
 {
     // The window takes no input while the external program runs, but it
-    // still repaints.
+    // still repaints, and a close of the window still arrives.
+    InputDiscarder discarder;
+    QCoreApplication::instance()->installEventFilter(&discarder);
     window_->setEnabled(false);
     while (condition()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(20);
     }
+    // What came in while the program ended is discarded as well.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::instance()->removeEventFilter(&discarder);
     window_->setEnabled(true);
 }
 

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/memory.h"
+
 namespace varnok {
 
 Lines splitLines(std::string_view text)
@@ -69,6 +71,12 @@ Status readFileBytes(const std::string &path, std::string &bytes)
     if (!kind) {
         ::close(fd);
         return kind;
+    }
+    // Refused before a byte is allocated: reading a file that cannot fit
+    // would end the program rather than the command.
+    if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > memoryForFiles()) {
+        ::close(fd);
+        return Status::failed(EFBIG);
     }
     std::string data;
     if (info.st_size > 0)

@@ -23,7 +23,8 @@ std::string joinLines(const Lines &lines);
 
 // Reads a whole regular file; bytes stay untouched when it cannot be opened
 // or read. Anything else (a folder, a FIFO, a device) is refused without
-// blocking and without reading from it.
+// blocking and without reading from it. A file larger than memoryForFiles()
+// fails with EFBIG.
 Status readFileBytes(const std::string &path, std::string &bytes);
 
 // Reads a file as lines (see splitLines).

@@ -109,8 +109,8 @@ std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
             int lastResponse = 0;
             if (fileExists(essayPath)) {
                 std::string essayBytes;
-                if (!readFileBytes(essayPath, essayBytes))
-                    failCannotOpen(essayPath);
+                if (const Status read = readFileBytes(essayPath, essayBytes); !read)
+                    failCannotOpen(essayPath, read.error());
                 lastResponse = lastStoredResponse(splitLines(essayBytes));
             }
             if (essayAsked(ctx, answer.response, lastResponse, weak, strong))
@@ -131,8 +131,8 @@ std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const TestAnswer
     const std::string essayPath = essayPathOf(folder, answer.lieName);
     const bool essayExists = fileExists(essayPath);
     std::string essayBytes;
-    if (essayExists && !readFileBytes(essayPath, essayBytes))
-        failCannotOpen(essayPath);
+    if (const Status read = essayExists ? readFileBytes(essayPath, essayBytes) : Status(); !read)
+        failCannotOpen(essayPath, read.error());
     // A new essay begins with the statement of the Lie.
     Lines essay = essayExists ? splitLines(essayBytes)
                               : readLinesOrFail(documentPath(folder, answer.lieName), answer.lieName);
@@ -183,11 +183,11 @@ void reviewAnswers(Context &ctx)
     {
         ReviewPlace place(ctx);
         for (std::size_t i = 0; i < requests.size(); ++i) {
-            if (state.closing)
-                break;
             const auto [essayPath, essay] = appendResponseBlock(ctx, requests[i], stamp);
-            // "Later" leaves the rest of the blocks in their essays unopened.
-            if (run.laterChosen)
+            // "Later" leaves the rest of the blocks in their essays unopened;
+            // so does a window closed during an earlier essay, since the
+            // blocks are the only store of these responses.
+            if (run.laterChosen || state.closing)
                 continue;
             ctx.view.setReviewPosition(reviewPositionText(i + 1, requests.size(), shownFileName(essayPath)),
                                        i + 1 < requests.size());

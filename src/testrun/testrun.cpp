@@ -1,5 +1,6 @@
 #include "testrun/testrun.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "core/text.h"
@@ -62,8 +63,8 @@ bool showLie(Context &ctx)
     TestRun &run = ctx.state.run;
     const std::string &name = ctx.state.lies.name(run.currentLieIndex);
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes)) {
-        ctx.ui.error(errorReportText(formatMessage(kCannotOpenFile, name)));
+    if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, name), bytes); !read) {
+        ctx.ui.error(errorReportText(formatMessage(read.error() == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
         return false;
     }
     ctx.view.setScalePosition(kScaleLowest);

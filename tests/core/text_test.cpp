@@ -32,7 +32,8 @@ TEST(WholeNumber, BlanksSignAndDollarHex)
     };
     const Case cases[] = {
         {"13", 13},         {"  13", 13},        {"-4", -4},          {"+4", 4},         {"$1F", 31},
-        {"-$10", -16},      {"13 ", std::nullopt}, {"1 3", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
+        {"  $a", 10},       {"-$10", std::nullopt}, {"+$A", std::nullopt}, {"-$5", std::nullopt}, {"$-5", std::nullopt},
+        {"$", std::nullopt}, {"13 ", std::nullopt}, {"1 3", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
         {"-", std::nullopt}, {"0x10", std::nullopt}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
         {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt}, {"$FFFFFFFF", -1}, {"\t5", std::nullopt},
     };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +15,13 @@
 #include "platform/random.h"
 
 namespace varnok::testing {
+
+// A fault of the test's script (a question left unanswered, a wait never
+// ended). Not a std::exception, so the commands' own safety net, which turns
+// those into error messages, cannot hide it.
+struct ScriptError {
+    std::string what;
+};
 
 // A scripted stand-in for the window: answers questions from a queue and
 // records everything asked and shown, in order, as readable lines.
@@ -31,6 +39,8 @@ public:
     // What the person does while a nested wait runs (an edit is open, an
     // external program runs): one action per wait, run until the wait ends.
     void whileWaiting(std::function<void()> action) { waitActions.push_back(std::move(action)); }
+    // The next question of any kind throws this instead of being answered.
+    void failNextQuestion(std::exception_ptr failure) { questionFailure = std::move(failure); }
 
     // Ui
     void message(const std::string &text) override;
@@ -100,8 +110,10 @@ public:
     std::deque<std::optional<std::string>> saves;
     std::deque<SaveAnswer> saveEdits;
     std::deque<std::function<void()>> waitActions;
+    std::exception_ptr questionFailure;
 
 private:
+    void failIfAsked();
     template <typename T>
     T take(std::deque<T> &queue, const char *what);
 };

@@ -423,22 +423,31 @@ TEST(ReviewFailure, AnEssayOrLieThatCannotBeUsedEndsTheReviewAtThatLie)
     }
 }
 
-TEST(ReviewClosing, AWindowClosingDuringAnEditOpensNoFurtherEssay)
+TEST(ReviewClosing, AWindowClosedDuringAnEssayStillGivesEveryAskedAnswerItsBlock)
 {
     TestDrive d;
     d.lie("A.lie", "Alpha");
     d.lie("B.lie", "Beta");
+    d.lie("C.lie", "Gamma");
     d.reread();
     d.startFull("Late");
     d.answer(1);
+    d.answer(1);
+    d.h.ui.answerSaveEdit(SaveAnswer::Discard);
     d.h.ui.whileWaiting([&] {
+        d.h.ui.memo += "half a thought\n";
+        ASSERT_TRUE(endEditForClose(d.h.ctx));
         d.h.state.closing = true;
-        bEditCommitClick(d.h.ctx);
     });
     d.answer(1);
-    EXPECT_TRUE(d.exists("A.ess"));
-    EXPECT_FALSE(d.exists("B.ess"));
+    const std::pair<const char *, const char *> essays[] = {{"A.ess", "Alpha"}, {"B.ess", "Beta"}, {"C.ess", "Gamma"}};
+    for (const auto &[essay, lie] : essays) {
+        SCOPED_TRACE(essay);
+        ASSERT_TRUE(d.exists(essay));
+        EXPECT_EQ(d.read(essay), std::string(lie) + "\r\n" + block("1"));
+    }
     EXPECT_EQ(editorWaits(d.h.ui.log), 1u);
+    EXPECT_TRUE(d.h.ui.messages.empty());
 }
 
 // Four Lies A to D, each answered at a limit, so each asks for an essay.
