@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QApplication>
+#include <QScreen>
+#include <QtTest>
+
+#include "gui/guiharness.h"
+
+namespace varnok::testing {
+
+// The window under the window manager, active and with its frame known.
+struct ActiveWindow : Window {
+    explicit ActiveWindow(const std::string &settings = "[Settings]\r\nWidth=415\r\n") : Window(settings)
+    {
+        window->activateWindow();
+        active = QTest::qWaitForWindowActive(window.get());
+    }
+    bool active = false;
+};
+
+// Gives `target` the keyboard focus in its (active) window and presses a key
+// there, as a person's key press arrives: at the focused widget.
+inline bool pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *window = target->window();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
+    target->setFocus(Qt::TabFocusReason);
+    if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == target; }, 2000))
+        return false;
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    return true;
+}
+
+// Room a window manager's title bar needs besides the title: icon and three
+// buttons of about 20 pixels each, with margins.
+inline constexpr int kTitleBarExtras = 100;
+
+inline int titleWidth(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title);
+}
+
+inline QRect screenArea(QWidget *window)
+{
+    return window->screen()->availableGeometry();
+}
+
+} // namespace varnok::testing
