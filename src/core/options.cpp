@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text.h"
+
 namespace varnok {
 
 namespace {
@@ -18,6 +20,26 @@ int clampSentences(int value)
 }
 
 } // namespace
+
+std::string limitsProblem(std::string_view weak, std::string_view strong, std::string_view variance)
+{
+    const auto w = parseWholeNumber(weak);
+    const auto s = parseWholeNumber(strong);
+    const auto v = parseWholeNumber(variance);
+    if (!w || !s || !v)
+        return kInvalidLimitMessage;
+    for (int limit : {*w, *s, *v})
+        if (limit < kReactionLowest || limit > kReactionHighest)
+            return kLimitRangeMessage;
+    if (*w >= *s)
+        return kLimitOrderMessage;
+    return {};
+}
+
+std::string sentencesProblem(int fewest, int most)
+{
+    return fewest > most ? kSentenceOrderMessage : std::string();
+}
 
 Options readOptions(const IniFile &ini, const std::string &defaultEditor)
 {

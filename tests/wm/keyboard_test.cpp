@@ -19,9 +19,10 @@ namespace {
 // Collects the title of every modal window that opens and closes it with
 // Escape's meaning (reject), so a key that opened the wrong one shows.
 struct ModalTitles {
-    explicit ModalTitles(int expected = 4)
+    explicit ModalTitles(int expected = 4) { recordNext(expected); }
+    void recordNext(int count)
     {
-        for (int i = 0; i < expected; ++i)
+        for (int i = 0; i < count; ++i)
             answerer.then([this](QWidget *w) {
                 titles.push_back(w->windowTitle());
                 if (auto *dialog = qobject_cast<QDialog *>(w))
@@ -76,16 +77,16 @@ private slots:
             ActiveWindow w;
             writeLies(w);
             bool pressed = false;
-            ModalAnswerer params;
-            params.then([&](QWidget *dialog) {
+            ModalTitles after(0);
+            after.answerer.then([&](QWidget *dialog) {
                 pressed = pressOn(dialog->findChild<QPushButton *>(c.button), Qt::Key_Return);
                 if (!pressed)
                     qobject_cast<QDialog *>(dialog)->reject();
             });
-            ModalTitles after;
+            after.recordNext(3);
             w.find<QPushButton>("bAskStart")->click();
             QVERIFY2(pressed, c.button);
-            QCOMPARE(after.titles, c.then);
+            QVERIFY2(after.titles == c.then, qPrintable(c.button + QString(": ") + after.titles.join(", ")));
             QVERIFY2(!w.window->state().run.running, c.button);
         }
     }
@@ -97,7 +98,9 @@ private slots:
             writeLies(w);
             startFullTest(w);
             QVERIFY(w.window->state().run.running);
-            // The scale has the focus: Enter is Next Lie.
+            // The scale has the focus: Enter is Next Lie. A moderate answer
+            // asks for no essay.
+            w.find<QSlider>("TrackBar1")->setValue(7);
             QTest::keyClick(w.find<QSlider>("TrackBar1"), Qt::Key_Right);
             QVERIFY(pressOn(w.find<QSlider>("TrackBar1"), Qt::Key_Return));
             QCOMPARE(w.window->state().run.currentLieIndex, 1);
@@ -110,14 +113,20 @@ private slots:
             ActiveWindow w;
             writeLies(w);
             w.find<QTabWidget>("PageControl1")->setCurrentIndex(2);
-            w.find<QListView>("FileListBox1")->selectAll();
-            ModalTitles deleting;
-            QVERIFY(pressOn(w.find<QPushButton>("bLiesDelete"), Qt::Key_Return));
-            QCOMPARE(deleting.titles, QStringList{"Confirm"});
-            ModalTitles adding;
-            QVERIFY(pressOn(w.find<QListView>("FileListBox1"), Qt::Key_Return));
-            QCOMPARE(adding.titles, QStringList{"Lie entry"});
+            auto *lies = w.find<QListView>("FileListBox1");
+            lies->selectAll();
+            {
+                ModalTitles deleting;
+                QVERIFY(pressOn(w.find<QPushButton>("bLiesDelete"), Qt::Key_Return));
+                QCOMPARE(deleting.titles, (QStringList{"Confirm", "Confirm"})); // one question a Lie
+            }
+            {
+                ModalTitles adding;
+                QVERIFY(pressOn(lies, Qt::Key_Return));
+                QCOMPARE(adding.titles, QStringList{"Lie entry"});
+            }
             ModalTitles viewing;
+            lies->selectAll(); // the lists were read again after the delete
             QVERIFY(pressOn(w.find<QPushButton>("bLiesView"), Qt::Key_Return));
             QCOMPARE(viewing.titles, QStringList{});
             QVERIFY(w.find<QWidget>("Memo1")->isVisible());
@@ -259,7 +268,7 @@ private slots:
         startFullTest(w);
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Test in progress"));
         QMenu *file = w.window->menuBar()->actions().first()->menu();
-        QTest::keyClick(w.window.get(), Qt::Key_F, Qt::AltModifier);
+        QVERIFY(pressOn(w.find<QWidget>("TrackBar1"), Qt::Key_F, Qt::AltModifier));
         QTRY_VERIFY(file->isVisible());
         for (QAction *item : file->actions())
             if (!item->isSeparator())

@@ -24,11 +24,21 @@ inline bool pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifier
 {
     QWidget *window = target->window();
     window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window))
+    if (!QTest::qWaitForWindowActive(window)) {
+        qWarning("pressOn: %s never became active", qPrintable(window->windowTitle()));
         return false;
-    target->setFocus(Qt::TabFocusReason);
-    if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == target; }, 2000))
+    }
+    // The manager may hand the window the focus a moment after Qt calls it
+    // active; until then a focus set inside it does not hold.
+    const auto focused = [&] {
+        if (QApplication::focusWidget() != target)
+            target->setFocus(Qt::TabFocusReason);
+        return QApplication::focusWidget() == target;
+    };
+    if (!QTest::qWaitFor(focused, 2000)) {
+        qWarning("pressOn: the focus stays on %s", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "nothing");
         return false;
+    }
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     return true;
 }
