@@ -31,9 +31,7 @@ constexpr int kInputLimit = 255;
 // for the title. A spacer across the bottom of its grid keeps it wide enough.
 void roomForTitle(QMessageBox &box)
 {
-    QFont font = box.font();
-    font.setBold(true);
-    const int needed = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + 120;
+    const int needed = titleBarWidth(box.windowTitle(), box.font());
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                       grid->columnCount());

@@ -65,15 +65,20 @@ QRect boundsOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize
     return {clampedStart(left, w, area.left(), area.width()), clampedStart(top, h, area.top(), area.height()), w, h};
 }
 
+int titleBarWidth(const QString &title, QFont font)
+{
+    // Title bars use a bold face, often larger than a small program font; an
+    // icon, three buttons and the margins take some 150 pixels more.
+    constexpr int kTitleBarExtras = 150;
+    font.setBold(true);
+    if (font.pointSizeF() > 0 && font.pointSizeF() < 10)
+        font.setPointSizeF(10);
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarExtras;
+}
+
 void roomForTitle(QWidget *window)
 {
-    // Title bars use a bold face of about the program's size; icon, three
-    // buttons and margins take some 120 pixels more.
-    constexpr int kTitleBarExtras = 120;
-    QFont font = window->font();
-    font.setBold(true);
-    const int needed = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + kTitleBarExtras;
-    window->setMinimumWidth(std::max(window->minimumWidth(), needed));
+    window->setMinimumWidth(std::max(window->minimumWidth(), titleBarWidth(window->windowTitle(), window->font())));
 }
 
 void centreOnScreen(QWidget *window)

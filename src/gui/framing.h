@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
+#include <QString>
 
 class QWidget;
 
@@ -20,6 +22,9 @@ QRect screenAreaAt(QPoint topLeft);
 // then the inside gets the whole size and is shrunk by the frame as soon as it
 // is known (once, on the event that brings it, not on a timer).
 void setOuterSize(QWidget *window, QSize outer);
+
+// How wide a window must be for its title bar to show `title` whole.
+int titleBarWidth(const QString &title, QFont font);
 
 // Makes a window wide enough for the window manager to show its whole title,
 // besides the icon and buttons of a title bar.

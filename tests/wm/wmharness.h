@@ -45,12 +45,16 @@ inline bool pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifier
 
 // Room a window manager's title bar needs besides the title: icon and three
 // buttons of about 20 pixels each, with margins.
-inline constexpr int kTitleBarExtras = 100;
+inline constexpr int kTitleBarExtras = 150;
 
+// The title measured in a bold face no smaller than 10 points, as title bars
+// commonly use.
 inline int titleWidth(const QString &title)
 {
     QFont font = QApplication::font();
     font.setBold(true);
+    if (font.pointSizeF() > 0 && font.pointSizeF() < 10)
+        font.setPointSizeF(10);
     return QFontMetrics(font).horizontalAdvance(title);
 }
 
