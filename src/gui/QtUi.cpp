@@ -93,12 +93,14 @@ std::optional<std::string> QtUi::inputText(const std::string &caption, const std
     dialog.setCancelButtonText("Cancel");
     if (auto *field = dialog.findChild<QLineEdit *>()) {
         field->setMaxLength(kInputLimit);
-        // Wide enough that the proposed text shows from its start, within reason.
+        // Wide enough that the proposed text shows from its start and the
+        // title whole, within reason. The dialog's layout sets its own
+        // minimum, so the field carries the width.
         const int text = field->fontMetrics().horizontalAdvance(dialog.textValue()) + 24;
-        field->setMinimumWidth(std::min(text, window_->screen()->availableGeometry().width() / 2));
+        const int title = titleBarWidth(dialog.windowTitle(), dialog.font()) - 24;
+        field->setMinimumWidth(std::min(std::max(text, title), window_->screen()->availableGeometry().width() / 2));
         field->selectAll();
     }
-    varnok::roomForTitle(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return fromQt(dialog.textValue());
