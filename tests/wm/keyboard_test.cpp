@@ -148,8 +148,8 @@ private slots:
             typeSeven();
             answerer.acceptMessage();
             QTest::keyClick(field, Qt::Key_Tab);
-            QTRY_VERIFY(answerer.done());
-            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(field));
+            QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), kSettle);
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(field), kSettle);
             QCOMPARE(field->displayText(), QString("7_"));
             QCOMPARE(w.window->state().options.weak, std::string("05"));
         }
@@ -163,10 +163,10 @@ private slots:
         typeSeven();
         ModalTitles none;
         QTest::keyClick(field, Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kSettle);
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(field));
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(field), kSettle);
         QTest::qWait(200);
         QCOMPARE(none.titles, QStringList{});
         QCOMPARE(field->displayText(), QString("7_"));
@@ -200,9 +200,9 @@ private slots:
             answerer.acceptMessage();
             QTest::keyClick(field, Qt::Key_Tab);
             if (*c.message) {
-                QTRY_VERIFY2(answerer.done(), c.typed);
+                QTRY_VERIFY2_WITH_TIMEOUT(answerer.done(), c.typed, kSettle);
                 QCOMPARE(answerer.texts, QStringList{c.message});
-                QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(field));
+                QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(field), kSettle);
                 QTest::keyClick(field, Qt::Key_Escape);
                 QCOMPARE(field->text(), before);
             } else {
@@ -227,12 +227,12 @@ private slots:
         ModalAnswerer answerer;
         answerer.acceptMessage();
         QVERIFY(pressOn(fewest, Qt::Key_Right));
-        QTRY_VERIFY(answerer.done());
+        QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), kSettle);
         QCOMPARE(answerer.texts, QStringList{"The minimum sentences per paragraph cannot be more than the maximum."});
         QCOMPARE(fewest->value(), 3);
         answerer.acceptMessage();
         QVERIFY(pressOn(most, Qt::Key_Left));
-        QTRY_VERIFY(answerer.done());
+        QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), kSettle);
         QCOMPARE(most->value(), 3);
         QVERIFY(pressOn(most, Qt::Key_Right));
         QVERIFY(pressOn(fewest, Qt::Key_Right));
@@ -269,14 +269,14 @@ private slots:
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Test in progress"));
         QMenu *file = w.window->menuBar()->actions().first()->menu();
         QVERIFY(pressOn(w.find<QWidget>("TrackBar1"), Qt::Key_F, Qt::AltModifier));
-        QTRY_VERIFY(file->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(file->isVisible(), kSettle);
         for (QAction *item : file->actions())
             if (!item->isSeparator())
                 QTest::mouseMove(file, file->actionGeometry(item).center());
         QTest::keyClick(file, Qt::Key_Down);
         QTest::keyClick(file, Qt::Key_Escape);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QTRY_VERIFY(!file->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!file->isVisible(), kSettle);
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Test in progress"));
     }
 };

@@ -43,8 +43,8 @@ QWidget *topLevel(const char *name)
 // differs from the inside.
 bool framed(QWidget *window)
 {
-    return QTest::qWaitForWindowExposed(window) &&
-           QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }, 2000);
+    return QTest::qWaitForWindowExposed(window, kSettle) &&
+           QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }, kSettle);
 }
 
 // A dialog's title and proposed text show whole: the frame leaves the title
@@ -74,7 +74,7 @@ private slots:
             ActiveWindow w(settings);
             QVERIFY(w.active);
             QVERIFY(framed(w.window.get()));
-            QTRY_COMPARE(w.window->frameGeometry(), QRect(30, 40, 500, 420));
+            QTRY_COMPARE_WITH_TIMEOUT(w.window->frameGeometry(), QRect(30, 40, 500, 420), kSettle);
             w.window->close();
             settings = w.folder.read("Varnok.Ini");
             QCOMPARE(storedBounds(settings), QRect(30, 40, 500, 420));
@@ -111,7 +111,7 @@ private slots:
         QWidget *help = topLevel("HelpForm");
         QVERIFY(help);
         QVERIFY(framed(help));
-        QTRY_COMPARE(help->frameGeometry().size(), QSize(211, 228));
+        QTRY_COMPARE_WITH_TIMEOUT(help->frameGeometry().size(), QSize(211, 228), kSettle);
     }
 
     void promptsShowTheirWordsWhole()
@@ -201,7 +201,7 @@ private slots:
         w.find<QTabWidget>("PageControl1")->setCurrentIndex(2);
         lies->selectAll();
         history->click();
-        QTRY_VERIFY(chartShown());
+        QTRY_VERIFY_WITH_TIMEOUT(chartShown(), kSettle);
         QWidget *chart = topLevel("ChartForm");
         QVERIFY(framed(chart));
         QTest::qWait(300);

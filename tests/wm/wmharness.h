@@ -8,12 +8,16 @@
 
 namespace varnok::testing {
 
+// How long the window manager may take to map, frame, activate or focus a
+// window on a machine that is busy with other builds.
+inline constexpr int kSettle = 15000;
+
 // The window under the window manager, active and with its frame known.
 struct ActiveWindow : Window {
     explicit ActiveWindow(const std::string &settings = "[Settings]\r\nWidth=415\r\n") : Window(settings)
     {
         window->activateWindow();
-        active = QTest::qWaitForWindowActive(window.get());
+        active = QTest::qWaitForWindowActive(window.get(), kSettle);
     }
     bool active = false;
 };
@@ -24,7 +28,7 @@ inline bool pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifier
 {
     QWidget *window = target->window();
     window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window)) {
+    if (!QTest::qWaitForWindowActive(window, kSettle)) {
         qWarning("pressOn: %s never became active", qPrintable(window->windowTitle()));
         return false;
     }
@@ -35,7 +39,7 @@ inline bool pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifier
             target->setFocus(Qt::TabFocusReason);
         return QApplication::focusWidget() == target;
     };
-    if (!QTest::qWaitFor(focused, 2000)) {
+    if (!QTest::qWaitFor(focused, kSettle)) {
         qWarning("pressOn: the focus stays on %s", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "nothing");
         return false;
     }
