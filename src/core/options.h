@@ -48,6 +48,17 @@ std::string limitsProblem(std::string_view weak, std::string_view strong, std::s
 // Why these sentence counts cannot be used, or empty when they can.
 std::string sentencesProblem(int fewest, int most);
 
+// Used when the weak or strong limit is not a whole number.
+inline constexpr int kDefaultWeakLimit = 5;
+inline constexpr int kDefaultStrongLimit = 25;
+
+// The weak and strong limits as the review and the chart use them.
+struct ReactionLimits {
+    int weak;
+    int strong;
+};
+ReactionLimits reactionLimits(const Options &options);
+
 // Reads every key in table order; missing or unparsable values give defaults.
 Options readOptions(const IniFile &ini, const std::string &defaultEditor);
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "testrun/responses.h"
@@ -15,6 +16,8 @@ class QPushButton;
 class QXYSeries;
 
 namespace varnok {
+
+class QtUi;
 
 // The reaction chart: the stored responses of the Lies chosen for the history,
 // one line per Lie over time, with the weak and strong limits drawn across.
@@ -29,6 +32,7 @@ public:
     using SavePathChooser = std::function<QString()>;
 
     explicit TChartForm(QWidget *parent = nullptr);
+    ~TChartForm() override;
 
     // Replaces what the window shows. The series are plotted in the given order.
     void showSeries(const std::vector<ChartSeries> &series, int weakLimit, int strongLimit);
@@ -63,6 +67,8 @@ private:
     QPushButton *bChartClose;
     std::vector<ChartSeries> shown;
     SavePathChooser chooseSavePath;
+    // Reports a failed save over this window.
+    std::unique_ptr<QtUi> ui_;
 };
 
 } // namespace varnok
