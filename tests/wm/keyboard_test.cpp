@@ -107,7 +107,7 @@ private slots:
             ModalTitles review;
             QVERIFY(pressOn(w.find<QPushButton>("bAskStop"), Qt::Key_Return));
             QVERIFY(!w.window->state().run.running);
-            QCOMPARE(w.window->state().run.testLieNames.size(), std::size_t{1});
+            QCOMPARE(w.window->state().run.testAnswers.size(), std::size_t{1});
         }
         {
             ActiveWindow w;
