@@ -50,6 +50,26 @@ struct Overloaded : Visitors... {
 
 } // namespace
 
+std::string limitsProblem(std::string_view weak, std::string_view strong, std::string_view variance)
+{
+    const auto w = parseWholeNumber(weak);
+    const auto s = parseWholeNumber(strong);
+    const auto v = parseWholeNumber(variance);
+    if (!w || !s || !v)
+        return kInvalidLimitMessage;
+    for (int limit : {*w, *s, *v})
+        if (limit < kReactionLowest || limit > kReactionHighest)
+            return kLimitRangeMessage;
+    if (*w >= *s)
+        return kLimitOrderMessage;
+    return {};
+}
+
+std::string sentencesProblem(int fewest, int most)
+{
+    return fewest > most ? kSentenceOrderMessage : std::string();
+}
+
 ReactionLimits reactionLimits(const Options &options)
 {
     return {parseWholeNumber(options.weak).value_or(kDefaultWeakLimit),

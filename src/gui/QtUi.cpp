@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QScreen>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -17,12 +19,23 @@
 #include "gui/bytetext.h"
 #include "gui/TETDialog.h"
 #include "gui/TStartTest.h"
+#include "gui/framing.h"
 
 namespace varnok {
 
 namespace {
 constexpr char kTitle[] = "Varnok";
 constexpr int kInputLimit = 255;
+
+// A message box sizes itself to its text; a short text would leave no room
+// for the title. A spacer across the bottom of its grid keeps it wide enough.
+void roomForTitle(QMessageBox &box)
+{
+    const int needed = titleBarWidth(box.windowTitle(), box.font());
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
 } // namespace
 
 QtUi::QtUi(QWidget *window) : window_(window) {}
@@ -43,6 +56,7 @@ void QtUi::message(const std::string &text)
 {
     QMessageBox box(QMessageBox::NoIcon, kTitle, toQt(text), QMessageBox::Ok, window_);
     box.setObjectName("MessageBox");
+    roomForTitle(box);
     box.exec();
 }
 
@@ -50,6 +64,7 @@ void QtUi::error(const std::string &text)
 {
     QMessageBox box(QMessageBox::Critical, kTitle, toQt(text), QMessageBox::Ok, window_);
     box.setObjectName("ErrorBox");
+    roomForTitle(box);
     box.exec();
 }
 
@@ -57,6 +72,7 @@ bool QtUi::confirm(const std::string &text)
 {
     QMessageBox box(QMessageBox::Question, "Confirm", toQt(text), QMessageBox::NoButton, window_);
     box.setObjectName("ConfirmBox");
+    roomForTitle(box);
     QPushButton *yes = box.addButton("&Yes", QMessageBox::YesRole);
     QPushButton *no = box.addButton("&No", QMessageBox::NoRole);
     box.setDefaultButton(yes);
@@ -77,6 +93,12 @@ std::optional<std::string> QtUi::inputText(const std::string &caption, const std
     dialog.setCancelButtonText("Cancel");
     if (auto *field = dialog.findChild<QLineEdit *>()) {
         field->setMaxLength(kInputLimit);
+        // Wide enough that the proposed text shows from its start and the
+        // title whole, within reason. The dialog's layout sets its own
+        // minimum, so the field carries the width.
+        const int text = field->fontMetrics().horizontalAdvance(dialog.textValue()) + 24;
+        const int title = titleBarWidth(dialog.windowTitle(), dialog.font()) - 24;
+        field->setMinimumWidth(std::min(std::max(text, title), window_->screen()->availableGeometry().width() / 2));
         field->selectAll();
     }
     if (dialog.exec() != QDialog::Accepted)
@@ -215,6 +237,7 @@ SaveAnswer QtUi::askSaveEdit(const std::string &fileName)
                     "The file " + toQt(fileName) + " is open in the editor with changes that are not saved.",
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, window_);
     box.setObjectName("SaveEditBox");
+    roomForTitle(box);
     box.setInformativeText("Do you want to save them before Varnok closes?");
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "gui/framing.h"
 #include "help/rtfreader.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
@@ -28,9 +29,7 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("HelpForm");
     setWindowTitle(kCaption);
-    // The window manager's frame is only known once the window is shown, so
-    // the start size is given for the area inside the frame.
-    resize(kStartWidth, kStartHeight);
+    setOuterSize(this, QSize(kStartWidth, kStartHeight));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -36,6 +36,7 @@
 #include "gui/TextArea.h"
 #include "gui/TfSelFolder.h"
 #include "gui/bytetext.h"
+#include "gui/framing.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"
 
@@ -177,12 +178,13 @@ void TfHello::applyOptionDependencies()
 void TfHello::optionsChanged()
 {
     const Options &o = state_.options;
-    // Top and Left place the window's frame, not its inside, so the title bar
-    // stays on the screen. Until the window is shown its frame is unknown;
-    // showEvent places it again once it is.
-    resize(o.width, o.height);
-    move(o.left, o.top);
-    framePosition_ = QPoint(o.left, o.top);
+    // The stored bounds are the frame's. Moved before the window exists, the
+    // window manager puts the frame there itself; the bounds are first kept on
+    // the screen, so a title bar is never above it or off to a side.
+    const QRect bounds = boundsOnScreen(o.left, o.top, o.width, o.height, minimumSizeHint(),
+                                        screenAreaAt(QPoint(o.left, o.top)));
+    setOuterSize(this, bounds.size());
+    move(bounds.topLeft());
     QFont memoFont(textFromBytes(o.fontName));
     memoFont.setPointSize(o.fontSize > 0 ? o.fontSize : 8);
     ask_->Memo1->setFont(memoFont);
@@ -208,15 +210,23 @@ void TfHello::showLieHistory()
         return;
     std::vector<ChartSeries> series;
     series.reserve(histories->size());
-    for (const auto &h : *histories)
+    bool anyPoint = false;
+    for (const auto &h : *histories) {
         series.push_back(buildChartSeries(h.lieName, h.lieLines, h.essayLines));
+        anyPoint = anyPoint || !series.back().points.empty();
+    }
+    // The chart opens only when there is something to draw; a chart of an
+    // earlier History would now be out of date.
+    if (!anyPoint) {
+        if (chartForm_)
+            chartForm_->hide();
+        return;
+    }
     if (!chartForm_)
         chartForm_ = new TChartForm(this);
     const ReactionLimits limits = reactionLimits(state_.options);
     chartForm_->showSeries(series, limits.weak, limits.strong);
-    chartForm_->show();
-    chartForm_->raise();
-    chartForm_->activateWindow();
+    chartForm_->present();
 }
 
 void TfHello::readme()
@@ -255,7 +265,9 @@ void TfHello::loadStartPicture()
 
 void TfHello::Timer1Timer()
 {
-    if (!ask_->TrackBar1->isVisible())
+    // Shown on its page, that is: the strip blinks while a test runs, also
+    // while another page is in front.
+    if (!ask_->TrackBar1->isVisibleTo(ask_))
         return;
     Panel1->blink();
 }
@@ -271,9 +283,15 @@ void TfHello::PageControl1Change(int index)
 
 void TfHello::keyPressEvent(QKeyEvent *event)
 {
-    // Enter presses the page's default button unless a button has the focus
-    // (a focused button takes its own Enter before it gets here).
+    // Enter presses the page's default button unless another button has the
+    // focus: then it presses that one. Buttons outside dialogs leave Enter to
+    // their window, so it arrives here.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+            focused && focused->window() == this && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
         if (state_.page == Page::Ask && ask_->bAskNext->isVisible()) {
             ask_->bAskNext->click();
             return;
@@ -286,16 +304,14 @@ void TfHello::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
-void TfHello::showEvent(QShowEvent *event)
+bool TfHello::event(QEvent *event)
 {
-    QMainWindow::showEvent(event);
-    if (framePlaced_)
-        return;
-    framePlaced_ = true;
-    QTimer::singleShot(100, this, [this] {
-        if (frameGeometry().topLeft() != framePosition_)
-            move(framePosition_);
-    });
+    // Hovering a menu item sends its (empty) status tip, which would wipe the
+    // text a command put in the status line; that text stays until the next
+    // command sets another.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
 }
 
 void TfHello::closeEvent(QCloseEvent *event)
@@ -314,8 +330,8 @@ void TfHello::storeWindowGeometry()
 {
     state_.options.left = frameGeometry().x();
     state_.options.top = frameGeometry().y();
-    state_.options.width = width();
-    state_.options.height = height();
+    state_.options.width = frameGeometry().width();
+    state_.options.height = frameGeometry().height();
     state_.options.fontName = utf8Bytes(ask_->Memo1->font().family());
     state_.options.fontSize = ask_->Memo1->font().pointSize();
 }

@@ -64,8 +64,8 @@ public:
     void optionsChanged() override;
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -101,8 +101,6 @@ private:
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
     QPointer<THelpForm> helpForm_;
-    QPoint framePosition_;
-    bool framePlaced_ = false;
     bool pageChangeByProgram_ = false;
 };
 

@@ -49,7 +49,9 @@ private slots:
         QCOMPARE(pages->tabText(4), QString("Program Options"));
         QCOMPARE(pages->currentIndex(), 0);
         QCOMPARE(w.window->windowTitle(), QString("Varnok"));
-        QVERIFY(w.find<QPushButton>("bAskStart")->hasFocus() || !QApplication::focusWidget());
+        // The window's focus; that the screen's focus follows it only shows
+        // under a window manager (KeyboardTest).
+        QCOMPARE(w.window->focusWidget(), w.find<QWidget>("bAskStart"));
         QCOMPARE(w.find<QLineEdit>("MIN")->text(), QString("05"));
         QCOMPARE(w.find<QSlider>("TrackBar4")->value(), 3);
         QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isVisible());
@@ -70,6 +72,7 @@ private slots:
         QVERIFY(w.window->state().options.allowRenames);
 
         auto *sentences = w.find<QCheckBox>("cbOptionsSentenceParse");
+        w.find<QSlider>("TrackBar4")->setValue(7);
         w.find<QSlider>("TrackBar3")->setValue(5);
         sentences->click();
         for (const char *name : {"TrackBar3", "TrackBar4", "Label4", "Label5"})
