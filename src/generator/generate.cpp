@@ -12,13 +12,22 @@
 
 namespace varnok {
 
-EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random)
+EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random,
+                            JobProgress *progress, double from)
 {
+    // The steps take roughly equal time: the cut, the shuffle, the composer.
+    const auto step = [progress, from](double share) {
+        if (progress)
+            progress->checkpoint(from + (1.0 - from) * share);
+    };
     if (options.sentenceParse) {
         const CutText cut(gathered.takeForCutting());
+        step(0.4);
         if (!options.randomize)
             return composeParagraphs(cut.sentences(), cut.textSize(), options.limits, random);
-        return composeParagraphs(randomized(cut.sentences(), random), cut.textSize(), options.limits, random);
+        auto shuffled = randomized(cut.sentences(), random);
+        step(0.7);
+        return composeParagraphs(shuffled, cut.textSize(), options.limits, random);
     }
 
     const std::string_view lineBreak =
@@ -70,7 +79,16 @@ void MakeEssay(Context &ctx, EssayText &essay)
     // An essay of this minute and count in other letter case is the same
     // document, replaced like every other.
     const std::string path = resolveNoCase(CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted)));
-    if (!writeFileAtomic(path, essay.bytes()))
+    bool written = false;
+    const bool done = ctx.ui.runLong(std::string(kWritingEssayCaption), [&](JobProgress &progress) {
+        progress.checkpoint(0.0);
+        // Cancel while the bytes go to disk still keeps the file from appearing.
+        written = writeFileAtomic(path, essay.bytes(), [&progress] { return !progress.cancelled(); });
+        if (!written && progress.cancelled())
+            throw JobCancelled{};
+        progress.report(1.0);
+    });
+    if (done && !written)
         failCannotCreate(path);
 }
 
@@ -90,24 +108,37 @@ void bFunEssayClick(Context &ctx)
             paths.push_back(documentPath(ctx.state, name));
             total += fileSize(paths.back());
         }
-        // Laid out once for all files, read one at a time.
-        Gatherer gathered(*type);
-        gathered.reserve(total);
-        std::string bytes;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!readFileBytes(paths[i], bytes))
-                failCannotOpen(names[i]);
-            gathered.addFileBytes(bytes);
-        }
-        std::string().swap(bytes);
-        if (gathered.empty())
-            return;
         const Options &o = ctx.state.options;
         GenerationOptions options;
         options.sentenceParse = o.sentenceParse;
         options.randomize = o.randomize;
         options.limits = ParagraphLimits{o.minSentences, o.maxSentences};
-        EssayText essay = generateEssayText(std::move(gathered), options, ctx.random);
+        // Reading takes about as long as all the rest together.
+        constexpr double kReadShare = 0.5;
+        EssayText essay;
+        bool gatheredAny = false;
+        const bool done = ctx.ui.runLong(std::string(kGeneratingCaption), [&](JobProgress &progress) {
+            // Laid out once for all files, read one at a time.
+            Gatherer gathered(*type);
+            gathered.reserve(total);
+            std::string bytes;
+            std::size_t read = 0;
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total) : 0.0);
+                if (!readFileBytes(paths[i], bytes))
+                    failCannotOpen(names[i]);
+                read += bytes.size();
+                gathered.addFileBytes(bytes);
+            }
+            std::string().swap(bytes);
+            progress.checkpoint(kReadShare);
+            if (gathered.empty())
+                return;
+            gatheredAny = true;
+            essay = generateEssayText(std::move(gathered), options, ctx.random, &progress, kReadShare);
+        });
+        if (!done || !gatheredAny)
+            return;
         MakeEssay(ctx, essay);
         rereadLists(ctx);
     });

@@ -65,10 +65,10 @@ Page pageAt(int index)
     return index >= 0 && index < static_cast<int>(std::size(kPageOrder)) ? kPageOrder[index] : Page::Ask;
 }
 
-QString builtInHelpText()
+std::string builtInHelpText()
 {
     QFile file(":/help.txt");
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 } // namespace
@@ -82,7 +82,7 @@ TfHello::TfHello(Services services, QWidget *parent)
     createMenus();
     createPages();
     wireCommands();
-    ask_->Memo1->setPlainText(builtInHelpText());
+    ask_->Memo1->setBytes(builtInHelpText());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");

@@ -172,6 +172,11 @@ bool writeAll(int fd, std::string_view bytes)
 
 bool writeFileAtomic(const std::string &path, std::string_view bytes)
 {
+    return writeFileAtomic(path, bytes, {});
+}
+
+bool writeFileAtomic(const std::string &path, std::string_view bytes, const std::function<bool()> &stillWanted)
+{
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) {
@@ -192,6 +197,10 @@ bool writeFileAtomic(const std::string &path, std::string_view bytes)
     if (::close(fd) != 0 && ok) {
         ok = false;
         saved = errno;
+    }
+    if (ok && stillWanted && !stillWanted()) {
+        ok = false;
+        saved = ECANCELED;
     }
     if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
         ok = false;

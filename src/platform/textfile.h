@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,10 @@ bool readLines(const std::string &path, Lines &lines);
 // may not write is not replaced. A symbolic link at the path is replaced by
 // the file, never written through.
 bool writeFileAtomic(const std::string &path, std::string_view bytes);
+// The same, asking stillWanted once the bytes are on disk and before the
+// rename: false leaves the old file whole, removes the temporary file and
+// returns false with errno ECANCELED.
+bool writeFileAtomic(const std::string &path, std::string_view bytes, const std::function<bool()> &stillWanted);
 
 // The name writeFileAtomic gives its temporary files: the target's name
 // (cut to 200 bytes) between a leading "." and a random 12-character suffix,

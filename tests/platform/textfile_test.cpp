@@ -1,6 +1,8 @@
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
+#include "support/fakeui.h"
 
 namespace varnok {
 namespace {
@@ -17,4 +19,30 @@ TEST(SplitLines, BreaksAtEveryKindOfLineEnd)
 }
 
 } // namespace
+} // namespace varnok
+
+namespace varnok {
+
+TEST(WriteFileAtomic, AWriteNoLongerWantedLeavesTheOldFileAndNoTemporary)
+{
+    testing::TempFolder folder;
+    const std::string path = folder.file("a.gen");
+    for (const bool existed : {false, true}) {
+        SCOPED_TRACE(existed);
+        if (existed)
+            folder.write("a.gen", "old");
+        int asked = 0;
+        errno = 0;
+        EXPECT_FALSE(writeFileAtomic(path, "new", [&] { return ++asked, false; }));
+        EXPECT_EQ(errno, ECANCELED);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(folder.names(), existed ? std::vector<std::string>{"a.gen"} : std::vector<std::string>{});
+        if (existed) {
+            EXPECT_EQ(folder.read("a.gen"), "old");
+        }
+    }
+    EXPECT_TRUE(writeFileAtomic(path, "new", [] { return true; }));
+    EXPECT_EQ(folder.read("a.gen"), "new");
+}
+
 } // namespace varnok

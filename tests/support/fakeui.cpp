@@ -123,6 +123,38 @@ void FakeUi::waitWhile(const std::function<bool()> &condition)
         throw std::logic_error("the scripted action did not end the wait");
 }
 
+namespace {
+
+class ScriptedProgress : public JobProgress {
+public:
+    explicit ScriptedProgress(FakeUi &ui) : ui_(ui) {}
+    void report(double fraction) override
+    {
+        JobProgress::report(fraction);
+        ui_.reports.push_back(fraction);
+        if (static_cast<int>(ui_.reports.size()) == ui_.cancelAt)
+            cancel();
+    }
+
+private:
+    FakeUi &ui_;
+};
+
+} // namespace
+
+bool FakeUi::runLong(const std::string &caption, const std::function<void(JobProgress &)> &job)
+{
+    jobs.push_back(caption);
+    ScriptedProgress progress(*this);
+    try {
+        job(progress);
+    } catch (const JobCancelled &) {
+        jobs.push_back("cancelled");
+        return false;
+    }
+    return true;
+}
+
 void FakeUi::waitBlocked(const std::function<bool()> &condition)
 {
     log.push_back("wait blocked");

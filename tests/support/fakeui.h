@@ -30,6 +30,9 @@ public:
     // What the person does while a nested wait runs (an edit is open, an
     // external program runs): one action per wait, run until the wait ends.
     void whileWaiting(std::function<void()> action) { waitActions.push_back(std::move(action)); }
+    // Long jobs run at once. The person presses Cancel as the n-th progress
+    // report (counted over all jobs, from 1) comes in.
+    void cancelAtReport(int n) { cancelAt = n; }
 
     // Ui
     void message(const std::string &text) override;
@@ -46,6 +49,7 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     // MainView
     void setMemoText(const std::string &text) override;
@@ -68,6 +72,10 @@ public:
     std::vector<std::string> log;
     // Only the messages and errors, in order.
     std::vector<std::string> messages;
+    // The long jobs' captions, and every progress report, in order.
+    std::vector<std::string> jobs;
+    std::vector<double> reports;
+    int cancelAt = 0;
 
     std::string memo;
     bool memoVisible = false;
