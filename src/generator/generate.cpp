@@ -1,5 +1,6 @@
 #include "generator/generate.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,26 +22,29 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
             progress->checkpoint(from + (1.0 - from) * share);
     };
     if (options.sentenceParse) {
-        const CutText cut(gathered.takeForCutting());
+        CutText cut = cutSentences(gathered.take().text);
         step(0.4);
-        if (!options.randomize)
-            return composeParagraphs(cut.sentences(), cut.textSize(), options.limits, random);
-        auto shuffled = randomized(cut.sentences(), random);
+        if (options.randomize)
+            shuffleLines(cut.sentences, random);
         step(0.7);
-        return composeParagraphs(shuffled, cut.textSize(), options.limits, random);
+        return composeParagraphs(std::move(cut), options.limits, random);
     }
 
-    const std::string_view lineBreak =
-        gathered.type() == EssayType::EssayResponses ? kLineBreak : std::string_view();
-    EssayText essay;
-    std::size_t bytes = 0;
-    for (std::size_t i = 0; i < gathered.lineCount(); ++i)
-        bytes += gathered.lineText(i).size() + lineBreak.size() + kLineBreak.size();
-    essay.reserve(bytes, gathered.lineCount());
-    for (std::size_t i = 0; i < gathered.lineCount(); ++i) {
-        essay.append(gathered.lineText(i));
-        essay.append(lineBreak);
-        essay.endLine();
+    const EssayText::Tail tail =
+        gathered.type() == EssayType::EssayResponses ? EssayText::Tail::Break : EssayText::Tail::None;
+    Gatherer::Taken taken = gathered.take();
+    auto text = std::make_unique<const std::string>(std::move(taken.text));
+    std::vector<std::string_view> lines;
+    lines.reserve(taken.ends.size());
+    std::size_t start = 0;
+    for (const std::size_t end : taken.ends) {
+        lines.push_back(std::string_view(*text).substr(start, end - start));
+        start = end;
+    }
+    EssayText essay(std::move(text), std::move(lines));
+    for (std::size_t i = 0; i < taken.ends.size(); ++i) {
+        essay.setTail(i, tail);
+        essay.endLineAfter(i + 1);
     }
     return essay;
 }
@@ -82,8 +86,15 @@ void MakeEssay(Context &ctx, EssayText &essay)
     bool written = false;
     const bool done = ctx.ui.runLong(std::string(kWritingEssayCaption), [&](JobProgress &progress) {
         progress.checkpoint(0.0);
-        // Cancel while the bytes go to disk still keeps the file from appearing.
-        written = writeFileAtomic(path, essay.bytes(), [&progress] { return !progress.cancelled(); });
+        // The essay's bytes are made as they are written: Cancel stops the
+        // making, and also at the very end keeps the file from appearing.
+        const auto stillWanted = [&progress] { return !progress.cancelled(); };
+        written = static_cast<bool>(writeFileAtomic(
+            path,
+            [&essay, &stillWanted](const BytePut &put) {
+                essay.produce([&](std::string_view piece) { return stillWanted() && put(piece); });
+            },
+            stillWanted));
         if (!written && progress.cancelled())
             throw JobCancelled{};
         progress.report(1.0);

@@ -18,6 +18,44 @@ TEST(SplitLines, BreaksAtEveryKindOfLineEnd)
     EXPECT_EQ(splitLines(std::string_view("ab\0cd\r\nx", 9)), (Lines{"ab"}));
 }
 
+// Bytes handed over piece by piece arrive whole and in order, whatever the
+// pieces' sizes: tiny ones by the million, empty ones, ones larger than any
+// block the writer gathers, and none at all.
+TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
+{
+    const std::string big(3 << 20, 'b');
+    const struct {
+        const char *what;
+        std::vector<std::string_view> pieces;
+        int repeats;
+    } cases[] = {
+        {"nothing", {}, 1},
+        {"small and empty pieces past several blocks", {"ab", "", "c\r\n", "defgh"}, 400000},
+        {"a piece larger than a block between small ones", {"x", big, "y"}, 2},
+    };
+    testing::TempFolder folder;
+    for (const auto &c : cases) {
+        std::string expected;
+        for (int r = 0; r < c.repeats; ++r)
+            for (const auto piece : c.pieces)
+                expected += piece;
+        const bool written = writeFileAtomic(folder.file("out.gen"), [&c](const BytePut &put) {
+            for (int r = 0; r < c.repeats; ++r)
+                for (const auto piece : c.pieces)
+                    if (!put(piece))
+                        return;
+        }).ok();
+        ASSERT_TRUE(written) << c.what;
+        EXPECT_TRUE(folder.read("out.gen") == expected) << c.what;
+        EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"}) << c.what;
+    }
+    // A missing folder: nothing is produced and nothing is left behind.
+    bool produced = false;
+    EXPECT_FALSE(writeFileAtomic(folder.path() + "missing/out.gen", [&](const BytePut &) { produced = true; }).ok());
+    EXPECT_FALSE(produced);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"});
+}
+
 } // namespace
 } // namespace varnok
 
@@ -27,22 +65,23 @@ TEST(WriteFileAtomic, AWriteNoLongerWantedLeavesTheOldFileAndNoTemporary)
 {
     testing::TempFolder folder;
     const std::string path = folder.file("a.gen");
+    const auto produce = [](const BytePut &put) { put("new "), put("bytes"); };
     for (const bool existed : {false, true}) {
         SCOPED_TRACE(existed);
         if (existed)
             folder.write("a.gen", "old");
         int asked = 0;
-        errno = 0;
-        EXPECT_FALSE(writeFileAtomic(path, "new", [&] { return ++asked, false; }));
-        EXPECT_EQ(errno, ECANCELED);
+        const Status status = writeFileAtomic(path, produce, [&] { return ++asked, false; });
+        EXPECT_FALSE(status);
+        EXPECT_EQ(status.error(), ECANCELED);
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(folder.names(), existed ? std::vector<std::string>{"a.gen"} : std::vector<std::string>{});
         if (existed) {
             EXPECT_EQ(folder.read("a.gen"), "old");
         }
     }
-    EXPECT_TRUE(writeFileAtomic(path, "new", [] { return true; }));
-    EXPECT_EQ(folder.read("a.gen"), "new");
+    EXPECT_TRUE(writeFileAtomic(path, produce, [] { return true; }));
+    EXPECT_EQ(folder.read("a.gen"), "new bytes");
 }
 
 } // namespace varnok
