@@ -72,7 +72,8 @@ class MainView {
 public:
     virtual ~MainView() = default;
 
-    virtual void setMemoText(const std::string &text) = 0;
+    // Taken by value: a large text can be moved in rather than copied.
+    virtual void setMemoText(std::string text) = 0;
     virtual std::string memoText() const = 0;
     virtual void showMemo(bool shown) = 0;
     virtual bool memoShown() const = 0;

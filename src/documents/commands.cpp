@@ -173,7 +173,7 @@ void bTestsViewClick(Context &ctx)
         }
         // Lines are joined, not ended, by "\n".
         text.pop_back();
-        ctx.view.setMemoText(text);
+        ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
     });

@@ -71,13 +71,13 @@ QString TextArea::nextSlice()
     return shown;
 }
 
-void TextArea::setBytes(const std::string &bytes)
+void TextArea::setBytes(std::string bytes)
 {
     fill_->stop();
-    given_ = bytes;
+    given_ = std::move(bytes);
     pendingPos_ = 0;
     cut_ = false;
-    shownAsLatin1_ = !isValidUtf8(bytes);
+    shownAsLatin1_ = !isValidUtf8(given_);
     setUpdatesEnabled(false);
     setPlainText(nextSlice());
     pendingActive_ = pendingPos_ < given_.size();

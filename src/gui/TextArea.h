@@ -17,7 +17,7 @@ class TextArea : public QPlainTextEdit {
 public:
     explicit TextArea(QWidget *parent);
 
-    void setBytes(const std::string &bytes);
+    void setBytes(std::string bytes);
     // The whole text, filled in first if it is still arriving.
     std::string bytes();
     // Some line is shown only in part.

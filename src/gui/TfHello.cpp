@@ -317,9 +317,9 @@ void TfHello::storeWindowGeometry()
 
 // --- MainView ---------------------------------------------------------------
 
-void TfHello::setMemoText(const std::string &text)
+void TfHello::setMemoText(std::string text)
 {
-    ask_->Memo1->setBytes(text);
+    ask_->Memo1->setBytes(std::move(text));
 }
 
 std::string TfHello::memoText() const

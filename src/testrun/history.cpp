@@ -77,7 +77,7 @@ std::optional<std::vector<LieHistoryEntry>> bLiesHistoryClick(Context &ctx)
         });
         if (!done)
             return;
-        ctx.view.setMemoText(text);
+        ctx.view.setMemoText(std::move(text));
         ctx.view.showMemo(true);
         ctx.view.setPage(Page::Ask);
         result = std::move(entries);

@@ -171,9 +171,9 @@ SaveAnswer FakeUi::askSaveEdit(const std::string &fileName)
     return take(saveEdits, "the save question");
 }
 
-void FakeUi::setMemoText(const std::string &text)
+void FakeUi::setMemoText(std::string text)
 {
-    memo = text;
+    memo = std::move(text);
 }
 
 void FakeUi::showMemo(bool shown)

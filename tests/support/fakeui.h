@@ -52,7 +52,7 @@ public:
     bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     // MainView
-    void setMemoText(const std::string &text) override;
+    void setMemoText(std::string text) override;
     std::string memoText() const override { return memo; }
     void showMemo(bool shown) override;
     bool memoShown() const override { return memoVisible; }
