@@ -82,7 +82,7 @@ void MakeEssay(Context &ctx, EssayText &essay)
     essay.keepFirstLines(*wanted);
     // An essay of this minute and count in other letter case is the same
     // document, replaced like every other.
-    const std::string path = resolveNoCase(CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted)));
+    const std::string path = resolveNoCase(CleanFileName(ctx.state.lieFolder, generatedEssayName(ctx.clock.now(), *wanted)));
     bool written = false;
     const bool done = ctx.ui.runLong(std::string(kWritingEssayCaption), [&](JobProgress &progress) {
         progress.checkpoint(0.0);
@@ -116,7 +116,7 @@ void bFunEssayClick(Context &ctx)
         paths.reserve(names.size());
         std::size_t total = 0;
         for (const auto &name : names) {
-            paths.push_back(documentPath(ctx.state, name));
+            paths.push_back(documentPath(ctx.state.lieFolder, name));
             total += fileSize(paths.back());
         }
         const Options &o = ctx.state.options;

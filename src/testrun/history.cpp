@@ -21,9 +21,9 @@ std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgres
             progress->checkpoint(static_cast<double>(entries.size()) / static_cast<double>(names.size()));
         LieHistoryEntry entry;
         entry.lieName = name;
-        entry.lieLines = readLinesOrFail(documentPath(ctx.state, name), name);
+        entry.lieLines = readLinesOrFail(documentPath(ctx.state.lieFolder, name), name);
         // The essay is found by name only: a renamed Lie or essay loses it.
-        const std::string essay = essayPathOf(ctx.state, name);
+        const std::string essay = essayPathOf(ctx.state.lieFolder, name);
         if (fileExists(essay))
             entry.essayLines = readLinesOrFail(essay, essay);
         entries.push_back(std::move(entry));
