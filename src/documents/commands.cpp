@@ -140,19 +140,24 @@ void bTestsViewClick(Context &ctx)
 {
     runCommand(ctx, [&] {
         // Built apart and shown only when every file was read, so a read
-        // error leaves the view as it was.
+        // error or Cancel leaves the view as it was.
+        std::vector<std::string> names;
+        if (const auto id = listOfPage(ctx.state.page))
+            names = ctx.state.list(*id).selectedNames();
         std::string text;
-        if (const auto id = listOfPage(ctx.state.page)) {
-            for (const auto &name : ctx.state.list(*id).selectedNames()) {
+        const bool done = ctx.ui.runLong(kViewCaption, [&](JobProgress &progress) {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                progress.checkpoint(static_cast<double>(i) / static_cast<double>(names.size()));
                 std::string bytes;
-                if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, name), bytes); !read)
-                    failCannotOpen(name, read.error());
+                if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, names[i]), bytes); !read)
+                    failCannotOpen(names[i], read.error());
                 appendLines(text, bytes);
-                bytes = {};
                 text += kViewSeparator;
                 text += "\n\n\n";
             }
-        }
+        });
+        if (!done)
+            return;
         if (text.empty()) {
             ctx.view.setMemoText({});
             ctx.view.showMemo(false);
@@ -160,7 +165,7 @@ void bTestsViewClick(Context &ctx)
         }
         // Lines are joined, not ended, by "\n".
         text.pop_back();
-        ctx.view.setMemoText(text);
+        ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
     });

@@ -11,7 +11,21 @@ namespace varnok {
 
 namespace {
 
-enum class Load { Done, Unreadable, TooLarge, HoldsNul };
+enum class Load { Done, Unreadable, TooLarge, HoldsNul, LineTooLong };
+
+bool holdsLineLongerThan(std::string_view bytes, std::size_t limit)
+{
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (end - start > limit)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
 
 // Loads the edited file into the text area. A file that cannot be read, or
 // whose text would end at a NUL byte, leaves nothing in the area that could
@@ -23,13 +37,17 @@ Load loadEditedFile(Context &ctx)
         return read.error() == EFBIG ? Load::TooLarge : Load::Unreadable;
     if (bytes.find('\0') != std::string::npos)
         return Load::HoldsNul;
+    if (holdsLineLongerThan(bytes, kLongestShownLine))
+        return Load::LineTooLong;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
     return Load::Done;
 }
 
-std::string holdsNulText(const std::string &fileName)
+// Why a file that could be read is not edited here.
+std::string notEditableText(Load load, const std::string &fileName)
 {
-    return errorReportText(formatMessage(kHoldsNulMessage, shownFileName(fileName)));
+    return errorReportText(
+        formatMessage(load == Load::HoldsNul ? kHoldsNulMessage : kLineTooLongMessage, shownFileName(fileName)));
 }
 
 void leaveEditing(Context &ctx)
@@ -58,11 +76,11 @@ void InternalEdit(Context &ctx, const std::string &fileName)
         // than offer to write a text that did not come from it.
         leaveEditing(ctx);
         ctx.view.showMemo(false);
-        if (load != Load::HoldsNul)
+        if (load == Load::Unreadable || load == Load::TooLarge)
             failCannotOpen(fileName, load == Load::TooLarge ? EFBIG : 0);
         // Not an error of the command: the next file, or the rest of a
         // review, goes on.
-        ctx.ui.error(holdsNulText(fileName));
+        ctx.ui.error(notEditableText(load, fileName));
         return;
     }
     ctx.state.edit.loaded = true;
@@ -93,7 +111,8 @@ void bEditRevertClick(Context &ctx)
     runCommand(ctx, [&] {
         if (!ctx.state.edit.editInProgress)
             return;
-        switch (loadEditedFile(ctx)) {
+        const Load load = loadEditedFile(ctx);
+        switch (load) {
         case Load::Done:
             break;
         case Load::Unreadable:
@@ -101,7 +120,8 @@ void bEditRevertClick(Context &ctx)
         case Load::TooLarge:
             failCannotOpen(ctx.state.edit.editFileName, EFBIG);
         case Load::HoldsNul:
-            throw CommandError(holdsNulText(ctx.state.edit.editFileName));
+        case Load::LineTooLong:
+            throw CommandError(notEditableText(load, ctx.state.edit.editFileName));
         }
         ctx.state.edit.loaded = true;
         ctx.view.setEditing(true);

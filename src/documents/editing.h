@@ -15,6 +15,10 @@ inline constexpr char kChangesCanceledStatus[] = "Changes canceled: ";
 inline constexpr char kHoldsNulMessage[] =
     "The file %s holds a NUL byte; the built-in editor would lose everything after it. Please edit it with an "
     "external editor.";
+// The text area shows only the first part of a very long line; saving would
+// drop the rest.
+inline constexpr char kLineTooLongMessage[] =
+    "The file %s has a line too long to edit safely in the built-in editor. Please edit it with an external editor.";
 inline constexpr char kFinishEditsMessage[] = "Please finish your edits by pressing OK or Cancel";
 
 // The Edit buttons of the Lies, Essays and Tests pages: the list is the active

@@ -1,6 +1,7 @@
 #include "gui/QtUi.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -8,11 +9,18 @@
 #include <QGridLayout>
 #include <QScreen>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 #include "core/text.h"
 #include "gui/TChangeDlg.h"
@@ -36,6 +44,52 @@ void roomForTitle(QMessageBox &box)
         grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                       grid->columnCount());
 }
+// A job that ends sooner shows no progress bar at all.
+constexpr int kProgressDelayMs = 500;
+constexpr int kProgressSteps = 1000;
+constexpr int kProgressPollMs = 50;
+
+// While a long job runs the window repaints and answers its timers, but takes
+// no input except on the progress bar: a second command started meanwhile
+// would work on the state the job is still reading.
+class InputGuard : public QObject {
+public:
+    InputGuard(QWidget *window, QWidget *allowed) : window_(window), allowed_(allowed)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~InputGuard() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+            break;
+        case QEvent::Close:
+            // Closing the window would save and leave under the running job.
+            return event->spontaneous() && watched == window_;
+        default:
+            return false;
+        }
+        auto *widget = qobject_cast<QWidget *>(watched);
+        return !(widget && (widget == allowed_ || allowed_->isAncestorOf(widget)));
+    }
+
+private:
+    QWidget *window_;
+    QWidget *allowed_;
+};
+
 } // namespace
 
 QtUi::QtUi(QWidget *window) : window_(window) {}
@@ -229,6 +283,67 @@ void QtUi::waitBlocked(const std::function<bool()> &condition)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     QCoreApplication::instance()->removeEventFilter(&discarder);
     window_->setEnabled(true);
+}
+
+bool QtUi::runLong(const std::string &caption, const std::function<void(JobProgress &)> &job)
+{
+    // Shown only past the delay, so a short job does not flash a window.
+    QDialog dialog(window_);
+    dialog.setObjectName("ProgressDialog");
+    dialog.setWindowTitle(kTitle);
+    dialog.setWindowModality(Qt::WindowModal);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(toQt(caption), &dialog));
+    auto *bar = new QProgressBar(&dialog);
+    bar->setObjectName("ProgressBar");
+    bar->setRange(0, kProgressSteps);
+    bar->setMinimumWidth(300);
+    layout->addWidget(bar);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("bCancelJob");
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    JobProgress progress;
+    // Escape and the close box reject the dialog too.
+    QObject::connect(&dialog, &QDialog::rejected, &dialog, [&progress] { progress.cancel(); });
+    InputGuard guard(window_, &dialog);
+
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    bool cancelled = false;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            job(progress);
+        } catch (const JobCancelled &) {
+            cancelled = true;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        finished.store(true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (!dialog.isVisible() && clock.elapsed() >= kProgressDelayMs && !progress.cancelled())
+            dialog.show();
+        if (dialog.isVisible())
+            bar->setValue(static_cast<int>(progress.fraction() * kProgressSteps));
+    });
+    poll.start();
+    if (!finished.load())
+        loop.exec();
+    worker.join();
+    poll.stop();
+    dialog.hide();
+    if (failure)
+        std::rethrow_exception(failure);
+    return !cancelled;
 }
 
 SaveAnswer QtUi::askSaveEdit(const std::string &fileName)

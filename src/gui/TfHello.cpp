@@ -66,10 +66,10 @@ Page pageAt(int index)
     return index >= 0 && index < static_cast<int>(std::size(kPageOrder)) ? kPageOrder[index] : Page::Ask;
 }
 
-QString builtInHelpText()
+std::string builtInHelpText()
 {
     QFile file(":/help.txt");
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 } // namespace
@@ -83,7 +83,7 @@ TfHello::TfHello(Services services, QWidget *parent)
     createMenus();
     createPages();
     wireCommands();
-    ask_->Memo1->setPlainText(builtInHelpText());
+    ask_->Memo1->setBytes(builtInHelpText());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -338,9 +338,9 @@ void TfHello::storeWindowGeometry()
 
 // --- MainView ---------------------------------------------------------------
 
-void TfHello::setMemoText(const std::string &text)
+void TfHello::setMemoText(std::string text)
 {
-    ask_->Memo1->setBytes(text);
+    ask_->Memo1->setBytes(std::move(text));
 }
 
 std::string TfHello::memoText() const

@@ -44,7 +44,7 @@ public:
     void start(const std::vector<std::string> &arguments);
 
     // MainView
-    void setMemoText(const std::string &text) override;
+    void setMemoText(std::string text) override;
     std::string memoText() const override;
     void showMemo(bool shown) override;
     bool memoShown() const override;

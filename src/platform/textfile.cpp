@@ -219,7 +219,8 @@ private:
     bool ok_ = true;
 };
 
-Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody)
+Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody,
+                         const std::function<bool()> &stillWanted = {})
 {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
@@ -244,6 +245,8 @@ Status replaceAtomically(const std::string &path, const std::function<bool(int f
         result = Status::lastError();
     if (::close(fd) != 0 && result)
         result = Status::lastError();
+    if (result && stillWanted && !stillWanted())
+        result = Status::failed(ECANCELED);
     if (result && ::rename(tempPath.c_str(), path.c_str()) != 0)
         result = Status::lastError();
     if (!result) {
@@ -269,11 +272,20 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes)
 
 Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce)
 {
-    return replaceAtomically(path, [&produce](int fd) {
-        BlockWriter writer(fd);
-        produce([&writer](std::string_view piece) { return writer.put(piece); });
-        return writer.finish();
-    });
+    return writeFileAtomic(path, produce, {});
+}
+
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce,
+                       const std::function<bool()> &stillWanted)
+{
+    return replaceAtomically(
+        path,
+        [&produce](int fd) {
+            BlockWriter writer(fd);
+            produce([&writer](std::string_view piece) { return writer.put(piece); });
+            return writer.finish();
+        },
+        stillWanted);
 }
 
 bool isTemporaryName(std::string_view name)

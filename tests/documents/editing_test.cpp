@@ -112,6 +112,41 @@ TEST(BuiltInEditor, AFileThatCannotBeReadIsNeverWrittenOver)
     EXPECT_EQ(h.ui.log.end(), std::find(h.ui.log.begin(), h.ui.log.end(), "wait"));
 }
 
+TEST(BuiltInEditor, ALineTooLongToShowWholeIsLeftToAnExternalEditor)
+{
+    const std::string full(kLongestShownLine, 'x');
+    struct Case {
+        const char *what;
+        std::string bytes;
+        bool editable;
+    };
+    const Case cases[] = {
+        {"a line just short enough", full + "\r\n", true},
+        {"two such lines split by a lone CR", full + "\r" + full, true},
+        {"split by a lone LF", "a\n" + full + "\n" + full, true},
+        {"one byte more", full + "x\r\n", false},
+        {"one byte more, last and unended", "a\r\nb\r\n" + full + "x", false},
+        {"five megabytes on one line", std::string(5u << 20, 'y'), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        h.folder.write("long.lie", c.bytes);
+        h.ui.whileWaiting([&h] { bEditCancelClick(h.ctx); });
+        InternalEdit(h.ctx, "long.lie");
+        if (c.editable) {
+            EXPECT_TRUE(h.ui.messages.empty());
+            EXPECT_EQ(h.ui.waitActions.size(), 0u);
+            continue;
+        }
+        EXPECT_EQ(h.ui.messages, std::vector<std::string>{"The file long.lie has a line too long to edit safely in the "
+                                                          "built-in editor. Please edit it with an external editor."});
+        EXPECT_FALSE(h.state.edit.editInProgress || h.ui.editing || h.ui.memoVisible || h.ui.memoWritable);
+        EXPECT_EQ(h.ui.memo, "");
+        EXPECT_EQ(h.folder.read("long.lie"), c.bytes);
+    }
+}
+
 TEST(BuiltInEditor, AFailedWriteKeepsTheOldFileAndTheEditOpen)
 {
     Harness h;

@@ -15,6 +15,7 @@
 #include "gui/guitest.h"
 #include "gui/guiharness.h"
 #include "gui/TChartForm.h"
+#include "gui/TextArea.h"
 
 using namespace varnok;
 using namespace varnok::testing;
@@ -120,6 +121,42 @@ private slots:
         QCOMPARE(w.folder.read("C.ess"),
                  "Gamma is true.\r\n\r\n" + stamp + " RESPONSE: 25\r\n\r\nEXPLAIN YOURSELF\r\n\r\n");
         QCOMPARE(w.find<QListView>("FileListBox3")->model()->rowCount(), 1);
+    }
+
+    void aLieOfFiveMegabytesOnOneLineLeavesTheWindowAnswering()
+    {
+        Window w;
+        std::string line;
+        while (line.size() < 5u << 20)
+            line += "a statement that goes on and on without a break ";
+        w.folder.write("Long.lie", line + "\r\n");
+        w.folder.write("Short.lie", "Short\r\n");
+        rereadLists(w.window->context());
+        ModalAnswerer answerer;
+        answerer.then([](QWidget *d) { press(d, "bFull"); });
+        // The name of the test.
+        answerer.then([](QWidget *d) { static_cast<QDialog *>(d)->accept(); });
+        EditCommitter committer(w);
+        auto *memo = w.find<TextArea>("Memo1");
+        auto *start = w.find<QPushButton>("bAskStart");
+
+        start->click();
+        QTRY_VERIFY(w.find<QPushButton>("bAskNext")->isVisible());
+        QVERIFY(memo->toPlainText().startsWith("a statement that goes on"));
+        QVERIFY(memo->showsLinesCut());
+        QVERIFY(memo->toPlainText().size() < 20000);
+        // Painted, and Stop Test taken and done, within a second.
+        QElapsedTimer clock;
+        clock.start();
+        memo->repaint();
+        QTimer::singleShot(0, w.find<QPushButton>("bAskStop"), &QPushButton::click);
+        QTRY_VERIFY_WITH_TIMEOUT(start->isVisible(), 1000);
+        QTRY_VERIFY(answerer.done());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        // The test summary has the whole line, not what was shown of it.
+        const std::string stamp = "2026-12-07 0527pm ";
+        QVERIFY(w.folder.read(stamp + "Test Results.tst").find(line + "\r\n") != std::string::npos);
+        QCOMPARE(w.folder.read("Long.lie"), line + "\r\n");
     }
 
     void nextWithoutTouchingTheScaleAsksForAnAnswer()

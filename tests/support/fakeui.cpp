@@ -144,6 +144,38 @@ void FakeUi::waitWhile(const std::function<bool()> &condition)
         fail("the scripted action did not end the wait");
 }
 
+namespace {
+
+class ScriptedProgress : public JobProgress {
+public:
+    explicit ScriptedProgress(FakeUi &ui) : ui_(ui) {}
+    void report(double fraction) override
+    {
+        JobProgress::report(fraction);
+        ui_.reports.push_back(fraction);
+        if (static_cast<int>(ui_.reports.size()) == ui_.cancelAt)
+            cancel();
+    }
+
+private:
+    FakeUi &ui_;
+};
+
+} // namespace
+
+bool FakeUi::runLong(const std::string &caption, const std::function<void(JobProgress &)> &job)
+{
+    jobs.push_back(caption);
+    ScriptedProgress progress(*this);
+    try {
+        job(progress);
+    } catch (const JobCancelled &) {
+        jobs.push_back("cancelled");
+        return false;
+    }
+    return true;
+}
+
 void FakeUi::waitBlocked(const std::function<bool()> &condition)
 {
     log.push_back("wait blocked");
@@ -161,9 +193,9 @@ SaveAnswer FakeUi::askSaveEdit(const std::string &fileName)
     return take(saveEdits, "the save question");
 }
 
-void FakeUi::setMemoText(const std::string &text)
+void FakeUi::setMemoText(std::string text)
 {
-    memo = text;
+    memo = std::move(text);
 }
 
 void FakeUi::showMemo(bool shown)

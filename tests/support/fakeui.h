@@ -41,6 +41,9 @@ public:
     void whileWaiting(std::function<void()> action) { waitActions.push_back(std::move(action)); }
     // The next question of any kind throws this instead of being answered.
     void failNextQuestion(std::exception_ptr failure) { questionFailure = std::move(failure); }
+    // Long jobs run at once. The person presses Cancel as the n-th progress
+    // report (counted over all jobs, from 1) comes in.
+    void cancelAtReport(int n) { cancelAt = n; }
 
     // Ui
     void message(const std::string &text) override;
@@ -57,9 +60,10 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     // MainView
-    void setMemoText(const std::string &text) override;
+    void setMemoText(std::string text) override;
     std::string memoText() const override { return memo; }
     void showMemo(bool shown) override;
     bool memoShown() const override { return memoVisible; }
@@ -85,6 +89,10 @@ public:
     std::vector<std::string> log;
     // Only the messages and errors, in order.
     std::vector<std::string> messages;
+    // The long jobs' captions, and every progress report, in order.
+    std::vector<std::string> jobs;
+    std::vector<double> reports;
+    int cancelAt = 0;
 
     std::string memo;
     bool memoVisible = false;
