@@ -166,7 +166,9 @@ TfHello::TfHello(const std::vector<std::string> &arguments, Services services, Q
     StartupPlaces places;
     places.arguments = arguments;
     places.programFolder = programFolder();
-    places.fallbackDataFolder = userDataFolder();
+    // main() stops before this when there is no home folder.
+    places.fallbackDataFolder = userDataFolder().value_or(std::string());
+    places.dataFolders = systemDataFolders();
     places.defaultEditor = defaultEditorCommand();
     startUp(ctx_, places);
     bAskStart->setFocus();
