@@ -5,7 +5,6 @@
 
 #include "core/text.h"
 #include "documents/documents.h"
-#include "help/helpfile.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
 

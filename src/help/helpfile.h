@@ -8,8 +8,6 @@ namespace varnok {
 
 // The name of the help file of Read me.
 inline constexpr char kHelpFileName[] = "QZHelp.rtf";
-// The folder below each shared data folder where an install puts it.
-inline constexpr char kDataSubfolder[] = "varnok/";
 
 // The help file Read me shows: the one beside the program (in any letter
 // case) when there is one, so a build or an unpacked copy shows its own, else

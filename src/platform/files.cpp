@@ -284,10 +284,10 @@ std::optional<std::string> homeFolder()
 std::optional<std::string> userDataFolderFor(const char *xdgDataHome, const std::optional<std::string> &home)
 {
     if (xdgDataHome && xdgDataHome[0] == kSeparator)
-        return withTrailingSeparator(xdgDataHome) + "varnok/";
+        return withTrailingSeparator(xdgDataHome) + kDataSubfolder;
     if (!home || home->empty())
         return std::nullopt;
-    return withTrailingSeparator(*home) + ".local/share/varnok/";
+    return withTrailingSeparator(*home) + ".local/share/" + kDataSubfolder;
 }
 
 std::optional<std::string> userDataFolder()

@@ -57,6 +57,10 @@ bool setCurrentFolder(const std::string &path);
 // The folder of the running program file, ending in the separator.
 std::string programFolder();
 
+// The program's own folder below a data folder, the per-user one and each
+// shared one.
+inline constexpr char kDataSubfolder[] = "varnok/";
+
 // The user's home folder: $HOME, or else the password database's entry for
 // this user. Empty when neither names one.
 std::optional<std::string> homeFolder();
