@@ -191,7 +191,7 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const double compose = timer.lap();
     const double generated = since(start);
 
-    if (!(sync ? writeFileAtomic(output, essay.bytes()) : writeUnsynced(output, essay.bytes()))) {
+    if (!(sync ? writeFileAtomic(output, essay.bytes()).ok() : writeUnsynced(output, essay.bytes()))) {
         std::perror(output.c_str());
         std::exit(1);
     }

@@ -25,6 +25,9 @@ struct StartupPlaces {
     std::vector<std::string> dataFolders = {}; // the shared data folders, each ending in the separator
 };
 
+// The places of this machine and user, for the given arguments.
+StartupPlaces systemStartupPlaces(const std::vector<std::string> &arguments);
+
 // The lie folder from the command line: the first argument as given, with a
 // separator appended; without one, "Lies/" beside the program.
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder);

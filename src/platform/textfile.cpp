@@ -50,17 +50,16 @@ std::string joinLines(const Lines &lines)
     return text;
 }
 
-bool readFileBytes(const std::string &path, std::string &bytes)
+Status readFileBytes(const std::string &path, std::string &bytes)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return Status::lastError();
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int saved = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        const Status failure = S_ISDIR(info.st_mode) ? Status::failed(EISDIR) : Status::lastError();
         ::close(fd);
-        errno = saved;
-        return false;
+        return failure;
     }
     std::string data;
     if (info.st_size > 0)
@@ -71,10 +70,9 @@ bool readFileBytes(const std::string &path, std::string &bytes)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            const int saved = errno;
+            const Status failure = Status::lastError();
             ::close(fd);
-            errno = saved;
-            return false;
+            return failure;
         }
         if (got == 0)
             break;
@@ -82,16 +80,16 @@ bool readFileBytes(const std::string &path, std::string &bytes)
     }
     ::close(fd);
     bytes = std::move(data);
-    return true;
+    return Status();
 }
 
-bool readLines(const std::string &path, Lines &lines)
+Status readLines(const std::string &path, Lines &lines)
 {
     std::string bytes;
-    if (!readFileBytes(path, bytes))
-        return false;
+    if (Status read = readFileBytes(path, bytes); !read)
+        return read;
     lines = splitLines(bytes);
-    return true;
+    return Status();
 }
 
 namespace {
@@ -170,37 +168,31 @@ bool writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-bool writeFileAtomic(const std::string &path, std::string_view bytes)
+Status writeFileAtomic(const std::string &path, std::string_view bytes)
 {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
+    if (replacing && S_ISDIR(existing.st_mode))
+        return Status::failed(EISDIR);
     // The rename would replace a file its owner made read-only; writing it in
     // place would not be allowed, so neither is this.
     if (replacing && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        return false;
+        return Status::lastError();
     std::string tempPath;
     const int fd = createTemporary(path, tempPath);
     if (fd < 0)
-        return false;
+        return Status::lastError();
     const mode_t mode = replacing ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    int saved = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        ok = false;
-        saved = errno;
-    }
-    if (!ok) {
+    Status result;
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+        result = Status::lastError();
+    if (::close(fd) != 0 && result)
+        result = Status::lastError();
+    if (result && ::rename(tempPath.c_str(), path.c_str()) != 0)
+        result = Status::lastError();
+    if (!result) {
         ::unlink(tempPath.c_str());
-        errno = saved;
-        return false;
+        return result;
     }
     // Make the rename itself durable; a failure here loses nothing already written.
     const std::string folder = folderOf(path);
@@ -209,7 +201,7 @@ bool writeFileAtomic(const std::string &path, std::string_view bytes)
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return true;
+    return Status();
 }
 
 bool isTemporaryName(std::string_view name)
@@ -246,7 +238,7 @@ std::size_t removeStaleTemporaries(const std::string &folder, long maxAgeSeconds
     return removed;
 }
 
-bool writeLines(const std::string &path, const Lines &lines)
+Status writeLines(const std::string &path, const Lines &lines)
 {
     return writeFileAtomic(path, joinLines(lines));
 }
