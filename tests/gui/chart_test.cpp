@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QChart>
 #include <QDateTimeAxis>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLegend>
@@ -17,6 +16,7 @@
 
 #include "core/text.h"
 #include "gui/guitest.h"
+#include "support/processortimer.h"
 #include "support/stamps.h"
 #include "gui/TChartForm.h"
 
@@ -262,11 +262,10 @@ private slots:
         TChartForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QElapsedTimer timer;
-        timer.start();
+        const varnok::testing::ProcessorTimer timer;
         form.showSeries(many, 5, 20);
         form.grab(); // paint it once, as the user would see it
-        const qint64 elapsed = timer.elapsed();
+        const qint64 elapsed = timer.elapsed().count();
         qInfo("1000 Lies x 50 responses shown in %lld ms", elapsed);
         QCOMPARE(lineSeries(form.chart()).size(), 1002);
         const auto markers = form.chart()->legend()->markers();

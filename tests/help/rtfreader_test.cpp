@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +10,7 @@
 #include "help/rtfreader.h"
 #include "core/text.h"
 #include "platform/random.h"
+#include "support/processortimer.h"
 
 namespace varnok {
 namespace {
@@ -303,13 +304,10 @@ TEST(RtfReaderRobustness, TenMegabytesInLinearTime)
     }
     input += "}";
 
-    // Processor time, not wall time: on a machine shared by many builds the
-    // wall clock measures the others, while a quadratic reader still shows.
-    const std::clock_t start = std::clock();
+    const testing::ProcessorTimer timer;
     const RtfDocument doc = parseRtf(input);
     const std::string html = rtfToHtml(doc);
-    const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-    EXPECT_LT(seconds, 2.0);
+    EXPECT_LT(timer.elapsed(), std::chrono::seconds(2));
 
     ASSERT_EQ(doc.paragraphs.size(), chunks);
     EXPECT_EQ(doc.paragraphs.back().runs,
