@@ -16,9 +16,8 @@ namespace varnok {
 //
 // Essay responses: every non-empty line from the first line holding
 // "EXPLAIN YOURSELF" to the end of the file, leaving out the lines that hold
-// "RESPONSE" or "EXPLAIN YOURSELF"; each taken line is followed by CR LF in
-// the essay. A file without that keyword gives nothing; collecting starts
-// afresh with every file. Plain text: every line unchanged, empty ones
+// "RESPONSE" or "EXPLAIN YOURSELF", each followed by CR LF. A file without
+// that keyword gives nothing; collecting starts afresh with every file. Plain text: every line unchanged, empty ones
 // included. A NUL ends a file's text.
 //
 // The lines are kept end to end in one buffer: a corpus of a million short
@@ -46,16 +45,13 @@ public:
     bool empty() const { return ends_.empty(); }
     std::size_t lineCount() const { return ends_.size(); }
 
-    // Line i as taken, without the CR LF that essay responses add to it.
-    std::string_view lineText(std::size_t i) const
-    {
-        const std::size_t start = i == 0 ? 0 : ends_[i - 1];
-        return std::string_view(text_).substr(start, ends_[i] - start);
-    }
-
-    // All gathered lines joined as the sentence cut reads them, blanks at
-    // the start dropped; leaves the gatherer empty.
-    std::string takeForCutting();
+    // The gathered lines end to end and where each ends; leaves the
+    // gatherer empty.
+    struct Taken {
+        std::string text;
+        std::vector<std::size_t> ends;
+    };
+    Taken take();
 
 private:
     void take(std::string_view line);

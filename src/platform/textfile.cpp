@@ -52,14 +52,23 @@ std::string joinLines(const Lines &lines)
 
 Status readFileBytes(const std::string &path, std::string &bytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO for reading waits for a writer, and a device such as
+    // /dev/zero never ends: neither is a document. O_NONBLOCK lets the open
+    // return so the kind can be checked; it means nothing for a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return Status::lastError();
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const Status failure = S_ISDIR(info.st_mode) ? Status::failed(EISDIR) : Status::lastError();
+    Status kind;
+    if (::fstat(fd, &info) != 0)
+        kind = Status::lastError();
+    else if (S_ISDIR(info.st_mode))
+        kind = Status::failed(EISDIR);
+    else if (!S_ISREG(info.st_mode))
+        kind = Status::failed(EINVAL);
+    if (!kind) {
         ::close(fd);
-        return failure;
+        return kind;
     }
     std::string data;
     if (info.st_size > 0)
@@ -117,7 +126,7 @@ mode_t currentUmask()
 
 constexpr char kTemporaryAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kTemporarySuffixLength = 12;
-constexpr std::string_view kTemporaryEnd = ".tmp";
+constexpr std::string_view kTemporaryEnd = ".varnok-tmp";
 
 // Creates a new temporary file beside the target. The name is random and the
 // file is opened with O_EXCL and O_NOFOLLOW, so a planted file or symbolic link
@@ -166,9 +175,43 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-} // namespace
+// Writes produced bytes in large blocks: millions of small pieces would
+// otherwise cost a system call each.
+class BlockWriter {
+public:
+    explicit BlockWriter(int fd) : fd_(fd) { buffer_.reserve(kBlock); }
 
-Status writeFileAtomic(const std::string &path, std::string_view bytes)
+    bool put(std::string_view piece)
+    {
+        if (!ok_)
+            return false;
+        if (piece.size() > kBlock - buffer_.size()) {
+            ok_ = flush() && (piece.size() < kBlock || writeAll(fd_, piece));
+            if (!ok_ || piece.size() >= kBlock)
+                return ok_;
+        }
+        buffer_.append(piece);
+        return true;
+    }
+
+    bool finish() { return ok_ && flush(); }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+
+    bool flush()
+    {
+        const bool written = writeAll(fd_, buffer_);
+        buffer_.clear();
+        return written;
+    }
+
+    int fd_;
+    std::string buffer_;
+    bool ok_ = true;
+};
+
+Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody)
 {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
@@ -182,9 +225,11 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes)
     const int fd = createTemporary(path, tempPath);
     if (fd < 0)
         return Status::lastError();
-    const mode_t mode = replacing ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
+    // A journal is private: a new file is its owner's alone, also in a
+    // folder others may enter. A replaced one keeps the mode its owner chose.
+    const mode_t mode = replacing ? (existing.st_mode & 07777) : (0600 & ~currentUmask());
     Status result;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0 || !writeBody(fd) || ::fsync(fd) != 0)
         result = Status::lastError();
     if (::close(fd) != 0 && result)
         result = Status::lastError();
@@ -204,9 +249,25 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes)
     return Status();
 }
 
+} // namespace
+
+Status writeFileAtomic(const std::string &path, std::string_view bytes)
+{
+    return replaceAtomically(path, [bytes](int fd) { return writeAll(fd, bytes); });
+}
+
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce)
+{
+    return replaceAtomically(path, [&produce](int fd) {
+        BlockWriter writer(fd);
+        produce([&writer](std::string_view piece) { return writer.put(piece); });
+        return writer.finish();
+    });
+}
+
 bool isTemporaryName(std::string_view name)
 {
-    // "." base "." suffix ".tmp", with a base of at least one byte.
+    // "." base "." suffix ".varnok-tmp", with a base of at least one byte.
     constexpr std::size_t tail = 1 + kTemporarySuffixLength + kTemporaryEnd.size();
     if (name.size() < 2 + tail || name.front() != '.' || name.substr(name.size() - kTemporaryEnd.size()) != kTemporaryEnd)
         return false;

@@ -16,7 +16,6 @@
 
 #include "core/text.h"
 #include "gui/guitest.h"
-#include "support/processortimer.h"
 #include "support/stamps.h"
 #include "gui/TChartForm.h"
 
@@ -247,7 +246,8 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void thousandLiesWithFiftyResponsesShowAtOnce()
+    // How long this takes is for bench/bench_history to watch.
+    void thousandLiesWithFiftyResponsesAreShown()
     {
         std::vector<ChartSeries> many(1000);
         for (std::size_t i = 0; i < many.size(); ++i) {
@@ -262,15 +262,11 @@ private slots:
         TChartForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const varnok::testing::ProcessorTimer timer;
         form.showSeries(many, 5, 20);
         form.grab(); // paint it once, as the user would see it
-        const qint64 elapsed = timer.elapsed().count();
-        qInfo("1000 Lies x 50 responses shown in %lld ms", elapsed);
         QCOMPARE(lineSeries(form.chart()).size(), 1002);
         const auto markers = form.chart()->legend()->markers();
         QCOMPARE(std::count_if(markers.begin(), markers.end(), [](QLegendMarker *m) { return m->isVisible(); }), 2);
-        QVERIFY2(elapsed < 5000, "far slower than a person would wait");
     }
 };
 

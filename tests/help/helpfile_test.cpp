@@ -55,7 +55,7 @@ namespace {
 TEST(HelpDocument, TheShippedHelpReadsCleanlyAndCoversTheProgram)
 {
     std::string bytes;
-    ASSERT_TRUE(readFileBytes(std::string(VARNOK_SOURCE_DIR) + "/data/" + kHelpFileName, bytes));
+    ASSERT_TRUE(readFileBytes(std::string(VARNOK_TEST_SOURCE_DIR) + "/../data/" + kHelpFileName, bytes));
     const RtfDocument document = parseRtf(bytes);
     const std::string text = rtfPlainText(document);
 

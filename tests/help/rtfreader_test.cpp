@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,7 +9,6 @@
 #include "help/rtfreader.h"
 #include "core/text.h"
 #include "platform/random.h"
-#include "support/processortimer.h"
 
 namespace varnok {
 namespace {
@@ -50,9 +48,7 @@ std::string readFile(const std::filesystem::path &path)
 
 std::filesystem::path corpusFolder()
 {
-    // Not from __FILE__: a shared compiler cache makes that path relative to
-    // the build folder, where the corpus is not.
-    return std::filesystem::path(VARNOK_SOURCE_DIR) / "tests" / "help" / "rtf_corpus";
+    return std::filesystem::path(VARNOK_TEST_SOURCE_DIR) / "help" / "rtf_corpus";
 }
 
 // What any input must give: valid UTF-8, nothing empty or repeated in the run
@@ -286,7 +282,8 @@ TEST(RtfReaderRobustness, DeepNesting)
     EXPECT_EQ(plain("{a\\{\\{{\\pict\\bin3 {{{}b}c"), "a{{bc");
 }
 
-TEST(RtfReaderRobustness, TenMegabytesInLinearTime)
+// How long this takes is for bench/bench_large_inputs to watch.
+TEST(RtfReaderRobustness, TenMegabytesReadWhole)
 {
     // A paragraph much like those of a help file: mostly prose, a few
     // formatted words, escapes and a skipped group.
@@ -304,10 +301,8 @@ TEST(RtfReaderRobustness, TenMegabytesInLinearTime)
     }
     input += "}";
 
-    const testing::ProcessorTimer timer;
     const RtfDocument doc = parseRtf(input);
     const std::string html = rtfToHtml(doc);
-    EXPECT_LT(timer.elapsed(), std::chrono::seconds(2));
 
     ASSERT_EQ(doc.paragraphs.size(), chunks);
     EXPECT_EQ(doc.paragraphs.back().runs,
