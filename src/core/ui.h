@@ -4,18 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "core/choices.h"
+
 namespace varnok {
-
-enum class Page { Ask, Essays, Lies, Tests, Options };
-enum class ListId { Lies, Essays, Tests };
-enum class TestChoice { Full, Sample, UseSelected, Cancel };
-enum class EssayType { EssayResponses, PlainText };
-enum class SaveAnswer { Save, Discard, Cancel };
-
-struct RenameAnswer {
-    std::string from;
-    std::string to;
-};
 
 // The questions the logic asks the person. All are modal; the window answers
 // them with dialogs, the tests with a scripted fake.
