@@ -10,7 +10,9 @@ namespace varnok {
 
 StartupPlaces systemStartupPlaces(const std::vector<std::string> &arguments)
 {
-    return StartupPlaces{arguments, programFolder(), userDataFolder(), defaultEditorCommand()};
+    // main() stops before this when there is no home folder.
+    return StartupPlaces{arguments, programFolder(), userDataFolder().value_or(std::string()), defaultEditorCommand(),
+                         systemDataFolders()};
 }
 
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder)
@@ -31,6 +33,24 @@ bool isInstalledProgramFolder(const std::string &programFolder)
     while (!folder.empty() && folder.back() == kSeparator)
         folder.pop_back();
     return folder == "bin" || folder.ends_with("/bin");
+}
+
+std::string firstStartProposal(const std::string &currentFolder, const std::vector<std::string> &dataFolders)
+{
+    if (fileExists(currentFolder + kFirstStartFile))
+        return kFirstStartFile;
+    for (const std::string &folder : dataFolders) {
+        const std::string sample = folder + kDataSubfolder + kFirstStartFile;
+        if (fileExists(sample))
+            return sample;
+    }
+    return kFirstStartFile;
+}
+
+std::string noHomeFolderText(unsigned userId)
+{
+    return "varnok: cannot find your home folder: HOME is not set and the password database has no entry for user "
+        + std::to_string(userId) + ".\nSet HOME (or XDG_DATA_HOME) to a folder of your own and start Varnok again.\n";
 }
 
 unsigned seedFromTime(const DateTime &now)
@@ -113,7 +133,7 @@ void startUp(Context &ctx, const StartupPlaces &places)
 
     if (!fileExists(settingsPath(ctx.state))) {
         ctx.ui.message(kFirstStartMessage);
-        btnLoadClick(ctx, std::string(kFirstStartFile));
+        btnLoadClick(ctx, firstStartProposal(withTrailingSeparator(currentFolder()), places.dataFolders));
     }
 
     ctx.state.options = readOptions(IniFile::load(settingsPath(ctx.state)), places.defaultEditor);

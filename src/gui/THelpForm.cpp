@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui/framing.h"
+#include "help/helpfile.h"
 #include "help/rtfreader.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
@@ -50,10 +51,10 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 void THelpForm::showReadme(const QString &programFolder, const QStringList &helpText)
 {
     StatusBar1->clearMessage();
-    const std::string path = resolveNoCase(QFile::encodeName(programFolder + kHelpFileName).toStdString());
-    if (!fileExists(path)) {
+    const auto path = findHelpFile(QFile::encodeName(programFolder).toStdString(), systemDataFolders());
+    if (!path) {
         loadBuiltInText(helpText);
-    } else if (!loadHelpFile(QFile::decodeName(path.c_str()))) {
+    } else if (!loadHelpFile(QFile::decodeName(path->c_str()))) {
         loadBuiltInText(helpText);
         StatusBar1->showMessage(kUnreadableNote);
     }
