@@ -47,6 +47,10 @@ template <typename... Visitors>
 struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
+// clang 14, which builds the fuzzers, does not deduce an aggregate's
+// template arguments by itself.
+template <typename... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 } // namespace
 

@@ -111,7 +111,8 @@ void recordAnswer(Context &ctx)
     const FileList &lies = ctx.state.lies;
     if (run.currentLieIndex < 0 || run.currentLieIndex >= lies.count())
         return;
-    const TestAnswer &answer = run.testAnswers.emplace_back(lies.name(run.currentLieIndex), ctx.view.scalePosition());
+    const TestAnswer &answer =
+        run.testAnswers.emplace_back(TestAnswer{lies.name(run.currentLieIndex), ctx.view.scalePosition()});
     run.testSummary.emplace_back();
     run.testSummary.push_back(kSummaryResponse + toDecimal(answer.response));
     run.testSummary.emplace_back();
