@@ -1,6 +1,7 @@
 #include "generator/shuffle.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -68,6 +69,69 @@ SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
     return SortEntry<Index>{head, tail, static_cast<Index>(index)};
 }
 
+// Sorts runs of entries whose beginnings tie by the lines' text. Reaching a
+// line's text takes two steps that each miss the cache, from the entry to
+// the line and from the line to its text; the runs are therefore sorted a
+// few runs after both steps were asked for, so that the waits overlap
+// rather than follow one another.
+template <typename Index>
+class TiedRuns {
+public:
+    TiedRuns(const std::vector<std::string_view> &lines, std::vector<SortEntry<Index>> &entries)
+        : lines_(lines), entries_(entries)
+    {
+    }
+
+    void add(std::size_t begin, std::size_t end)
+    {
+        for (std::size_t i = begin; i < end; ++i)
+            __builtin_prefetch(&lines_[entries_[i].index]);
+        if (added_ >= kLag)
+            fetchText(runs_[(added_ - kLag) % kSlots]);
+        if (added_ >= kSlots)
+            sortRun(runs_[added_ % kSlots]);
+        runs_[added_ % kSlots] = Run{begin, end};
+        ++added_;
+    }
+
+    // Sorts the runs still waiting.
+    void finish()
+    {
+        const std::size_t waiting = std::min(added_, kSlots);
+        for (std::size_t n = added_ - std::min(added_, kLag); n < added_; ++n)
+            fetchText(runs_[n % kSlots]);
+        for (std::size_t n = added_ - waiting; n < added_; ++n)
+            sortRun(runs_[n % kSlots]);
+    }
+
+private:
+    struct Run {
+        std::size_t begin = 0, end = 0;
+    };
+    static constexpr std::size_t kLag = 8;
+    static constexpr std::size_t kSlots = 2 * kLag;
+
+    void fetchText(const Run &run) const
+    {
+        for (std::size_t i = run.begin; i < run.end; ++i)
+            __builtin_prefetch(lines_[entries_[i].index].data());
+    }
+
+    void sortRun(const Run &run)
+    {
+        std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(run.begin),
+                  entries_.begin() + static_cast<std::ptrdiff_t>(run.end),
+                  [this](const SortEntry<Index> &a, const SortEntry<Index> &b) {
+                      return compareNoCase(lines_[a.index], lines_[b.index]) < 0;
+                  });
+    }
+
+    const std::vector<std::string_view> &lines_;
+    std::vector<SortEntry<Index>> &entries_;
+    std::array<Run, kSlots> runs_{};
+    std::size_t added_ = 0;
+};
+
 // Draws one key per line, in list order, and gives the lines' entries sorted
 // by key and then by text.
 template <typename Index>
@@ -105,12 +169,10 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
     const auto byBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
         return a.head != b.head ? a.head < b.head : a.tail < b.tail;
     };
-    const auto byText = [&lines](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-        return compareNoCase(lines[a.index], lines[b.index]) < 0;
-    };
     const auto sameBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
         return a.head == b.head && a.tail == b.tail;
     };
+    TiedRuns<Index> tied(lines, entries);
     for (std::size_t k = 0; k + 1 < start.size(); ++k) {
         if (start[k + 1] - start[k] < 2)
             continue;
@@ -124,10 +186,11 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
             while (end != last && sameBeginning(*run, *end))
                 ++end;
             if (run->tail >= kLongLine)
-                std::sort(run, end, byText);
+                tied.add(static_cast<std::size_t>(run - entries.begin()), static_cast<std::size_t>(end - entries.begin()));
             run = std::adjacent_find(end, last, sameBeginning);
         }
     }
+    tied.finish();
     return entries;
 }
 
