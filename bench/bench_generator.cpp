@@ -200,11 +200,12 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     timer.lap();
 
     CutText cut = cutSentences(gatherer.take().text);
+    std::vector<char> terminators = sentenceTerminators(cut.sentences);
     const std::size_t sentences = cut.sentences.size();
     const double cutTime = timer.lap();
-    shuffleLines(cut.sentences, random);
+    shuffleLines(cut.sentences, terminators, random);
     const double shuffle = timer.lap();
-    const EssayText essay = composeParagraphs(std::move(cut), {3, 6}, random);
+    const EssayText essay = composeParagraphs(std::move(cut), terminators, {3, 6}, random);
     const double compose = timer.lap();
     const double generated = since(start);
 
