@@ -155,8 +155,13 @@ bool writeUnsynced(const std::string &path, const EssayText &essay)
         return ok;
     };
     essay.produce([&](std::string_view piece) {
-        if (piece.size() > block - buffer.size() && !flush())
-            return false;
+        if (piece.size() > block - buffer.size()) {
+            if (!flush())
+                return false;
+            // As large as a block: written as it is, as writeFileAtomic does.
+            if (piece.size() >= block)
+                return ok = std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+        }
         buffer += piece;
         return true;
     });
