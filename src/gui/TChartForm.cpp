@@ -53,7 +53,7 @@ const char *const kWeakLimitName = "Weak limit (%1)";
 const char *const kStrongLimitName = "Strong limit (%1)";
 const char *const kValueAxisTitle = "Response";
 const char *const kDateFormat = "yyyy-MM-dd";
-const char *const kDateTimeFormat = "yyyy-MM-dd hh:mm";
+const char *const kDateTimeFormat = "MM-dd hh:mm";
 const char *const kToolTipDateFormat = "yyyy-MM-dd hh:mmap";
 const char *const kToolTip = "%1\n%2  Response: %3";
 const char *const kSummaryToolTip = "%1\n%2  Response: %3 (test summary)";
@@ -105,7 +105,22 @@ qint64 toMs(const DateTime &t)
 
 bool isDark(const QPalette &palette)
 {
-    return palette.color(QPalette::Base).lightness() < 128;
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+// The chart's ground: the text areas' colour, unless a theme darkened only
+// the window (as a style sheet does), where the window's colour keeps the
+// chart in step with it.
+QColor groundOf(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    return (base.lightness() < 128) == isDark(palette) ? base : palette.color(QPalette::Window);
+}
+
+QColor inkOf(const QPalette &palette)
+{
+    const QColor text = palette.color(QPalette::Text);
+    return (text.lightness() < 128) != isDark(palette) ? text : palette.color(QPalette::WindowText);
 }
 
 // A swatch for the legend list: the Lie's line in its colour and style.
@@ -349,7 +364,7 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
 
     auto *timeAxis = new QDateTimeAxis;
     timeAxis->setFormat(last - first > 4 * kDayMs ? kDateFormat : kDateTimeFormat);
-    timeAxis->setTickCount(6);
+    timeAxis->setTickCount(5);
     timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
     auto *valueAxis = new QValueAxis;
     // Half a step beyond either end, so points at 1 and 25 are not cut in half
@@ -462,8 +477,8 @@ void TChartForm::applyPalette()
     QChart *chart = chartView->chart();
     const QPalette &pal = palette();
     const bool dark = isDark(pal);
-    const QColor ground = pal.color(QPalette::Base);
-    const QColor text = pal.color(QPalette::Text);
+    const QColor ground = groundOf(pal);
+    const QColor text = inkOf(pal);
     QColor grid = text;
     grid.setAlpha(50);
     chart->setBackgroundBrush(ground);

@@ -381,6 +381,7 @@ private slots:
         form.showSeries(twoLies(), 5, 20);
         for (const bool dark : {true, false}) {
             QPalette palette = form.palette();
+            palette.setColor(QPalette::Window, dark ? QColor(0x30, 0x30, 0x34) : QColor(0xef, 0xef, 0xef));
             palette.setColor(QPalette::Base, dark ? QColor(0x20, 0x20, 0x24) : Qt::white);
             palette.setColor(QPalette::Text, dark ? QColor(0xee, 0xee, 0xee) : Qt::black);
             form.setPalette(palette);
