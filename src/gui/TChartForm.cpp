@@ -130,7 +130,7 @@ QIcon lieSwatch(std::size_t index)
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(TChartForm::lieColor(index), 2.0, TChartForm::lieLineStyle(index));
+    QPen pen(TChartForm::lieColor(index), 2.0);
     painter.setPen(pen);
     painter.drawLine(1, 6, 23, 6);
     painter.setBrush(TChartForm::lieColor(index));
@@ -259,14 +259,20 @@ void TChartForm::setSavePathChooser(SavePathChooser chooser)
 
 QColor TChartForm::lieColor(std::size_t index)
 {
-    return QColor(kLieColors[index % kLieColorCount]);
-}
-
-Qt::PenStyle TChartForm::lieLineStyle(std::size_t index)
-{
-    // Dashes belong to the limits.
-    static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
-    return kStyles[index / kLieColorCount % std::size(kStyles)];
+    // A second dozen and more take the same hues lighter or darker: dashed or
+    // dotted lines would tell them apart too, but stroking dashes costs the
+    // window a hundred milliseconds and more for forty Lies.
+    const QColor base(kLieColors[index % kLieColorCount]);
+    switch (index / kLieColorCount % 4) {
+    case 1:
+        return base.lighter(140);
+    case 2:
+        return base.darker(150);
+    case 3:
+        return base.lighter(175);
+    default:
+        return base;
+    }
 }
 
 void TChartForm::showHistory(const HistoryChart &history, int weakLimit, int strongLimit)
@@ -329,7 +335,7 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
         line->replace(points);
         if (markers && !hidden.isEmpty())
             line->setPointsConfiguration(hidden);
-        QPen pen(lieColor(i), 2.0, lieLineStyle(i));
+        QPen pen(lieColor(i), 2.0);
         line->setPen(pen);
         connect(line, &QXYSeries::hovered, this,
                 [this, line](const QPointF &at, bool entered) { showPointToolTip(*line, at, entered); });

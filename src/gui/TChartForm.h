@@ -50,10 +50,9 @@ public:
     // Where "Save as CSV..." proposes to save, with today's date.
     QString proposedCsvPath() const;
 
-    // The colour of the i-th Lie's line; no two of any twelve in a row are alike.
+    // The colour of the i-th Lie's line; no two of any twelve in a row are
+    // alike, and no two of the forty the chart draws.
     static QColor lieColor(std::size_t index);
-    // Its pen style: a second dozen and more are told apart by it.
-    static Qt::PenStyle lieLineStyle(std::size_t index);
 
     // Tests answer the save dialog through this instead of a modal dialog.
     void setSavePathChooser(SavePathChooser chooser);

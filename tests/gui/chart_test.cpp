@@ -319,16 +319,24 @@ private slots:
             QCOMPARE(legend->item(row)->checkState(), Qt::Checked);
         }
 
-        // No colour twice among any twelve Lies in a row; the next dozen
-        // repeats them with another line style.
+        // Colours apart: the first dozen in twelve hues, the next in the same
+        // hues lighter; no colour twice among all forty the chart can draw.
         const auto lines = lineSeries(form.chart());
-        for (int i = 0; i < 14; ++i) {
-            for (int j = i + 1; j < std::min(i + 12, 14); ++j)
-                QVERIFY2(lines[i]->pen().color() != lines[j]->pen().color(), qPrintable(QString("%1 %2").arg(i).arg(j)));
+        for (int i = 0; i < 14; ++i)
+            QCOMPARE(lines[i]->pen().color(), TChartForm::lieColor(std::size_t(i)));
+        for (std::size_t i = 0; i < 40; ++i) {
+            for (std::size_t j = i + 1; j < 40; ++j)
+                QVERIFY2(TChartForm::lieColor(i) != TChartForm::lieColor(j), qPrintable(QString("%1 %2").arg(i).arg(j)));
         }
-        QCOMPARE(lines[12]->pen().color(), lines[0]->pen().color());
-        QVERIFY(lines[12]->pen().style() != lines[0]->pen().style());
-        QVERIFY2(lines[12]->pen().style() != Qt::DashLine, "the limits' style");
+        for (std::size_t i = 0; i < 12; ++i) {
+            for (std::size_t j = i + 1; j < 12; ++j) {
+                const int apart = std::abs(TChartForm::lieColor(i).hsvHue() - TChartForm::lieColor(j).hsvHue());
+                const bool grey = TChartForm::lieColor(i).hsvSaturation() < 30 || TChartForm::lieColor(j).hsvSaturation() < 30;
+                QVERIFY2(grey || std::min(apart, 360 - apart) >= 10, qPrintable(QString("%1 %2").arg(i).arg(j)));
+            }
+        }
+        QCOMPARE(lines[12]->pen().color().hsvHue(), lines[0]->pen().color().hsvHue());
+        QCOMPARE(lines[12]->pen().style(), Qt::SolidLine);
 
         // The check box and the filter decide which lines the chart draws.
         legend->item(1)->setCheckState(Qt::Unchecked);
