@@ -81,6 +81,38 @@ private slots:
         }
     }
 
+    // A first start asks its questions before the window shows: the window
+    // still comes up with its frame at the stored spot, title bar on screen,
+    // and keeps its size over later starts.
+    void firstStartQuestionsLeaveTheFrameWhereItIsStored()
+    {
+        TempFolder folder;
+        const std::string startFolder = currentFolder();
+        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+        ScriptedRandom random;
+        std::string settings;
+        for (int start = 0; start < 2; ++start) {
+            auto window = std::make_unique<TfHello>(TfHello::Services{clock, random});
+            ModalAnswerer answerer;
+            if (start == 0) {
+                answerer.acceptMessage(); // "You are about to be presented ..."
+                answerer.acceptMessage(); // the open dialog: Cancel
+            }
+            window->start({folder.file("Lies")});
+            QVERIFY(answerer.done());
+            window->show();
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get(), kSettle));
+            QVERIFY(framed(window.get()));
+            QTRY_COMPARE_WITH_TIMEOUT(window->frameGeometry(), QRect(10, 10, 415, 400), kSettle);
+            window->close();
+            window.reset();
+            setCurrentFolder(startFolder);
+            settings = folder.read("Lies/Varnok.Ini");
+            QCOMPARE(storedBounds(settings), QRect(10, 10, 415, 400));
+        }
+    }
+
     void storedBoundsAreKeptOnTheScreen()
     {
         struct Case {
