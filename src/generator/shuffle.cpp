@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "platform/files.h"
@@ -77,7 +78,7 @@ SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
 template <typename Index>
 class TiedRuns {
 public:
-    TiedRuns(const std::vector<std::string_view> &lines, std::vector<SortEntry<Index>> &entries)
+    TiedRuns(const std::vector<std::string_view> &lines, SortEntry<Index> *entries)
         : lines_(lines), entries_(entries)
     {
     }
@@ -119,15 +120,14 @@ private:
 
     void sortRun(const Run &run)
     {
-        std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(run.begin),
-                  entries_.begin() + static_cast<std::ptrdiff_t>(run.end),
+        std::sort(entries_ + run.begin, entries_ + run.end,
                   [this](const SortEntry<Index> &a, const SortEntry<Index> &b) {
                       return compareNoCase(lines_[a.index], lines_[b.index]) < 0;
                   });
     }
 
     const std::vector<std::string_view> &lines_;
-    std::vector<SortEntry<Index>> &entries_;
+    SortEntry<Index> *entries_;
     std::array<Run, kSlots> runs_{};
     std::size_t added_ = 0;
 };
@@ -135,7 +135,7 @@ private:
 // Draws one key per line, in list order, and gives the lines' entries sorted
 // by key and then by text.
 template <typename Index>
-std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random)
+std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random)
 {
     const std::size_t count = lines.size();
     std::vector<std::uint16_t> keys(count);
@@ -152,10 +152,10 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
     for (std::size_t k = 1; k < start.size(); ++k)
         start[k] += start[k - 1];
 
-    std::vector<SortEntry<Index>> entries;
-    entries.reserve(count);
-    adviseLargeBuffer(entries.data(), count * sizeof(SortEntry<Index>));
-    entries.resize(count);
+    // Left uninitialised: every entry is written before it is read, and
+    // clearing them first would be one more pass over all that memory.
+    std::unique_ptr<SortEntry<Index>[]> entries(new SortEntry<Index>[count]);
+    adviseLargeBuffer(entries.get(), count * sizeof(SortEntry<Index>));
     {
         std::vector<std::size_t> fill(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < count; ++i)
@@ -172,12 +172,12 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
     const auto sameBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
         return a.head == b.head && a.tail == b.tail;
     };
-    TiedRuns<Index> tied(lines, entries);
+    TiedRuns<Index> tied(lines, entries.get());
     for (std::size_t k = 0; k + 1 < start.size(); ++k) {
         if (start[k + 1] - start[k] < 2)
             continue;
-        const auto first = entries.begin() + static_cast<std::ptrdiff_t>(start[k]);
-        const auto last = entries.begin() + static_cast<std::ptrdiff_t>(start[k + 1]);
+        SortEntry<Index> *const first = entries.get() + start[k];
+        SortEntry<Index> *const last = entries.get() + start[k + 1];
         std::sort(first, last, byBeginning);
         // Equal beginnings of short lines mean equal lines, which may stay
         // as they are; only long lines need their text.
@@ -186,7 +186,7 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
             while (end != last && sameBeginning(*run, *end))
                 ++end;
             if (run->tail >= kLongLine)
-                tied.add(static_cast<std::size_t>(run - entries.begin()), static_cast<std::size_t>(end - entries.begin()));
+                tied.add(static_cast<std::size_t>(run - entries.get()), static_cast<std::size_t>(end - entries.get()));
             run = std::adjacent_find(end, last, sameBeginning);
         }
     }
@@ -195,9 +195,12 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
 }
 
 template <typename Index>
-void reorder(std::vector<std::string_view> &lines, Random &random)
+void reorder(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
 {
     auto entries = sortByKeyAndText<Index>(lines, random);
+    const std::size_t count = lines.size();
+    // The tags are few bytes, picked from a list that stays near.
+    std::vector<char> movedTags(tags ? count : 0);
     // The lines in their new order go into the entries' own room, each over
     // the entry that named it, and are then copied back in one sweep: a
     // second list of lines would cost as much memory as the entries, and
@@ -206,26 +209,41 @@ void reorder(std::vector<std::string_view> &lines, Random &random)
     // list; asking for them a few places ahead hides most of the waiting.
     static_assert(sizeof(SortEntry<Index>) >= sizeof(std::string_view));
     static_assert(std::is_trivially_copyable_v<SortEntry<Index>> && std::is_trivially_copyable_v<std::string_view>);
-    const std::size_t count = lines.size();
     constexpr std::size_t ahead = 16;
     for (std::size_t i = 0; i < count; ++i) {
         if (i + ahead < count)
             __builtin_prefetch(&lines[entries[i + ahead].index]);
-        const std::string_view line = lines[entries[i].index];
+        const std::size_t index = entries[i].index;
+        if (tags)
+            movedTags[i] = (*tags)[index];
+        const std::string_view line = lines[index];
         std::memcpy(static_cast<void *>(&entries[i]), &line, sizeof line);
     }
+    if (tags)
+        tags->swap(movedTags);
     for (std::size_t i = 0; i < count; ++i)
         std::memcpy(&lines[i], static_cast<const void *>(&entries[i]), sizeof lines[i]);
+}
+
+void shuffle(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
+{
+    if (lines.size() <= UINT32_MAX)
+        reorder<std::uint32_t>(lines, tags, random);
+    else
+        reorder<std::size_t>(lines, tags, random);
 }
 
 } // namespace
 
 void shuffleLines(std::vector<std::string_view> &lines, Random &random)
 {
-    if (lines.size() <= UINT32_MAX)
-        reorder<std::uint32_t>(lines, random);
-    else
-        reorder<std::size_t>(lines, random);
+    shuffle(lines, nullptr, random);
+}
+
+void shuffleLines(std::vector<std::string_view> &lines, std::vector<char> &tags, Random &random)
+{
+    tags.resize(lines.size());
+    shuffle(lines, &tags, random);
 }
 
 } // namespace varnok

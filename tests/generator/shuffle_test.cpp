@@ -70,6 +70,17 @@ TEST(Shuffle, ManyGroupsOfLinesWithLongSharedBeginnings)
     Lines slow = lines;
     slow::randomizeStrings(slow, slowRandom);
     EXPECT_EQ(randomizedLines(lines, fastRandom), slow);
+
+    // A byte that goes with each line goes where its line goes.
+    testing::CrowdedKeys tagRandom(3);
+    std::vector<std::string_view> shuffled(lines.begin(), lines.end());
+    std::vector<char> tags;
+    for (const auto &line : lines)
+        tags.push_back(line.back());
+    shuffleLines(shuffled, tags, tagRandom);
+    ASSERT_EQ(Lines(shuffled.begin(), shuffled.end()), slow);
+    for (std::size_t i = 0; i < shuffled.size(); ++i)
+        ASSERT_EQ(tags[i], shuffled[i].back()) << i;
 }
 
 TEST(Shuffle, SameAsSortingPrefixedEntries)
