@@ -1,5 +1,7 @@
 #include "documents/editing.h"
 
+#include <functional>
+
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
@@ -22,7 +24,22 @@ Load loadEditedFile(Context &ctx)
     if (bytes.find('\0') != std::string::npos)
         return Load::HoldsNul;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
+    ctx.state.edit.loadedSize = bytes.size();
+    ctx.state.edit.loadedHash = std::hash<std::string>{}(bytes);
     return Load::Done;
+}
+
+enum class OnDisk { AsLoaded, Changed, Removed };
+
+OnDisk editedFileOnDisk(const Context &ctx)
+{
+    const std::string path = documentPath(ctx.state, ctx.state.edit.editFileName);
+    std::string bytes;
+    if (!readFileBytes(path, bytes))
+        return fileExists(path) ? OnDisk::AsLoaded : OnDisk::Removed; // unreadable: the write will tell
+    const bool same = bytes.size() == ctx.state.edit.loadedSize &&
+                      std::hash<std::string>{}(bytes) == ctx.state.edit.loadedHash;
+    return same ? OnDisk::AsLoaded : OnDisk::Changed;
 }
 
 std::string holdsNulText(const std::string &fileName)
@@ -75,6 +92,19 @@ void bEditCommitClick(Context &ctx)
     runCommand(ctx, [&] {
         if (!ctx.state.edit.editInProgress || !ctx.state.edit.loaded)
             return;
+        const std::string shown = shownFileName(ctx.state.edit.editFileName);
+        switch (editedFileOnDisk(ctx)) {
+        case OnDisk::AsLoaded:
+            break;
+        case OnDisk::Changed:
+            if (!ctx.ui.confirm(formatMessage(kChangedOnDiskQuestion, shown)))
+                return;
+            break;
+        case OnDisk::Removed:
+            if (!ctx.ui.confirm(formatMessage(kRemovedOnDiskQuestion, shown)))
+                return;
+            break;
+        }
         const std::string path = documentPath(ctx.state, ctx.state.edit.editFileName);
         if (!writeFileAtomic(path, bytesFromMemoText(ctx.view.memoText())))
             failCannotCreate(ctx.state.edit.editFileName);
