@@ -4,7 +4,10 @@
 #include <array>
 #include <cstring>
 #include <optional>
-#include <string.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "documents/commands.h"
 #include "documents/documents.h"
@@ -39,6 +42,9 @@ public:
                 asciiNeedle_ += static_cast<char>(c);
         if (folded_.empty())
             return;
+        const auto isLetter = [](char c) { return c >= 'a' && c <= 'z'; };
+        firstIsLetter_ = ascii_ && isLetter(asciiNeedle_.front());
+        lastIsLetter_ = ascii_ && isLetter(asciiNeedle_.back());
         // Bytes that start a character folding to the query's first one.
         for (char32_t c = 0; c < kFoldedRange; ++c) {
             if (foldCase(c) != folded_[0])
@@ -54,6 +60,15 @@ public:
             appendUtf8(encoded, folded_[0]);
             utf8Starts_[static_cast<unsigned char>(encoded[0])] = true;
         }
+        const auto fewOf = [](const std::array<bool, 256> &starts) {
+            std::vector<unsigned char> bytes;
+            for (unsigned b = 0; b < 256; ++b)
+                if (starts[b])
+                    bytes.push_back(static_cast<unsigned char>(b));
+            return bytes.size() <= 2 ? bytes : std::vector<unsigned char>{};
+        };
+        latin1Few_ = fewOf(latin1Starts_);
+        utf8Few_ = fewOf(utf8Starts_);
     }
 
     bool empty() const { return folded_.empty(); }
@@ -71,34 +86,83 @@ public:
 
 private:
     // An ASCII query folds to itself only from ASCII, in UTF-8 and Latin-1
-    // alike, so the text is folded byte by byte and searched as it is.
+    // alike, so the text is compared byte by byte. Places where both the
+    // first and the last byte of the query fit are found sixteen at a time
+    // and only those are compared whole.
     template <typename Hit>
     void findAscii(std::string_view text, const std::atomic<bool> *cancel, Hit &hit) const
     {
         const std::size_t n = asciiNeedle_.size();
-        std::string folded;
-        std::size_t next = 0; // where the next match may begin
-        for (std::size_t start = 0; start < text.size(); start += kChunk) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                return;
-            const std::size_t end = std::min(text.size(), start + kChunk + n - 1);
-            folded.resize(end - start);
-            for (std::size_t i = start; i < end; ++i)
-                folded[i - start] = asciiFold(text[i]);
-            std::size_t from = next > start ? next - start : 0;
-            while (from + n <= folded.size()) {
-                const void *found = ::memmem(folded.data() + from, folded.size() - from, asciiNeedle_.data(), n);
-                if (!found)
-                    break;
-                const std::size_t at = static_cast<std::size_t>(static_cast<const char *>(found) - folded.data());
-                if (at >= kChunk)
-                    break; // the next chunk finds it
-                if (!hit(start + at, n))
+        if (text.size() < n)
+            return;
+        const std::size_t lastStart = text.size() - n; // the last place a match may begin
+        std::size_t pos = 0;
+        std::size_t nextCheck = kChunk;
+        while (pos <= lastStart) {
+            if (pos >= nextCheck) {
+                if (cancel && cancel->load(std::memory_order_relaxed))
                     return;
-                from = at + n;
-                next = start + from;
+                nextCheck = pos + kChunk;
+            }
+            const std::size_t at = nextCandidate(text, pos, lastStart);
+            if (at > lastStart)
+                return;
+            if (equalsNeedleAt(text, at)) {
+                if (!hit(at, n))
+                    return;
+                pos = at + n;
+            } else {
+                pos = at + 1;
             }
         }
+    }
+
+    // Matches a byte of the text against a folded ASCII byte: letters by
+    // their small form, anything else exactly.
+    static bool fits(char c, char folded, bool letter)
+    {
+        return letter ? static_cast<char>(c | 0x20) == folded : c == folded;
+    }
+
+    bool equalsNeedleAt(std::string_view text, std::size_t at) const
+    {
+        for (std::size_t i = 0; i < asciiNeedle_.size(); ++i)
+            if (asciiFold(text[at + i]) != asciiNeedle_[i])
+                return false;
+        return true;
+    }
+
+    // The first place from pos on, and not after lastStart, where the first
+    // and the last byte of the query fit; past lastStart when there is none.
+    std::size_t nextCandidate(std::string_view text, std::size_t pos, std::size_t lastStart) const
+    {
+        const char first = asciiNeedle_.front();
+        const char last = asciiNeedle_.back();
+        const std::size_t lastOffset = asciiNeedle_.size() - 1;
+        const char *data = text.data();
+#if defined(__SSE2__)
+        const __m128i firstWanted = _mm_set1_epi8(first);
+        const __m128i lastWanted = _mm_set1_epi8(last);
+        const __m128i firstFold = _mm_set1_epi8(firstIsLetter_ ? 0x20 : 0);
+        const __m128i lastFold = _mm_set1_epi8(lastIsLetter_ ? 0x20 : 0);
+        const std::size_t limit = std::min(pos + kChunk, lastStart + 1); // at most a chunk between checks
+        while (pos + 16 <= limit) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos + lastOffset));
+            const __m128i fitsFirst = _mm_cmpeq_epi8(_mm_or_si128(a, firstFold), firstWanted);
+            const __m128i fitsLast = _mm_cmpeq_epi8(_mm_or_si128(b, lastFold), lastWanted);
+            const int mask = _mm_movemask_epi8(_mm_and_si128(fitsFirst, fitsLast));
+            if (mask != 0)
+                return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            pos += 16;
+        }
+        if (limit <= lastStart)
+            return pos; // not a hit: the caller looks at the cancel flag and goes on
+#endif
+        for (; pos <= lastStart; ++pos)
+            if (fits(data[pos], first, firstIsLetter_) && fits(data[pos + lastOffset], last, lastIsLetter_))
+                return pos;
+        return pos;
     }
 
     // Any other query: candidates by their first byte, then compared
@@ -116,7 +180,7 @@ private:
                 nextCheck = pos + kChunk;
             }
             if (!starts[static_cast<unsigned char>(text[pos])]) {
-                ++pos;
+                pos = nextStart(text, pos + 1, utf8, nextCheck);
                 continue;
             }
             const std::size_t end = matchAt(text, pos, utf8);
@@ -128,6 +192,35 @@ private:
                 return;
             pos = end;
         }
+    }
+
+    // The next byte from pos on that may start a match, looked for sixteen
+    // bytes at a time when only one or two bytes can; never past stopAt, so
+    // the caller still looks at the cancel flag.
+    std::size_t nextStart(std::string_view text, std::size_t pos, bool utf8, std::size_t stopAt) const
+    {
+        const auto &starts = utf8 ? utf8Starts_ : latin1Starts_;
+        const auto &few = utf8 ? utf8Few_ : latin1Few_;
+        const std::size_t limit = std::min(text.size(), stopAt);
+#if defined(__SSE2__)
+        if (!few.empty()) {
+            const __m128i one = _mm_set1_epi8(static_cast<char>(few[0]));
+            const __m128i other = _mm_set1_epi8(static_cast<char>(few.back()));
+            while (pos + 16 <= limit) {
+                const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + pos));
+                const int mask =
+                    _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, one), _mm_cmpeq_epi8(block, other)));
+                if (mask != 0)
+                    return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+                pos += 16;
+            }
+        }
+#else
+        (void)few;
+#endif
+        while (pos < limit && !starts[static_cast<unsigned char>(text[pos])])
+            ++pos;
+        return pos;
     }
 
     // The end of a match starting at pos, or 0.
@@ -147,8 +240,13 @@ private:
     std::u32string folded_;
     bool ascii_ = true;
     std::string asciiNeedle_;
+    bool firstIsLetter_ = false;
+    bool lastIsLetter_ = false;
     std::array<bool, 256> latin1Starts_ {};
     std::array<bool, 256> utf8Starts_ {};
+    // The bytes above when they are one or two, else empty.
+    std::vector<unsigned char> latin1Few_;
+    std::vector<unsigned char> utf8Few_;
 };
 
 bool isContinuation(char c)
