@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "core/text.h"
-#include "generator/essaywriter.h"
-#include "generator/gathering.h"
-#include "generator/generation.h"
+#include "generator/composer.h"
+#include "generator/gatherer.h"
+#include "generator/sentences.h"
 #include "generator/shuffle.h"
 #include "platform/files.h"
 #include "platform/random.h"
@@ -183,11 +183,11 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const std::size_t gatheredCount = gatherer.lineCount();
     timer.lap();
 
-    const CutText cut(gatherer.takePrepared());
+    const CutText cut(gatherer.takeForCutting());
     const double cutTime = timer.lap();
     const std::vector<std::string_view> shuffled = randomized(cut.sentences(), random);
     const double shuffle = timer.lap();
-    const EssayText essay = composeCutSentences(shuffled, cut.textSize(), {3, 6}, random);
+    const EssayText essay = composeParagraphs(shuffled, cut.textSize(), {3, 6}, random);
     const double compose = timer.lap();
     const double generated = since(start);
 

@@ -37,7 +37,8 @@ int main(int argc, char **argv)
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
-    varnok::TfHello window(arguments, {clock, random});
+    varnok::TfHello window({clock, random});
+    window.start(arguments);
     window.show();
     return app.exec();
 }

@@ -6,9 +6,15 @@
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/textfile.h"
 
 namespace varnok {
+
+StartupPlaces systemStartupPlaces(const std::vector<std::string> &arguments)
+{
+    return StartupPlaces{arguments, programFolder(), userDataFolder(), defaultEditorCommand()};
+}
 
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder)
 {

@@ -24,6 +24,9 @@ struct StartupPlaces {
     std::string defaultEditor;
 };
 
+// The places of this machine and user, for the given arguments.
+StartupPlaces systemStartupPlaces(const std::vector<std::string> &arguments);
+
 // The lie folder from the command line: the first argument as given, with a
 // separator appended; without one, "Lies/" beside the program.
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder);

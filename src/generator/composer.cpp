@@ -1,10 +1,51 @@
 #include "generator/composer.h"
 
-#include <utility>
+#include <algorithm>
 
 #include "generator/sentences.h"
 
 namespace varnok {
+
+namespace {
+
+// Joining sentences that come from the cut and cutting them anew comes down
+// to grouping whole sentences: none starts with a blank, each holds exactly
+// one terminator of its own kind at its end (a "." sentence may hold "!" and
+// "?" before it, a "!" sentence "?"), and no CR LF forms where two meet. So a
+// "." always ends a composed sentence, a "!" only once no "." follows in the
+// sequence, and a "?" only once neither a "." nor a "!" follows.
+class GroupEnds {
+public:
+    explicit GroupEnds(const std::vector<std::string_view> &sentences)
+    {
+        // Only the tail after the last "." needs looking at.
+        std::size_t lastBang = 0;
+        for (std::size_t i = sentences.size(); i > 0; --i) {
+            const char terminator = sentences[i - 1].back();
+            if (terminator == kFullStop) {
+                afterDots_ = i;
+                break;
+            }
+            if (terminator == kExclamation && lastBang == 0)
+                lastBang = i;
+        }
+        afterBangs_ = std::max(afterDots_, lastBang);
+    }
+
+    bool endsGroup(std::size_t i, char terminator) const
+    {
+        if (terminator == kFullStop)
+            return true;
+        return i >= (terminator == kExclamation ? afterDots_ : afterBangs_);
+    }
+
+private:
+    // The positions from which on no "." (no "." or "!") follows.
+    std::size_t afterDots_ = 0;
+    std::size_t afterBangs_ = 0;
+};
+
+} // namespace
 
 int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
 {
@@ -12,35 +53,42 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
     return target < limits.minimum ? limits.minimum : target;
 }
 
-Lines composeParagraphs(const Lines &sentences, const ParagraphLimits &limits, Random &random)
-{
-    // Joining draws nothing, so the first target is still the first draw.
-    return composePrepared(joinForCutting(sentences), limits, random);
-}
-
-Lines composePrepared(std::string_view text, const ParagraphLimits &limits, Random &random)
+EssayText composeParagraphs(const std::vector<std::string_view> &sentences, std::size_t textSize,
+                            const ParagraphLimits &limits, Random &random)
 {
     int target = drawParagraphTarget(limits, random);
-    Lines result;
-    std::string paragraph;
-    int count = 0;
-    SentenceScanner scanner(text);
-    for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next()) {
-        paragraph += sentence;
-        paragraph += kSentenceGap;
-        if (++count >= target) {
-            paragraph += kLineBreak;
-            // A copy is exactly as long as the paragraph, while the buffer,
-            // kept for the next one, has grown by doubling.
-            result.push_back(paragraph);
-            paragraph.clear();
-            count = 0;
+    const std::size_t count = sentences.size();
+    const GroupEnds groups(sentences);
+    EssayText essay;
+    // At most the sentences, two blanks after each and two line breaks per
+    // paragraph; room never written to takes no memory.
+    essay.reserve(textSize + count * (kSentenceGap.size() + 2 * kLineBreak.size()) + kLineBreak.size(),
+                  count + 1);
+    // Reordered sentences come from all over the text; asking for them a few
+    // places ahead hides most of the waiting.
+    constexpr std::size_t ahead = 16;
+    int placed = 0;
+    bool paragraphOpen = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + ahead < count)
+            __builtin_prefetch(sentences[i + ahead].data());
+        const std::string_view sentence = sentences[i];
+        essay.append(sentence);
+        paragraphOpen = true;
+        if (!groups.endsGroup(i, sentence.back()))
+            continue;
+        essay.append(kSentenceGap);
+        if (++placed >= target) {
+            essay.append(kLineBreak);
+            essay.endLine();
+            paragraphOpen = false;
+            placed = 0;
             target = drawParagraphTarget(limits, random);
         }
     }
-    if (!paragraph.empty())
-        result.push_back(std::move(paragraph));
-    return result;
+    if (paragraphOpen)
+        essay.endLine();
+    return essay;
 }
 
 } // namespace varnok

@@ -110,16 +110,6 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
 }
 
 template <typename Index>
-std::vector<std::size_t> orderOf(const std::vector<std::string_view> &lines, Random &random)
-{
-    const auto entries = sortByKeyAndText<Index>(lines, random);
-    std::vector<std::size_t> order(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        order[i] = entries[i].index;
-    return order;
-}
-
-template <typename Index>
 std::vector<std::string_view> reorder(const std::vector<std::string_view> &lines, Random &random)
 {
     const auto entries = sortByKeyAndText<Index>(lines, random);
@@ -141,30 +131,11 @@ std::vector<std::string_view> reorder(const std::vector<std::string_view> &lines
 
 } // namespace
 
-std::vector<std::size_t> randomizedOrder(const std::vector<std::string_view> &lines, Random &random)
-{
-    if (lines.size() <= UINT32_MAX)
-        return orderOf<std::uint32_t>(lines, random);
-    return orderOf<std::size_t>(lines, random);
-}
-
 std::vector<std::string_view> randomized(const std::vector<std::string_view> &lines, Random &random)
 {
     if (lines.size() <= UINT32_MAX)
         return reorder<std::uint32_t>(lines, random);
     return reorder<std::size_t>(lines, random);
-}
-
-void RandomizeStrings(Lines &lines, Random &random)
-{
-    std::vector<std::string_view> views(lines.begin(), lines.end());
-    const auto order = randomizedOrder(views, random);
-    views = {};
-    Lines shuffled;
-    shuffled.reserve(lines.size());
-    for (const std::size_t index : order)
-        shuffled.push_back(std::move(lines[index]));
-    lines = std::move(shuffled);
 }
 
 } // namespace varnok

@@ -14,6 +14,7 @@
 
 #include "core/text.h"
 #include "gui/TChangeDlg.h"
+#include "gui/bytetext.h"
 #include "gui/TETDialog.h"
 #include "gui/TStartTest.h"
 
@@ -30,14 +31,12 @@ QtUi::~QtUi() = default;
 
 QString QtUi::toQt(const std::string &text)
 {
-    if (isValidUtf8(text))
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return textFromBytes(text);
 }
 
 std::string QtUi::fromQt(const QString &text)
 {
-    return text.toUtf8().toStdString();
+    return utf8Bytes(text);
 }
 
 void QtUi::message(const std::string &text)

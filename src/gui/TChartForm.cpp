@@ -24,6 +24,7 @@
 #include <limits>
 
 #include "core/text.h"
+#include "gui/bytetext.h"
 #include "platform/textfile.h"
 
 namespace varnok {
@@ -58,18 +59,11 @@ constexpr std::size_t kLegendLimit = 12;
 constexpr qint64 kHourMs = 60LL * 60 * 1000;
 constexpr qint64 kDayMs = 24 * kHourMs;
 
-// The window shows valid UTF-8 as UTF-8 and any other bytes as Latin-1.
-QString decode(std::string_view bytes)
-{
-    const auto size = static_cast<qsizetype>(bytes.size());
-    return isValidUtf8(bytes) ? QString::fromUtf8(bytes.data(), size) : QString::fromLatin1(bytes.data(), size);
-}
-
 QString seriesName(const ChartSeries &s)
 {
     const std::string &text = s.statement.find_first_not_of(' ') == std::string::npos ? s.lieFileName : s.statement;
     const std::string cut = firstChars(text, kNameLength);
-    QString name = decode(cut);
+    QString name = textFromBytes(cut);
     if (cut.size() < text.size())
         name += QChar(0x2026);
     return name;
@@ -275,7 +269,7 @@ bool TChartForm::saveCsv()
     const std::string path = QFile::encodeName(chosen).toStdString();
     if (writeFileAtomic(path, responsesCsv(shown)))
         return true;
-    QMessageBox::critical(this, kProgramTitle, decode(errorReportText(formatMessage(kCannotCreateFile, path))));
+    QMessageBox::critical(this, kProgramTitle, textFromBytes(errorReportText(formatMessage(kCannotCreateFile, path))));
     return false;
 }
 

@@ -4,6 +4,9 @@
 #include <string>
 
 #include "generator/composer.h"
+#include "generator/gatherer.h"
+#include "generator/sentences.h"
+#include "generator/shuffle.h"
 #include "slow_generator.h"
 #include "test_randoms.h"
 
@@ -16,6 +19,18 @@ Lines numberedSentences(int count)
     for (int i = 1; i <= count; ++i)
         sentences.push_back("S" + std::to_string(i) + ".");
     return sentences;
+}
+
+// The essay's bytes, checked to hold as many lines as expected.
+std::string composed(const Lines &sentences, const ParagraphLimits &limits, Random &random, std::size_t lines)
+{
+    const std::vector<std::string_view> views(sentences.begin(), sentences.end());
+    std::size_t textSize = 0;
+    for (const auto &sentence : sentences)
+        textSize += sentence.size();
+    const EssayText essay = composeParagraphs(views, textSize, limits, random);
+    EXPECT_EQ(essay.lineCount(), lines);
+    return std::string(essay.bytes());
 }
 
 std::string paragraphOf(int first, int last)
@@ -71,12 +86,13 @@ TEST(ComposeParagraphs, ParagraphSizesAndLineBreaks)
     };
     for (const auto &c : cases) {
         SeededRandom random(1);
-        EXPECT_EQ(composeParagraphs(numberedSentences(c.sentences), {c.minimum, c.maximum}, random), c.expected)
+        EXPECT_EQ(composed(numberedSentences(c.sentences), {c.minimum, c.maximum}, random, c.expected.size()),
+                  joinLines(c.expected))
             << c.what;
     }
 }
 
-TEST(ComposeParagraphs, CutsTheJoinedSentencesAnew)
+TEST(ComposeParagraphs, RegroupsSentencesAsIfCutAnew)
 {
     const struct {
         const char *what;
@@ -85,38 +101,48 @@ TEST(ComposeParagraphs, CutsTheJoinedSentencesAnew)
     } cases[] = {
         {"a question runs on to the next full stop", {"Why?", "Fine.", "Go."}, {"Why?Fine.  Go.  "}},
         {"with no full stop left an exclamation ends it", {"A.", "Hey?", "Yes!", "No?"}, {"A.  Hey?Yes!  No?  \r\n"}},
-        {"no terminator at all gives nothing", {"loose", "words"}, {}},
-        {"line breaks and leading blanks are removed", {"  One.\r\n", " Two.\r", "\nThree."}, {"One.  Two.  Three.  \r\n"}},
+        {"questions run on to the last exclamation", {"A?", "B!", "C?", "D!", "E?"}, {"A?B!  C?D!  E?  \r\n"}},
     };
     for (const auto &c : cases) {
         testing::ListedRandom random({3, 3, 3, 3});
-        EXPECT_EQ(composeParagraphs(c.sentences, {1, 4}, random), c.expected) << c.what;
+        EXPECT_EQ(composed(c.sentences, {1, 4}, random, c.expected.size()), joinLines(c.expected)) << c.what;
     }
 }
 
 TEST(ComposeParagraphs, DrawsATargetFirstAndAfterEveryCompleteParagraph)
 {
     testing::ListedRandom random({2, 1, 3});
-    const Lines result = composeParagraphs(numberedSentences(4), {1, 5}, random);
-    EXPECT_EQ(result, (Lines{paragraphOf(1, 2) + "\r\n", paragraphOf(3, 3) + "\r\n", paragraphOf(4, 4)}));
+    EXPECT_EQ(composed(numberedSentences(4), {1, 5}, random, 3),
+              joinLines({paragraphOf(1, 2) + "\r\n", paragraphOf(3, 3) + "\r\n", paragraphOf(4, 4)}));
     EXPECT_EQ(random.bounds, (std::vector<int>{5, 5, 5}));
 
     testing::ListedRandom none({});
-    EXPECT_TRUE(composeParagraphs({}, {3, 3}, none).empty());
+    EXPECT_EQ(composed({}, {3, 3}, none, 0), "");
     EXPECT_EQ(none.bounds, std::vector<int>{3});
 }
 
-TEST(ComposeParagraphs, SameAsCuttingFromTheFrontOnRandomTexts)
+// Sentences as the cut gives them, in their order or shuffled, against
+// joining and cutting them anew the long way.
+TEST(ComposeParagraphs, SameAsTheReferenceOnCutSentences)
 {
     SeededRandom texts(31337);
     for (int round = 0; round < 3000; ++round) {
-        const Lines sentences = testing::randomGatheredLines(texts);
-        const int minimum = 1 + texts.next(11);
-        const int maximum = 1 + texts.next(11);
+        std::string bytes;
+        for (const auto &line : testing::randomGatheredLines(texts))
+            bytes += line;
+        Gatherer gatherer(EssayType::PlainText);
+        gatherer.addFileBytes(bytes);
+        const CutText cut(gatherer.takeForCutting());
+        testing::CrowdedKeys shuffle(round);
+        const std::vector<std::string_view> sentences =
+            round % 2 == 0 ? cut.sentences() : randomized(cut.sentences(), shuffle);
+        const ParagraphLimits limits{1 + texts.next(11), 1 + texts.next(11)};
         testing::RecordingRandom fastRandom(round), slowRandom(round);
-        const Lines fast = composeParagraphs(sentences, {minimum, maximum}, fastRandom);
-        const Lines slow = slow::composeParagraphs(sentences, minimum, maximum, slowRandom);
-        ASSERT_EQ(fast, slow) << "round " << round;
+        const EssayText essay = composeParagraphs(sentences, cut.textSize(), limits, fastRandom);
+        const Lines slow = slow::composeParagraphs(Lines(sentences.begin(), sentences.end()), limits.minimum,
+                                                   limits.maximum, slowRandom);
+        ASSERT_EQ(essay.bytes(), joinLines(slow)) << "round " << round;
+        ASSERT_EQ(essay.lineCount(), slow.size()) << "round " << round;
         ASSERT_EQ(fastRandom.draws, slowRandom.draws) << "round " << round;
     }
 }

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "documents/documents.h"
-#include "generator/essaywriter.h"
 #include "generator/generate.h"
 #include "platform/files.h"
+#include "slow_generator.h"
 #include "support/fakeui.h"
+#include "test_randoms.h"
 
 namespace varnok {
 namespace {
@@ -105,6 +106,20 @@ TEST(Generate, TwoEssaysInOneMinuteReplaceEachOther)
     EXPECT_EQ(h.folder.read("2026-12-07 0527pm 3Essay.gen"), "Alpha\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n");
 }
 
+TEST(Generate, AnEssayNamedInOtherLetterCaseIsReplaced)
+{
+    Harness h;
+    // Selected too, but without "EXPLAIN YOURSELF" it adds nothing.
+    h.folder.write("2026-12-07 0527PM 2ESSAY.GEN", "old");
+    writeEssays(h);
+    h.state.options.sentenceParse = false;
+    h.ui.answerEssayType(EssayType::EssayResponses);
+    h.ui.answerInput(std::string("2"));
+    bFunEssayClick(h.ctx);
+    EXPECT_EQ(h.folder.names(), (std::vector<std::string>{"2026-12-07 0527PM 2ESSAY.GEN", "A.ess", "B.ess"}));
+    EXPECT_EQ(h.folder.read("2026-12-07 0527PM 2ESSAY.GEN"), "First. Second.\r\n\r\nThird. Fourth. Fifth.\r\n\r\n");
+}
+
 TEST(Generate, WithoutSentencesEveryGatheredLineIsFollowedByAnEmptyOne)
 {
     Harness h;
@@ -136,6 +151,157 @@ TEST(Generate, AnUnreadableFileOrAnUnwritableFolderEndsTheCommand)
     EXPECT_EQ(g.ui.messages,
               std::vector<std::string>{"Cannot create file " + g.folder.file("2026-12-07 0527pm 2Essay.gen.")});
     EXPECT_EQ(std::count(g.ui.log.begin(), g.ui.log.end(), "list: Essays"), 0);
+}
+
+TEST(EssayLineCount, AnswerReadAsWholeNumber)
+{
+    const struct {
+        const char *answer;
+        int lineCount;
+        std::optional<int> expected;
+    } cases[] = {
+        {"25", 40, 25},
+        {"0", 40, 0},
+        {"  7", 40, 7},
+        {"+7", 40, 7},
+        {"100", 40, 100},
+        {"", 40, 40},
+        {"lots", 40, 40},
+        {"7 ", 40, 40},
+        {"3.5", 40, 40},
+        {"99999999999", 40, 40},
+        {"-1", 40, std::nullopt},
+        {" -30", 40, std::nullopt},
+        {"-0", 40, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(parseLineCount(c.answer, c.lineCount), c.expected) << '"' << c.answer << '"';
+}
+
+TEST(EssayLineCount, KeepsAtMostTheNumberAskedFor)
+{
+    const struct {
+        int n;
+        const char *bytes;
+        std::size_t lines;
+    } cases[] = {
+        {-1, "a.  \r\n\r\n\r\nc\r\n", 3},
+        {0, "", 0},
+        {1, "a.  \r\n\r\n", 1},
+        {2, "a.  \r\n\r\n\r\n", 2},
+        {3, "a.  \r\n\r\n\r\nc\r\n", 3},
+        {10, "a.  \r\n\r\n\r\nc\r\n", 3},
+    };
+    for (const auto &c : cases) {
+        EssayText essay;
+        for (const std::string_view line : {"a.  \r\n", "", "c"}) {
+            essay.append(line);
+            essay.endLine();
+        }
+        essay.keepFirstLines(c.n);
+        EXPECT_EQ(essay.bytes(), c.bytes) << c.n;
+        EXPECT_EQ(essay.lineCount(), c.lines) << c.n;
+    }
+}
+
+TEST(GeneratedEssayName, DateStampCountAndSuffix)
+{
+    EXPECT_EQ(generatedEssayName(DateTime{2026, 12, 7, 17, 30, 5, 120}, 25), "2026-12-07 0530pm 25Essay.gen");
+    EXPECT_EQ(generatedEssayName(DateTime{2027, 1, 2, 0, 5, 0, 0}, 0), "2027-01-02 1205am 0Essay.gen");
+    EXPECT_EQ(generatedEssayName(DateTime{2027, 1, 2, 12, 0, 0, 0}, 1000), "2027-01-02 1200pm 1000Essay.gen");
+}
+
+std::string essayOf(const std::vector<std::string> &files, EssayType type, const GenerationOptions &options,
+                    Random &random)
+{
+    Gatherer gatherer(type);
+    for (const auto &bytes : files)
+        gatherer.addFileBytes(bytes);
+    return std::string(generateEssayText(std::move(gatherer), options, random).bytes());
+}
+
+TEST(GenerateEssayText, DescribedCases)
+{
+    const struct {
+        const char *what;
+        std::vector<std::string> files;
+        EssayType type;
+        GenerationOptions options;
+        std::vector<int> draws;
+        const char *essay;
+        std::vector<int> bounds;
+    } cases[] = {
+        {"without sentences essay responses are followed by an empty line",
+         {"EXPLAIN YOURSELF\r\nb. a.\r\n\r\nc!"}, EssayType::EssayResponses, {false, true, {1, 1}}, {},
+         "b. a.\r\n\r\nc!\r\n\r\n", {}},
+        {"without sentences plain lines stay as they are, never shuffled",
+         {"b. a.\r\n\r\n", "c!"}, EssayType::PlainText, {false, true, {1, 1}}, {},
+         "b. a.\r\n\r\nc!\r\n", {}},
+        {"keys 5, 1, 3 put the sentences in the order Two, Three, One",
+         {"EXPLAIN YOURSELF\r\nOne. Two.\r\nThree."}, EssayType::EssayResponses, {true, true, {2, 2}},
+         {5, 1, 3, 0}, "Two.  Three.  \r\n\r\nOne.  \r\n", {10000, 10000, 10000, 2, 2}},
+        {"kept in order, across lines and files",
+         {"One. Tw", "o.\r\nThree."}, EssayType::PlainText, {true, false, {3, 3}}, {},
+         "One.  Two.  Three.  \r\n\r\n", {3, 3}},
+        {"a text without terminator becomes one sentence",
+         {"no end\r\n", " here"}, EssayType::PlainText, {true, true, {1, 1}}, {},
+         "no end here.  \r\n\r\n", {10000, 1, 1}},
+    };
+    for (const auto &c : cases) {
+        testing::ListedRandom random(c.draws);
+        EXPECT_EQ(essayOf(c.files, c.type, c.options, random), c.essay) << c.what;
+        EXPECT_EQ(random.bounds, c.bounds) << c.what;
+    }
+}
+
+// From files' bytes to the essay's bytes, against reading the files as lines
+// and doing every step the long way: the same draws, byte for byte the same
+// essay.
+TEST(GenerateEssayText, SameBytesAsTheReference)
+{
+    const struct {
+        std::uint32_t seed;
+        EssayType type;
+        bool sentenceParse, randomize;
+        bool crowdedKeys; // sentences often share a key, so their text decides
+    } cases[] = {
+        {4242, EssayType::EssayResponses, true, true, true},
+        {4243, EssayType::EssayResponses, true, true, false},
+        {4244, EssayType::EssayResponses, true, false, false},
+        {4245, EssayType::EssayResponses, false, true, false},
+        {808, EssayType::PlainText, true, true, true},
+        {809, EssayType::PlainText, true, false, false},
+        {810, EssayType::PlainText, false, false, false},
+    };
+    for (const auto &c : cases) {
+        SeededRandom texts(c.seed);
+        for (int round = 0; round < 500; ++round) {
+            std::vector<std::string> files;
+            const int fileCount = 1 + texts.next(4);
+            for (int f = 0; f < fileCount; ++f) {
+                // Prose between the keyword lines, so that there are
+                // sentences to cut across lines and files.
+                std::string bytes = testing::randomFileBytes(texts);
+                for (const auto &line : testing::randomGatheredLines(texts))
+                    bytes += line + (texts.next(2) == 0 ? "\r\n" : "\n");
+                files.push_back(bytes);
+            }
+            const GenerationOptions options{c.sentenceParse, c.randomize, {1 + texts.next(11), 1 + texts.next(11)}};
+            const auto check = [&](auto fastRandom, auto slowRandom) {
+                const std::string slow =
+                    slow::essayBytes(files, c.type == EssayType::EssayResponses, options.sentenceParse,
+                                     options.randomize, options.limits.minimum, options.limits.maximum, slowRandom);
+                ASSERT_EQ(essayOf(files, c.type, options, fastRandom), slow) << "seed " << c.seed << " round " << round;
+                ASSERT_EQ(fastRandom.draws, slowRandom.draws) << "seed " << c.seed << " round " << round;
+            };
+            if (c.crowdedKeys)
+                check(testing::CrowdedKeys(round), testing::CrowdedKeys(round));
+            else
+                check(testing::RecordingRandom(round), testing::RecordingRandom(round));
+            if (::testing::Test::HasFatalFailure())
+                return;
+        }
+    }
 }
 
 } // namespace

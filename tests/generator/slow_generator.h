@@ -148,4 +148,16 @@ inline Lines generate(const Lines &gathered, bool sentenceParse, bool randomize,
     return composeParagraphs(sentences, minimum, maximum, random);
 }
 
+// The bytes of the essay the Generate command writes from these files, all
+// lines kept.
+inline std::string essayBytes(const std::vector<std::string> &files, bool essayResponses, bool sentenceParse,
+                              bool randomize, int minimum, int maximum, Random &random)
+{
+    std::vector<Lines> fileLines;
+    for (const auto &bytes : files)
+        fileLines.push_back(splitLines(bytes));
+    return joinLines(generate(gather(fileLines, essayResponses), sentenceParse, sentenceParse && randomize, minimum,
+                              maximum, random));
+}
+
 } // namespace varnok::slow

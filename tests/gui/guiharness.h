@@ -23,7 +23,8 @@ struct Window {
     explicit Window(const std::string &settings = "[Settings]\r\nWidth=415\r\n")
     {
         folder.write("Varnok.Ini", settings);
-        window = std::make_unique<TfHello>(std::vector<std::string>{folder.path()}, TfHello::Services{clock, random});
+        window = std::make_unique<TfHello>(TfHello::Services{clock, random});
+        window->start({folder.path()});
         window->show();
     }
     ~Window()

@@ -3,32 +3,10 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
-#include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/textfile.h"
-
 namespace varnok {
-
-// The question MakeEssay asks before writing.
-inline constexpr std::string_view kLineCountCaption = "How many lines?";
-inline constexpr std::string_view kLineCountPrompt = "Enter number of lines to generate";
-inline constexpr std::string_view kGeneratedEssaySuffix = "Essay.gen";
-
-// Shown instead of writing when the answer is a negative number.
-inline constexpr std::string_view kNegativeLineCountMessage =
-    "The number of lines cannot be negative. No essay was written.";
-
-// The answer to "How many lines?" as the number of lines to keep. An answer
-// that is no whole number keeps all lineCount lines. A negative number is
-// refused: empty, and nothing is to be written.
-std::optional<int> parseLineCount(std::string_view answer, int lineCount);
-
-// Drops lines from the end until at most n remain; never adds any.
-void keepFirstLines(Lines &lines, int n);
 
 // The lines of an essay as its file holds them: every line followed by CR LF,
 // end to end in one buffer, so that the essay is built in one pass and
@@ -38,11 +16,9 @@ void keepFirstLines(Lines &lines, int n);
 class EssayText {
 public:
     std::size_t lineCount() const { return ends_.size(); }
-    // What the file holds: joinLines(lines()).
+    // What the file holds.
     std::string_view bytes() const { return std::string_view(buffer_.get(), size_); }
-    // The lines themselves, without the CR LF that follows each in the file.
-    Lines lines() const;
-    // As keepFirstLines for a list of lines.
+    // Drops lines from the end until at most n remain; never adds any.
     void keepFirstLines(int n);
 
     // Building: pieces of the current line, then its end.
@@ -73,10 +49,5 @@ private:
     // Where each line's CR LF ends.
     std::vector<std::size_t> ends_;
 };
-
-// The generated essay's name before name cleaning: date stamp (which ends in
-// a blank), n in decimal, "Essay.gen". It carries the number asked for, also
-// when fewer lines were there.
-std::string generatedEssayName(const DateTime &now, int n);
 
 } // namespace varnok

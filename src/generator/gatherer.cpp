@@ -1,4 +1,4 @@
-#include "generator/gathering.h"
+#include "generator/gatherer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,33 +83,7 @@ std::string_view beforeNul(std::string_view bytes)
     return nul ? bytes.substr(0, static_cast<std::size_t>(static_cast<const char *>(nul) - bytes.data())) : bytes;
 }
 
-bool holdsBreak(std::string_view line)
-{
-    return line.find_first_of("\r\n") != std::string_view::npos;
-}
-
 } // namespace
-
-void Gatherer::addFile(const Lines &fileLines)
-{
-    if (type_ == EssayType::PlainText) {
-        for (const auto &line : fileLines) {
-            linesHoldBreaks_ = linesHoldBreaks_ || holdsBreak(line);
-            take(line);
-        }
-        return;
-    }
-    bool collecting = false;
-    for (const auto &line : fileLines) {
-        const bool keyword = line.find(kExplainYourself) != std::string::npos;
-        if (keyword)
-            collecting = true;
-        if (collecting && !keyword && !line.empty() && line.find(kResponseWord) == std::string::npos) {
-            linesHoldBreaks_ = linesHoldBreaks_ || holdsBreak(line);
-            take(line);
-        }
-    }
-}
 
 void Gatherer::addFileBytes(std::string_view bytes)
 {
@@ -158,62 +132,14 @@ void Gatherer::take(std::string_view line)
     ends_.push_back(text_.size());
 }
 
-Lines Gatherer::lines() const
+std::string Gatherer::takeForCutting()
 {
-    const std::string_view lineBreak = type_ == EssayType::EssayResponses ? kLineBreak : std::string_view();
-    Lines lines;
-    lines.reserve(ends_.size());
-    std::size_t start = 0;
-    for (const std::size_t end : ends_) {
-        std::string &line = lines.emplace_back();
-        line.reserve(end - start + lineBreak.size());
-        line.append(text_, start, end - start);
-        line += lineBreak;
-        start = end;
-    }
-    return lines;
-}
-
-std::string Gatherer::takeJoined()
-{
-    std::string joined;
-    if (type_ == EssayType::EssayResponses) {
-        joined.reserve(text_.size() + ends_.size() * kLineBreak.size());
-        std::size_t start = 0;
-        for (const std::size_t end : ends_) {
-            joined.append(text_, start, end - start);
-            joined += kLineBreak;
-            start = end;
-        }
-    } else {
-        joined = std::move(text_);
-    }
-    clear();
-    return joined;
-}
-
-std::string Gatherer::takePrepared()
-{
-    if (linesHoldBreaks_) {
-        std::string joined = takeJoined();
-        prepareForCutting(joined);
-        return joined;
-    }
-    // The lines hold no CR or LF, so the only CR LF pairs in the joined text
-    // are those essay responses put after every line, and removing them gives
-    // back the lines as kept.
     std::string text = std::move(text_);
-    clear();
+    std::string().swap(text_);
+    std::vector<std::size_t>().swap(ends_);
     const std::size_t blanks = text.find_first_not_of(kBlank);
     text.erase(0, blanks == std::string::npos ? text.size() : blanks);
     return text;
-}
-
-void Gatherer::clear()
-{
-    std::string().swap(text_);
-    std::vector<std::size_t>().swap(ends_);
-    linesHoldBreaks_ = false;
 }
 
 } // namespace varnok

@@ -1,0 +1,186 @@
+#include "gui/AskPage.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "documents/commands.h"
+#include "documents/editing.h"
+#include "gui/StretchedPicture.h"
+#include "gui/TextArea.h"
+#include "testrun/testrun.h"
+
+namespace varnok {
+
+namespace {
+
+constexpr int kTestPanelHeight = 76;
+constexpr int kButtonWidth = 85;
+constexpr int kButtonHeight = 25;
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint, int x)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setGeometry(x, 50, kButtonWidth, kButtonHeight);
+    return button;
+}
+
+} // namespace
+
+AskPage::AskPage(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
+{
+    setObjectName("Ask");
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    createToolBar();
+    createDisplay();
+    createTestPanel();
+    layout->addWidget(ToolBar);
+    layout->addWidget(Panel9, 1);
+    layout->addWidget(TestPanel);
+    wireCommands();
+}
+
+void AskPage::createToolBar()
+{
+    ToolBar = new QWidget(this);
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setFixedHeight(27 + 4);
+    auto *tools = new QHBoxLayout(ToolBar);
+    tools->setContentsMargins(2, 2, 2, 2);
+    bEditCommit = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "&OK", ToolBar);
+    bEditCommit->setObjectName("bEditCommit");
+    bEditRevert = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), "&Revert", ToolBar);
+    bEditRevert->setObjectName("bEditRevert");
+    bEditCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "C&ancel", ToolBar);
+    bEditCancel->setObjectName("bEditCancel");
+    for (QPushButton *b : {bEditCommit, bEditRevert, bEditCancel})
+        tools->addWidget(b);
+    tools->addStretch();
+    ToolBar->hide();
+}
+
+void AskPage::createDisplay()
+{
+    Panel9 = new QWidget(this);
+    Panel9->setObjectName("Panel9");
+    auto *display = new QGridLayout(Panel9);
+    display->setContentsMargins(0, 0, 0, 0);
+    Image1 = new StretchedPicture(Panel9);
+    Image1->setObjectName("Image1");
+    Memo1 = new TextArea(Panel9);
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setTabChangesFocus(true);
+    Memo1->setFocusPolicy(Qt::ClickFocus);
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        QMenu menu(this);
+        menu.setObjectName("PopupMenu1");
+        QAction *save = menu.addAction("Save to file");
+        save->setObjectName("Savetofile1");
+        connect(save, &QAction::triggered, this, [this] { Savetofile1Click(ctx_); });
+        menu.exec(Memo1->mapToGlobal(at));
+    });
+    display->addWidget(Image1, 0, 0);
+    display->addWidget(Memo1, 0, 0);
+    Memo1->hide();
+}
+
+void AskPage::createTestPanel()
+{
+    TestPanel = new QWidget(this);
+    TestPanel->setObjectName("TestPanel");
+    TestPanel->setFixedHeight(kTestPanelHeight);
+    TestPanel->installEventFilter(this);
+    QFont labelFont = font();
+    labelFont.setBold(true);
+    labelFont.setPixelSize(12);
+    Label1 = new QLabel("Weak", TestPanel);
+    Label1->setObjectName("Label1");
+    Label2 = new QLabel("Strong", TestPanel);
+    Label2->setObjectName("Label2");
+    Label3 = new QLabel("Moderate", TestPanel);
+    Label3->setObjectName("Label3");
+    for (QLabel *label : {Label1, Label2, Label3}) {
+        label->setFont(labelFont);
+        label->adjustSize();
+        label->hide();
+    }
+    TrackBar1 = new QSlider(Qt::Horizontal, TestPanel);
+    TrackBar1->setObjectName("TrackBar1");
+    TrackBar1->setRange(1, 25);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setPageStep(5);
+    TrackBar1->setTickPosition(QSlider::NoTicks);
+    TrackBar1->setValue(13);
+    TrackBar1->move(2, 18);
+    TrackBar1->hide();
+    bAskStart = makeButton(TestPanel, "bAskStart", "Start &Test", "Take the test", 10);
+    bAskNext = makeButton(TestPanel, "bAskNext", "&Next Lie", "Show next lie", 0);
+    bAskNext->setDefault(true);
+    bAskNext->hide();
+    bAskStop = makeButton(TestPanel, "bAskStop", "&Stop Test", "Stop the test here", 10);
+    bAskStop->hide();
+}
+
+void AskPage::wireCommands()
+{
+    const std::pair<QPushButton *, void (*)(Context &)> commands[] = {
+        {bEditCommit, bEditCommitClick}, {bEditRevert, bEditRevertClick}, {bEditCancel, bEditCancelClick},
+        {bAskStart, bAskStartClick},     {bAskNext, bAskNextClick},       {bAskStop, bAskStopClick},
+    };
+    for (const auto &[button, command] : commands)
+        connect(button, &QPushButton::clicked, this, [this, command] { command(ctx_); });
+    // Every operation of the scale by the person counts, also one that leaves
+    // it where it was; positions set by the program do not.
+    connect(TrackBar1, &QSlider::actionTriggered, this, [this] { TrackBar1Change(ctx_); });
+    connect(TrackBar1, &QSlider::sliderPressed, this, [this] { TrackBar1Change(ctx_); });
+}
+
+bool AskPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TestPanel && event->type() == QEvent::Resize)
+        placeTestPanel();
+    return QWidget::eventFilter(watched, event);
+}
+
+void AskPage::placeTestPanel()
+{
+    const int width = TestPanel->contentsRect().width();
+    TrackBar1->resize(width - 2 * TrackBar1->x(), TrackBar1->sizeHint().height());
+    const int captionWidth = Label3->fontMetrics().horizontalAdvance(Label3->text());
+    Label3->move(width / 2 - captionWidth / 2, 0);
+    Label1->move(2, 0);
+    Label2->move(width - Label2->width() - 2, 0);
+    bAskNext->move(width / 2 - bAskNext->width() / 2, bAskNext->y());
+}
+
+void AskPage::setTestRunning(bool running)
+{
+    bAskStart->setVisible(!running);
+    bAskNext->setVisible(running);
+    bAskStop->setVisible(running);
+    for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, TrackBar1})
+        w->setVisible(running);
+    if (!running)
+        Memo1->hide();
+}
+
+void AskPage::setEditing(bool editing)
+{
+    ToolBar->setVisible(editing);
+    TestPanel->setVisible(!editing);
+}
+
+} // namespace varnok

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+#include "core/context.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace varnok {
+
+class StretchedPicture;
+class TextArea;
+
+// The Start Here page: the picture or the text area above, the test panel
+// (or, while an edit is open, the editing tool bar) around it. Its buttons and
+// the scale run the logic's commands.
+class AskPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit AskPage(Context &ctx, QWidget *parent = nullptr);
+
+    // Idle shows Start; running shows Next, Stop, the scale and its labels.
+    void setTestRunning(bool running);
+    void setEditing(bool editing);
+
+    QWidget *ToolBar;
+    QPushButton *bEditCommit;
+    QPushButton *bEditRevert;
+    QPushButton *bEditCancel;
+    QWidget *Panel9;
+    StretchedPicture *Image1;
+    TextArea *Memo1;
+    QWidget *TestPanel;
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QSlider *TrackBar1;
+    QPushButton *bAskStart;
+    QPushButton *bAskNext;
+    QPushButton *bAskStop;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createToolBar();
+    void createDisplay();
+    void createTestPanel();
+    void wireCommands();
+    void placeTestPanel();
+
+    Context &ctx_;
+};
+
+} // namespace varnok

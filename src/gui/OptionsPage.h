@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QScrollArea>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+namespace varnok {
+
+struct Options;
+class Ui;
+
+// The Program Options page. Its controls write through to the options at
+// once; showOptions puts the options into them without writing back.
+class OptionsPage : public QScrollArea {
+    Q_OBJECT
+public:
+    OptionsPage(Options &options, Ui &ui, QWidget *parent = nullptr);
+
+    void showOptions();
+    // Shows and enables the controls that only mean something with another option on.
+    void applyDependencies();
+
+    QCheckBox *cbOptionsInternalEditor;
+    QPushButton *bOptionsFont;
+    QPushButton *bOptionsEditorLocate;
+    QLineEdit *Editor;
+    QLineEdit *MIN;
+    QLineEdit *MAX;
+    QLineEdit *VARIANCE;
+    QCheckBox *cbOptionsRandomize;
+    QCheckBox *cbOptionsSentenceParse;
+    QLabel *Label4;
+    QLabel *Label5;
+    QSlider *TrackBar3;
+    QSlider *TrackBar4;
+    QCheckBox *cbOptionsAllowRenames;
+
+signals:
+    // An option that other pages depend on was switched.
+    void dependenciesChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *createEditorGroup(QWidget *page);
+    QWidget *createLimitsGroup(QWidget *page);
+    QWidget *createGenerationGroup(QWidget *page);
+    QWidget *createOtherGroup(QWidget *page);
+    void wire();
+    void locateEditor();
+    void limitFieldFocusOut(QLineEdit *field);
+
+    Options &options_;
+    Ui &ui_;
+    // The text a limit field had when it was entered, for Escape.
+    QString limitFieldEntryText_;
+    bool limitFieldRefusing_ = false;
+};
+
+} // namespace varnok

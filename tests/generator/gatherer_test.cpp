@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "generator/gatherer.h"
+#include "slow_generator.h"
+#include "test_randoms.h"
+
+namespace varnok {
+namespace {
+
+using namespace std::string_literals;
+
+// The gathered lines as the reference gathers them: essay responses with
+// the CR LF that follows each in the essay.
+Lines gatheredLines(const Gatherer &gatherer)
+{
+    Lines lines;
+    for (std::size_t i = 0; i < gatherer.lineCount(); ++i) {
+        lines.emplace_back(gatherer.lineText(i));
+        if (gatherer.type() == EssayType::EssayResponses)
+            lines.back() += "\r\n";
+    }
+    return lines;
+}
+
+// An essay as the review writes it: the Lie, then per test an empty line, the
+// response line, an empty line, "EXPLAIN YOURSELF" and what the user wrote.
+const char kTwoBlockEssay[] = "Money is evil.\r\n"
+                              "\r\n"
+                              "2026-12-07 0527pm  RESPONSE: 3\r\n"
+                              "\r\n"
+                              "EXPLAIN YOURSELF\r\n"
+                              "I never had any.\r\n"
+                              "\r\n"
+                              "It comes and goes.\r\n"
+                              "\r\n"
+                              "2026-12-08 0101am  RESPONSE: 22\r\n"
+                              "\r\n"
+                              "EXPLAIN YOURSELF\r\n"
+                              "Now I have some.\r\n";
+
+TEST(Gatherer, EssayResponsesAreTheUsersLinesOnly)
+{
+    const struct {
+        const char *what;
+        std::string file;
+        Lines gathered;
+    } cases[] = {
+        {"two blocks, user lines of both", kTwoBlockEssay, {"I never had any.", "It comes and goes.", "Now I have some."}},
+        {"no keyword line", "Money is evil.\r\nSome text.\r\nRESPONSE\r\n", {}},
+        {"an empty file", "", {}},
+        {"keyword inside a longer line starts collecting but is not taken",
+         "before\r\n-- EXPLAIN YOURSELF --\r\nafter",
+         {"after"}},
+        {"the word in capitals anywhere excludes, lower case does not",
+         "EXPLAIN YOURSELF\r\nMY RESPONSE IS\r\nmyRESPONSEs\r\nmy response is\r\nResponse\r\n",
+         {"my response is", "Response"}},
+        {"the keyword in lower case does not start collecting", "explain yourself\r\nnot taken\r\n", {}},
+        {"the keyword cut by a line break does not start collecting", "EXPLAIN YOUR\r\nSELF\r\nnot taken", {}},
+        {"a line of blanks is not empty", "EXPLAIN YOURSELF\r\n   \r\n\r\n", {"   "}},
+        {"a later keyword line is left out, collecting goes on",
+         "EXPLAIN YOURSELF\r\none\r\nEXPLAIN YOURSELF again\r\ntwo",
+         {"one", "two"}},
+        {"lines keep their bytes", "EXPLAIN YOURSELF\r\n\ttab\x01\xff end  \r\n", {"\ttab\x01\xff end  "}},
+        {"lone CR and LF end lines too", "EXPLAIN YOURSELF\rCR\rline\n\nLF\n\r", {"CR", "line", "LF"}},
+        {"a NUL ends the text", "EXPLAIN YOURSELF\r\nkept\r\nNUL ends \0the text\r\nlost"s,
+         {"kept", "NUL ends "}},
+    };
+    for (const auto &c : cases) {
+        Gatherer gatherer(EssayType::EssayResponses);
+        gatherer.addFileBytes(c.file);
+        Lines taken;
+        for (std::size_t i = 0; i < gatherer.lineCount(); ++i)
+            taken.emplace_back(gatherer.lineText(i));
+        EXPECT_EQ(taken, c.gathered) << c.what;
+    }
+}
+
+TEST(Gatherer, CollectingStartsAfreshForEveryFile)
+{
+    Gatherer gatherer(EssayType::EssayResponses);
+    gatherer.addFileBytes("EXPLAIN YOURSELF\r\nfirst file");
+    // Without its own keyword line the second file gives nothing, although
+    // the first one ended while collecting.
+    gatherer.addFileBytes("second file\r\n");
+    gatherer.addFileBytes("x\r\nEXPLAIN YOURSELF\r\n  third file\r\n");
+    EXPECT_EQ(gatheredLines(gatherer), (Lines{"first file\r\n", "  third file\r\n"}));
+    // Joined without the CR LF and the blanks at the start.
+    EXPECT_EQ(gatherer.takeForCutting(), "first file  third file");
+    EXPECT_TRUE(gatherer.empty());
+}
+
+TEST(Gatherer, PlainTextIsEveryLineUnchangedInFileOrder)
+{
+    Gatherer gatherer(EssayType::PlainText);
+    gatherer.addFileBytes("a\r\n\r\nRESPONSE\r\nEXPLAIN YOURSELF\r\n");
+    gatherer.addFileBytes("");
+    gatherer.addFileBytes("  b  \n\n");
+    EXPECT_EQ(gatheredLines(gatherer), (Lines{"a", "", "RESPONSE", "EXPLAIN YOURSELF", "  b  ", ""}));
+    EXPECT_EQ(gatherer.takeForCutting(), "aRESPONSEEXPLAIN YOURSELF  b  ");
+
+    Gatherer onlyEmpty(EssayType::PlainText);
+    onlyEmpty.addFileBytes("\r\n");
+    EXPECT_FALSE(onlyEmpty.empty()) << "an empty line is a gathered line";
+    EXPECT_EQ(onlyEmpty.takeForCutting(), "");
+}
+
+// Thousands of random files, several to one gatherer, so that collecting has
+// to start afresh with each, against the reference reading them as lines.
+TEST(Gatherer, SameAsTheReferenceOnRandomFiles)
+{
+    SeededRandom random(2024);
+    for (int round = 0; round < 3000; ++round) {
+        const bool essayResponses = round % 2 == 0;
+        Gatherer gatherer(essayResponses ? EssayType::EssayResponses : EssayType::PlainText);
+        std::vector<Lines> files;
+        std::string described;
+        const int count = 1 + random.next(3);
+        for (int f = 0; f < count; ++f) {
+            const std::string bytes = varnok::testing::randomFileBytes(random);
+            gatherer.addFileBytes(bytes);
+            files.push_back(splitLines(bytes));
+            described += ::testing::PrintToString(bytes) + " ";
+        }
+        const Lines expected = slow::gather(files, essayResponses);
+        ASSERT_EQ(gatheredLines(gatherer), expected) << "round " << round << ": " << described;
+        ASSERT_EQ(gatherer.takeForCutting(), slow::joinAndClean(expected)) << "round " << round << ": " << described;
+        ASSERT_TRUE(gatherer.empty());
+    }
+}
+
+} // namespace
+} // namespace varnok

@@ -1,0 +1,118 @@
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "gui/StretchedPicture.h"
+#include "gui/TextArea.h"
+#include "gui/TfHello.h"
+#include "gui/bytetext.h"
+#include "gui/guitest.h"
+#include "support/fakeui.h"
+
+using namespace varnok;
+using namespace varnok::testing;
+
+namespace {
+
+// Lines of a known length, so slice boundaries fall where a test expects.
+std::string manyLines(std::size_t bytes)
+{
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += "line " + std::to_string(i) + " of a long essay, in which nothing much happens\n";
+    text += "last line without an end";
+    return text;
+}
+
+} // namespace
+
+class TextAreaTest : public QObject {
+    Q_OBJECT
+private slots:
+    void bytesComeBackUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("ascii lines") << QByteArray("first\nsecond\n\nfourth\n");
+        QTest::newRow("utf-8") << QByteArray("na\xc3\xafve caf\xc3\xa9 \xe2\x82\xac");
+        QTest::newRow("latin-1") << QByteArray("na\xefve caf\xe9 \xa0no-break");
+        QTest::newRow("utf-8 no-break space") << QByteArray("a\xc2\xa0" "b\n");
+        QTest::newRow("broken utf-8 sequence") << QByteArray("ok \xe2\x82 cut");
+    }
+    void bytesComeBackUnchanged()
+    {
+        QFETCH(QByteArray, bytes);
+        TextArea area(nullptr);
+        const std::string given = bytes.toStdString();
+        area.setBytes(given);
+        QCOMPARE(area.bytes(), given);
+        QVERIFY(!area.document()->isModified());
+    }
+
+    void editedLatin1TextStaysLatin1UnlessItCannot()
+    {
+        TextArea area(nullptr);
+        area.setBytes("caf\xe9");
+        area.moveCursor(QTextCursor::End);
+        area.insertPlainText(QString(QChar(0xe8)));
+        QCOMPARE(area.bytes(), std::string("caf\xe9\xe8"));
+        // A character Latin-1 has no byte for turns the whole text into UTF-8
+        // rather than losing it.
+        area.insertPlainText(QString(QChar(0x20ac)));
+        QCOMPARE(area.bytes(), std::string("caf\xc3\xa9\xc3\xa8\xe2\x82\xac"));
+    }
+
+    void largeTextShowsAtOnceAndFillsInBehind()
+    {
+        const std::string text = manyLines(3u << 20);
+        TextArea area(nullptr);
+        area.setBytes(text);
+        const qsizetype shownFirst = area.document()->characterCount();
+        QVERIFY(shownFirst > 1 << 20);
+        QVERIFY(shownFirst < static_cast<qsizetype>(text.size()) / 2);
+        QTRY_COMPARE_WITH_TIMEOUT(area.toPlainText().size(), static_cast<qsizetype>(text.size()), 20000);
+        QCOMPARE(area.bytes(), text);
+        QVERIFY(!area.document()->isModified());
+    }
+
+    void bytesAskedForEarlyWaitForTheWholeText()
+    {
+        const std::string text = manyLines(5u << 20);
+        TextArea area(nullptr);
+        area.setBytes(text);
+        QCOMPARE(area.bytes(), text);
+        // A new text drops what was still to come of the old one.
+        area.setBytes(text);
+        area.setBytes("short");
+        QTest::qWait(50);
+        QCOMPARE(area.bytes(), std::string("short"));
+    }
+
+    void textFromBytesShowsInvalidUtf8AsLatin1()
+    {
+        QCOMPARE(textFromBytes("caf\xc3\xa9"), QString("caf") + QChar(0xe9));
+        QCOMPARE(textFromBytes("caf\xe9"), QString("caf") + QChar(0xe9));
+        QCOMPARE(textFromBytes(std::string("a\0b", 3)), QString(QLatin1String("a\0b", 3)));
+        QCOMPARE(utf8Bytes(QString("caf") + QChar(0xe9)), std::string("caf\xc3\xa9"));
+    }
+
+    void buildingTheWindowOnlyBuildsIt()
+    {
+        // No start-up yet: no lie folder, no question asked (a first start
+        // would ask, and this test would hang), and the built-in help and
+        // picture come from the resources.
+        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+        ScriptedRandom random;
+        TfHello window(TfHello::Services{clock, random});
+        QVERIFY(window.state().lieFolder.empty());
+        const auto *memo = window.findChild<QPlainTextEdit *>("Memo1");
+        QVERIFY(memo->toPlainText().startsWith("Varnok Help\n\nVarnok does two things."));
+        QVERIFY(memo->toPlainText().endsWith("a launcher of his own.\n"));
+        const QImage picture = window.findChild<StretchedPicture *>("Image1")->picture();
+        QCOMPARE(picture.size(), QSize(162, 193));
+        QVERIFY(picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither).colorCount() <= 16);
+    }
+};
+
+VARNOK_GUI_TEST(TextAreaTest);
+#include "textarea_test.moc"
