@@ -1,9 +1,13 @@
 #include "gui/TextArea.h"
 
 #include <QDialogButtonBox>
+#include <QTextCursor>
 #include <QFontDialog>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
+#include <string_view>
 
 #include "core/text.h"
 #include "gui/bytetext.h"
@@ -79,6 +83,26 @@ std::string TextArea::bytes()
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return bytesFromText(text, shownAsLatin1_);
+}
+
+void TextArea::selectBytes(std::size_t offset, std::size_t length)
+{
+    const std::string all = bytes();
+    offset = std::min(offset, all.size());
+    length = std::min(length, all.size() - offset);
+    // Characters, not bytes, as the text was shown: Latin-1 takes one byte a
+    // character, UTF-8 one to four.
+    const auto characters = [this](std::string_view piece) {
+        return shownAsLatin1_ ? static_cast<int>(piece.size())
+                              : static_cast<int>(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())).size());
+    };
+    const std::string_view text(all);
+    const int start = characters(text.substr(0, offset));
+    QTextCursor cursor(document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + characters(text.substr(offset, length)), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    centerCursor();
 }
 
 void TextArea::chooseFont()

@@ -21,6 +21,8 @@ public:
     std::string bytes();
     // Puts in what is still to come, at once.
     void fillAll();
+    // Selects a part of the text, given in bytes of bytes(), and shows it.
+    void selectBytes(std::size_t offset, std::size_t length);
     // The font dialog, with an Apply button that shows a font before it is taken.
     void chooseFont();
 

@@ -4,10 +4,15 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "core/context.h"
 #include "core/ui.h"
+#include "platform/folderwatch.h"
 
+class QAction;
+class QDockWidget;
+class QSocketNotifier;
 class QTabWidget;
 class QTimer;
 
@@ -16,6 +21,7 @@ namespace varnok {
 class AskPage;
 class BlinkStrip;
 class DocumentPage;
+class FindPanel;
 class OptionsPage;
 class QtUi;
 class TfSelFolder;
@@ -49,6 +55,7 @@ public:
     bool memoShown() const override;
     void setMemoWritable(bool writable) override;
     void focusMemoAtEnd() override;
+    void selectMemoBytes(std::size_t offset, std::size_t length) override;
     void setPage(Page page) override;
     void setStatus(const std::string &text) override;
     void setTestRunning(bool running) override;
@@ -66,6 +73,18 @@ protected:
 
 private:
     void createMenus();
+    void createEditMenu();
+    void createFind();
+    void showFind();
+    // The lists follow the lie folder as other programs change it.
+    void watchLieFolder();
+    void folderChanged();
+    void refreshFromFolder();
+    // The Edit menu's commands act on the list of the page showing.
+    std::optional<ListId> shownList() const;
+    void renameInList();
+    void selectAllInList();
+    void updateEditActions();
     void createPages();
     void wireCommands();
     void loadStartPicture();
@@ -92,6 +111,15 @@ private:
     std::array<DocumentPage *, 3> listPages_{};
     BlinkStrip *Panel1 = nullptr;
     QTimer *Timer1 = nullptr;
+
+    FindPanel *find_ = nullptr;
+    QDockWidget *FindDock = nullptr;
+    QAction *UndoDelete1 = nullptr;
+    QAction *Rename1 = nullptr;
+    FolderWatch watch_;
+    QSocketNotifier *watchNotifier_ = nullptr;
+    // Gathers a burst of changes (a sync tool writing many files) into one re-read.
+    QTimer *folderSettle_ = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
