@@ -32,12 +32,12 @@ FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     auto *row = new QHBoxLayout;
-    auto *label = new QLabel("F&ind:", this);
+    // No mnemonic of its own: Ctrl+F reaches the field, and the pages' letters stay theirs.
+    auto *label = new QLabel("Find:", this);
     FindText = new QLineEdit(this);
     FindText->setObjectName("FindText");
     FindText->setPlaceholderText("Text to find in every document");
     FindText->setClearButtonEnabled(true);
-    label->setBuddy(FindText);
     FindStatus = new QLabel(this);
     FindStatus->setObjectName("FindStatus");
     auto *close = new QToolButton(this);

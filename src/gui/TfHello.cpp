@@ -155,7 +155,8 @@ void TfHello::createMenus()
 
 void TfHello::createEditMenu()
 {
-    QMenu *edit = menuBar()->addMenu("&Edit");
+    // No mnemonic: Alt+E belongs to the pages' "&Edit" buttons.
+    QMenu *edit = menuBar()->addMenu("Edit");
     UndoDelete1 = edit->addAction("&Undo delete");
     UndoDelete1->setObjectName("UndoDelete1");
     UndoDelete1->setShortcut(QKeySequence::Undo);
