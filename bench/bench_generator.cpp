@@ -139,12 +139,16 @@ private:
 };
 
 // Writes without syncing, to tell the cost of the sync apart.
-bool writeUnsynced(const std::string &path, std::string_view bytes)
+bool writeUnsynced(const std::string &path, const EssayText &essay)
 {
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = true;
+    essay.produce([&](std::string_view piece) {
+        ok = std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+        return ok;
+    });
     return std::fclose(file) == 0 && ok;
 }
 
@@ -183,21 +187,24 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const std::size_t gatheredCount = gatherer.lineCount();
     timer.lap();
 
-    const CutText cut(gatherer.takeForCutting());
+    CutText cut = cutSentences(gatherer.take().text);
+    const std::size_t sentences = cut.sentences.size();
     const double cutTime = timer.lap();
-    const std::vector<std::string_view> shuffled = randomized(cut.sentences(), random);
+    shuffleLines(cut.sentences, random);
     const double shuffle = timer.lap();
-    const EssayText essay = composeParagraphs(shuffled, cut.textSize(), {3, 6}, random);
+    const EssayText essay = composeParagraphs(std::move(cut), {3, 6}, random);
     const double compose = timer.lap();
     const double generated = since(start);
 
-    if (!(sync ? writeFileAtomic(output, essay.bytes()) : writeUnsynced(output, essay.bytes()))) {
+    // The essay's bytes are made while it is written.
+    if (!(sync ? writeFileAtomic(output, [&essay](const BytePut &put) { essay.produce(put); }).ok()
+               : writeUnsynced(output, essay))) {
         std::perror(output.c_str());
         std::exit(1);
     }
     const double write = timer.lap();
-    std::printf("%zu %zu %zu %zu %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", gatheredCount, cut.sentences().size(),
-                essay.lineCount(), essay.bytes().size(), read, gather, cutTime, shuffle, compose, write, generated,
+    std::printf("%zu %zu %zu %zu %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", gatheredCount, sentences,
+                essay.lineCount(), fileSize(output), read, gather, cutTime, shuffle, compose, write, generated,
                 since(start));
     return 0;
 }

@@ -1,8 +1,5 @@
 #include "app/startup.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
@@ -55,7 +52,7 @@ bool usableBesideProgram(const std::string &folder, const std::string &programFo
 {
     if (isInstalledProgramFolder(programFolder))
         return false;
-    return folderExists(folder) ? folderWritable(folder) : createFolders(folder);
+    return folderExists(folder) ? folderWritable(folder) : createFolders(folder).ok();
 }
 
 // Fixes the lie folder and makes sure it exists. Without an argument an
@@ -67,13 +64,11 @@ void fixLieFolder(Context &ctx, const StartupPlaces &places)
     if (!fromArgument && !usableBesideProgram(folder, places.programFolder))
         folder = places.fallbackDataFolder + "Lies/";
     ctx.state.lieFolder = folder;
-    if (!folderExists(folder) && !createFolders(folder)) {
-        const int reason = errno;
-        ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + std::strerror(reason)));
-    } else if (!canListFolder(folder)) {
-        const int reason = errno;
-        ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + std::strerror(reason)));
-    }
+    const Status made = folderExists(folder) ? Status() : createFolders(folder);
+    if (!made)
+        ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + made.reason()));
+    else if (const Status listed = canListFolder(folder); !listed)
+        ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + listed.reason()));
 }
 
 } // namespace

@@ -210,7 +210,7 @@ std::string IniFile::text() const
 
 bool IniFile::save(const std::string &path) const
 {
-    return writeFileAtomic(path, text());
+    return writeFileAtomic(path, text()).ok();
 }
 
 } // namespace varnok

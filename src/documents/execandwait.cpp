@@ -12,12 +12,11 @@ void ExecAndWait(Context &ctx, const std::string &fileName)
     const bool optionLike = !fileName.empty() && fileName.front() == '-';
     const std::string argument = optionLike ? "./" + fileName : fileName;
     const auto argv = editorArguments(ctx.state.options.editor, argument);
-    int error = 0;
-    const auto pid = startProcess(argv, ctx.state.lieFolder, &error);
+    const auto pid = startProcess(argv, ctx.state.lieFolder);
     if (!pid) {
         // The person would otherwise wait for an editor that never comes.
         ctx.ui.error(errorReportText(
-            describeStartError(editorCommandLine(ctx.state.options.editor, fileName), error)));
+            describeStartError(editorCommandLine(ctx.state.options.editor, fileName), pid.error())));
         return;
     }
     ctx.ui.waitBlocked([pid] { return !processFinished(*pid); });

@@ -1,6 +1,7 @@
 #include "generator/composer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "generator/sentences.h"
 
@@ -53,41 +54,36 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
     return target < limits.minimum ? limits.minimum : target;
 }
 
-EssayText composeParagraphs(const std::vector<std::string_view> &sentences, std::size_t textSize,
-                            const ParagraphLimits &limits, Random &random)
+EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random)
 {
     int target = drawParagraphTarget(limits, random);
-    const std::size_t count = sentences.size();
-    const GroupEnds groups(sentences);
-    EssayText essay;
-    // At most the sentences, two blanks after each and two line breaks per
-    // paragraph; room never written to takes no memory.
-    essay.reserve(textSize + count * (kSentenceGap.size() + 2 * kLineBreak.size()) + kLineBreak.size(),
-                  count + 1);
-    // Reordered sentences come from all over the text; asking for them a few
-    // places ahead hides most of the waiting.
+    const std::size_t count = cut.sentences.size();
+    const GroupEnds groups(cut.sentences);
+    EssayText essay(std::move(cut.text), std::move(cut.sentences));
+    // Only each sentence's last byte is read here, but from all over the
+    // text once shuffled; asking for it a few places ahead hides most of the
+    // waiting.
     constexpr std::size_t ahead = 16;
     int placed = 0;
     bool paragraphOpen = false;
     for (std::size_t i = 0; i < count; ++i) {
         if (i + ahead < count)
-            __builtin_prefetch(sentences[i + ahead].data());
-        const std::string_view sentence = sentences[i];
-        essay.append(sentence);
+            __builtin_prefetch(&essay.piece(i + ahead).back());
         paragraphOpen = true;
-        if (!groups.endsGroup(i, sentence.back()))
+        if (!groups.endsGroup(i, essay.piece(i).back()))
             continue;
-        essay.append(kSentenceGap);
-        if (++placed >= target) {
-            essay.append(kLineBreak);
-            essay.endLine();
-            paragraphOpen = false;
-            placed = 0;
-            target = drawParagraphTarget(limits, random);
+        if (++placed < target) {
+            essay.setTail(i, EssayText::Tail::Gap);
+            continue;
         }
+        essay.setTail(i, EssayText::Tail::GapAndBreak);
+        essay.endLineAfter(i + 1);
+        paragraphOpen = false;
+        placed = 0;
+        target = drawParagraphTarget(limits, random);
     }
     if (paragraphOpen)
-        essay.endLine();
+        essay.endLineAfter(count);
     return essay;
 }
 

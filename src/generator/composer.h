@@ -1,10 +1,9 @@
 #pragma once
 
-#include <cstddef>
 #include <string_view>
-#include <vector>
 
 #include "generator/essaytext.h"
+#include "generator/sentences.h"
 #include "platform/random.h"
 
 namespace varnok {
@@ -23,15 +22,14 @@ struct ParagraphLimits {
 // or above the maximum is always the target.
 int drawParagraphTarget(const ParagraphLimits &limits, Random &random);
 
-// Regroups sentences of a CutText, as cut or reordered, into paragraph lines,
-// straight into the essay's bytes; textSize is the cut text's. The sentences
-// are taken as joined and cut anew, so a sentence ending in "!" or "?" runs
-// on to the next "." (or, with no "." left, the next "!"). Each sentence is
-// followed by two blanks; a paragraph that reaches its target ends in CR LF
-// within its line and a new target is drawn; a last, short paragraph gets no
-// line break of its own. The first target is drawn before anything else, even
-// when no sentence comes.
-EssayText composeParagraphs(const std::vector<std::string_view> &sentences, std::size_t textSize,
-                            const ParagraphLimits &limits, Random &random);
+// Regroups the sentences of a cut, in the order given (as cut or shuffled),
+// into paragraph lines; the essay takes over the cut. The sentences are taken
+// as joined and cut anew, so a sentence ending in "!" or "?" runs on to the
+// next "." (or, with no "." left, the next "!"). Each sentence is followed by
+// two blanks; a paragraph that reaches its target ends in CR LF within its
+// line and a new target is drawn; a last, short paragraph gets no line break
+// of its own. The first target is drawn before anything else, even when no
+// sentence comes.
+EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random);
 
 } // namespace varnok

@@ -1,37 +1,55 @@
 #include "generator/essaytext.h"
 
-#include <algorithm>
 #include <utility>
-
-#include "platform/memory.h"
 
 namespace varnok {
 
+namespace {
+
+constexpr std::string_view kTails[] = {"", "  ", "  \r\n", "\r\n"};
+constexpr std::string_view kLineEnd = "\r\n";
+
+} // namespace
+
+EssayText::EssayText(std::unique_ptr<const std::string> text, std::vector<std::string_view> pieces)
+    : text_(std::move(text)), pieces_(std::move(pieces)), tails_(pieces_.size(), 0)
+{
+}
+
 void EssayText::keepFirstLines(int n)
 {
-    if (n < 0 || static_cast<std::size_t>(n) >= ends_.size())
-        return;
-    ends_.resize(static_cast<std::size_t>(n));
-    size_ = ends_.empty() ? 0 : ends_.back();
+    if (n >= 0 && static_cast<std::size_t>(n) < lineEnds_.size())
+        lineEnds_.resize(static_cast<std::size_t>(n));
 }
 
-void EssayText::reserve(std::size_t bytes, std::size_t lines)
+void EssayText::produce(const BytePut &put) const
 {
-    if (bytes > capacity_)
-        grow(bytes);
-    ends_.reserve(lines);
+    // Pieces come from all over the text; asking for them a few places
+    // ahead hides most of the waiting.
+    constexpr std::size_t ahead = 16;
+    const std::size_t count = lineEnds_.empty() ? 0 : lineEnds_.back();
+    std::size_t piece = 0;
+    for (const std::size_t end : lineEnds_) {
+        for (; piece < end; ++piece) {
+            if (piece + ahead < count)
+                __builtin_prefetch(pieces_[piece + ahead].data());
+            const std::string_view tail = kTails[tails_[piece]];
+            if (!put(pieces_[piece]) || (!tail.empty() && !put(tail)))
+                return;
+        }
+        if (!put(kLineEnd))
+            return;
+    }
 }
 
-void EssayText::grow(std::size_t needed)
+std::string EssayText::bytes() const
 {
-    const std::size_t capacity = std::max(needed, 2 * capacity_);
-    // new char[] leaves the bytes as they are, which is the point.
-    std::unique_ptr<char[]> buffer(new char[capacity]);
-    adviseLargeBuffer(buffer.get(), capacity);
-    if (size_ > 0)
-        std::memcpy(buffer.get(), buffer_.get(), size_);
-    buffer_ = std::move(buffer);
-    capacity_ = capacity;
+    std::string bytes;
+    produce([&bytes](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
+    return bytes;
 }
 
 } // namespace varnok

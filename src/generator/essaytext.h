@@ -1,53 +1,52 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/textfile.h"
+
 namespace varnok {
 
-// The lines of an essay as its file holds them: every line followed by CR LF,
-// end to end in one buffer, so that the essay is built in one pass and
-// written as it stands, without joining the lines again. The buffer is not
-// cleared before use: a hundred megabytes of zeros would be written only to
-// be overwritten.
+// An essay as pieces of a text it owns, in essay order, each followed by a
+// short tail, and its lines; every line ends in CR LF in the file. The bytes
+// are made only while the essay is written: at a hundred megabytes, a copy
+// of the essay next to the text it comes from would double the memory.
 class EssayText {
 public:
-    std::size_t lineCount() const { return ends_.size(); }
-    // What the file holds.
-    std::string_view bytes() const { return std::string_view(buffer_.get(), size_); }
+    // What follows a piece: nothing, the blanks after a sentence, those and
+    // the line break of a complete paragraph, or an empty line's break.
+    enum class Tail : std::uint8_t { None, Gap, GapAndBreak, Break };
+
+    EssayText() = default;
+    // The pieces must be views into text, which stays where it is however
+    // the essay is moved. Each is followed by Tail::None and belongs to no
+    // line until told otherwise.
+    EssayText(std::unique_ptr<const std::string> text, std::vector<std::string_view> pieces);
+
+    std::string_view piece(std::size_t i) const { return pieces_[i]; }
+    void setTail(std::size_t piece, Tail tail) { tails_[piece] = static_cast<std::uint8_t>(tail); }
+    // Ends a line after the first `pieces` pieces.
+    void endLineAfter(std::size_t pieces) { lineEnds_.push_back(pieces); }
+
+    std::size_t lineCount() const { return lineEnds_.size(); }
     // Drops lines from the end until at most n remain; never adds any.
     void keepFirstLines(int n);
 
-    // Building: pieces of the current line, then its end.
-    void reserve(std::size_t bytes, std::size_t lines);
-    void append(std::string_view piece)
-    {
-        if (piece.empty())
-            return;
-        if (piece.size() > capacity_ - size_)
-            grow(size_ + piece.size());
-        std::memcpy(buffer_.get() + size_, piece.data(), piece.size());
-        size_ += piece.size();
-    }
-    void endLine()
-    {
-        append(kLineEnd);
-        ends_.push_back(size_);
-    }
+    // Hands the file's bytes to put in order, stopping once put fails.
+    void produce(const BytePut &put) const;
+    // The file's bytes at once, for small essays.
+    std::string bytes() const;
 
 private:
-    static constexpr std::string_view kLineEnd = "\r\n";
-
-    void grow(std::size_t needed);
-
-    std::unique_ptr<char[]> buffer_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
-    // Where each line's CR LF ends.
-    std::vector<std::size_t> ends_;
+    std::unique_ptr<const std::string> text_;
+    std::vector<std::string_view> pieces_;
+    std::vector<std::uint8_t> tails_;
+    // How many pieces the lines up to each one hold.
+    std::vector<std::size_t> lineEnds_;
 };
 
 } // namespace varnok

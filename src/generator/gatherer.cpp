@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "generator/sentences.h"
 
 namespace varnok {
 
@@ -132,14 +131,12 @@ void Gatherer::take(std::string_view line)
     ends_.push_back(text_.size());
 }
 
-std::string Gatherer::takeForCutting()
+Gatherer::Taken Gatherer::take()
 {
-    std::string text = std::move(text_);
-    std::string().swap(text_);
-    std::vector<std::size_t>().swap(ends_);
-    const std::size_t blanks = text.find_first_not_of(kBlank);
-    text.erase(0, blanks == std::string::npos ? text.size() : blanks);
-    return text;
+    Taken taken{std::move(text_), std::move(ends_)};
+    text_.clear();
+    ends_.clear();
+    return taken;
 }
 
 } // namespace varnok

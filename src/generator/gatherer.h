@@ -46,16 +46,13 @@ public:
     bool empty() const { return ends_.empty(); }
     std::size_t lineCount() const { return ends_.size(); }
 
-    // Line i as taken, without the CR LF that essay responses add to it.
-    std::string_view lineText(std::size_t i) const
-    {
-        const std::size_t start = i == 0 ? 0 : ends_[i - 1];
-        return std::string_view(text_).substr(start, ends_[i] - start);
-    }
-
-    // All gathered lines joined as the sentence cut reads them, blanks at
-    // the start dropped; leaves the gatherer empty.
-    std::string takeForCutting();
+    // The gathered lines end to end and where each ends; leaves the
+    // gatherer empty.
+    struct Taken {
+        std::string text;
+        std::vector<std::size_t> ends;
+    };
+    Taken take();
 
 private:
     void take(std::string_view line);

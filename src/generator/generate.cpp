@@ -1,5 +1,6 @@
 #include "generator/generate.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,23 +16,27 @@ namespace varnok {
 EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random)
 {
     if (options.sentenceParse) {
-        const CutText cut(gathered.takeForCutting());
-        if (!options.randomize)
-            return composeParagraphs(cut.sentences(), cut.textSize(), options.limits, random);
-        return composeParagraphs(randomized(cut.sentences(), random), cut.textSize(), options.limits, random);
+        CutText cut = cutSentences(gathered.take().text);
+        if (options.randomize)
+            shuffleLines(cut.sentences, random);
+        return composeParagraphs(std::move(cut), options.limits, random);
     }
 
-    const std::string_view lineBreak =
-        gathered.type() == EssayType::EssayResponses ? kLineBreak : std::string_view();
-    EssayText essay;
-    std::size_t bytes = 0;
-    for (std::size_t i = 0; i < gathered.lineCount(); ++i)
-        bytes += gathered.lineText(i).size() + lineBreak.size() + kLineBreak.size();
-    essay.reserve(bytes, gathered.lineCount());
-    for (std::size_t i = 0; i < gathered.lineCount(); ++i) {
-        essay.append(gathered.lineText(i));
-        essay.append(lineBreak);
-        essay.endLine();
+    const EssayText::Tail tail =
+        gathered.type() == EssayType::EssayResponses ? EssayText::Tail::Break : EssayText::Tail::None;
+    Gatherer::Taken taken = gathered.take();
+    auto text = std::make_unique<const std::string>(std::move(taken.text));
+    std::vector<std::string_view> lines;
+    lines.reserve(taken.ends.size());
+    std::size_t start = 0;
+    for (const std::size_t end : taken.ends) {
+        lines.push_back(std::string_view(*text).substr(start, end - start));
+        start = end;
+    }
+    EssayText essay(std::move(text), std::move(lines));
+    for (std::size_t i = 0; i < taken.ends.size(); ++i) {
+        essay.setTail(i, tail);
+        essay.endLineAfter(i + 1);
     }
     return essay;
 }
@@ -70,7 +75,7 @@ void MakeEssay(Context &ctx, EssayText &essay)
     // An essay of this minute and count in other letter case is the same
     // document, replaced like every other.
     const std::string path = resolveNoCase(CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted)));
-    if (!writeFileAtomic(path, essay.bytes()))
+    if (!writeFileAtomic(path, [&essay](const BytePut &put) { essay.produce(put); }))
         failCannotCreate(path);
 }
 

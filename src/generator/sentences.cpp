@@ -39,22 +39,25 @@ std::string_view SentenceScanner::next()
     return sentence;
 }
 
-CutText::CutText(std::string text) : text_(std::move(text))
+CutText cutSentences(std::string text)
 {
-    // The sentences stay views into the one cut text rather than strings of
+    CutText cut{std::make_unique<const std::string>(std::move(text)), {}};
+    const std::string &kept = *cut.text;
+    // The sentences stay views into the one text rather than strings of
     // their own: at a hundred megabytes that halves the memory and saves
     // millions of allocations. Room for a sentence every eight bytes is more
     // than prose needs; room that is never written to takes no memory, and
     // growing is still possible.
-    sentences_.reserve(text_.size() / 8 + 1);
-    adviseLargeBuffer(sentences_.data(), sentences_.capacity() * sizeof(sentences_[0]));
-    SentenceScanner scanner(text_);
+    cut.sentences.reserve(kept.size() / 8 + 1);
+    adviseLargeBuffer(cut.sentences.data(), cut.sentences.capacity() * sizeof(std::string_view));
+    SentenceScanner scanner(kept);
     for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next())
-        sentences_.push_back(sentence);
-    if (sentences_.empty()) {
-        text_ = std::string(scanner.rest()) + kFullStop;
-        sentences_.push_back(text_);
+        cut.sentences.push_back(sentence);
+    if (cut.sentences.empty()) {
+        cut.text = std::make_unique<const std::string>(std::string(scanner.rest()) + kFullStop);
+        cut.sentences.push_back(*cut.text);
     }
+    return cut;
 }
 
 } // namespace varnok

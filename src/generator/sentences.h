@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,23 +39,17 @@ private:
     bool exclamationLeft_ = true;
 };
 
-// The gathered text (Gatherer::takeForCutting) cut into sentences that are
-// views into it. A text without any terminator becomes the one sentence it is
-// with "." appended (an empty text gives "."); otherwise a trailing fragment
-// without terminator is lost. Neither copied nor moved, so the views stay
-// valid.
-class CutText {
-public:
-    explicit CutText(std::string text);
-    CutText(const CutText &) = delete;
-    CutText &operator=(const CutText &) = delete;
-
-    const std::vector<std::string_view> &sentences() const { return sentences_; }
-    std::size_t textSize() const { return text_.size(); }
-
-private:
-    std::string text_;
-    std::vector<std::string_view> sentences_;
+// A text cut into sentences that are views into it. The text stays where it
+// is however the CutText is moved, so the views stay valid.
+struct CutText {
+    std::unique_ptr<const std::string> text;
+    std::vector<std::string_view> sentences;
 };
+
+// The sentence cut of the gathered text (Gatherer::takeText). A text
+// without any terminator becomes the one sentence it is with "." appended
+// (an empty text gives "."); otherwise a trailing fragment without
+// terminator is lost.
+CutText cutSentences(std::string text);
 
 } // namespace varnok

@@ -10,12 +10,13 @@ namespace varnok {
 // Every line gets a key drawn from 0 to this bound less one.
 inline constexpr int kShuffleKeyRange = 10000;
 
-// The lines in random order: one key drawn per line, in list order, then the
-// lines sorted by key and, within a key, by their text without regard to case.
-// This is exactly the order of sorting the entries "%5d" key, ":", line
-// case-insensitively: five-character keys with leading blanks compare as their
-// numbers, and the equal prefixes of one key leave the lines to decide. The
-// lines themselves, duplicates included, are unchanged.
-std::vector<std::string_view> randomized(const std::vector<std::string_view> &lines, Random &random);
+// Puts the lines in random order, in place: one key drawn per line, in list
+// order, then the lines sorted by key and, within a key, by their text
+// without regard to case. This is exactly the order of sorting the entries
+// "%5d" key, ":", line case-insensitively: five-character keys with leading
+// blanks compare as their numbers, and the equal prefixes of one key leave
+// the lines to decide. The lines themselves, duplicates included, are
+// unchanged.
+void shuffleLines(std::vector<std::string_view> &lines, Random &random);
 
 } // namespace varnok

@@ -79,10 +79,10 @@ bool folderWritable(const std::string &path)
     return folderExists(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-bool createFolders(const std::string &path)
+Status createFolders(const std::string &path)
 {
     if (path.empty())
-        return false;
+        return Status::failed(ENOENT);
     std::string partial;
     std::size_t pos = 0;
     while (pos <= path.size()) {
@@ -94,17 +94,19 @@ bool createFolders(const std::string &path)
         if (partial.empty() || folderExists(partial))
             continue;
         if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+            return Status::lastError();
     }
-    return folderExists(path);
+    return folderExists(path) ? Status() : Status::failed(ENOTDIR);
 }
 
-bool removeFile(const std::string &path)
+Status removeFile(const std::string &path)
 {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-        return false;
-    return ::unlink(path.c_str()) == 0;
+    if (::lstat(path.c_str(), &info) != 0)
+        return Status::lastError();
+    if (S_ISDIR(info.st_mode))
+        return Status::failed(EISDIR);
+    return ::unlink(path.c_str()) == 0 ? Status() : Status::lastError();
 }
 
 std::string baseName(std::string_view path)
@@ -113,32 +115,28 @@ std::string baseName(std::string_view path)
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-bool renameNoReplace(const std::string &from, const std::string &to)
+Status renameNoReplace(const std::string &from, const std::string &to)
 {
     struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0) {
-        errno = EEXIST;
-        return false;
-    }
+    if (::lstat(to.c_str(), &info) == 0)
+        return Status::failed(EEXIST);
     // A name that differs only in letter case names the same document here.
-    if (resolveNoCase(to) != to && !equalNoCase(baseName(resolveNoCase(to)), baseName(from))) {
-        errno = EEXIST;
-        return false;
-    }
-    if (::lstat(from.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-        return false;
+    if (resolveNoCase(to) != to && !equalNoCase(baseName(resolveNoCase(to)), baseName(from)))
+        return Status::failed(EEXIST);
+    if (::lstat(from.c_str(), &info) != 0)
+        return Status::lastError();
+    if (S_ISDIR(info.st_mode))
+        return Status::failed(EISDIR);
     // link + unlink never replaces an existing target, even one that appears
     // between the check above and now.
     if (::link(from.c_str(), to.c_str()) == 0)
-        return ::unlink(from.c_str()) == 0;
+        return ::unlink(from.c_str()) == 0 ? Status() : Status::lastError();
     if (errno == EEXIST)
-        return false;
+        return Status::lastError();
     // File systems without hard links: fall back to a checked rename.
-    if (::lstat(to.c_str(), &info) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    if (::lstat(to.c_str(), &info) == 0)
+        return Status::failed(EEXIST);
+    return ::rename(from.c_str(), to.c_str()) == 0 ? Status() : Status::lastError();
 }
 
 std::string resolveNoCase(const std::string &path)
@@ -238,13 +236,13 @@ std::size_t fileSize(const std::string &path)
     return static_cast<std::size_t>(info.st_size);
 }
 
-bool canListFolder(const std::string &path)
+Status canListFolder(const std::string &path)
 {
     DIR *dir = ::opendir(path.c_str());
     if (!dir)
-        return false;
+        return Status::lastError();
     ::closedir(dir);
-    return true;
+    return Status();
 }
 
 std::string currentFolder()
@@ -256,9 +254,9 @@ std::string currentFolder()
     return withTrailingSeparator(buffer);
 }
 
-bool setCurrentFolder(const std::string &path)
+Status setCurrentFolder(const std::string &path)
 {
-    return ::chdir(path.c_str()) == 0;
+    return ::chdir(path.c_str()) == 0 ? Status() : Status::lastError();
 }
 
 std::string programFolder()

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace varnok {
 
 // The folder separator of this platform; every folder path the program keeps ends in it.
@@ -16,13 +18,13 @@ bool folderWritable(const std::string &path);
 
 // Creates a folder and every missing parent. Folders made here are private to
 // their owner (0700): the lie folder is a journal.
-bool createFolders(const std::string &path);
+Status createFolders(const std::string &path);
 
-bool removeFile(const std::string &path);
+Status removeFile(const std::string &path);
 
 // Renames without ever replacing: fails when the target exists, also when an
 // existing name differs from it only in letter case.
-bool renameNoReplace(const std::string &from, const std::string &to);
+Status renameNoReplace(const std::string &from, const std::string &to);
 
 // Names in the lie folder compare without regard to letter case. When no file
 // has exactly this name but one differs from it only in case, returns that
@@ -47,11 +49,11 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
 // The size of a file in bytes; 0 when it cannot be found.
 std::size_t fileSize(const std::string &path);
 
-// True when the folder's entries can be listed.
-bool canListFolder(const std::string &path);
+// Whether the folder's entries can be listed.
+Status canListFolder(const std::string &path);
 
 std::string currentFolder();
-bool setCurrentFolder(const std::string &path);
+Status setCurrentFolder(const std::string &path);
 
 // The folder of the running program file, ending in the separator.
 std::string programFolder();

@@ -159,33 +159,24 @@ std::vector<std::string> editorArguments(std::string_view editorText, const std:
     return argv;
 }
 
-std::optional<pid_t> startProcess(const std::vector<std::string> &argv, const std::string &workingFolder,
-                                  int *error)
+Result<pid_t> startProcess(const std::vector<std::string> &argv, const std::string &workingFolder)
 {
-    int failure = 0;
-    std::optional<pid_t> started;
-    if (argv.empty() || argv.front().empty()) {
-        failure = ENOENT;
-    } else {
-        SpawnSetup setup;
-        failure = setup.prepare(workingFolder);
-        if (failure == 0) {
-            std::vector<char *> args;
-            args.reserve(argv.size() + 1);
-            for (const auto &arg : argv)
-                args.push_back(const_cast<char *>(arg.c_str()));
-            args.push_back(nullptr);
-            pid_t pid = -1;
-            // glibc reports a failed folder change or exec as the result, so
-            // a missing editor is known here and not by a child's exit code.
-            failure = posix_spawnp(&pid, args.front(), &setup.actions, &setup.attributes, args.data(), environ);
-            if (failure == 0)
-                started = pid;
-        }
-    }
-    if (error)
-        *error = failure;
-    return started;
+    if (argv.empty() || argv.front().empty())
+        return Status::failed(ENOENT);
+    SpawnSetup setup;
+    if (int failure = setup.prepare(workingFolder))
+        return Status::failed(failure);
+    std::vector<char *> args;
+    args.reserve(argv.size() + 1);
+    for (const auto &arg : argv)
+        args.push_back(const_cast<char *>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    // glibc reports a failed folder change or exec as the result, so
+    // a missing editor is known here and not by a child's exit code.
+    if (int failure = posix_spawnp(&pid, args.front(), &setup.actions, &setup.attributes, args.data(), environ))
+        return Status::failed(failure);
+    return pid;
 }
 
 bool processFinished(pid_t pid)
@@ -207,15 +198,13 @@ void waitProcess(pid_t pid)
     }
 }
 
-StartResult runAndWait(const std::vector<std::string> &argv, const std::string &workingFolder)
+Status runAndWait(const std::vector<std::string> &argv, const std::string &workingFolder)
 {
-    StartResult result;
-    const auto pid = startProcess(argv, workingFolder, &result.error);
+    const auto pid = startProcess(argv, workingFolder);
     if (!pid)
-        return result;
-    result.started = true;
+        return pid.status();
     waitProcess(*pid);
-    return result;
+    return Status();
 }
 
 std::string describeStartError(const std::string &command, int error)

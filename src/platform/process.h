@@ -1,10 +1,11 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <vector>
+
+#include "platform/status.h"
 
 namespace varnok {
 
@@ -50,11 +51,10 @@ std::vector<std::string> editorArguments(std::string_view editorText, const std:
 // Starts argv[0], searched on PATH when it holds no "/", with argv as its
 // arguments, the program's own environment, `workingFolder` as its current
 // folder (empty: this process's current folder), default signal handling and
-// no open file descriptor but 0, 1 and 2. Returns the process id, or nothing
-// with *error set to the errno of the failure: the program missing or not
-// executable, the folder missing, an empty argv (ENOENT).
-std::optional<pid_t> startProcess(const std::vector<std::string> &argv, const std::string &workingFolder,
-                                  int *error);
+// no open file descriptor but 0, 1 and 2. Gives the process id, or the errno
+// of the failure: the program missing or not executable, the folder missing,
+// an empty argv (ENOENT).
+Result<pid_t> startProcess(const std::vector<std::string> &argv, const std::string &workingFolder);
 
 // True once the process has ended; reaps it then. Never blocks. A process that
 // was already reaped (or is no child of ours) counts as ended.
@@ -64,15 +64,9 @@ bool processFinished(pid_t pid);
 // exit status is of no interest to the program and is not kept.
 void waitProcess(pid_t pid);
 
-struct StartResult
-{
-    bool started = false;
-    int error = 0;   // errno when not started
-};
-
 // startProcess followed by waitProcess: what opening a file in the external
 // editor needs.
-StartResult runAndWait(const std::vector<std::string> &argv, const std::string &workingFolder);
+Status runAndWait(const std::vector<std::string> &argv, const std::string &workingFolder);
 
 // A clear message for a program that could not be started, naming the command:
 // The editor "nosuch" could not be started: No such file or directory

@@ -50,17 +50,16 @@ std::string joinLines(const Lines &lines)
     return text;
 }
 
-bool readFileBytes(const std::string &path, std::string &bytes)
+Status readFileBytes(const std::string &path, std::string &bytes)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return Status::lastError();
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int saved = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        const Status failure = S_ISDIR(info.st_mode) ? Status::failed(EISDIR) : Status::lastError();
         ::close(fd);
-        errno = saved;
-        return false;
+        return failure;
     }
     std::string data;
     if (info.st_size > 0)
@@ -71,10 +70,9 @@ bool readFileBytes(const std::string &path, std::string &bytes)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            const int saved = errno;
+            const Status failure = Status::lastError();
             ::close(fd);
-            errno = saved;
-            return false;
+            return failure;
         }
         if (got == 0)
             break;
@@ -82,16 +80,16 @@ bool readFileBytes(const std::string &path, std::string &bytes)
     }
     ::close(fd);
     bytes = std::move(data);
-    return true;
+    return Status();
 }
 
-bool readLines(const std::string &path, Lines &lines)
+Status readLines(const std::string &path, Lines &lines)
 {
     std::string bytes;
-    if (!readFileBytes(path, bytes))
-        return false;
+    if (Status read = readFileBytes(path, bytes); !read)
+        return read;
     lines = splitLines(bytes);
-    return true;
+    return Status();
 }
 
 namespace {
@@ -168,39 +166,67 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-} // namespace
+// Writes produced bytes in large blocks: millions of small pieces would
+// otherwise cost a system call each.
+class BlockWriter {
+public:
+    explicit BlockWriter(int fd) : fd_(fd) { buffer_.reserve(kBlock); }
 
-bool writeFileAtomic(const std::string &path, std::string_view bytes)
+    bool put(std::string_view piece)
+    {
+        if (!ok_)
+            return false;
+        if (piece.size() > kBlock - buffer_.size()) {
+            ok_ = flush() && (piece.size() < kBlock || writeAll(fd_, piece));
+            if (!ok_ || piece.size() >= kBlock)
+                return ok_;
+        }
+        buffer_.append(piece);
+        return true;
+    }
+
+    bool finish() { return ok_ && flush(); }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+
+    bool flush()
+    {
+        const bool written = writeAll(fd_, buffer_);
+        buffer_.clear();
+        return written;
+    }
+
+    int fd_;
+    std::string buffer_;
+    bool ok_ = true;
+};
+
+Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody)
 {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
+    if (replacing && S_ISDIR(existing.st_mode))
+        return Status::failed(EISDIR);
     // The rename would replace a file its owner made read-only; writing it in
     // place would not be allowed, so neither is this.
     if (replacing && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        return false;
+        return Status::lastError();
     std::string tempPath;
     const int fd = createTemporary(path, tempPath);
     if (fd < 0)
-        return false;
+        return Status::lastError();
     const mode_t mode = replacing ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    int saved = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        ok = false;
-        saved = errno;
-    }
-    if (!ok) {
+    Status result;
+    if (::fchmod(fd, mode) != 0 || !writeBody(fd) || ::fsync(fd) != 0)
+        result = Status::lastError();
+    if (::close(fd) != 0 && result)
+        result = Status::lastError();
+    if (result && ::rename(tempPath.c_str(), path.c_str()) != 0)
+        result = Status::lastError();
+    if (!result) {
         ::unlink(tempPath.c_str());
-        errno = saved;
-        return false;
+        return result;
     }
     // Make the rename itself durable; a failure here loses nothing already written.
     const std::string folder = folderOf(path);
@@ -209,7 +235,23 @@ bool writeFileAtomic(const std::string &path, std::string_view bytes)
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return true;
+    return Status();
+}
+
+} // namespace
+
+Status writeFileAtomic(const std::string &path, std::string_view bytes)
+{
+    return replaceAtomically(path, [bytes](int fd) { return writeAll(fd, bytes); });
+}
+
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce)
+{
+    return replaceAtomically(path, [&produce](int fd) {
+        BlockWriter writer(fd);
+        produce([&writer](std::string_view piece) { return writer.put(piece); });
+        return writer.finish();
+    });
 }
 
 bool isTemporaryName(std::string_view name)
@@ -246,7 +288,7 @@ std::size_t removeStaleTemporaries(const std::string &folder, long maxAgeSeconds
     return removed;
 }
 
-bool writeLines(const std::string &path, const Lines &lines)
+Status writeLines(const std::string &path, const Lines &lines)
 {
     return writeFileAtomic(path, joinLines(lines));
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/status.h"
 
 namespace varnok {
 
@@ -18,11 +21,11 @@ Lines splitLines(std::string_view text);
 // Every line followed by CR LF, the last one included.
 std::string joinLines(const Lines &lines);
 
-// Reads a whole file. False when it cannot be opened or read (errno is kept).
-bool readFileBytes(const std::string &path, std::string &bytes);
+// Reads a whole file; bytes stay untouched when it cannot be opened or read.
+Status readFileBytes(const std::string &path, std::string &bytes);
 
 // Reads a file as lines (see splitLines).
-bool readLines(const std::string &path, Lines &lines);
+Status readLines(const std::string &path, Lines &lines);
 
 // Replaces (or creates) a file atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over the target. On any
@@ -30,7 +33,13 @@ bool readLines(const std::string &path, Lines &lines);
 // file keeps its mode; a new one gets 0666 less the umask. A file this user
 // may not write is not replaced. A symbolic link at the path is replaced by
 // the file, never written through.
-bool writeFileAtomic(const std::string &path, std::string_view bytes);
+Status writeFileAtomic(const std::string &path, std::string_view bytes);
+
+// The same for bytes made while they are written: produce hands them to put
+// piece by piece, in order, so that a large text is never held whole. put
+// returns false once writing has failed; produce may stop early then.
+using BytePut = std::function<bool(std::string_view)>;
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce);
 
 // The name writeFileAtomic gives its temporary files: the target's name
 // (cut to 200 bytes) between a leading "." and a random 12-character suffix,
@@ -47,6 +56,6 @@ inline constexpr long kStaleTemporaryAge = 10 * 60;
 std::size_t removeStaleTemporaries(const std::string &folder, long maxAgeSeconds = kStaleTemporaryAge);
 
 // writeFileAtomic of joinLines(lines).
-bool writeLines(const std::string &path, const Lines &lines);
+Status writeLines(const std::string &path, const Lines &lines);
 
 } // namespace varnok

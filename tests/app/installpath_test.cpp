@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "platform/files.h"
 #include "support/fakeui.h"
+#include "support/unprivileged.h"
 
 namespace varnok {
 namespace {
@@ -101,25 +102,29 @@ TEST(InstallPath, AnInstalledProgramUsesTheDataFolderEvenWhenItCouldWriteBesideI
 
 TEST(InstallPath, AProgramFolderOfTheUsersOwnNeedsAWritableLieFolder)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "every folder is writable for root";
+    if (!testing::canRunUnprivileged())
+        GTEST_SKIP() << "running as root without the right to become another user";
 
     // "Lies" exists beside the program but the user may not write in it.
     Harness h;
     ASSERT_TRUE(createFolders(h.folder.path() + "app/Lies"));
     ASSERT_EQ(::chmod((h.folder.path() + "app/Lies").c_str(), 0500), 0);
-    h.ui.answerOpen(std::nullopt);
-    startUp(h.ctx, {{}, h.folder.path() + "app/", h.folder.path() + "data/", "x"});
-    EXPECT_EQ(h.state.lieFolder, h.folder.path() + "data/Lies/");
+    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
+        h.ui.answerOpen(std::nullopt);
+        startUp(h.ctx, {{}, h.folder.path() + "app/", h.folder.path() + "data/", "x"});
+        EXPECT_EQ(h.state.lieFolder, h.folder.path() + "data/Lies/");
+    }), "");
 
     // A read-only program folder with a writable "Lies" made for the user.
     Harness shared;
     ASSERT_TRUE(createFolders(shared.folder.path() + "app/Lies"));
     ASSERT_EQ(::chmod((shared.folder.path() + "app").c_str(), 0500), 0);
-    shared.ui.answerOpen(std::nullopt);
-    startUp(shared.ctx, {{}, shared.folder.path() + "app/", shared.folder.path() + "data/", "x"});
-    EXPECT_EQ(shared.state.lieFolder, shared.folder.path() + "app/Lies/");
-    EXPECT_FALSE(shared.folder.exists("data"));
+    EXPECT_EQ(testing::checkUnprivileged(shared.folder.path(), [&] {
+        shared.ui.answerOpen(std::nullopt);
+        startUp(shared.ctx, {{}, shared.folder.path() + "app/", shared.folder.path() + "data/", "x"});
+        EXPECT_EQ(shared.state.lieFolder, shared.folder.path() + "app/Lies/");
+        EXPECT_FALSE(shared.folder.exists("data"));
+    }), "");
     ::chmod((shared.folder.path() + "app").c_str(), 0700);
 }
 

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "platform/files.h"
 #include "support/fakeui.h"
+#include "support/unprivileged.h"
 
 namespace varnok {
 namespace {
@@ -201,19 +202,21 @@ namespace {
 
 TEST(StartUp, AnUnreadableLieFolderIsReportedAndStartUpCompletes)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "folder permissions are not enforced for root";
+    if (!testing::canRunUnprivileged())
+        GTEST_SKIP() << "running as root without the right to become another user";
     Harness h;
     const std::string folder = h.folder.path() + "closed";
     ASSERT_TRUE(createFolders(folder));
     h.folder.write("closed/Varnok.Ini", "[Settings]\r\n");
     ::chmod(folder.c_str(), 0);
-    h.ui.answerOpen(std::nullopt);
-    startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "x"});
+    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
+        h.ui.answerOpen(std::nullopt);
+        startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "x"});
+        ASSERT_FALSE(h.ui.messages.empty());
+        EXPECT_EQ(h.ui.messages[0].rfind("Unable to read the lie folder", 0), 0u);
+        EXPECT_EQ(h.state.options.width, 415);
+    }), "");
     ::chmod(folder.c_str(), 0700);
-    ASSERT_FALSE(h.ui.messages.empty());
-    EXPECT_EQ(h.ui.messages[0].rfind("Unable to read the lie folder", 0), 0u);
-    EXPECT_EQ(h.state.options.width, 415);
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include <chrono>
 #include <fstream>
 #include <random>
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "support/fakeui.h"
+#include "support/unprivileged.h"
 
 namespace varnok {
 namespace {
@@ -305,7 +305,8 @@ TEST(View, FileThatCannotBeReadLeavesTheViewAsItWas)
     }
 }
 
-TEST(View, FiftyMegabytesStayQuick)
+// How long this takes is for bench/bench_view to watch.
+TEST(View, FiftyMegabytesAreShownWhole)
 {
     Harness h;
     const std::string bigLine = "a line of a large file";
@@ -318,11 +319,7 @@ TEST(View, FiftyMegabytesStayQuick)
     h.folder.write("small.lie", "s\r\n");
     listAndSelect(h, ListId::Lies, {"big.lie", "small.lie"});
     h.state.page = Page::Lies;
-    const auto start = std::chrono::steady_clock::now();
     bTestsViewClick(h.ctx);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::seconds(3)) // loose: sanitizer builds run slower
-        << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << " ms";
     const std::string tail = "after\n  * * *\n\n\ns\n  * * *\n\n";
     ASSERT_GT(h.ui.memo.size(), 45u * 1000 * 1000); // CR LF became "\n"
     EXPECT_EQ(h.ui.memo.substr(h.ui.memo.size() - tail.size()), tail);
@@ -583,37 +580,39 @@ TEST(SaveToFile, CancelWritesNothingAndFailureIsReported)
 
 TEST(ReadOnlyFolder, CommandsFailAsDescribedAndChangeNothing)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions are not enforced for root";
+    if (!testing::canRunUnprivileged())
+        GTEST_SKIP() << "running as root without the right to become another user";
     Harness h;
     h.folder.write("a.lie", "a\r\n");
     h.folder.write("b.lie", "b\r\n");
     listAndSelect(h, ListId::Lies, {"a.lie", "b.lie"});
     ASSERT_EQ(::chmod(h.folder.path().c_str(), 0500), 0);
-    h.state.page = Page::Lies;
+    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
+        h.state.page = Page::Lies;
 
-    h.ui.answerInput("New");
-    bLiesNewClick(h.ctx);
-    h.ui.answerInput("Essay Title");
-    bEssaysNewClick(h.ctx);
-    h.ui.memo = "x";
-    h.ui.answerSave(h.folder.file("out.txt"));
-    Savetofile1Click(h.ctx);
-    EXPECT_EQ(h.ui.messages, (Log{"Cannot create file " + h.folder.file("New.lie") + ".",
-                                  "Cannot create file " + h.folder.file("Essay Title.ess") + ".",
-                                  "Cannot create file " + h.folder.file("out.txt") + "."}));
-    EXPECT_FALSE(h.state.edit.editInProgress);
+        h.ui.answerInput("New");
+        bLiesNewClick(h.ctx);
+        h.ui.answerInput("Essay Title");
+        bEssaysNewClick(h.ctx);
+        h.ui.memo = "x";
+        h.ui.answerSave(h.folder.file("out.txt"));
+        Savetofile1Click(h.ctx);
+        EXPECT_EQ(h.ui.messages, (Log{"Cannot create file " + h.folder.file("New.lie") + ".",
+                                      "Cannot create file " + h.folder.file("Essay Title.ess") + ".",
+                                      "Cannot create file " + h.folder.file("out.txt") + "."}));
+        EXPECT_FALSE(h.state.edit.editInProgress);
 
-    h.ui.answerConfirm(true);
-    h.ui.answerConfirm(true);
-    DeleteClick(h.ctx);
-    listAndSelect(h, ListId::Lies, {"a.lie"});
-    h.ui.answerRename(RenameAnswer{"a.lie", "c.lie"});
-    h.ui.answerConfirm(true);
-    bLiesRenameClick(h.ctx);
-    EXPECT_EQ(h.ui.messages.size(), 3u) << "failed deletes and renames are silent";
-    EXPECT_EQ(h.folder.names(), (Log{"a.lie", "b.lie"}));
-    EXPECT_EQ(h.state.lies.names(), (Log{"a.lie", "b.lie"}));
+        h.ui.answerConfirm(true);
+        h.ui.answerConfirm(true);
+        DeleteClick(h.ctx);
+        listAndSelect(h, ListId::Lies, {"a.lie"});
+        h.ui.answerRename(RenameAnswer{"a.lie", "c.lie"});
+        h.ui.answerConfirm(true);
+        bLiesRenameClick(h.ctx);
+        EXPECT_EQ(h.ui.messages.size(), 3u) << "failed deletes and renames are silent";
+        EXPECT_EQ(h.folder.names(), (Log{"a.lie", "b.lie"}));
+        EXPECT_EQ(h.state.lies.names(), (Log{"a.lie", "b.lie"}));
+    }), "");
 }
 
 } // namespace

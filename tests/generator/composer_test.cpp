@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "generator/composer.h"
 #include "generator/gatherer.h"
@@ -12,6 +14,14 @@
 
 namespace varnok {
 namespace {
+
+std::string joinWithoutBreaks(const Lines &lines)
+{
+    std::string text;
+    for (const auto &line : lines)
+        text += line;
+    return text;
+}
 
 Lines numberedSentences(int count)
 {
@@ -24,13 +34,15 @@ Lines numberedSentences(int count)
 // The essay's bytes, checked to hold as many lines as expected.
 std::string composed(const Lines &sentences, const ParagraphLimits &limits, Random &random, std::size_t lines)
 {
-    const std::vector<std::string_view> views(sentences.begin(), sentences.end());
-    std::size_t textSize = 0;
-    for (const auto &sentence : sentences)
-        textSize += sentence.size();
-    const EssayText essay = composeParagraphs(views, textSize, limits, random);
+    CutText cut{std::make_unique<const std::string>(joinWithoutBreaks(sentences)), {}};
+    std::size_t start = 0;
+    for (const auto &sentence : sentences) {
+        cut.sentences.push_back(std::string_view(*cut.text).substr(start, sentence.size()));
+        start += sentence.size();
+    }
+    const EssayText essay = composeParagraphs(std::move(cut), limits, random);
     EXPECT_EQ(essay.lineCount(), lines);
-    return std::string(essay.bytes());
+    return essay.bytes();
 }
 
 std::string paragraphOf(int first, int last)
@@ -132,15 +144,15 @@ TEST(ComposeParagraphs, SameAsTheReferenceOnCutSentences)
             bytes += line;
         Gatherer gatherer(EssayType::PlainText);
         gatherer.addFileBytes(bytes);
-        const CutText cut(gatherer.takeForCutting());
+        CutText cut = cutSentences(gatherer.take().text);
         testing::CrowdedKeys shuffle(round);
-        const std::vector<std::string_view> sentences =
-            round % 2 == 0 ? cut.sentences() : randomized(cut.sentences(), shuffle);
+        if (round % 2 != 0)
+            shuffleLines(cut.sentences, shuffle);
+        const Lines sentences(cut.sentences.begin(), cut.sentences.end());
         const ParagraphLimits limits{1 + texts.next(11), 1 + texts.next(11)};
         testing::RecordingRandom fastRandom(round), slowRandom(round);
-        const EssayText essay = composeParagraphs(sentences, cut.textSize(), limits, fastRandom);
-        const Lines slow = slow::composeParagraphs(Lines(sentences.begin(), sentences.end()), limits.minimum,
-                                                   limits.maximum, slowRandom);
+        const EssayText essay = composeParagraphs(std::move(cut), limits, fastRandom);
+        const Lines slow = slow::composeParagraphs(sentences, limits.minimum, limits.maximum, slowRandom);
         ASSERT_EQ(essay.bytes(), joinLines(slow)) << "round " << round;
         ASSERT_EQ(essay.lineCount(), slow.size()) << "round " << round;
         ASSERT_EQ(fastRandom.draws, slowRandom.draws) << "round " << round;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 #include "documents/documents.h"
 #include "generator/generate.h"
 #include "platform/files.h"
@@ -193,11 +196,13 @@ TEST(EssayLineCount, KeepsAtMostTheNumberAskedFor)
         {10, "a.  \r\n\r\n\r\nc\r\n", 3},
     };
     for (const auto &c : cases) {
-        EssayText essay;
-        for (const std::string_view line : {"a.  \r\n", "", "c"}) {
-            essay.append(line);
-            essay.endLine();
-        }
+        // Three lines: a paragraph, an empty line, a line of plain text.
+        auto text = std::make_unique<const std::string>("a.c");
+        const std::string_view whole = *text;
+        EssayText essay(std::move(text), {whole.substr(0, 2), whole.substr(2, 0), whole.substr(2, 1)});
+        essay.setTail(0, EssayText::Tail::GapAndBreak);
+        for (std::size_t line = 1; line <= 3; ++line)
+            essay.endLineAfter(line);
         essay.keepFirstLines(c.n);
         EXPECT_EQ(essay.bytes(), c.bytes) << c.n;
         EXPECT_EQ(essay.lineCount(), c.lines) << c.n;
@@ -217,7 +222,7 @@ std::string essayOf(const std::vector<std::string> &files, EssayType type, const
     Gatherer gatherer(type);
     for (const auto &bytes : files)
         gatherer.addFileBytes(bytes);
-    return std::string(generateEssayText(std::move(gatherer), options, random).bytes());
+    return generateEssayText(std::move(gatherer), options, random).bytes();
 }
 
 TEST(GenerateEssayText, DescribedCases)

@@ -9,7 +9,8 @@ namespace {
 
 Lines randomizedLines(const Lines &lines, Random &random)
 {
-    const std::vector<std::string_view> shuffled = randomized({lines.begin(), lines.end()}, random);
+    std::vector<std::string_view> shuffled(lines.begin(), lines.end());
+    shuffleLines(shuffled, random);
     return Lines(shuffled.begin(), shuffled.end());
 }
 

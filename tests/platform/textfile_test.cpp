@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
+#include "support/fakeui.h"
 
 namespace varnok {
 namespace {
@@ -14,6 +15,44 @@ TEST(SplitLines, BreaksAtEveryKindOfLineEnd)
     EXPECT_EQ(splitLines("a\n\nb\n"), (Lines{"a", "", "b"}));
     EXPECT_EQ(splitLines("a\r\r\nb"), (Lines{"a", "", "b"}));
     EXPECT_EQ(splitLines(std::string_view("ab\0cd\r\nx", 9)), (Lines{"ab"}));
+}
+
+// Bytes handed over piece by piece arrive whole and in order, whatever the
+// pieces' sizes: tiny ones by the million, empty ones, ones larger than any
+// block the writer gathers, and none at all.
+TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
+{
+    const std::string big(3 << 20, 'b');
+    const struct {
+        const char *what;
+        std::vector<std::string_view> pieces;
+        int repeats;
+    } cases[] = {
+        {"nothing", {}, 1},
+        {"small and empty pieces past several blocks", {"ab", "", "c\r\n", "defgh"}, 400000},
+        {"a piece larger than a block between small ones", {"x", big, "y"}, 2},
+    };
+    testing::TempFolder folder;
+    for (const auto &c : cases) {
+        std::string expected;
+        for (int r = 0; r < c.repeats; ++r)
+            for (const auto piece : c.pieces)
+                expected += piece;
+        const bool written = writeFileAtomic(folder.file("out.gen"), [&c](const BytePut &put) {
+            for (int r = 0; r < c.repeats; ++r)
+                for (const auto piece : c.pieces)
+                    if (!put(piece))
+                        return;
+        }).ok();
+        ASSERT_TRUE(written) << c.what;
+        EXPECT_TRUE(folder.read("out.gen") == expected) << c.what;
+        EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"}) << c.what;
+    }
+    // A missing folder: nothing is produced and nothing is left behind.
+    bool produced = false;
+    EXPECT_FALSE(writeFileAtomic(folder.path() + "missing/out.gen", [&](const BytePut &) { produced = true; }).ok());
+    EXPECT_FALSE(produced);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"});
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "support/unprivileged.h"
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,8 +27,9 @@ void handOver(const std::string &folder)
         return;
     if (::lchown(folder.c_str(), kNobody, kNobody) != 0)
         return;
+    // Every level, so that folders made inside for the test are the user's too.
     std::error_code ignored;
-    for (const auto &entry : std::filesystem::directory_iterator(folder, ignored))
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder, ignored))
         (void)::lchown(entry.path().c_str(), kNobody, kNobody);
 }
 
@@ -85,6 +88,17 @@ std::string runUnprivileged(const std::string &folder, const std::function<std::
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "child: ended with status " + std::to_string(status);
     return result;
+}
+
+std::string checkUnprivileged(const std::string &folder, const std::function<void()> &checks)
+{
+    return runUnprivileged(folder, [&checks] {
+        checks();
+        // The child ends without flushing; its report must not be lost.
+        std::fflush(stdout);
+        return ::testing::Test::HasFailure() ? std::string("child: a check failed, see its report above")
+                                             : std::string();
+    });
 }
 
 } // namespace varnok::testing

@@ -13,9 +13,13 @@ namespace varnok::testing {
 bool canRunUnprivileged();
 
 // Runs body in a child process without root rights, after handing the given
-// folder and its entries to that user so the child may work in it. Returns
+// folder and everything in it to that user so the child may work in it. Returns
 // what the body returned; a body that throws or a child that cannot give up
 // its rights gives a text saying so, starting with "child: ".
 std::string runUnprivileged(const std::string &folder, const std::function<std::string()> &body);
+
+// Runs test checks (gtest expectations) the same way; their failures are
+// reported by the child. Empty when every check held.
+std::string checkUnprivileged(const std::string &folder, const std::function<void()> &checks);
 
 } // namespace varnok::testing

@@ -1,10 +1,10 @@
-#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "support/fakeui.h"
 #include "testrun/history.h"
+#include "support/unprivileged.h"
 
 namespace varnok {
 namespace {
@@ -196,20 +196,23 @@ TEST(LieHistory, LieThatCannotBeReadLeavesTextAndPageAsTheyWere)
 
 TEST(LieHistory, EssayThatCannotBeReadIsReported)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions are not enforced for root";
+    if (!testing::canRunUnprivileged())
+        GTEST_SKIP() << "running as root without the right to become another user";
     Harness h;
     h.folder.write("a.lie", "a\r\n");
     h.folder.write("a.ess", "x\r\n");
     ASSERT_EQ(::chmod(h.folder.file("a.ess").c_str(), 0200), 0);
-    listAndSelect(h, {"a.lie"});
-    h.ui.memo = "before";
-    bLiesHistoryClick(h.ctx);
-    EXPECT_EQ(h.ui.messages, Log{"Cannot open file " + h.folder.file("a.ess") + "."});
-    EXPECT_EQ(h.ui.memo, "before");
+    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
+        listAndSelect(h, {"a.lie"});
+        h.ui.memo = "before";
+        bLiesHistoryClick(h.ctx);
+        EXPECT_EQ(h.ui.messages, Log{"Cannot open file " + h.folder.file("a.ess") + "."});
+        EXPECT_EQ(h.ui.memo, "before");
+    }), "");
 }
 
-TEST(LieHistory, ThousandLiesWithFiftyResponsesEachAreQuick)
+// How long this takes is for bench/bench_history to watch.
+TEST(LieHistory, ThousandLiesWithFiftyResponsesEach)
 {
     Harness h;
     for (int i = 0; i < 1000; ++i) {
@@ -223,10 +226,7 @@ TEST(LieHistory, ThousandLiesWithFiftyResponsesEachAreQuick)
     }
     h.state.lies.reread(h.state.lieFolder);
     h.state.lies.selectAll();
-    const auto start = std::chrono::steady_clock::now();
     const auto entries = bLiesHistoryClick(h.ctx);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::seconds(1));
     ASSERT_TRUE(entries.has_value());
     EXPECT_EQ(entries->size(), 1000u);
     std::size_t responseLines = 0;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -244,9 +243,9 @@ TEST(ResponsesCsv, QuotesWhatASpreadsheetWouldSplit)
               "c.lie,2027-01-02T00:05:00,9\r\n");
 }
 
-// The history of 1,000 Lies with 50 responses each must come up at once; this
-// bounds the logic's share loosely enough for a sanitizer build on a busy machine.
-TEST(BuildChartSeries, ThousandLiesWithFiftyResponsesEachAreQuick)
+// The history of 1,000 Lies with 50 responses each; how long it takes is for
+// bench/bench_large_inputs to watch.
+TEST(BuildChartSeries, ThousandLiesWithFiftyResponsesEach)
 {
     std::vector<Lines> essays;
     essays.reserve(1000);
@@ -260,13 +259,11 @@ TEST(BuildChartSeries, ThousandLiesWithFiftyResponsesEachAreQuick)
         }
         essays.push_back(std::move(essay));
     }
-    const auto start = std::chrono::steady_clock::now();
     std::vector<ChartSeries> all;
     all.reserve(essays.size());
     for (std::size_t i = 0; i < essays.size(); ++i)
         all.push_back(buildChartSeries("Lie " + std::to_string(i) + ".lie", {essays[i].front()}, essays[i]));
     const std::string csv = responsesCsv(all);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
 
     std::size_t points = 0;
     for (const auto &s : all) {
@@ -275,14 +272,6 @@ TEST(BuildChartSeries, ThousandLiesWithFiftyResponsesEachAreQuick)
     }
     EXPECT_EQ(points, 50'000u);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 50'001);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
-    RecordProperty("milliseconds", static_cast<int>(ms));
-#ifdef __SANITIZE_ADDRESS__
-    constexpr long long kBound = 3000; // the sanitizers slow every access several times over
-#else
-    constexpr long long kBound = 1000;
-#endif
-    EXPECT_LT(ms, kBound);
 }
 
 } // namespace
