@@ -9,7 +9,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "documents/commands.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"
