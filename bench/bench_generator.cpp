@@ -138,17 +138,29 @@ private:
     std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
-// Writes without syncing, to tell the cost of the sync apart.
+// Writes without syncing, to tell the cost of the sync apart; in blocks of
+// a megabyte, as writeFileAtomic does.
 bool writeUnsynced(const std::string &path, const EssayText &essay)
 {
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
+    constexpr std::size_t block = 1 << 20;
+    std::string buffer;
+    buffer.reserve(block);
     bool ok = true;
-    essay.produce([&](std::string_view piece) {
-        ok = std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+    const auto flush = [&] {
+        ok = ok && std::fwrite(buffer.data(), 1, buffer.size(), file) == buffer.size();
+        buffer.clear();
         return ok;
+    };
+    essay.produce([&](std::string_view piece) {
+        if (piece.size() > block - buffer.size() && !flush())
+            return false;
+        buffer += piece;
+        return true;
     });
+    flush();
     return std::fclose(file) == 0 && ok;
 }
 

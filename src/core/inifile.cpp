@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t kNone = std::string::npos;
 constexpr std::size_t kMaxValue = 1023;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view trim(std::string_view s)
 {
@@ -95,6 +96,12 @@ IniFile::IniFile(std::string_view text)
     if (nul != std::string_view::npos) {
         tail_ = text.substr(nul);
         text = text.substr(0, nul);
+    }
+    // Editors that save UTF-8 may start the file with a byte order mark; it
+    // belongs to no line, and would hide the first section's header.
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        byteOrderMark_ = true;
+        text.remove_prefix(kByteOrderMark.size());
     }
     const auto lf = text.find('\n');
     if (lf != std::string_view::npos && (lf == 0 || text[lf - 1] != '\r'))
@@ -200,7 +207,7 @@ void IniFile::writeBool(std::string_view section, std::string_view key, bool val
 
 std::string IniFile::text() const
 {
-    std::string out;
+    std::string out(byteOrderMark_ ? kByteOrderMark : std::string_view());
     for (const auto &line : lines_) {
         out += line;
         out += lineEnd_;

@@ -44,6 +44,8 @@ private:
     std::string_view lineEnd_ = "\r\n";
     // Everything from a NUL byte on: not read, but written back as it was.
     std::string tail_;
+    // Written back as it was read.
+    bool byteOrderMark_ = false;
 };
 
 // Reads an INI integer: optional blanks and sign, then decimal digits or "0x"

@@ -16,9 +16,8 @@ namespace varnok {
 //
 // Essay responses: every non-empty line from the first line holding
 // "EXPLAIN YOURSELF" to the end of the file, leaving out the lines that hold
-// "RESPONSE" or "EXPLAIN YOURSELF"; each taken line is followed by CR LF in
-// the essay. A file without that keyword gives nothing; collecting starts
-// afresh with every file. Plain text: every line unchanged, empty ones
+// "RESPONSE" or "EXPLAIN YOURSELF", each followed by CR LF. A file without
+// that keyword gives nothing; collecting starts afresh with every file. Plain text: every line unchanged, empty ones
 // included. A NUL ends a file's text.
 //
 // The lines are kept end to end in one buffer: a corpus of a million short

@@ -46,7 +46,7 @@ struct CutText {
     std::vector<std::string_view> sentences;
 };
 
-// The sentence cut of the gathered text (Gatherer::takeText). A text
+// The sentence cut of the gathered text (Gatherer::take). A text
 // without any terminator becomes the one sentence it is with "." appended
 // (an empty text gives "."); otherwise a trailing fragment without
 // terminator is lost.

@@ -7,7 +7,6 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -380,10 +379,10 @@ void TfHello::loadStartPicture()
     const QString path = QDir::current().filePath("startup.bmp");
     QImage picture(":/startpicture.png");
     if (QFileInfo::exists(path)) {
-        QImageReader reader(path);
-        QImage loaded = reader.read();
+        QString reason;
+        QImage loaded = readPictureFile(path, reason);
         if (loaded.isNull())
-            ui_->error(utf8Bytes("Cannot load the start picture " + path + ": " + reader.errorString()) + ".");
+            ui_->error(utf8Bytes("Cannot load the start picture " + path + ": " + reason) + ".");
         else
             picture = loaded;
     }

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/collate.h"
+#include "platform/textfile.h"
 
 #include <cerrno>
 #include <climits>
@@ -43,15 +44,6 @@ bool matchPattern(std::string_view name, std::string_view pattern)
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
-}
-
-bool isBareDocumentExtension(std::string_view name)
-{
-    static constexpr std::string_view kinds[] = {".lie", ".ess", ".gen", ".tst", ".txt"};
-    for (auto kind : kinds)
-        if (equalNoCase(name, kind))
-            return true;
-    return false;
 }
 
 std::string folderPart(const std::string &path)
@@ -127,8 +119,14 @@ Status renameNoReplace(const std::string &from, const std::string &to)
         return Status::lastError();
     if (S_ISDIR(info.st_mode))
         return Status::failed(EISDIR);
-    // link + unlink never replaces an existing target, even one that appears
-    // between the check above and now.
+    // One step that never replaces a target, even one that appears between
+    // the checks above and now; a kill leaves the old name or the new, never both.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return Status();
+    if (errno != EINVAL && errno != ENOSYS)
+        return Status::lastError();
+    // The file system cannot rename without replacing. link + unlink cannot
+    // replace either, though a kill between the two leaves both names.
     if (::link(from.c_str(), to.c_str()) == 0)
         return ::unlink(from.c_str()) == 0 ? Status() : Status::lastError();
     if (errno == EEXIST)
@@ -212,7 +210,9 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
     const int dirFd = ::dirfd(dir.get());
     while (const dirent *entry = ::readdir(dir.get())) {
         const std::string_view name(entry->d_name);
-        if (name.empty() || (name[0] == '.' && !isBareDocumentExtension(name)))
+        // The program makes names such as "...and yet.lie" from a person's
+        // text, so a leading "." hides nothing; only its own temporaries are.
+        if (name.empty() || isTemporaryName(name))
             continue;
         if (!matchesMask(name, mask))
             continue;

@@ -41,9 +41,9 @@ bool equalNoCase(std::string_view a, std::string_view b);
 // "*" any run, "?" any one character, case ignored; patterns separated by ";".
 bool matchesMask(std::string_view name, std::string_view mask);
 
-// The plain files of a folder matching the mask, bare names, in list order.
-// Hidden files (a leading ".") are left out, except a bare document extension
-// such as ".lie", which the program itself makes from an empty text.
+// The plain files of a folder matching the mask, bare names, in list order,
+// whatever their first character. The program's own temporary files are
+// left out.
 std::vector<std::string> listFolder(const std::string &folder, std::string_view mask);
 
 // The size of a file in bytes; 0 when it cannot be found.

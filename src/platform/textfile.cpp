@@ -52,14 +52,23 @@ std::string joinLines(const Lines &lines)
 
 Status readFileBytes(const std::string &path, std::string &bytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO for reading waits for a writer, and a device such as
+    // /dev/zero never ends: neither is a document. O_NONBLOCK lets the open
+    // return so the kind can be checked; it means nothing for a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return Status::lastError();
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const Status failure = S_ISDIR(info.st_mode) ? Status::failed(EISDIR) : Status::lastError();
+    Status kind;
+    if (::fstat(fd, &info) != 0)
+        kind = Status::lastError();
+    else if (S_ISDIR(info.st_mode))
+        kind = Status::failed(EISDIR);
+    else if (!S_ISREG(info.st_mode))
+        kind = Status::failed(EINVAL);
+    if (!kind) {
         ::close(fd);
-        return failure;
+        return kind;
     }
     std::string data;
     if (info.st_size > 0)
@@ -117,7 +126,7 @@ mode_t currentUmask()
 
 constexpr char kTemporaryAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kTemporarySuffixLength = 12;
-constexpr std::string_view kTemporaryEnd = ".tmp";
+constexpr std::string_view kTemporaryEnd = ".varnok-tmp";
 
 // Creates a new temporary file beside the target. The name is random and the
 // file is opened with O_EXCL and O_NOFOLLOW, so a planted file or symbolic link
@@ -216,7 +225,9 @@ Status replaceAtomically(const std::string &path, const std::function<bool(int f
     const int fd = createTemporary(path, tempPath);
     if (fd < 0)
         return Status::lastError();
-    const mode_t mode = replacing ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
+    // A journal is private: a new file is its owner's alone, also in a
+    // folder others may enter. A replaced one keeps the mode its owner chose.
+    const mode_t mode = replacing ? (existing.st_mode & 07777) : (0600 & ~currentUmask());
     Status result;
     if (::fchmod(fd, mode) != 0 || !writeBody(fd) || ::fsync(fd) != 0)
         result = Status::lastError();
@@ -256,7 +267,7 @@ Status writeFileAtomic(const std::string &path, const std::function<void(const B
 
 bool isTemporaryName(std::string_view name)
 {
-    // "." base "." suffix ".tmp", with a base of at least one byte.
+    // "." base "." suffix ".varnok-tmp", with a base of at least one byte.
     constexpr std::size_t tail = 1 + kTemporarySuffixLength + kTemporaryEnd.size();
     if (name.size() < 2 + tail || name.front() != '.' || name.substr(name.size() - kTemporaryEnd.size()) != kTemporaryEnd)
         return false;

@@ -21,7 +21,9 @@ Lines splitLines(std::string_view text);
 // Every line followed by CR LF, the last one included.
 std::string joinLines(const Lines &lines);
 
-// Reads a whole file; bytes stay untouched when it cannot be opened or read.
+// Reads a whole regular file; bytes stay untouched when it cannot be opened
+// or read. Anything else (a folder, a FIFO, a device) is refused without
+// blocking and without reading from it.
 Status readFileBytes(const std::string &path, std::string &bytes);
 
 // Reads a file as lines (see splitLines).
@@ -30,7 +32,7 @@ Status readLines(const std::string &path, Lines &lines);
 // Replaces (or creates) a file atomically: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over the target. On any
 // failure the old file is left whole and no temporary file remains. A replaced
-// file keeps its mode; a new one gets 0666 less the umask. A file this user
+// file keeps its mode; a new one gets 0600 less the umask. A file this user
 // may not write is not replaced. A symbolic link at the path is replaced by
 // the file, never written through.
 Status writeFileAtomic(const std::string &path, std::string_view bytes);
@@ -43,15 +45,17 @@ Status writeFileAtomic(const std::string &path, const std::function<void(const B
 
 // The name writeFileAtomic gives its temporary files: the target's name
 // (cut to 200 bytes) between a leading "." and a random 12-character suffix,
-// then ".tmp".
+// then the marker ".varnok-tmp", which no other program and no document uses.
+// Only names of this form are hidden from the lists and cleaned up.
 bool isTemporaryName(std::string_view name);
 
 // Killed between creating its temporary file and renaming it, a write leaves
-// the temporary behind: hidden, so never listed, but a full copy of a private
-// text that no later write would clean up. Removes from a folder the
-// temporaries of this user that have not been written to for maxAgeSeconds;
-// a write in progress is far younger. Plain files only, never a link. Returns
-// how many were removed.
+// the temporary behind: never listed, but a full copy of a private text that
+// no later write would clean up. Removes from a folder the temporaries of
+// this user that have not been written to for maxAgeSeconds; a write in
+// progress is far younger. Plain files only, never a link. Returns how many
+// were removed. Names without the marker are never removed, whatever they
+// look like: a file of the user's may match any other pattern.
 inline constexpr long kStaleTemporaryAge = 10 * 60;
 std::size_t removeStaleTemporaries(const std::string &folder, long maxAgeSeconds = kStaleTemporaryAge);
 

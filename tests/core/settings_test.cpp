@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <cctype>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +44,45 @@ TEST(IniFile, IntegersAndBooleans)
     EXPECT_TRUE(IniFile("[S]\nB=2\n").readBool("S", "B", false));
     EXPECT_FALSE(IniFile("[S]\nB=0\n").readBool("S", "B", true));
     EXPECT_TRUE(IniFile("[S]\nB=junk\n").readBool("S", "B", true));
+}
+
+// Every hexadecimal digit in either case, one at a time, so that a reader
+// refusing any single one shows.
+TEST(IniFile, EveryHexDigitInEitherCase)
+{
+    const std::string digits = "0123456789abcdef";
+    for (int value = 0; value < 16; ++value) {
+        for (const bool upper : {false, true}) {
+            const char digit = upper ? static_cast<char>(std::toupper(digits[static_cast<std::size_t>(value)]))
+                                     : digits[static_cast<std::size_t>(value)];
+            SCOPED_TRACE(digit);
+            EXPECT_EQ(parseIniInteger(std::string("0x") + digit), value);
+            EXPECT_EQ(parseIniInteger(std::string("0x1") + digit), 16 + value);
+        }
+    }
+    EXPECT_EQ(parseIniInteger("0xff"), 255);
+    EXPECT_EQ(parseIniInteger("0xFfFf"), 65535);
+    EXPECT_EQ(parseIniInteger("0xg"), std::nullopt);
+    EXPECT_EQ(parseIniInteger("0xfg"), std::nullopt);
+    EXPECT_EQ(parseIniInteger("ff"), std::nullopt);
+}
+
+// A key is looked for in its own section only: a search that ran on into the
+// next section would read another section's value, and write a missing key
+// there instead of into its own section.
+TEST(IniFile, AKeyBelongsToItsOwnSectionOnly)
+{
+    IniFile ini("[Settings]\r\nHeight=300\r\n[Editor]\r\nWidth=999\r\nProgramName=ed\r\n[Settings2]\r\nTop=1\r\n");
+    EXPECT_EQ(ini.readString("Settings", "Width"), std::nullopt);
+    EXPECT_EQ(ini.readInteger("Settings", "Width", 415), 415);
+    EXPECT_EQ(ini.readString("Editor", "Top"), std::nullopt);
+    EXPECT_EQ(ini.readString("Editor", "Height"), std::nullopt);
+    EXPECT_EQ(ini.readString("Editor", "Width"), "999");
+    ini.writeInteger("Settings", "Width", 500);
+    ini.writeInteger("Editor", "Top", 7);
+    ini.writeInteger("Settings2", "Width", 8);
+    EXPECT_EQ(ini.text(), "[Settings]\r\nHeight=300\r\nWidth=500\r\n[Editor]\r\nWidth=999\r\nProgramName=ed\r\n"
+                          "Top=7\r\n[Settings2]\r\nTop=1\r\nWidth=8\r\n");
 }
 
 TEST(IniFile, TextIsReadUpTo1023Characters)
@@ -134,6 +174,27 @@ TEST(Settings, ExitKeepsUnrelatedLinesAndFindsTheFileInAnyCase)
     EXPECT_EQ(text.rfind("; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u)
         << text;
     EXPECT_FALSE(h.folder.exists("Varnok.Ini"));
+}
+
+// Editors that save UTF-8 may put a byte order mark first. It must not hide
+// the first section, nor be lost, nor make exit append that section again.
+TEST(Settings, AByteOrderMarkHidesNoSectionAndIsKept)
+{
+    const std::string mark = "\xEF\xBB\xBF";
+    Harness h;
+    h.folder.write("Varnok.Ini", mark + "[Settings]\r\nWidth=600\r\n[Editor]\r\nProgramName=ed\r\n");
+    startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
+    EXPECT_EQ(h.state.options.width, 600);
+    EXPECT_EQ(h.state.options.editor, "ed");
+    h.state.options.width = 640;
+    exitSequence(h.ctx);
+    const std::string text = h.folder.read("Varnok.Ini");
+    EXPECT_EQ(text.rfind(mark + "[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u) << text;
+    EXPECT_EQ(text.find("[Settings]"), text.rfind("[Settings]")) << text;
+
+    // Without a mark none is added.
+    EXPECT_EQ(IniFile("[S]\nK=1\n").text(), "[S]\nK=1\n");
+    EXPECT_EQ(IniFile(mark).text(), mark);
 }
 
 TEST(Settings, AnUnwritableSettingsFileIsReportedAtExit)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "core/text.h"
 
 namespace varnok {
@@ -36,6 +38,24 @@ TEST(WholeNumber, BlanksSignAndDollarHex)
     };
     for (const auto &c : cases)
         EXPECT_EQ(parseWholeNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+// Every hexadecimal digit in either case, one at a time, so that a reader
+// refusing any single one shows.
+TEST(WholeNumber, EveryHexDigitInEitherCase)
+{
+    const std::string digits = "0123456789abcdef";
+    for (int value = 0; value < 16; ++value) {
+        const char lower = digits[static_cast<std::size_t>(value)];
+        for (const char digit : {lower, static_cast<char>(std::toupper(lower))}) {
+            SCOPED_TRACE(digit);
+            EXPECT_EQ(parseWholeNumber(std::string("$") + digit), value);
+            EXPECT_EQ(parseWholeNumber(std::string("$1") + digit + "0"), 256 + value * 16);
+        }
+    }
+    EXPECT_EQ(parseWholeNumber("$ff"), 255);
+    EXPECT_EQ(parseWholeNumber("$fg"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("f"), std::nullopt);
 }
 
 TEST(ErrorReport, FullStopAfterLettersAndDigitsOnly)

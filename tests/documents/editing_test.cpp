@@ -206,8 +206,47 @@ TEST(ExternalEditor, EachFileInTurnWithTheLieFolderAsCurrentFolder)
     const auto calls = readRecord(records.file("calls"));
     const std::string cwd = h.folder.path().substr(0, h.folder.path().size() - 1);
     EXPECT_EQ(calls, (std::vector<std::vector<std::string>>{
-                         {cwd, "$(touch pwned); `touch pwned2` 'q' a b.ess"}, {cwd, "./-rf.ess"}, {cwd, "a.ess"}}));
+                         {cwd, "./$(touch pwned); `touch pwned2` 'q' a b.ess"}, {cwd, "./-rf.ess"}, {cwd, "./a.ess"}}));
     EXPECT_FALSE(h.folder.exists("pwned") || h.folder.exists("pwned2"));
+    EXPECT_TRUE(h.ui.messages.empty());
+}
+
+// Editors read "-..." as an option and "+..." as a command to run on
+// opening (one runs "+!cmd" in a shell): whatever a name begins with, it must
+// reach the editor as a path.
+TEST(ExternalEditor, NoNameReachesTheEditorAsAnOptionOrACommand)
+{
+    Harness h;
+    testing::TempFolder records;
+    ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
+    const std::vector<std::string> names = {"+!touch PWNED.lie", "+.lie", "+5 x.lie", "-.lie", "--help.lie",
+                                            "-c q.lie", "Plain.lie", "~x.lie", "@args.lie", ".lie"};
+    for (const auto &name : names)
+        h.folder.write(name, "x");
+    selectAllIn(h, ListId::Lies);
+    h.state.page = Page::Lies;
+    h.state.options.useInternalEditor = false;
+    h.state.options.editor = std::string(VARNOK_TEST_HELPER_DIR) + "/arg_recorder";
+    EditClick(h.ctx);
+    // The review and New Essay hand over full paths.
+    openForEdit(h.ctx, h.folder.file("+!touch PWNED.lie"));
+    ::unsetenv("VARNOK_RECORD");
+
+    const auto calls = readRecord(records.file("calls"));
+    ASSERT_EQ(calls.size(), names.size() + 1);
+    std::vector<std::string> passed;
+    for (const auto &call : calls) {
+        ASSERT_EQ(call.size(), 2u) << "one argument besides the folder";
+        EXPECT_NE(call[1].front(), '+') << call[1];
+        EXPECT_NE(call[1].front(), '-') << call[1];
+        passed.push_back(call[1]);
+    }
+    // And each still names its file, from the lie folder the editor runs in.
+    std::vector<std::string> expected;
+    for (const auto &name : h.state.lies.names())
+        expected.push_back("./" + name);
+    expected.push_back(h.folder.file("+!touch PWNED.lie"));
+    EXPECT_EQ(passed, expected);
     EXPECT_TRUE(h.ui.messages.empty());
 }
 

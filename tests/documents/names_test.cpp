@@ -206,7 +206,7 @@ TEST(Names, StrangeNamesReachTheExternalEditorAsOneArgumentEach)
     const std::string folder = n.outer.file("inner");
     std::vector<Names> expected;
     for (const auto &name : n.h.state.essays.names())
-        expected.push_back({folder, name.front() == '-' ? "./" + name : name});
+        expected.push_back({folder, "./" + name});
     EXPECT_EQ(recordedCalls(records.file("calls")), expected);
     EXPECT_TRUE(n.h.ui.messages.empty());
     EXPECT_FALSE(n.outer.exists("inner/pwned") || std::filesystem::exists("pwned"));

@@ -48,7 +48,7 @@ std::string readFile(const std::filesystem::path &path)
 
 std::filesystem::path corpusFolder()
 {
-    return std::filesystem::path(__FILE__).parent_path() / "rtf_corpus";
+    return std::filesystem::path(VARNOK_TEST_SOURCE_DIR) / "help" / "rtf_corpus";
 }
 
 // What any input must give: valid UTF-8, nothing empty or repeated in the run

@@ -108,6 +108,42 @@ TEST(CrashSafety, KilledWritesLeaveOldOrNewContentWhole)
     EXPECT_TRUE(last == versions[0] || last == versions[1]);
 }
 
+// A Lie renamed back and forth and killed at any moment is found under one
+// of its names, whole, never under both and never under neither.
+TEST(CrashSafety, KilledRenamesLeaveExactlyOneName)
+{
+    TempFolder folder;
+    const std::string names[2] = {"Money.lie", "Cash.lie"};
+    const std::string text = largeEssay('R');
+    folder.write(names[0], text);
+
+    std::mt19937 pick(20261208);
+    std::uniform_int_distribution<long> delay(0, 2000);
+    int seen[2] = {0, 0};
+    for (int kill = 0; kill < 200; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = folder.exists(names[0]) ? 0 : 1;; i = 1 - i)
+                if (!renameNoReplace(folder.file(names[i]), folder.file(names[1 - i])))
+                    ::_exit(3);
+        }
+        ::usleep(static_cast<useconds_t>(delay(pick)));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the renamer failed on its own, status " << status;
+
+        const Names left = folder.names();
+        ASSERT_EQ(left.size(), 1u) << "kill " << kill << ": " << ::testing::PrintToString(left);
+        ASSERT_EQ(folder.read(left[0]), text);
+        ++seen[left[0] == names[0] ? 0 : 1];
+    }
+    // Both names occurred, or the kills did not fall where they should.
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+}
+
 TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
 {
     TempFolder folder;
@@ -117,13 +153,18 @@ TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
         const char *name;
         bool temporary;
     } names[] = {
-        {".Money.ess.AbCdEf012345.tmp", true},
-        {".a.aaaaaaaaaaaa.tmp", true},
-        {".Money.ess.AbCdEf01234.tmp", false},   // suffix one short
-        {".Money.ess.AbCdEf01234-.tmp", false},  // not from the alphabet
-        {"Money.ess.AbCdEf012345.tmp", false},   // not hidden
-        {"..AbCdEf012345.tmp", false},           // no name before the suffix
-        {".Money.ess.AbCdEf012345.tmp~", false}, // another program's backup
+        {".Money.ess.AbCdEf012345.varnok-tmp", true},
+        {".a.aaaaaaaaaaaa.varnok-tmp", true},
+        {".Money.ess.AbCdEf01234.varnok-tmp", false},   // suffix one short
+        {".Money.ess.AbCdEf01234-.varnok-tmp", false},  // not from the alphabet
+        {"Money.ess.AbCdEf012345.varnok-tmp", false},   // not hidden
+        {"..AbCdEf012345.varnok-tmp", false},           // no name before the suffix
+        {".Money.ess.AbCdEf012345.varnok-tmp~", false}, // another program's backup
+        {".Money.ess.AbCdEf012345.varnok-TMP", false},  // the marker is exact
+        // Without the marker a name may be anybody's, also one of the form
+        // the program used before it had one.
+        {".Money.ess.AbCdEf012345.tmp", false},
+        {".notes.txt.aaaaaaaaaaaa.tmp", false},
         {".Money.ess", false},
     };
     for (const auto &n : names) {
@@ -134,14 +175,17 @@ TEST(CrashSafety, OnlyStaleTemporariesOfThisProgramAreRemoved)
     }
     // A fresh one may belong to a write in progress; a link is never followed
     // nor removed, whatever its name.
-    folder.write(".Fresh.lie.abcdefghijkl.tmp", "x");
-    ASSERT_EQ(::symlink(elsewhere.file("victim").c_str(), folder.file(".Link.lie.abcdefghijkl.tmp").c_str()), 0);
+    folder.write(".Fresh.lie.abcdefghijkl.varnok-tmp", "x");
+    ASSERT_EQ(::symlink(elsewhere.file("victim").c_str(), folder.file(".Link.lie.abcdefghijkl.varnok-tmp").c_str()), 0);
     ageFile(elsewhere.file("victim"), 2 * kStaleTemporaryAge);
 
     EXPECT_EQ(removeStaleTemporaries(folder.path()), 2u);
-    EXPECT_EQ(folder.names(), (Names{"..AbCdEf012345.tmp", ".Fresh.lie.abcdefghijkl.tmp", ".Link.lie.abcdefghijkl.tmp",
-                                     ".Money.ess", ".Money.ess.AbCdEf01234-.tmp", ".Money.ess.AbCdEf01234.tmp",
-                                     ".Money.ess.AbCdEf012345.tmp~", "Money.ess.AbCdEf012345.tmp"}));
+    EXPECT_EQ(folder.names(),
+              (Names{"..AbCdEf012345.varnok-tmp", ".Fresh.lie.abcdefghijkl.varnok-tmp",
+                     ".Link.lie.abcdefghijkl.varnok-tmp", ".Money.ess", ".Money.ess.AbCdEf01234-.varnok-tmp",
+                     ".Money.ess.AbCdEf01234.varnok-tmp", ".Money.ess.AbCdEf012345.tmp",
+                     ".Money.ess.AbCdEf012345.varnok-TMP", ".Money.ess.AbCdEf012345.varnok-tmp~",
+                     ".notes.txt.aaaaaaaaaaaa.tmp", "Money.ess.AbCdEf012345.varnok-tmp"}));
     EXPECT_EQ(elsewhere.read("victim"), "keep me");
     EXPECT_EQ(removeStaleTemporaries(folder.file("missing/")), 0u);
 }
@@ -150,15 +194,15 @@ TEST(CrashSafety, OpeningALieFolderRemovesWhatCrashesLeftThere)
 {
     testing::Harness h;
     h.folder.write("Varnok.Ini", "[Settings]\r\n");
-    h.folder.write(".Money.ess.AbCdEf012345.tmp", "a private copy");
-    h.folder.write(".Money.ess.ZyXwVu987654.tmp", "a write in progress");
-    ageFile(h.folder.file(".Money.ess.AbCdEf012345.tmp"), 2 * kStaleTemporaryAge);
+    h.folder.write(".Money.ess.AbCdEf012345.varnok-tmp", "a private copy");
+    h.folder.write(".Money.ess.ZyXwVu987654.varnok-tmp", "a write in progress");
+    ageFile(h.folder.file(".Money.ess.AbCdEf012345.varnok-tmp"), 2 * kStaleTemporaryAge);
     startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
-    EXPECT_EQ(h.folder.names(), (Names{".Money.ess.ZyXwVu987654.tmp", "Varnok.Ini"}));
+    EXPECT_EQ(h.folder.names(), (Names{".Money.ess.ZyXwVu987654.varnok-tmp", "Varnok.Ini"}));
 
     TempFolder other;
-    other.write(".a.lie.000000000000.tmp", "x");
-    ageFile(other.file(".a.lie.000000000000.tmp"), 2 * kStaleTemporaryAge);
+    other.write(".a.lie.000000000000.varnok-tmp", "x");
+    ageFile(other.file(".a.lie.000000000000.varnok-tmp"), 2 * kStaleTemporaryAge);
     openLieSet(h.ctx, other.path());
     EXPECT_EQ(other.names(), Names{});
 }

@@ -76,16 +76,19 @@ TEST(Privacy, LieFoldersTheProgramCreatesAreForTheirOwnerOnly)
     }
 }
 
-TEST(Privacy, NewFilesFollowTheUmaskAndReplacedFilesKeepTheirMode)
+TEST(Privacy, NewFilesAreTheOwnersAloneAndReplacedFilesKeepTheirMode)
 {
     struct Case {
         mode_t umask;
         mode_t created;
     };
-    for (const Case c : {Case{022, 0644}, Case{077, 0600}, Case{027, 0640}, Case{0, 0666}}) {
+    // The umask can only take rights away.
+    for (const Case c : {Case{022, 0600}, Case{077, 0600}, Case{027, 0600}, Case{0, 0600}, Case{0277, 0400}}) {
         SCOPED_TRACE(c.umask);
         Umask umask(c.umask);
         Harness h;
+        // A folder that others may enter and list.
+        ASSERT_EQ(::chmod(h.folder.path().c_str(), 0755), 0);
         h.ui.answerInput("A new lie");
         bLiesNewClick(h.ctx);
         EXPECT_EQ(modeOf(h.folder.file("A new lie.lie")), c.created);
@@ -180,7 +183,8 @@ TEST(Privacy, PlantedLinksAreNeverWrittenThrough)
     // at x.ess itself.
     const std::vector<std::string> planted = {
         ".x.ess.tmp", "x.ess.tmp", ".x.ess.swp", "x.ess~",  "x.ess.new", ".x.ess.new",
-        "x.ess.bak",  "#x.ess#",   ".x.ess.tmp.0", ".x.ess.aaaaaaaaaaaa.tmp", ".x.ess.000000000000.tmp", "x.ess"};
+        "x.ess.bak",  "#x.ess#",   ".x.ess.tmp.0", ".x.ess.aaaaaaaaaaaa.tmp", ".x.ess.000000000000.tmp",
+        ".x.ess.aaaaaaaaaaaa.varnok-tmp", "x.ess"};
     for (std::size_t i = 0; i < planted.size(); ++i) {
         const std::string victim = "victim" + std::to_string(i);
         elsewhere.write(victim, "not yours");
