@@ -1,6 +1,9 @@
 #include "core/options.h"
 
 #include <algorithm>
+#include <variant>
+
+#include "core/text.h"
 
 namespace varnok {
 
@@ -12,53 +15,78 @@ constexpr char kEditor[] = "Editor";
 constexpr char kGeneration[] = "EssayGeneration";
 constexpr char kGeneral[] = "General";
 
-int clampSentences(int value)
-{
-    return std::clamp(value, kSentencesLowest, kSentencesHighest);
-}
+// Every setting once, in the order the settings file has always had them.
+struct Key {
+    const char *section;
+    const char *name;
+    std::variant<int Options::*, bool Options::*, std::string Options::*> field;
+    // A sentence count out of the sliders' range is clamped when read.
+    bool sentenceCount = false;
+};
+
+const Key kKeys[] = {
+    {kSettings, "Height", &Options::height},
+    {kSettings, "Width", &Options::width},
+    {kSettings, "Top", &Options::top},
+    {kSettings, "Left", &Options::left},
+    {kSettings, "Font Name", &Options::fontName},
+    {kSettings, "Font Size", &Options::fontSize},
+    {kLimits, "Weak", &Options::weak},
+    {kLimits, "Strong", &Options::strong},
+    {kLimits, "Variance", &Options::variance},
+    {kEditor, "ProgramName", &Options::editor},
+    {kEditor, "UseInternalEditor", &Options::useInternalEditor},
+    {kGeneration, "Randomize", &Options::randomize},
+    {kGeneration, "SentenceParse", &Options::sentenceParse},
+    {kGeneration, "SentencesPerParagraph", &Options::maxSentences, true},
+    {kGeneration, "MinSentencesPerParagraph", &Options::minSentences, true},
+    {kGeneral, "AllowRenames", &Options::allowRenames},
+};
+
+template <typename... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
 
 } // namespace
+
+ReactionLimits reactionLimits(const Options &options)
+{
+    return {parseWholeNumber(options.weak).value_or(kDefaultWeakLimit),
+            parseWholeNumber(options.strong).value_or(kDefaultStrongLimit)};
+}
 
 Options readOptions(const IniFile &ini, const std::string &defaultEditor)
 {
     Options o;
-    o.height = ini.readInteger(kSettings, "Height", o.height);
-    o.width = ini.readInteger(kSettings, "Width", o.width);
-    o.top = ini.readInteger(kSettings, "Top", o.top);
-    o.left = ini.readInteger(kSettings, "Left", o.left);
-    o.fontName = ini.readString(kSettings, "Font Name").value_or(o.fontName);
-    o.fontSize = ini.readInteger(kSettings, "Font Size", o.fontSize);
-    o.weak = ini.readString(kLimits, "Weak").value_or(o.weak);
-    o.strong = ini.readString(kLimits, "Strong").value_or(o.strong);
-    o.variance = ini.readString(kLimits, "Variance").value_or(o.variance);
-    o.editor = ini.readString(kEditor, "ProgramName").value_or(defaultEditor);
-    o.useInternalEditor = ini.readBool(kEditor, "UseInternalEditor", o.useInternalEditor);
-    o.randomize = ini.readBool(kGeneration, "Randomize", o.randomize);
-    o.sentenceParse = ini.readBool(kGeneration, "SentenceParse", o.sentenceParse);
-    o.maxSentences = clampSentences(ini.readInteger(kGeneration, "SentencesPerParagraph", o.maxSentences));
-    o.minSentences = clampSentences(ini.readInteger(kGeneration, "MinSentencesPerParagraph", o.minSentences));
-    o.allowRenames = ini.readBool(kGeneral, "AllowRenames", o.allowRenames);
+    o.editor = defaultEditor;
+    for (const Key &key : kKeys) {
+        std::visit(Overloaded{
+                       [&](int Options::*field) {
+                           o.*field = ini.readInteger(key.section, key.name, o.*field);
+                           if (key.sentenceCount)
+                               o.*field = std::clamp(o.*field, kSentencesLowest, kSentencesHighest);
+                       },
+                       [&](bool Options::*field) { o.*field = ini.readBool(key.section, key.name, o.*field); },
+                       [&](std::string Options::*field) {
+                           o.*field = ini.readString(key.section, key.name).value_or(o.*field);
+                       },
+                   },
+                   key.field);
+    }
     return o;
 }
 
 void writeOptions(IniFile &ini, const Options &o)
 {
-    ini.writeInteger(kSettings, "Height", o.height);
-    ini.writeInteger(kSettings, "Width", o.width);
-    ini.writeInteger(kSettings, "Top", o.top);
-    ini.writeInteger(kSettings, "Left", o.left);
-    ini.writeString(kSettings, "Font Name", o.fontName);
-    ini.writeInteger(kSettings, "Font Size", o.fontSize);
-    ini.writeString(kLimits, "Weak", o.weak);
-    ini.writeString(kLimits, "Strong", o.strong);
-    ini.writeString(kLimits, "Variance", o.variance);
-    ini.writeString(kEditor, "ProgramName", o.editor);
-    ini.writeBool(kEditor, "UseInternalEditor", o.useInternalEditor);
-    ini.writeBool(kGeneration, "Randomize", o.randomize);
-    ini.writeBool(kGeneration, "SentenceParse", o.sentenceParse);
-    ini.writeInteger(kGeneration, "SentencesPerParagraph", o.maxSentences);
-    ini.writeInteger(kGeneration, "MinSentencesPerParagraph", o.minSentences);
-    ini.writeBool(kGeneral, "AllowRenames", o.allowRenames);
+    for (const Key &key : kKeys) {
+        std::visit(Overloaded{
+                       [&](int Options::*field) { ini.writeInteger(key.section, key.name, o.*field); },
+                       [&](bool Options::*field) { ini.writeBool(key.section, key.name, o.*field); },
+                       [&](std::string Options::*field) { ini.writeString(key.section, key.name, o.*field); },
+                   },
+                   key.field);
+    }
 }
 
 } // namespace varnok

@@ -31,6 +31,17 @@ inline constexpr char kSettingsFileName[] = "Varnok.Ini";
 inline constexpr int kSentencesLowest = 1;
 inline constexpr int kSentencesHighest = 11;
 
+// Used when the weak or strong limit is not a whole number.
+inline constexpr int kDefaultWeakLimit = 5;
+inline constexpr int kDefaultStrongLimit = 25;
+
+// The weak and strong limits as the review and the chart use them.
+struct ReactionLimits {
+    int weak;
+    int strong;
+};
+ReactionLimits reactionLimits(const Options &options);
+
 // Reads every key in table order; missing or unparsable values give defaults.
 Options readOptions(const IniFile &ini, const std::string &defaultEditor);
 

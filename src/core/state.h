@@ -3,21 +3,27 @@
 #include <string>
 #include <vector>
 
-#include "core/options.h"
-#include "core/ui.h"
+#include "core/choices.h"
 #include "core/filelist.h"
+#include "core/options.h"
 #include "platform/clock.h"
 #include "platform/textfile.h"
 #include "platform/trash.h"
 
 namespace varnok {
 
+// One answer of a run: the Lie as named in the list, and the scale position.
+struct TestAnswer {
+    std::string lieName;
+    int response = 0;
+    bool operator==(const TestAnswer &) const = default;
+};
+
 // The working values of a test run; nothing of it is stored until the review
 // writes the summary.
 struct TestRun {
     Lines testSummary;
-    std::vector<std::string> testLieNames;
-    std::vector<std::string> testResponses;
+    std::vector<TestAnswer> testAnswers;
     std::string testFileName;
     DateTime testStartTime;
     DateTime testEndTime;

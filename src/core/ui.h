@@ -4,18 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "core/choices.h"
+
 namespace varnok {
-
-enum class Page { Ask, Essays, Lies, Tests, Options };
-enum class ListId { Lies, Essays, Tests };
-enum class TestChoice { Full, Sample, UseSelected, Cancel };
-enum class EssayType { EssayResponses, PlainText };
-enum class SaveAnswer { Save, Discard, Cancel };
-
-struct RenameAnswer {
-    std::string from;
-    std::string to;
-};
 
 // The questions the logic asks the person. All are modal; the window answers
 // them with dialogs, the tests with a scripted fake.
@@ -66,7 +57,7 @@ public:
     virtual void focusMemoAtEnd() = 0;
     // Selects a part of the text area's text, given in bytes of memoText(),
     // and scrolls it into view.
-    virtual void selectMemoBytes(std::size_t offset, std::size_t length) { (void)offset, (void)length; }
+    virtual void selectMemoBytes(std::size_t offset, std::size_t length) = 0;
     virtual void setPage(Page page) = 0;
     virtual void setStatus(const std::string &text) = 0;
     // Start Here page: idle (Start shown) or running (Next, Stop, the scale and its labels, the strip).

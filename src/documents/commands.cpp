@@ -86,7 +86,7 @@ void renameSelected(Context &ctx, ListId id, const char *caption)
             continue;
         if (!ctx.ui.confirm(fillPattern(kRenameQuestion, {caption, answer->from, answer->to})))
             continue;
-        const std::string target = CleanFileName(ctx.state, answer->to);
+        const std::string target = CleanFileName(ctx.state.lieFolder, answer->to);
         if (!isNameInFolder(std::string_view(target).substr(ctx.state.lieFolder.size())))
             continue;
         // The From text may be edited too, but it still names a file of the
@@ -94,28 +94,12 @@ void renameSelected(Context &ctx, ListId id, const char *caption)
         if (!isNameInFolder(answer->from) || answer->from.find(kSeparator) != std::string::npos)
             continue;
         // Failures (the name is taken, the From file is gone) are not reported.
-        renameNoReplace(documentPath(ctx.state, answer->from), target);
+        renameNoReplace(documentPath(ctx.state.lieFolder, answer->from), target);
     }
     rereadList(ctx, id);
 }
 
 } // namespace
-
-std::optional<ListId> listOfPage(Page page)
-{
-    switch (page) {
-    case Page::Lies:
-        return ListId::Lies;
-    case Page::Essays:
-        return ListId::Essays;
-    case Page::Tests:
-        return ListId::Tests;
-    case Page::Ask:
-    case Page::Options:
-        break;
-    }
-    return std::nullopt;
-}
 
 Lines newEssayLines(const std::string &title)
 {
@@ -127,7 +111,7 @@ void bLiesNewClick(Context &ctx)
     runCommand(ctx, [&] {
         const auto text = ctx.ui.inputText(kLieEntryCaption, kLieEntryPrompt, kLieEntryProposed);
         if (text)
-            writeLinesOrFail(documentPathFromText(ctx.state, *text, kLieExtension), Lines{*text});
+            writeLinesOrFail(documentPathFromText(ctx.state.lieFolder, *text, kLieExtension), Lines{*text});
         rereadLists(ctx);
     });
 }
@@ -138,7 +122,7 @@ void bEssaysNewClick(Context &ctx)
         const auto title = ctx.ui.inputText(kEssayTitleCaption, kEssayTitlePrompt, kEssayTitleProposed);
         if (!title)
             return;
-        const std::string path = documentPathFromText(ctx.state, *title, kEssayExtension);
+        const std::string path = documentPathFromText(ctx.state.lieFolder, *title, kEssayExtension);
         writeLinesOrFail(path, newEssayLines(*title));
         openForEdit(ctx, path);
         rereadLists(ctx);
@@ -154,7 +138,7 @@ void bTestsViewClick(Context &ctx)
         if (const auto id = listOfPage(ctx.state.page)) {
             for (const auto &name : ctx.state.list(*id).selectedNames()) {
                 std::string bytes;
-                if (!readFileBytes(documentPath(ctx.state, name), bytes))
+                if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes))
                     failCannotOpen(name);
                 appendLines(text, bytes);
                 bytes = {};

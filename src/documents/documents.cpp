@@ -5,9 +5,9 @@
 
 namespace varnok {
 
-std::string CleanFileName(const AppState &state, std::string_view name)
+std::string CleanFileName(const std::string &lieFolder, std::string_view name)
 {
-    std::string path = state.lieFolder;
+    std::string path = lieFolder;
     path.reserve(path.size() + name.size());
     for (char c : name)
         if (kRemovedNameChars.find(c) == std::string_view::npos)
@@ -15,23 +15,23 @@ std::string CleanFileName(const AppState &state, std::string_view name)
     return path;
 }
 
-std::string documentPathFromText(const AppState &state, std::string_view text, std::string_view extension)
+std::string documentPathFromText(const std::string &lieFolder, std::string_view text, std::string_view extension)
 {
-    return resolveNoCase(CleanFileName(state, firstChars(text, kNameChars) + std::string(extension)));
+    return resolveNoCase(CleanFileName(lieFolder, firstChars(text, kNameChars) + std::string(extension)));
 }
 
-std::string documentPath(const AppState &state, const std::string &name)
+std::string documentPath(const std::string &lieFolder, const std::string &name)
 {
     if (!name.empty() && name.front() == kSeparator)
         return resolveNoCase(name);
-    return resolveNoCase(state.lieFolder + name);
+    return resolveNoCase(lieFolder + name);
 }
 
-std::string essayPathOf(const AppState &state, const std::string &lieName)
+std::string essayPathOf(const std::string &lieFolder, const std::string &lieName)
 {
     const auto dot = lieName.rfind('.');
     const std::string base = dot == std::string::npos ? lieName : lieName.substr(0, dot);
-    return resolveNoCase(CleanFileName(state, base + kEssayExtension));
+    return resolveNoCase(CleanFileName(lieFolder, base + kEssayExtension));
 }
 
 std::string shownFileName(const std::string &name)
@@ -113,7 +113,7 @@ void btnLoadClick(Context &ctx, const std::optional<std::string> &proposedName)
             return;
         const Lines lines = readLinesOrFail(*chosen, *chosen);
         for (const auto &line : lines)
-            writeLinesOrFail(documentPathFromText(ctx.state, line, kLieExtension), Lines{line});
+            writeLinesOrFail(documentPathFromText(ctx.state.lieFolder, line, kLieExtension), Lines{line});
         rereadLists(ctx);
     });
 }

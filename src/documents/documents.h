@@ -22,18 +22,18 @@ inline constexpr std::string_view kRemovedNameChars = "\"*/:<>?\\|";
 
 // Drops the nine characters from a name formed by the program and puts the lie
 // folder in front. Nothing else changes.
-std::string CleanFileName(const AppState &state, std::string_view name);
+std::string CleanFileName(const std::string &lieFolder, std::string_view name);
 
 // The first 50 characters of a user's text, the extension, cleaned.
-std::string documentPathFromText(const AppState &state, std::string_view text, std::string_view extension);
+std::string documentPathFromText(const std::string &lieFolder, std::string_view text, std::string_view extension);
 
 // The file a bare list name (or a full path) stands for, in the lie folder;
 // a name differing only in letter case finds the existing file.
-std::string documentPath(const AppState &state, const std::string &name);
+std::string documentPath(const std::string &lieFolder, const std::string &name);
 
 // The essay of a Lie: its list name with everything from the last full stop
 // replaced by ".ess", cleaned.
-std::string essayPathOf(const AppState &state, const std::string &lieName);
+std::string essayPathOf(const std::string &lieFolder, const std::string &lieName);
 
 // The file name without its folder.
 std::string shownFileName(const std::string &name);

@@ -19,7 +19,7 @@ enum class Load { Done, Unreadable, HoldsNul };
 Load loadEditedFile(Context &ctx)
 {
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state, ctx.state.edit.editFileName), bytes))
+    if (!readFileBytes(documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName), bytes))
         return Load::Unreadable;
     if (bytes.find('\0') != std::string::npos)
         return Load::HoldsNul;
@@ -33,7 +33,7 @@ enum class OnDisk { AsLoaded, Changed, Removed };
 
 OnDisk editedFileOnDisk(const Context &ctx)
 {
-    const std::string path = documentPath(ctx.state, ctx.state.edit.editFileName);
+    const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
     std::string bytes;
     if (!readFileBytes(path, bytes))
         return fileExists(path) ? OnDisk::AsLoaded : OnDisk::Removed; // unreadable: the write will tell
@@ -105,7 +105,7 @@ void bEditCommitClick(Context &ctx)
                 return;
             break;
         }
-        const std::string path = documentPath(ctx.state, ctx.state.edit.editFileName);
+        const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
         if (!writeFileAtomic(path, bytesFromMemoText(ctx.view.memoText())))
             failCannotCreate(ctx.state.edit.editFileName);
         const std::string name = ctx.state.edit.editFileName;
@@ -158,21 +158,10 @@ void openForEdit(Context &ctx, const std::string &fileName)
 void EditClick(Context &ctx)
 {
     runCommand(ctx, [&] {
-        ListId id;
-        switch (ctx.state.page) {
-        case Page::Lies:
-            id = ListId::Lies;
-            break;
-        case Page::Essays:
-            id = ListId::Essays;
-            break;
-        case Page::Tests:
-            id = ListId::Tests;
-            break;
-        default:
+        const auto id = listOfPage(ctx.state.page);
+        if (!id)
             return;
-        }
-        for (const auto &name : ctx.state.list(id).selectedNames()) {
+        for (const auto &name : ctx.state.list(*id).selectedNames()) {
             if (ctx.state.closing)
                 return;
             openForEdit(ctx, name);

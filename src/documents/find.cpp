@@ -463,7 +463,7 @@ void showFindHit(Context &ctx, const FindHit &hit)
     }
     runCommand(ctx, [&] {
         std::string bytes;
-        if (!readFileBytes(documentPath(ctx.state, hit.fileName), bytes))
+        if (!readFileBytes(documentPath(ctx.state.lieFolder, hit.fileName), bytes))
             failCannotOpen(hit.fileName);
         const std::string text = memoTextFromBytes(bytes);
         bytes = {};

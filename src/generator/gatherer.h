@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/ui.h"
+#include "core/choices.h"
 #include "documents/keywords.h"
 #include "platform/memory.h"
 

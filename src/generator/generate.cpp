@@ -74,7 +74,7 @@ void MakeEssay(Context &ctx, EssayText &essay)
     essay.keepFirstLines(*wanted);
     // An essay of this minute and count in other letter case is the same
     // document, replaced like every other.
-    const std::string path = resolveNoCase(CleanFileName(ctx.state, generatedEssayName(ctx.clock.now(), *wanted)));
+    const std::string path = resolveNoCase(CleanFileName(ctx.state.lieFolder, generatedEssayName(ctx.clock.now(), *wanted)));
     if (!writeFileAtomic(path, [&essay](const BytePut &put) { essay.produce(put); }))
         failCannotCreate(path);
 }
@@ -92,7 +92,7 @@ void bFunEssayClick(Context &ctx)
         paths.reserve(names.size());
         std::size_t total = 0;
         for (const auto &name : names) {
-            paths.push_back(documentPath(ctx.state, name));
+            paths.push_back(documentPath(ctx.state.lieFolder, name));
             total += fileSize(paths.back());
         }
         // Laid out once for all files, read one at a time.

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <optional>
 
-#include "core/ui.h"
+#include "core/choices.h"
 
 class QLabel;
 class QLineEdit;

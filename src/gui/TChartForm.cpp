@@ -12,7 +12,6 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPen>
 #include <QPushButton>
 #include <QShortcut>
@@ -24,8 +23,8 @@
 #include <limits>
 
 #include "core/text.h"
+#include "gui/QtUi.h"
 #include "gui/bytetext.h"
-#include "platform/textfile.h"
 
 namespace varnok {
 
@@ -37,8 +36,6 @@ const char *const kCloseCaption = "&Close";
 const char *const kSaveDialogTitle = "Save as CSV";
 const char *const kCsvFilter = "CSV files (*.csv)";
 const char *const kCsvSuffix = "csv";
-const char *const kProgramTitle = "Varnok";
-const char *const kCannotCreateFile = "Cannot create file %s";
 const char *const kSkippedOne = "%1 response line could not be read and is left out";
 const char *const kSkippedMany = "%1 response lines could not be read and are left out";
 const char *const kWeakLimitName = "Weak limit (%1)";
@@ -91,7 +88,7 @@ QLineSeries *limitLine(const QString &name, int value, qint64 from, qint64 to, c
 } // namespace
 
 TChartForm::TChartForm(QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Window), ui_(std::make_unique<QtUi>(this))
 {
     setObjectName("ChartForm");
     setWindowTitle(kWindowTitle);
@@ -249,6 +246,8 @@ void TChartForm::showPointToolTip(const QXYSeries &series, QPointF at, bool ente
         QToolTip::hideText();
 }
 
+TChartForm::~TChartForm() = default;
+
 QString TChartForm::askSavePath()
 {
     if (chooseSavePath)
@@ -266,11 +265,7 @@ bool TChartForm::saveCsv()
     const QString chosen = askSavePath();
     if (chosen.isEmpty())
         return false;
-    const std::string path = QFile::encodeName(chosen).toStdString();
-    if (writeFileAtomic(path, responsesCsv(shown)))
-        return true;
-    QMessageBox::critical(this, kProgramTitle, textFromBytes(errorReportText(formatMessage(kCannotCreateFile, path))));
-    return false;
+    return saveResponsesCsv(*ui_, QFile::encodeName(chosen).toStdString(), shown);
 }
 
 } // namespace varnok

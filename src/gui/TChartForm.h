@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "testrun/responses.h"
@@ -14,6 +15,8 @@ class QPushButton;
 class QXYSeries;
 
 namespace varnok {
+
+class QtUi;
 
 // The reaction chart: the stored responses of the Lies chosen for the history,
 // one line per Lie over time, with the weak and strong limits drawn across.
@@ -28,6 +31,7 @@ public:
     using SavePathChooser = std::function<QString()>;
 
     explicit TChartForm(QWidget *parent = nullptr);
+    ~TChartForm() override;
 
     // Replaces what the window shows. The series are plotted in the given order.
     void showSeries(const std::vector<ChartSeries> &series, int weakLimit, int strongLimit);
@@ -56,6 +60,8 @@ private:
     QPushButton *bChartClose;
     std::vector<ChartSeries> shown;
     SavePathChooser chooseSavePath;
+    // Reports a failed save over this window.
+    std::unique_ptr<QtUi> ui_;
 };
 
 } // namespace varnok

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "core/ui.h"
+#include "core/choices.h"
 
 class QCheckBox;
 

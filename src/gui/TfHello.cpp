@@ -41,7 +41,6 @@
 #include "platform/trash.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"
-#include "testrun/review.h"
 
 // The resources live in a static library: nothing would pull them into the
 // program unless they are asked for by name, outside any namespace.
@@ -350,8 +349,8 @@ void TfHello::showLieHistory()
         series.push_back(buildChartSeries(h.lieName, h.lieLines, h.essayLines));
     if (!chartForm_)
         chartForm_ = new TChartForm(this);
-    chartForm_->showSeries(series, parseWholeNumber(state_.options.weak).value_or(kDefaultWeakLimit),
-                           parseWholeNumber(state_.options.strong).value_or(kDefaultStrongLimit));
+    const ReactionLimits limits = reactionLimits(state_.options);
+    chartForm_->showSeries(series, limits.weak, limits.strong);
     chartForm_->show();
     chartForm_->raise();
     chartForm_->activateWindow();

@@ -17,9 +17,9 @@ std::vector<LieHistoryEntry> selectedLieHistories(Context &ctx)
     for (const auto &name : ctx.state.lies.selectedNames()) {
         LieHistoryEntry entry;
         entry.lieName = name;
-        entry.lieLines = readLinesOrFail(documentPath(ctx.state, name), name);
+        entry.lieLines = readLinesOrFail(documentPath(ctx.state.lieFolder, name), name);
         // The essay is found by name only: a renamed Lie or essay loses it.
-        const std::string essay = essayPathOf(ctx.state, name);
+        const std::string essay = essayPathOf(ctx.state.lieFolder, name);
         if (fileExists(essay))
             entry.essayLines = readLinesOrFail(essay, essay);
         entries.push_back(std::move(entry));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/context.h"
 #include "core/text.h"
 
 namespace varnok {
@@ -195,6 +196,14 @@ std::string responsesCsv(const std::vector<ChartSeries> &series)
         }
     }
     return out;
+}
+
+bool saveResponsesCsv(Ui &ui, const std::string &path, const std::vector<ChartSeries> &series)
+{
+    if (writeFileAtomic(path, responsesCsv(series)))
+        return true;
+    ui.error(errorReportText(formatMessage(kCannotCreateFile, path)));
+    return false;
 }
 
 } // namespace varnok

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ui.h"
 #include "platform/clock.h"
 #include "platform/textfile.h"
 
@@ -79,5 +80,10 @@ inline constexpr std::string_view kCsvHeader = "Lie,Date,Response";
 // LF are quoted with their quotes doubled; every row ends in CR LF. Names are
 // written as the bytes they are.
 std::string responsesCsv(const std::vector<ChartSeries> &series);
+
+// The chart's "Save as CSV...": writes responsesCsv to the path, replacing the
+// file atomically. A file that cannot be written is reported through the
+// program-wide error report as "Cannot create file %s"; false then.
+bool saveResponsesCsv(Ui &ui, const std::string &path, const std::vector<ChartSeries> &series);
 
 } // namespace varnok

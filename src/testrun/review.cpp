@@ -93,32 +93,29 @@ void reviewAnswers(Context &ctx)
     AppState &state = ctx.state;
     TestRun &run = state.run;
     closeRun(ctx);
-    writeLinesOrFail(resolveNoCase(CleanFileName(state, run.testFileName)), run.testSummary);
+    writeLinesOrFail(resolveNoCase(CleanFileName(state.lieFolder, run.testFileName)), run.testSummary);
 
-    const int weak = parseWholeNumber(state.options.weak).value_or(kDefaultWeakLimit);
-    const int strong = parseWholeNumber(state.options.strong).value_or(kDefaultStrongLimit);
+    const auto [weak, strong] = reactionLimits(state.options);
     const std::string stamp = dateStamp(run.testStartTime);
 
-    const std::size_t answers = std::min(run.testLieNames.size(), run.testResponses.size());
-    for (std::size_t i = 0; i < answers; ++i) {
+    for (const TestAnswer &answer : run.testAnswers) {
         if (state.closing)
             break;
-        const std::string &lieName = run.testLieNames[i];
-        const std::string &answer = run.testResponses[i];
-        const std::string essayPath = essayPathOf(state, lieName);
+        const std::string &lieName = answer.lieName;
+        const std::string essayPath = essayPathOf(state.lieFolder, lieName);
         const bool essayExists = fileExists(essayPath);
         std::string essayBytes;
         if (essayExists && !readFileBytes(essayPath, essayBytes))
             failCannotOpen(essayPath);
         Lines essay = splitLines(essayBytes);
         const int lastResponse = essayExists ? lastStoredResponse(essay) : 0;
-        if (!essayAsked(ctx, wholeNumberOrFail(answer), lastResponse, weak, strong))
+        if (!essayAsked(ctx, answer.response, lastResponse, weak, strong))
             continue;
 
         // A new essay begins with the statement of the Lie.
         if (!essayExists)
-            essay = readLinesOrFail(documentPath(state, lieName), lieName);
-        const Lines block{"", stamp + kEssayResponse + answer, "", kExplainYourself, ""};
+            essay = readLinesOrFail(documentPath(state.lieFolder, lieName), lieName);
+        const Lines block{"", stamp + kEssayResponse + toDecimal(answer.response), "", kExplainYourself, ""};
         essay.insert(essay.end(), block.begin(), block.end());
         // Stored before the editor opens, so the block stays whatever the
         // person does there.

@@ -14,10 +14,6 @@ inline constexpr char kTimeSeconds[] = " Seconds";
 // Between the date stamp (which ends in a blank) and the response.
 inline constexpr char kEssayResponse[] = " RESPONSE: ";
 
-// Used when the weak or strong limit is not a whole number.
-inline constexpr int kDefaultWeakLimit = 5;
-inline constexpr int kDefaultStrongLimit = 25;
-
 // Ends a run: the page goes idle, the elapsed time shows, the summary is
 // written, and each answer that is at a limit or has moved by the variance
 // from the Lie's last stored response gets a dated block in the Lie's essay,

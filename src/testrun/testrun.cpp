@@ -62,7 +62,7 @@ bool showLie(Context &ctx)
     TestRun &run = ctx.state.run;
     const std::string &name = ctx.state.lies.name(run.currentLieIndex);
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state, name), bytes)) {
+    if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes)) {
         ctx.ui.error(errorReportText(formatMessage(kCannotOpenFile, name)));
         return false;
     }
@@ -108,12 +108,10 @@ void recordAnswer(Context &ctx)
     const FileList &lies = ctx.state.lies;
     if (run.currentLieIndex < 0 || run.currentLieIndex >= lies.count())
         return;
-    const std::string position = toDecimal(ctx.view.scalePosition());
-    run.testLieNames.push_back(lies.name(run.currentLieIndex));
+    const TestAnswer &answer = run.testAnswers.emplace_back(lies.name(run.currentLieIndex), ctx.view.scalePosition());
     run.testSummary.emplace_back();
-    run.testSummary.push_back(kSummaryResponse + position);
+    run.testSummary.push_back(kSummaryResponse + toDecimal(answer.response));
     run.testSummary.emplace_back();
-    run.testResponses.push_back(position);
 }
 
 void nextLie(Context &ctx)
@@ -159,8 +157,7 @@ void startTest(Context &ctx)
 
     ctx.view.setScalePosition(kScaleLowest);
     run.scaleMoved = false;
-    run.testLieNames.clear();
-    run.testResponses.clear();
+    run.testAnswers.clear();
     run.currentLieIndex = -1;
 
     run.running = true;

@@ -133,6 +133,29 @@ TEST(Options, ReadsClampsAndWritesTheSixteenKeysInOrder)
                           "MinSentencesPerParagraph=1\r\n\r\n[General]\r\nAllowRenames=0\r\n");
 }
 
+TEST(Options, ReactionLimitsFallBackOneByOne)
+{
+    struct Case {
+        const char *weak;
+        const char *strong;
+        int expectedWeak;
+        int expectedStrong;
+    };
+    // A limit field left with an empty position holds "_5" or "  ".
+    const Case cases[] = {
+        {"05", "20", 5, 20}, {"01", "25", 1, 25}, {"_5", "20", kDefaultWeakLimit, 20},
+        {"07", "  ", 7, kDefaultStrongLimit}, {"", "", kDefaultWeakLimit, kDefaultStrongLimit},
+    };
+    for (const Case &c : cases) {
+        Options options;
+        options.weak = c.weak;
+        options.strong = c.strong;
+        const ReactionLimits limits = reactionLimits(options);
+        EXPECT_EQ(limits.weak, c.expectedWeak) << c.weak;
+        EXPECT_EQ(limits.strong, c.expectedStrong) << c.strong;
+    }
+}
+
 TEST(Settings, FirstStartInAnEmptyFolderOffersLiesAndWritesEveryKeyAtExit)
 {
     Harness h;

@@ -15,11 +15,11 @@ TEST(CleanFileName, DropsTheNineCharactersAndNothingElse)
 {
     AppState state;
     state.lieFolder = "/lies/";
-    EXPECT_EQ(CleanFileName(state, "Who? Me: never|always.lie"), "/lies/Who Me neveralways.lie");
-    EXPECT_EQ(CleanFileName(state, "a\"*/:<>?\\|b"), "/lies/ab");
-    EXPECT_EQ(CleanFileName(state, " \t.x. "), "/lies/ \t.x. ");
-    EXPECT_EQ(CleanFileName(state, "???"), "/lies/");
-    EXPECT_EQ(CleanFileName(state, "../../etc/passwd"), "/lies/....etcpasswd");
+    EXPECT_EQ(CleanFileName(state.lieFolder, "Who? Me: never|always.lie"), "/lies/Who Me neveralways.lie");
+    EXPECT_EQ(CleanFileName(state.lieFolder, "a\"*/:<>?\\|b"), "/lies/ab");
+    EXPECT_EQ(CleanFileName(state.lieFolder, " \t.x. "), "/lies/ \t.x. ");
+    EXPECT_EQ(CleanFileName(state.lieFolder, "???"), "/lies/");
+    EXPECT_EQ(CleanFileName(state.lieFolder, "../../etc/passwd"), "/lies/....etcpasswd");
 }
 
 TEST(CleanFileName, FiftyCharactersAreCountedBeforeCleaning)
@@ -27,19 +27,19 @@ TEST(CleanFileName, FiftyCharactersAreCountedBeforeCleaning)
     AppState state;
     state.lieFolder = "/lies/";
     const std::string seventy = std::string(10, '?') + std::string(60, 'a');
-    EXPECT_EQ(documentPathFromText(state, seventy, ".lie"), "/lies/" + std::string(40, 'a') + ".lie");
-    EXPECT_EQ(documentPathFromText(state, std::string(70, 'b'), ".lie"), "/lies/" + std::string(50, 'b') + ".lie");
-    EXPECT_EQ(documentPathFromText(state, "", ".lie"), "/lies/.lie");
+    EXPECT_EQ(documentPathFromText(state.lieFolder, seventy, ".lie"), "/lies/" + std::string(40, 'a') + ".lie");
+    EXPECT_EQ(documentPathFromText(state.lieFolder, std::string(70, 'b'), ".lie"), "/lies/" + std::string(50, 'b') + ".lie");
+    EXPECT_EQ(documentPathFromText(state.lieFolder, "", ".lie"), "/lies/.lie");
 }
 
 TEST(EssayOfALie, ReplacesFromTheLastFullStop)
 {
     AppState state;
     state.lieFolder = "/lies/";
-    EXPECT_EQ(essayPathOf(state, "Money.lie"), "/lies/Money.ess");
-    EXPECT_EQ(essayPathOf(state, "a.b.lie"), "/lies/a.b.ess");
-    EXPECT_EQ(essayPathOf(state, "NoDot"), "/lies/NoDot.ess");
-    EXPECT_EQ(essayPathOf(state, ".lie"), "/lies/.ess");
+    EXPECT_EQ(essayPathOf(state.lieFolder, "Money.lie"), "/lies/Money.ess");
+    EXPECT_EQ(essayPathOf(state.lieFolder, "a.b.lie"), "/lies/a.b.ess");
+    EXPECT_EQ(essayPathOf(state.lieFolder, "NoDot"), "/lies/NoDot.ess");
+    EXPECT_EQ(essayPathOf(state.lieFolder, ".lie"), "/lies/.ess");
 }
 
 TEST(FileLists, CaseInsensitiveOrderMasksAndOnlyTemporariesHidden)

@@ -64,9 +64,9 @@ TEST(Names, EveryPathFormedFromATextStaysInTheLieFolder)
     for (const char *text : kHostileTexts) {
         SCOPED_TRACE(text);
         for (const char *extension : {kLieExtension, kEssayExtension, kTestExtension})
-            EXPECT_TRUE(insideFolder(documentPathFromText(n.h.state, text, extension), n.h.state.lieFolder));
-        EXPECT_TRUE(insideFolder(essayPathOf(n.h.state, std::string(text) + ".lie"), n.h.state.lieFolder));
-        const std::string cleaned = CleanFileName(n.h.state, text);
+            EXPECT_TRUE(insideFolder(documentPathFromText(n.h.state.lieFolder, text, extension), n.h.state.lieFolder));
+        EXPECT_TRUE(insideFolder(essayPathOf(n.h.state.lieFolder, std::string(text) + ".lie"), n.h.state.lieFolder));
+        const std::string cleaned = CleanFileName(n.h.state.lieFolder, text);
         EXPECT_EQ(cleaned.find('/', n.h.state.lieFolder.size()), std::string::npos);
         EXPECT_EQ(cleaned.find('\\'), std::string::npos);
     }

@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,7 +34,6 @@ struct Seam {
     std::vector<Call> calls;
     int renameError = 0;    // errno rename gives instead of renaming
     int renameat2Error = 0; // errno renameat2 gives instead of renaming
-    std::string plantBeforeRename; // a file made just before renameat2 runs
     int exitAfterChanges = 0;      // _exit once this many names have changed
     int changes = 0;
 
@@ -102,14 +100,6 @@ int __wrap_rename(const char *from, const char *to)
 
 int __wrap_renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
 {
-    if (!seam.plantBeforeRename.empty()) {
-        const int fd = ::open(seam.plantBeforeRename.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            if (::write(fd, "planted", 7) != 7)
-                std::abort();
-            ::close(fd);
-        }
-    }
     if (seam.renameat2Error != 0) {
         errno = seam.renameat2Error;
         return -1;
@@ -241,29 +231,6 @@ TEST_F(WriteSteps, ARenameEndedAfterAnyStepLeavesExactlyOneName)
             EXPECT_EQ(left, Names{"Cash.lie"});
             EXPECT_EQ(f.read("Cash.lie"), "money");
         }
-    }
-}
-
-// Neither way ever replaces a file, also one that appears between the
-// check for it and the rename itself.
-TEST_F(WriteSteps, ARenameNeverReplacesEvenALateArrival)
-{
-    for (const bool fileSystemRefusesNoReplace : {false, true}) {
-        SCOPED_TRACE(fileSystemRefusesNoReplace ? "fallback" : "one step");
-        TempFolder f;
-        f.write("Money.lie", "money");
-        seam.renameat2Error = fileSystemRefusesNoReplace ? EINVAL : 0;
-        ASSERT_TRUE(renameNoReplace(f.file("Money.lie"), f.file("Cash.lie")));
-        EXPECT_EQ(f.names(), Names{"Cash.lie"});
-
-        f.write("Money.lie", "more money");
-        seam.plantBeforeRename = f.file("Debt.lie");
-        const Status renamed = renameNoReplace(f.file("Money.lie"), f.file("Debt.lie"));
-        seam.reset();
-        EXPECT_FALSE(renamed);
-        EXPECT_EQ(renamed.error(), EEXIST);
-        EXPECT_EQ(f.read("Debt.lie"), "planted");
-        EXPECT_EQ(f.read("Money.lie"), "more money");
     }
 }
 

@@ -150,8 +150,7 @@ TEST(LieHistory, RunningTestKeepsItsState)
     TestRun &run = h.state.run;
     run.running = true;
     run.testSummary = {"Evening", "", "Money is evil.", ""};
-    run.testLieNames = {"Money.lie"};
-    run.testResponses = {"4"};
+    run.testAnswers = {{"Money.lie", 4}};
     run.testFileName = "Evening";
     run.currentLieIndex = 0;
     run.scaleMoved = true;
@@ -165,8 +164,7 @@ TEST(LieHistory, RunningTestKeepsItsState)
     EXPECT_EQ(h.ui.scale, 17);
     EXPECT_TRUE(run.running);
     EXPECT_EQ(run.testSummary, before.testSummary);
-    EXPECT_EQ(run.testLieNames, before.testLieNames);
-    EXPECT_EQ(run.testResponses, before.testResponses);
+    EXPECT_EQ(run.testAnswers, before.testAnswers);
     EXPECT_EQ(run.testFileName, before.testFileName);
     EXPECT_EQ(run.currentLieIndex, before.currentLieIndex);
     EXPECT_EQ(run.scaleMoved, before.scaleMoved);

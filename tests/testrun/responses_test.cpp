@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "support/fakeui.h"
 #include "support/stamps.h"
 #include "testrun/responses.h"
 
@@ -241,6 +242,26 @@ TEST(ResponsesCsv, QuotesWhatASpreadsheetWouldSplit)
               "a.lie,2026-12-07T17:27:00,1\r\n"
               "a.lie,2027-01-02T00:05:00,25\r\n"
               "c.lie,2027-01-02T00:05:00,9\r\n");
+}
+
+TEST(SaveResponsesCsv, WritesTheFileOrReportsWhyNot)
+{
+    varnok::testing::TempFolder folder;
+    varnok::testing::FakeUi ui;
+    ChartSeries money;
+    money.lieFileName = "Money.lie";
+    money.points = {{at(2026, 12, 7, 17, 27), 13}};
+
+    // A file already there is replaced whole.
+    folder.write("reactions.csv", "an older, longer export that must not survive in part\r\n");
+    EXPECT_TRUE(saveResponsesCsv(ui, folder.file("reactions.csv"), {money}));
+    EXPECT_EQ(folder.read("reactions.csv"), "Lie,Date,Response\r\nMoney.lie,2026-12-07T17:27:00,13\r\n");
+    EXPECT_TRUE(ui.messages.empty());
+
+    const std::string missing = folder.file("missing/reactions.csv");
+    EXPECT_FALSE(saveResponsesCsv(ui, missing, {money}));
+    EXPECT_EQ(ui.log, std::vector<std::string>{"error: Cannot create file " + missing + "."});
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"reactions.csv"});
 }
 
 // The history of 1,000 Lies with 50 responses each; how long it takes is for

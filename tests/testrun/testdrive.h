@@ -81,4 +81,13 @@ struct TestDrive {
 // The summary's closing lines for a run that took no measurable time.
 inline constexpr char kNoTime[] = "\r\nTest Time: 0  Hours  0  Minutes  0 Seconds\r\n";
 
+// The Lies a run has answers for, in order.
+inline std::vector<std::string> answeredLies(const TestRun &run)
+{
+    std::vector<std::string> names;
+    for (const TestAnswer &answer : run.testAnswers)
+        names.push_back(answer.lieName);
+    return names;
+}
+
 } // namespace varnok::testing

@@ -118,14 +118,14 @@ TEST(TestRunStart, NewDuringARunReplacesItOnlyWhenASampleIsChosen)
     bTestsNewClick(d.h.ctx);
     EXPECT_TRUE(d.h.state.run.running);
     EXPECT_EQ(d.h.state.run.currentLieIndex, 1);
-    EXPECT_EQ(d.h.state.run.testResponses, (std::vector<std::string>{"7"}));
+    EXPECT_EQ(d.h.state.run.testAnswers, (std::vector<TestAnswer>{{"A.lie", 7}}));
 
     // A full test: the first run is dropped without a summary.
     d.h.ui.answerTestParams(TestChoice::Full);
     d.h.ui.answerInput("Second");
     bTestsNewClick(d.h.ctx);
     EXPECT_EQ(d.h.state.run.currentLieIndex, 0);
-    EXPECT_TRUE(d.h.state.run.testResponses.empty());
+    EXPECT_TRUE(d.h.state.run.testAnswers.empty());
     EXPECT_EQ(d.h.state.run.testSummary, (Lines{"Second", "", "Lie A", ""}));
     bAskStopClick(d.h.ctx);
     EXPECT_TRUE(d.exists("Second.tst"));
@@ -182,7 +182,7 @@ TEST(TestRunStart, UseSelectedLiesTestsExactlyTheSelection)
     EXPECT_EQ(d.h.ui.memo, "Lie D\n");
     d.answer(8);
     EXPECT_FALSE(d.h.state.run.running);
-    EXPECT_EQ(d.h.state.run.testLieNames, (std::vector<std::string>{"B.lie", "D.lie"}));
+    EXPECT_EQ(answeredLies(d.h.state.run), (std::vector<std::string>{"B.lie", "D.lie"}));
 }
 
 TEST(TestRunStart, UseSelectedLiesWithNoneSelectedStartsNothing)
@@ -220,7 +220,7 @@ TEST(TestRunNext, WithoutTouchingTheScaleAsksForAnAnswerAndRecordsNothing)
               (std::vector<std::string>{"message: Please indicate the strength of your reaction on the scale."}));
     EXPECT_EQ(d.h.state.run.currentLieIndex, 0);
     EXPECT_EQ(d.h.state.run.testSummary, (Lines{"Evening", "", "Lie A", ""}));
-    EXPECT_TRUE(d.h.state.run.testResponses.empty());
+    EXPECT_TRUE(d.h.state.run.testAnswers.empty());
 }
 
 TEST(TestRunNext, AnAnswerOfOneCountsAfterTheScaleWasOperated)
@@ -230,8 +230,7 @@ TEST(TestRunNext, AnAnswerOfOneCountsAfterTheScaleWasOperated)
     d.answer(1);
     d.answer(25);
     const TestRun &run = d.h.state.run;
-    EXPECT_EQ(run.testLieNames, (std::vector<std::string>{"A.lie", "B.lie"}));
-    EXPECT_EQ(run.testResponses, (std::vector<std::string>{"1", "25"}));
+    EXPECT_EQ(run.testAnswers, (std::vector<TestAnswer>{{"A.lie", 1}, {"B.lie", 25}}));
     EXPECT_EQ(run.testSummary, (Lines{"Evening", "", "Lie A", "", "", "RESPONSE: 1", "", "Lie B", "", "",
                                       "RESPONSE: 25", "", "Lie C", ""}));
     // Each new Lie puts the scale back to 1 and waits for the person again.
@@ -270,7 +269,7 @@ TEST(TestRunNext, AnUnreadableLieIsReportedAndSkipped)
     // E is gone as well: the run ends after D.
     EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{"Cannot open file B.lie.", "Cannot open file E.lie."}));
     EXPECT_FALSE(d.h.state.run.running);
-    EXPECT_EQ(d.h.state.run.testLieNames, (std::vector<std::string>{"A.lie", "C.lie", "D.lie"}));
+    EXPECT_EQ(answeredLies(d.h.state.run), (std::vector<std::string>{"A.lie", "C.lie", "D.lie"}));
     EXPECT_EQ(d.read("Gaps.tst"), std::string("Gaps\r\n\r\n") + "Lie A\r\n\r\n\r\nRESPONSE: 12\r\n\r\n" +
                                       "Lie C\r\n\r\n\r\nRESPONSE: 8\r\n\r\n" + "Lie D\r\n\r\n\r\nRESPONSE: 7\r\n\r\n" +
                                       kNoTime);
@@ -285,7 +284,7 @@ TEST(TestRunStop, RightAfterTheFirstLieStoresItsTextAndNoAnswer)
     d.commitNextEdit();
     bAskStopClick(d.h.ctx);
     EXPECT_EQ(d.read("Short.tst"), std::string("Short\r\n\r\nLie A\r\n\r\n") + kNoTime);
-    EXPECT_TRUE(d.h.state.run.testLieNames.empty());
+    EXPECT_TRUE(d.h.state.run.testAnswers.empty());
     EXPECT_FALSE(d.exists("A.ess"));
     EXPECT_EQ(d.h.ui.waitActions.size(), 1u); // no editor was opened
     EXPECT_FALSE(d.h.ui.testRunning);
@@ -334,7 +333,7 @@ TEST(TestRunSample, LiesArePresentedInListOrderNotInTheOrderDrawn)
     d.answer(6);
     EXPECT_EQ(d.h.ui.memo, "Lie D\n");
     d.answer(6);
-    EXPECT_EQ(d.h.state.run.testLieNames, (std::vector<std::string>{"A.lie", "D.lie"}));
+    EXPECT_EQ(answeredLies(d.h.state.run), (std::vector<std::string>{"A.lie", "D.lie"}));
 }
 
 TEST(SelectLies, DrawsWithOrWithoutKeepingTheSelection)
