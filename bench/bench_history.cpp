@@ -39,7 +39,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     varnok::SystemClock clock;
     varnok::SeededRandom random(1);
-    varnok::TfHello window({folder}, {clock, random});
+    varnok::TfHello window({clock, random});
+    window.start({folder});
     window.show();
     app.processEvents();
     window.findChild<QListView *>("FileListBox1")->selectAll();

@@ -2,17 +2,23 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 #include "gui/TfHello.h"
 #include "app/commandline.h"
 #include "app/startup.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/random.h"
 
 int main(int argc, char **argv)
 {
     // Answered before Qt starts, so they work without a display.
     const auto commandLine = varnok::parseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    if (commandLine.action == varnok::CommandLineAction::RefuseOption) {
+        std::fputs(varnok::refusedOptionText(commandLine.refusedOption).c_str(), stderr);
+        return varnok::kUsageExitStatus;
+    }
     if (commandLine.action != varnok::CommandLineAction::Run) {
         const bool help = commandLine.action == varnok::CommandLineAction::ShowHelp;
         std::fputs((help ? varnok::helpText() : varnok::versionText()).c_str(), stdout);
@@ -25,6 +31,11 @@ int main(int argc, char **argv)
     if (!headlessPlatform && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "varnok: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                              "Start Varnok from a desktop session, or under Xvfb for a virtual one.\n");
+        return 1;
+    }
+    // Lies kept under a shared folder such as /tmp would be open to every user.
+    if (!varnok::userDataFolder()) {
+        std::fputs(varnok::noHomeFolderText(static_cast<unsigned>(::getuid())).c_str(), stderr);
         return 1;
     }
     QApplication app(argc, argv);

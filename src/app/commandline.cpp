@@ -22,29 +22,40 @@ constexpr char kHelpText[] =
     "~/.local/share/varnok/Lies). Further arguments are ignored.\n"
     "\n"
     "Options:\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
+    "  -h, --help  show this help and exit\n"
+    "  --version   show the version and exit\n"
     "\n"
-    "Only a first argument is taken as an option; name a folder called --help\n"
-    "as ./--help.\n";
+    "Only a first argument is taken as an option; name a folder whose name\n"
+    "starts with - as ./-name.\n";
 
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string> &arguments)
 {
     CommandLine line;
-    if (!arguments.empty() && arguments.front() == kHelpOption)
+    const std::string first = arguments.empty() ? std::string() : arguments.front();
+    if (first == kHelpOption || first == kShortHelpOption) {
         line.action = CommandLineAction::ShowHelp;
-    else if (!arguments.empty() && arguments.front() == kVersionOption)
+    } else if (first == kVersionOption) {
         line.action = CommandLineAction::ShowVersion;
-    else
+    } else if (first.starts_with('-')) {
+        // A mistyped option would otherwise quietly become a lie folder.
+        line.action = CommandLineAction::RefuseOption;
+        line.refusedOption = first;
+    } else {
         line.arguments = arguments;
+    }
     return line;
 }
 
 std::string helpText()
 {
     return kHelpText;
+}
+
+std::string refusedOptionText(const std::string &option)
+{
+    return "varnok: unknown option '" + option + "'\n" + helpText();
 }
 
 std::string versionText()

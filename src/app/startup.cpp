@@ -10,7 +10,9 @@ namespace varnok {
 
 StartupPlaces systemStartupPlaces(const std::vector<std::string> &arguments)
 {
-    return StartupPlaces{arguments, programFolder(), userDataFolder(), defaultEditorCommand()};
+    // main() stops before this when there is no home folder.
+    return StartupPlaces{arguments, programFolder(), userDataFolder().value_or(std::string()), defaultEditorCommand(),
+                         systemDataFolders()};
 }
 
 std::string lieFolderFromArguments(const std::vector<std::string> &arguments, const std::string &programFolder)
@@ -31,6 +33,24 @@ bool isInstalledProgramFolder(const std::string &programFolder)
     while (!folder.empty() && folder.back() == kSeparator)
         folder.pop_back();
     return folder == "bin" || folder.ends_with("/bin");
+}
+
+std::string firstStartProposal(const std::string &currentFolder, const std::vector<std::string> &dataFolders)
+{
+    if (fileExists(currentFolder + kFirstStartFile))
+        return kFirstStartFile;
+    for (const std::string &folder : dataFolders) {
+        const std::string sample = folder + kDataSubfolder + kFirstStartFile;
+        if (fileExists(sample))
+            return sample;
+    }
+    return kFirstStartFile;
+}
+
+std::string noHomeFolderText(unsigned userId)
+{
+    return "varnok: cannot find your home folder: HOME is not set and the password database has no entry for user "
+        + std::to_string(userId) + ".\nSet HOME (or XDG_DATA_HOME) to a folder of your own and start Varnok again.\n";
 }
 
 unsigned seedFromTime(const DateTime &now)
@@ -55,6 +75,23 @@ bool usableBesideProgram(const std::string &folder, const std::string &programFo
     return folderExists(folder) ? folderWritable(folder) : createFolders(folder).ok();
 }
 
+// Every path the program forms is the lie folder joined with a name, and the
+// lie folder becomes the current folder: a relative lie folder would then
+// name a folder inside itself. It is made absolute once, against the folder
+// the program was started in.
+std::string absoluteFolder(const std::string &folder)
+{
+    if (folder.empty() || folder.front() == kSeparator)
+        return folder;
+    const std::string here = currentFolder();
+    if (here.empty())
+        return folder;
+    std::string relative = folder;
+    while (relative.starts_with("./"))
+        relative.erase(0, 2);
+    return here + relative;
+}
+
 // Fixes the lie folder and makes sure it exists. Without an argument an
 // installed program keeps the lies in the per-user data folder.
 void fixLieFolder(Context &ctx, const StartupPlaces &places)
@@ -63,12 +100,28 @@ void fixLieFolder(Context &ctx, const StartupPlaces &places)
     std::string folder = lieFolderFromArguments(places.arguments, places.programFolder);
     if (!fromArgument && !usableBesideProgram(folder, places.programFolder))
         folder = places.fallbackDataFolder + "Lies/";
+    folder = absoluteFolder(folder);
     ctx.state.lieFolder = folder;
     const Status made = folderExists(folder) ? Status() : createFolders(folder);
     if (!made)
         ctx.ui.error(errorReportText("Unable to create the lie folder " + folder + ": " + made.reason()));
     else if (const Status listed = canListFolder(folder); !listed)
         ctx.ui.error(errorReportText("Unable to read the lie folder " + folder + ": " + listed.reason()));
+}
+
+// The missing folders of a relative name are made from the last existing one
+// on, and that one must be among the name's own leading parts: "Sub/Work"
+// needs "Sub", "../x" has "..", a bare "Work" has none.
+bool reachesExistingFolder(const std::string &base, std::string name)
+{
+    while (!name.empty() && name.back() == kSeparator)
+        name.pop_back();
+    for (auto cut = name.rfind(kSeparator); cut != std::string::npos && cut > 0;
+         cut = name.rfind(kSeparator, cut - 1)) {
+        if (folderExists(base + name.substr(0, cut)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -80,7 +133,7 @@ void startUp(Context &ctx, const StartupPlaces &places)
 
     if (!fileExists(settingsPath(ctx.state))) {
         ctx.ui.message(kFirstStartMessage);
-        btnLoadClick(ctx, std::string(kFirstStartFile));
+        btnLoadClick(ctx, firstStartProposal(withTrailingSeparator(currentFolder()), places.dataFolders));
     }
 
     ctx.state.options = readOptions(IniFile::load(settingsPath(ctx.state)), places.defaultEditor);
@@ -109,32 +162,43 @@ void exitSequence(Context &ctx)
 
 void openLieSet(Context &ctx, const std::string &folder)
 {
-    ctx.state.lieFolder = withTrailingSeparator(folder);
+    ctx.state.lieFolder = absoluteFolder(withTrailingSeparator(folder));
     setCurrentFolder(ctx.state.lieFolder);
-    removeStaleTemporaries(ctx.state.lieFolder);
-    rereadLists(ctx);
+    runCommand(ctx, [&] {
+        removeStaleTemporaries(ctx.state.lieFolder);
+        rereadLists(ctx);
+    });
 }
 
-std::optional<std::string> newLieFolder(Context &ctx, const std::string &treeFolder)
+namespace {
+
+std::optional<std::string> askAndMakeFolder(Context &ctx, const std::string &treeFolder)
 {
     const auto proposed = treeFolder;
     const auto answer = ctx.ui.inputText(kNewLieFolderCaption, kNewLieFolderPrompt, proposed);
-    std::string path = answer.value_or(proposed);
-    const bool absolute = !path.empty() && path.front() == kSeparator;
-    if (answer && !folderExists(absolute ? path : withTrailingSeparator(treeFolder) + path)) {
-        // A relative name runs out of folder parts before it reaches an
-        // existing folder, so it cannot be created.
-        if (!absolute) {
+    const std::string name = answer.value_or(proposed);
+    const bool absolute = !name.empty() && name.front() == kSeparator;
+    const std::string base = withTrailingSeparator(treeFolder);
+    const std::string path = absolute ? name : base + name;
+    if (answer && !folderExists(path)) {
+        if (!absolute && !reachesExistingFolder(base, name)) {
             ctx.ui.message(kUnableToCreateDirectory);
             return std::nullopt;
         }
         createFolders(path);
     }
-    if (!absolute)
-        path = withTrailingSeparator(treeFolder) + path;
     if (folderExists(path))
         return path;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> newLieFolder(Context &ctx, const std::string &treeFolder)
+{
+    std::optional<std::string> made;
+    runCommand(ctx, [&] { made = askAndMakeFolder(ctx, treeFolder); });
+    return made;
 }
 
 } // namespace varnok

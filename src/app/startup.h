@@ -22,6 +22,7 @@ struct StartupPlaces {
     std::string programFolder;          // ends in the separator
     std::string fallbackDataFolder;     // the per-user data folder, ends in the separator
     std::string defaultEditor;
+    std::vector<std::string> dataFolders = {}; // the shared data folders, each ending in the separator
 };
 
 // The places of this machine and user, for the given arguments.
@@ -36,6 +37,15 @@ std::string lieFolderFromArguments(const std::vector<std::string> &arguments, co
 // "bin" of any other prefix (~/.local/bin). Lies are never kept beside such a
 // program, not even when the administrator runs it.
 bool isInstalledProgramFolder(const std::string &programFolder);
+
+// The file the first-start dialog proposes: "lies.txt" in the current folder
+// when it holds one, else the sample statements an install put below a
+// shared data folder (the dialog then opens in that folder), else the bare
+// "lies.txt" as always. currentFolder ends in the separator.
+std::string firstStartProposal(const std::string &currentFolder, const std::vector<std::string> &dataFolders);
+
+// What a start without a home folder says before it stops.
+std::string noHomeFolderText(unsigned userId);
 
 // A seed for the random generator from the time of day, to the millisecond.
 unsigned seedFromTime(const DateTime &now);

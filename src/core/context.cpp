@@ -1,5 +1,9 @@
 #include "core/context.h"
 
+#include <cerrno>
+#include <new>
+#include <stdexcept>
+
 #include "core/text.h"
 
 namespace varnok {
@@ -17,9 +21,9 @@ FileList &AppState::list(ListId id)
     return tests;
 }
 
-void failCannotOpen(const std::string &name)
+void failCannotOpen(const std::string &name, int readError)
 {
-    throw CommandError(errorReportText(formatMessage(kCannotOpenFile, name)));
+    throw CommandError(errorReportText(formatMessage(readError == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
 }
 
 void failCannotCreate(const std::string &name)
@@ -30,8 +34,8 @@ void failCannotCreate(const std::string &name)
 Lines readLinesOrFail(const std::string &path, const std::string &shownName)
 {
     Lines lines;
-    if (!readLines(path, lines))
-        failCannotOpen(shownName);
+    if (const Status read = readLines(path, lines); !read)
+        failCannotOpen(shownName, read.error());
     return lines;
 }
 
@@ -47,6 +51,15 @@ int wholeNumberOrFail(const std::string &text)
     if (!value)
         throw CommandError(errorReportText(formatMessage(kNotValidInteger, text)));
     return *value;
+}
+
+void reportUnexpected(Context &ctx, const std::exception &e)
+{
+    // A length beyond what a string or list can hold is the same shortage.
+    if (dynamic_cast<const std::bad_alloc *>(&e) || dynamic_cast<const std::length_error *>(&e))
+        ctx.ui.error(kOutOfMemory);
+    else
+        ctx.ui.error(errorReportText(formatMessage(kUnexpectedError, e.what())));
 }
 
 } // namespace varnok

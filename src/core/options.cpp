@@ -47,8 +47,32 @@ template <typename... Visitors>
 struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
+// clang 14, which builds the fuzzers, does not deduce an aggregate's
+// template arguments by itself.
+template <typename... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 } // namespace
+
+std::string limitsProblem(std::string_view weak, std::string_view strong, std::string_view variance)
+{
+    const auto w = parseWholeNumber(weak);
+    const auto s = parseWholeNumber(strong);
+    const auto v = parseWholeNumber(variance);
+    if (!w || !s || !v)
+        return kInvalidLimitMessage;
+    for (int limit : {*w, *s, *v})
+        if (limit < kReactionLowest || limit > kReactionHighest)
+            return kLimitRangeMessage;
+    if (*w >= *s)
+        return kLimitOrderMessage;
+    return {};
+}
+
+std::string sentencesProblem(int fewest, int most)
+{
+    return fewest > most ? kSentenceOrderMessage : std::string();
+}
 
 ReactionLimits reactionLimits(const Options &options)
 {

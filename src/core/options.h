@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/inifile.h"
 
@@ -30,6 +31,22 @@ struct Options {
 inline constexpr char kSettingsFileName[] = "Varnok.Ini";
 inline constexpr int kSentencesLowest = 1;
 inline constexpr int kSentencesHighest = 11;
+
+inline constexpr int kReactionLowest = 1;
+inline constexpr int kReactionHighest = 25;
+inline constexpr char kInvalidLimitMessage[] = "Invalid input value.  Use escape key to abandon changes";
+inline constexpr char kLimitRangeMessage[] = "Reaction limits run from 01 to 25.  Use escape key to abandon changes";
+inline constexpr char kLimitOrderMessage[] =
+    "The weak limit must be below the strong limit.  Use escape key to abandon changes";
+inline constexpr char kSentenceOrderMessage[] = "The minimum sentences per paragraph cannot be more than the maximum.";
+
+// Why the reaction limits as typed cannot be used, or empty when they can: a
+// limit outside 1 to 25, or a weak limit not below the strong one, would make
+// the review ask for every essay or for none.
+std::string limitsProblem(std::string_view weak, std::string_view strong, std::string_view variance);
+
+// Why these sentence counts cannot be used, or empty when they can.
+std::string sentencesProblem(int fewest, int most);
 
 // Used when the weak or strong limit is not a whole number.
 inline constexpr int kDefaultWeakLimit = 5;

@@ -28,9 +28,17 @@ struct TestRun {
     DateTime testStartTime;
     DateTime testEndTime;
     int currentLieIndex = -1;
+    // The chosen Lies reached so far (an unreadable one counts) and how many
+    // were chosen.
+    int lieNumber = 0;
+    int lieCount = 0;
     bool scaleMoved = false;
     bool awaitingFirstLie = false;
     bool running = false;
+    // The review is going through the essays its answers asked for.
+    bool reviewing = false;
+    // "Later" was chosen: the rest of the essays get their blocks unopened.
+    bool laterChosen = false;
 };
 
 // The built-in editor's state.
@@ -44,6 +52,9 @@ struct EditState {
     // meanwhile.
     std::size_t loadedSize = 0;
     std::size_t loadedHash = 0;
+    // The text area's text as loaded, so closing the window asks about
+    // unsaved changes only when there are some.
+    std::string loadedText;
 };
 
 inline constexpr char kLiesMask[] = "*.lie";

@@ -1,6 +1,7 @@
 #include "core/text.h"
 
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 
 namespace varnok {
@@ -23,11 +24,11 @@ std::optional<int> parseWholeNumber(std::string_view text)
         ++i;
     bool negative = false;
     bool hex = false;
+    // "$" stands in the sign's place: "+$A" and "-$5" are no numbers.
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
-    }
-    if (i < text.size() && text[i] == '$') {
+    } else if (i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
     }
@@ -52,9 +53,7 @@ std::optional<int> parseWholeNumber(std::string_view text)
     if (hex) {
         // Hexadecimal text gives the 32-bit pattern, as on the platform this
         // reader follows.
-        auto bits = static_cast<std::uint32_t>(value);
-        int result = static_cast<int>(bits);
-        return negative ? static_cast<int>(0u - bits) : result;
+        return static_cast<int>(static_cast<std::uint32_t>(value));
     }
     if (negative)
         value = -value;
@@ -84,6 +83,14 @@ bool isValidUtf8(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size()) {
+        // Most text is plain ASCII: eight bytes at a time while it is.
+        for (std::uint64_t word = 0; i + sizeof word <= text.size(); i += sizeof word) {
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if (word & 0x8080808080808080ULL)
+                break;
+        }
+        if (i >= text.size())
+            break;
         const auto c = static_cast<unsigned char>(text[i]);
         std::size_t extra;
         std::uint32_t cp;

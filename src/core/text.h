@@ -14,7 +14,7 @@ namespace varnok {
 std::string dateStamp(const DateTime &t);
 
 // A whole number from text: leading blanks, then an optional sign, then digits;
-// a "$" in place of the sign makes the rest hexadecimal. Nothing else may
+// a "$" in place of the sign (not after one) makes the rest hexadecimal. Nothing else may
 // follow, and the value must fit in 32 bits. Empty when the text is no number.
 std::optional<int> parseWholeNumber(std::string_view text);
 

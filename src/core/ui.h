@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "core/choices.h"
+#include "core/job.h"
 
 namespace varnok {
 
@@ -41,14 +43,27 @@ public:
     virtual void waitBlocked(const std::function<bool()> &condition) = 0;
     // Asked when the window closes with an edit open.
     virtual SaveAnswer askSaveEdit(const std::string &fileName) = 0;
+    // Runs a long job where the window stays live and repaints, taking no
+    // other input meanwhile; past half a second a progress bar with Cancel
+    // shows the caption. The job must not touch Ui or MainView. False when the
+    // person cancelled (the job ended at a checkpoint); an exception the job
+    // throws comes out here.
+    virtual bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) = 0;
 };
+
+// A line of the text area longer than this many characters is shown cut, with
+// a note that the rest is not shown: laying out a line costs the window time
+// in proportion to its length, and a line of megabytes would stall it for
+// seconds. A line of at most this many bytes is never cut.
+inline constexpr std::size_t kLongestShownLine = 10000;
 
 // What the window shows. Texts are bytes with "\n" between lines.
 class MainView {
 public:
     virtual ~MainView() = default;
 
-    virtual void setMemoText(const std::string &text) = 0;
+    // Taken by value: a large text can be moved in rather than copied.
+    virtual void setMemoText(std::string text) = 0;
     virtual std::string memoText() const = 0;
     virtual void showMemo(bool shown) = 0;
     virtual bool memoShown() const = 0;
@@ -65,6 +80,15 @@ public:
     virtual void setScalePosition(int position) = 0;
     virtual int scalePosition() const = 0;
     virtual void focusScale() = 0;
+    // The weak and strong limits, marked on the scale so the person sees
+    // where an answer will ask for an essay.
+    virtual void setScaleLimits(int weak, int strong) = 0;
+    // Where the run stands, shown on the Start Here page; empty clears it.
+    virtual void setTestPosition(const std::string &text) = 0;
+    // While the review has an essay open: which one, beside the status line's
+    // own texts, and whether "Later" is offered (only while more are to come).
+    // Empty and false when the review leaves the essays.
+    virtual void setReviewPosition(const std::string &text, bool laterOffered) = 0;
     // The editing tool bar shown and the test panel hidden, or the reverse.
     virtual void setEditing(bool editing) = 0;
     // A list's names or selection changed.

@@ -78,7 +78,16 @@ bool isNameInFolder(std::string_view name)
     return !name.empty() && name != "." && name != "..";
 }
 
+void renameEach(Context &ctx, ListId id, const char *caption);
+
 void renameSelected(Context &ctx, ListId id, const char *caption)
+{
+    runCommand(ctx, [&] { renameEach(ctx, id, caption); });
+    // Renames done before a failure show too.
+    runCommand(ctx, [&] { rereadList(ctx, id); });
+}
+
+void renameEach(Context &ctx, ListId id, const char *caption)
 {
     for (const auto &name : ctx.state.list(id).selectedNames()) {
         const auto answer = ctx.ui.askRename(caption, ctx.state.lieFolder, name);
@@ -96,7 +105,6 @@ void renameSelected(Context &ctx, ListId id, const char *caption)
         // Failures (the name is taken, the From file is gone) are not reported.
         renameNoReplace(documentPath(ctx.state.lieFolder, answer->from), target);
     }
-    rereadList(ctx, id);
 }
 
 } // namespace
@@ -133,19 +141,24 @@ void bTestsViewClick(Context &ctx)
 {
     runCommand(ctx, [&] {
         // Built apart and shown only when every file was read, so a read
-        // error leaves the view as it was.
+        // error or Cancel leaves the view as it was.
+        std::vector<std::string> names;
+        if (const auto id = listOfPage(ctx.state.page))
+            names = ctx.state.list(*id).selectedNames();
         std::string text;
-        if (const auto id = listOfPage(ctx.state.page)) {
-            for (const auto &name : ctx.state.list(*id).selectedNames()) {
+        const bool done = ctx.ui.runLong(kViewCaption, [&](JobProgress &progress) {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                progress.checkpoint(static_cast<double>(i) / static_cast<double>(names.size()));
                 std::string bytes;
-                if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes))
-                    failCannotOpen(name);
+                if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, names[i]), bytes); !read)
+                    failCannotOpen(names[i], read.error());
                 appendLines(text, bytes);
-                bytes = {};
                 text += kViewSeparator;
                 text += "\n\n\n";
             }
-        }
+        });
+        if (!done)
+            return;
         if (text.empty()) {
             ctx.view.setMemoText({});
             ctx.view.showMemo(false);
@@ -153,7 +166,7 @@ void bTestsViewClick(Context &ctx)
         }
         // Lines are joined, not ended, by "\n".
         text.pop_back();
-        ctx.view.setMemoText(text);
+        ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
     });
@@ -162,29 +175,34 @@ void bTestsViewClick(Context &ctx)
 void DeleteClick(Context &ctx)
 {
     std::vector<TrashedFile> trashed;
-    if (const auto id = listOfPage(ctx.state.page)) {
-        for (const auto &name : ctx.state.list(*id).selectedNames()) {
-            if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
-                continue;
-            // The exact listed name: when that file is gone, another whose
-            // name differs only in case was not asked about and stays.
-            const std::string path = ctx.state.lieFolder + name;
-            const TrashOutcome outcome = moveToTrash(path, ctx.state.homeTrash, ctx.clock.now());
-            if (outcome.trashed) {
-                trashed.push_back(*outcome.trashed);
-                continue;
+    runCommand(ctx, [&] {
+        if (const auto id = listOfPage(ctx.state.page)) {
+            for (const auto &name : ctx.state.list(*id).selectedNames()) {
+                if (!ctx.ui.confirm(formatMessage(kDeleteQuestion, name)))
+                    continue;
+                // The exact listed name: when that file is gone, another whose
+                // name differs only in case was not asked about and stays.
+                const std::string path = ctx.state.lieFolder + name;
+                const TrashOutcome outcome = moveToTrash(path, ctx.state.homeTrash, ctx.clock.now());
+                if (outcome.trashed) {
+                    trashed.push_back(*outcome.trashed);
+                    continue;
+                }
+                // A file that could not be deleted either stays, without a word.
+                if (outcome.failure == TrashFailure::Gone || outcome.failure == TrashFailure::Refused)
+                    continue;
+                const char *question =
+                    outcome.failure == TrashFailure::NoTrash ? kNoTrashQuestion : kTrashFailedQuestion;
+                if (ctx.ui.confirm(formatMessage(question, name)))
+                    removeFile(path);
             }
-            // A file that could not be deleted either stays, without a word.
-            if (outcome.failure == TrashFailure::Gone || outcome.failure == TrashFailure::Refused)
-                continue;
-            const char *question = outcome.failure == TrashFailure::NoTrash ? kNoTrashQuestion : kTrashFailedQuestion;
-            if (ctx.ui.confirm(formatMessage(question, name)))
-                removeFile(path);
         }
-    }
+    });
+    // Files trashed before a failure can be put back as well.
     if (!trashed.empty())
         ctx.state.deleted.push_back(std::move(trashed));
-    rereadLists(ctx);
+    // Files deleted before a failure are gone from the lists too.
+    runCommand(ctx, [&] { rereadLists(ctx); });
 }
 
 bool canUndoDelete(const AppState &state)
@@ -199,41 +217,48 @@ void UndoDelete1Click(Context &ctx)
     const std::vector<TrashedFile> files = std::move(ctx.state.deleted.back());
     ctx.state.deleted.pop_back();
     std::vector<std::string> restored;
-    for (const auto &file : files) {
-        const std::string name = baseName(file.originalPath);
-        switch (restoreFromTrash(file)) {
-        case RestoreResult::Restored:
-            restored.push_back(name);
-            break;
-        case RestoreResult::Gone:
-            ctx.ui.message(formatMessage(kNotInTrashMessage, name));
-            break;
-        case RestoreResult::NameTaken:
-            ctx.ui.message(formatMessage(kNameTakenMessage, name));
-            break;
-        case RestoreResult::Failed:
-            ctx.ui.message(formatMessage(kCannotRestoreMessage, name));
-            break;
+    runCommand(ctx, [&] {
+        for (const auto &file : files) {
+            const std::string name = baseName(file.originalPath);
+            switch (restoreFromTrash(file)) {
+            case RestoreResult::Restored:
+                restored.push_back(name);
+                break;
+            case RestoreResult::Gone:
+                ctx.ui.message(formatMessage(kNotInTrashMessage, name));
+                break;
+            case RestoreResult::NameTaken:
+                ctx.ui.message(formatMessage(kNameTakenMessage, name));
+                break;
+            case RestoreResult::Failed:
+                ctx.ui.message(formatMessage(kCannotRestoreMessage, name));
+                break;
+            }
         }
-    }
-    rereadLists(ctx);
-    for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests}) {
-        ctx.state.list(id).selectNames(restored);
-        ctx.view.listChanged(id);
-    }
-    if (!restored.empty()) {
-        std::string status = kRestoredStatus;
-        for (std::size_t i = 0; i < restored.size(); ++i)
-            status += (i ? ", " : "") + restored[i];
-        ctx.view.setStatus(status);
-    }
+    });
+    // Files put back before a failure show, selected, too.
+    runCommand(ctx, [&] {
+        rereadLists(ctx);
+        for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests}) {
+            ctx.state.list(id).selectNames(restored);
+            ctx.view.listChanged(id);
+        }
+        if (!restored.empty()) {
+            std::string status = kRestoredStatus;
+            for (std::size_t i = 0; i < restored.size(); ++i)
+                status += (i ? ", " : "") + restored[i];
+            ctx.view.setStatus(status);
+        }
+    });
 }
 
 void refreshLists(Context &ctx)
 {
-    for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
-        if (ctx.state.list(id).refresh(ctx.state.lieFolder))
-            ctx.view.listChanged(id);
+    runCommand(ctx, [&] {
+        for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
+            if (ctx.state.list(id).refresh(ctx.state.lieFolder))
+                ctx.view.listChanged(id);
+    });
 }
 
 void bLiesRenameClick(Context &ctx)

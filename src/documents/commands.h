@@ -16,6 +16,8 @@ inline constexpr char kEssayTitlePrompt[] = "Essay Title";
 inline constexpr char kEssayTitleProposed[] = "Essay Title";
 // The line below which the user writes; the third line of a new essay.
 
+// The progress bar's caption while View reads.
+inline constexpr char kViewCaption[] = "Reading the files...";
 // Closes every file in the view: two blanks, three asterisks, then two empty lines.
 inline constexpr char kViewSeparator[] = "  * * *";
 
@@ -52,7 +54,8 @@ void bEssaysNewClick(Context &ctx);
 // View, for the list of the page showing: the selected files one after the
 // other, each closed by the separator and two empty lines. Shown on Start Here
 // when anything was read; otherwise the view is emptied and hidden. A file that
-// cannot be read ends the command with the view as it was before.
+// cannot be read ends the command with the view as it was before. The reading
+// is a long job; Cancel also leaves the view as it was.
 void bTestsViewClick(Context &ctx);
 
 // Delete, for the list of the page showing: one question per selected entry;

@@ -102,7 +102,7 @@ std::string essaysMask(bool essays, bool generated, bool text)
 void cbGeneratedClick(Context &ctx)
 {
     ctx.state.essays.setMask(essaysMask(ctx.state.showEssays, ctx.state.showGenerated, ctx.state.showText));
-    rereadList(ctx, ListId::Essays);
+    runCommand(ctx, [&] { rereadList(ctx, ListId::Essays); });
 }
 
 void btnLoadClick(Context &ctx, const std::optional<std::string> &proposedName)

@@ -1,5 +1,6 @@
 #include "documents/editing.h"
 
+#include <cerrno>
 #include <functional>
 
 #include "core/text.h"
@@ -11,7 +12,21 @@ namespace varnok {
 
 namespace {
 
-enum class Load { Done, Unreadable, HoldsNul };
+enum class Load { Done, Unreadable, TooLarge, HoldsNul, LineTooLong };
+
+bool holdsLineLongerThan(std::string_view bytes, std::size_t limit)
+{
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (end - start > limit)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
 
 // Loads the edited file into the text area. A file that cannot be read, or
 // whose text would end at a NUL byte, leaves nothing in the area that could
@@ -19,10 +34,12 @@ enum class Load { Done, Unreadable, HoldsNul };
 Load loadEditedFile(Context &ctx)
 {
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName), bytes))
-        return Load::Unreadable;
+    if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName), bytes); !read)
+        return read.error() == EFBIG ? Load::TooLarge : Load::Unreadable;
     if (bytes.find('\0') != std::string::npos)
         return Load::HoldsNul;
+    if (holdsLineLongerThan(bytes, kLongestShownLine))
+        return Load::LineTooLong;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
     ctx.state.edit.loadedSize = bytes.size();
     ctx.state.edit.loadedHash = std::hash<std::string>{}(bytes);
@@ -42,15 +59,18 @@ OnDisk editedFileOnDisk(const Context &ctx)
     return same ? OnDisk::AsLoaded : OnDisk::Changed;
 }
 
-std::string holdsNulText(const std::string &fileName)
+// Why a file that could be read is not edited here.
+std::string notEditableText(Load load, const std::string &fileName)
 {
-    return errorReportText(formatMessage(kHoldsNulMessage, shownFileName(fileName)));
+    return errorReportText(
+        formatMessage(load == Load::HoldsNul ? kHoldsNulMessage : kLineTooLongMessage, shownFileName(fileName)));
 }
 
 void leaveEditing(Context &ctx)
 {
     ctx.state.edit.editInProgress = false;
     ctx.state.edit.loaded = false;
+    ctx.state.edit.loadedText.clear();
     ctx.view.setMemoWritable(false);
     ctx.view.setEditing(false);
     ctx.view.setMemoText({});
@@ -72,15 +92,16 @@ void InternalEdit(Context &ctx, const std::string &fileName)
         // than offer to write a text that did not come from it.
         leaveEditing(ctx);
         ctx.view.showMemo(false);
-        if (load == Load::Unreadable)
-            failCannotOpen(fileName);
+        if (load == Load::Unreadable || load == Load::TooLarge)
+            failCannotOpen(fileName, load == Load::TooLarge ? EFBIG : 0);
         // Not an error of the command: the next file, or the rest of a
         // review, goes on.
-        ctx.ui.error(holdsNulText(fileName));
+        ctx.ui.error(notEditableText(load, fileName));
         return;
     }
     ctx.state.edit.loaded = true;
     ctx.view.setMemoWritable(true);
+    ctx.state.edit.loadedText = ctx.view.memoText();
     ctx.view.focusMemoAtEnd();
     ctx.view.setStatus(kEditingStatus + shownFileName(fileName));
     ctx.ui.waitWhile([&ctx] { return ctx.state.edit.editInProgress; });
@@ -119,17 +140,22 @@ void bEditRevertClick(Context &ctx)
     runCommand(ctx, [&] {
         if (!ctx.state.edit.editInProgress)
             return;
-        switch (loadEditedFile(ctx)) {
+        const Load load = loadEditedFile(ctx);
+        switch (load) {
         case Load::Done:
             break;
         case Load::Unreadable:
             failCannotOpen(ctx.state.edit.editFileName);
+        case Load::TooLarge:
+            failCannotOpen(ctx.state.edit.editFileName, EFBIG);
         case Load::HoldsNul:
-            throw CommandError(holdsNulText(ctx.state.edit.editFileName));
+        case Load::LineTooLong:
+            throw CommandError(notEditableText(load, ctx.state.edit.editFileName));
         }
         ctx.state.edit.loaded = true;
         ctx.view.setEditing(true);
         ctx.view.setMemoWritable(true);
+        ctx.state.edit.loadedText = ctx.view.memoText();
         ctx.view.setStatus(kFileRestoredStatus + shownFileName(ctx.state.edit.editFileName));
     });
 }
@@ -145,6 +171,13 @@ void bEditCancelClick(Context &ctx)
 std::string editorCommandLine(const std::string &editor, const std::string &fileName)
 {
     return editor + " \"" + fileName + "\"";
+}
+
+std::string editorTextForProgram(const std::string &path)
+{
+    if (path.find_first_of(" \t") == std::string::npos)
+        return path;
+    return '"' + path + '"';
 }
 
 void openForEdit(Context &ctx, const std::string &fileName)
@@ -181,7 +214,7 @@ bool endEditForClose(Context &ctx)
 {
     if (!ctx.state.edit.editInProgress)
         return true;
-    if (!ctx.state.edit.loaded) {
+    if (!ctx.state.edit.loaded || ctx.view.memoText() == ctx.state.edit.loadedText) {
         leaveEditing(ctx);
         return true;
     }

@@ -15,6 +15,10 @@ inline constexpr char kChangesCanceledStatus[] = "Changes canceled: ";
 inline constexpr char kHoldsNulMessage[] =
     "The file %s holds a NUL byte; the built-in editor would lose everything after it. Please edit it with an "
     "external editor.";
+// The text area shows only the first part of a very long line; saving would
+// drop the rest.
+inline constexpr char kLineTooLongMessage[] =
+    "The file %s has a line too long to edit safely in the built-in editor. Please edit it with an external editor.";
 inline constexpr char kFinishEditsMessage[] = "Please finish your edits by pressing OK or Cancel";
 // OK, when another program changed or removed the file during the edit.
 inline constexpr char kChangedOnDiskQuestion[] =
@@ -38,6 +42,10 @@ void bEditCancelClick(Context &ctx);
 // The external editor's command line for a file: the editor text, a blank and
 // the name in double quotes.
 std::string editorCommandLine(const std::string &editor, const std::string &fileName);
+
+// The Editor text for a program chosen by its path: the editor text is split
+// at blanks and tabs when it starts, so a path holding one is quoted.
+std::string editorTextForProgram(const std::string &path);
 
 // Starts the external editor on a file, with the lie folder as its current
 // folder, and waits for it to end. An editor that cannot be started is reported.

@@ -462,11 +462,16 @@ void showFindHit(Context &ctx, const FindHit &hit)
         return;
     }
     runCommand(ctx, [&] {
-        std::string bytes;
-        if (!readFileBytes(documentPath(ctx.state.lieFolder, hit.fileName), bytes))
-            failCannotOpen(hit.fileName);
-        const std::string text = memoTextFromBytes(bytes);
-        bytes = {};
+        // A big file is read where the window stays live.
+        std::string text;
+        const bool done = ctx.ui.runLong(kShowHitCaption, [&](JobProgress &) {
+            std::string bytes;
+            if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, hit.fileName), bytes); !read)
+                failCannotOpen(hit.fileName, read.error());
+            text = memoTextFromBytes(bytes);
+        });
+        if (!done)
+            return;
         std::size_t offset = 0;
         for (int line = 1; line < hit.line && offset != std::string::npos; ++line) {
             offset = text.find('\n', offset);
@@ -476,7 +481,7 @@ void showFindHit(Context &ctx, const FindHit &hit)
         // A file changed since the search may no longer hold the match there.
         offset = offset == std::string::npos ? text.size() : std::min(offset + hit.column, text.size());
         const std::size_t length = std::min(hit.length, text.size() - offset);
-        ctx.view.setMemoText(text);
+        ctx.view.setMemoText(std::move(text));
         ctx.view.setMemoWritable(false);
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);

@@ -16,6 +16,8 @@ namespace varnok {
 inline constexpr char kFindMask[] = "*.lie;*.ess;*.gen;*.tst;*.txt";
 // More hits than a person reads through; the search stops there.
 inline constexpr std::size_t kMaxFindHits = 1000;
+// The progress caption while the file of a hit is read.
+inline constexpr char kShowHitCaption[] = "Reading the file...";
 // Bytes of the line shown on either side of a hit, about.
 inline constexpr std::size_t kFindContext = 40;
 

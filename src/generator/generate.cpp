@@ -9,16 +9,25 @@
 #include "generator/sentences.h"
 #include "generator/shuffle.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/textfile.h"
 
 namespace varnok {
 
-EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random)
+EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random,
+                            JobProgress *progress, double from)
 {
+    // The steps take roughly equal time: the cut, the shuffle, the composer.
+    const auto step = [progress, from](double share) {
+        if (progress)
+            progress->checkpoint(from + (1.0 - from) * share);
+    };
     if (options.sentenceParse) {
         CutText cut = cutSentences(gathered.take().text);
+        step(0.4);
         if (options.randomize)
             shuffleLines(cut.sentences, random);
+        step(0.7);
         return composeParagraphs(std::move(cut), options.limits, random);
     }
 
@@ -75,7 +84,23 @@ void MakeEssay(Context &ctx, EssayText &essay)
     // An essay of this minute and count in other letter case is the same
     // document, replaced like every other.
     const std::string path = resolveNoCase(CleanFileName(ctx.state.lieFolder, generatedEssayName(ctx.clock.now(), *wanted)));
-    if (!writeFileAtomic(path, [&essay](const BytePut &put) { essay.produce(put); }))
+    bool written = false;
+    const bool done = ctx.ui.runLong(std::string(kWritingEssayCaption), [&](JobProgress &progress) {
+        progress.checkpoint(0.0);
+        // The essay's bytes are made as they are written: Cancel stops the
+        // making, and also at the very end keeps the file from appearing.
+        const auto stillWanted = [&progress] { return !progress.cancelled(); };
+        written = static_cast<bool>(writeFileAtomic(
+            path,
+            [&essay, &stillWanted](const BytePut &put) {
+                essay.produce([&](std::string_view piece) { return stillWanted() && put(piece); });
+            },
+            stillWanted));
+        if (!written && progress.cancelled())
+            throw JobCancelled{};
+        progress.report(1.0);
+    });
+    if (done && !written)
         failCannotCreate(path);
 }
 
@@ -88,31 +113,50 @@ void bFunEssayClick(Context &ctx)
         if (!type)
             return;
         const auto names = ctx.state.essays.selectedNames();
+        // Refused before anything is read or written: a selection that cannot
+        // fit in memory would otherwise end the program.
+        const std::size_t room = memoryForFiles();
         std::vector<std::string> paths;
         paths.reserve(names.size());
         std::size_t total = 0;
         for (const auto &name : names) {
             paths.push_back(documentPath(ctx.state.lieFolder, name));
-            total += fileSize(paths.back());
+            const std::size_t size = fileSize(paths.back());
+            if (size > room - total)
+                throw CommandError(errorReportText(formatMessage(size > room ? kFileTooLarge : kFilesTooLarge, name)));
+            total += size;
         }
-        // Laid out once for all files, read one at a time.
-        Gatherer gathered(*type);
-        gathered.reserve(total);
-        std::string bytes;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!readFileBytes(paths[i], bytes))
-                failCannotOpen(names[i]);
-            gathered.addFileBytes(bytes);
-        }
-        std::string().swap(bytes);
-        if (gathered.empty())
-            return;
         const Options &o = ctx.state.options;
         GenerationOptions options;
         options.sentenceParse = o.sentenceParse;
         options.randomize = o.randomize;
         options.limits = ParagraphLimits{o.minSentences, o.maxSentences};
-        EssayText essay = generateEssayText(std::move(gathered), options, ctx.random);
+        // Reading takes about as long as all the rest together.
+        constexpr double kReadShare = 0.5;
+        EssayText essay;
+        bool gatheredAny = false;
+        const bool done = ctx.ui.runLong(std::string(kGeneratingCaption), [&](JobProgress &progress) {
+            // Laid out once for all files, read one at a time.
+            Gatherer gathered(*type);
+            gathered.reserve(total);
+            std::string bytes;
+            std::size_t read = 0;
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total) : 0.0);
+                if (const Status status = readFileBytes(paths[i], bytes); !status)
+                    failCannotOpen(names[i], status.error());
+                read += bytes.size();
+                gathered.addFileBytes(bytes);
+            }
+            std::string().swap(bytes);
+            progress.checkpoint(kReadShare);
+            if (gathered.empty())
+                return;
+            gatheredAny = true;
+            essay = generateEssayText(std::move(gathered), options, ctx.random, &progress, kReadShare);
+        });
+        if (!done || !gatheredAny)
+            return;
         MakeEssay(ctx, essay);
         rereadLists(ctx);
     });

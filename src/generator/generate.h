@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/context.h"
+#include "core/job.h"
 #include "generator/composer.h"
 #include "generator/essaytext.h"
 #include "generator/gatherer.h"
@@ -17,6 +18,10 @@ namespace varnok {
 inline constexpr std::string_view kLineCountCaption = "How many lines?";
 inline constexpr std::string_view kLineCountPrompt = "Enter number of lines to generate";
 inline constexpr std::string_view kGeneratedEssaySuffix = "Essay.gen";
+
+// The progress bar's captions while the essay is made and written.
+inline constexpr std::string_view kGeneratingCaption = "Generating the essay...";
+inline constexpr std::string_view kWritingEssayCaption = "Writing the essay...";
 
 // Shown instead of writing when the answer is a negative number.
 inline constexpr std::string_view kNegativeLineCountMessage =
@@ -39,12 +44,14 @@ void bFunEssayClick(Context &ctx);
 // paragraph composer; otherwise the gathered lines unchanged, never shuffled,
 // each essay response followed by an empty line. Draws from random exactly
 // what those steps draw, in the same order. Takes the gatherer, so that a
-// large corpus is not held twice.
-EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random);
+// large corpus is not held twice. With progress, reports from `from` to 1
+// and stops between the steps when cancelled.
+EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random,
+                            JobProgress *progress = nullptr, double from = 0.0);
 
 // Asks how many lines to keep and writes them to a new ".gen" file named by
-// the date stamp and the count. Writes nothing when the person cancels or
-// asks for a negative count.
+// the date stamp and the count, as a long job. Writes nothing when the person
+// cancels the question or the writing, or asks for a negative count.
 void MakeEssay(Context &ctx, EssayText &essay);
 
 // The answer to "How many lines?" as the number of lines to keep. An answer

@@ -6,14 +6,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSlider>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include "documents/commands.h"
 #include "documents/editing.h"
+#include "gui/ScaleSlider.h"
 #include "gui/StretchedPicture.h"
 #include "gui/TextArea.h"
+#include "testrun/review.h"
 #include "testrun/testrun.h"
 
 namespace varnok {
@@ -23,6 +24,7 @@ namespace {
 constexpr int kTestPanelHeight = 76;
 constexpr int kButtonWidth = 85;
 constexpr int kButtonHeight = 25;
+constexpr int kScaleValueWidth = 28;
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint, int x)
 {
@@ -63,7 +65,11 @@ void AskPage::createToolBar()
     bEditRevert->setObjectName("bEditRevert");
     bEditCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "C&ancel", ToolBar);
     bEditCancel->setObjectName("bEditCancel");
-    for (QPushButton *b : {bEditCommit, bEditRevert, bEditCancel})
+    bEditLater = new QPushButton("&Later", ToolBar);
+    bEditLater->setObjectName("bEditLater");
+    bEditLater->setToolTip("Keep this essay and add the rest of today's responses to their essays without opening them");
+    bEditLater->hide();
+    for (QPushButton *b : {bEditCommit, bEditRevert, bEditCancel, bEditLater})
         tools->addWidget(b);
     tools->addStretch();
     ToolBar->hide();
@@ -117,15 +123,28 @@ void AskPage::createTestPanel()
         label->adjustSize();
         label->hide();
     }
-    TrackBar1 = new QSlider(Qt::Horizontal, TestPanel);
+    TrackBar1 = new ScaleSlider(TestPanel);
     TrackBar1->setObjectName("TrackBar1");
     TrackBar1->setRange(1, 25);
     TrackBar1->setSingleStep(1);
     TrackBar1->setPageStep(5);
-    TrackBar1->setTickPosition(QSlider::NoTicks);
     TrackBar1->setValue(13);
-    TrackBar1->move(2, 18);
+    TrackBar1->move(2, 16);
     TrackBar1->hide();
+    ScaleValue = new QLabel(TestPanel);
+    ScaleValue->setObjectName("ScaleValue");
+    ScaleValue->setFont(labelFont);
+    ScaleValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ScaleValue->setNum(TrackBar1->value());
+    ScaleValue->hide();
+    // Follows the handle while it is dragged too, not only when it lands.
+    connect(TrackBar1, &QSlider::valueChanged, ScaleValue, qOverload<int>(&QLabel::setNum));
+    connect(TrackBar1, &QSlider::sliderMoved, ScaleValue, qOverload<int>(&QLabel::setNum));
+    TestPosition = new QLabel(TestPanel);
+    TestPosition->setObjectName("TestPosition");
+    TestPosition->setFont(labelFont);
+    TestPosition->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    TestPosition->hide();
     bAskStart = makeButton(TestPanel, "bAskStart", "Start &Test", "Take the test", 10);
     bAskNext = makeButton(TestPanel, "bAskNext", "&Next Lie", "Show next lie", 0);
     bAskNext->setDefault(true);
@@ -138,6 +157,7 @@ void AskPage::wireCommands()
 {
     const std::pair<QPushButton *, void (*)(Context &)> commands[] = {
         {bEditCommit, bEditCommitClick}, {bEditRevert, bEditRevertClick}, {bEditCancel, bEditCancelClick},
+        {bEditLater, bEditLaterClick},
         {bAskStart, bAskStartClick},     {bAskNext, bAskNextClick},       {bAskStop, bAskStopClick},
     };
     for (const auto &[button, command] : commands)
@@ -158,7 +178,11 @@ bool AskPage::eventFilter(QObject *watched, QEvent *event)
 void AskPage::placeTestPanel()
 {
     const int width = TestPanel->contentsRect().width();
-    TrackBar1->resize(width - 2 * TrackBar1->x(), TrackBar1->sizeHint().height());
+    TrackBar1->resize(width - 2 * TrackBar1->x() - kScaleValueWidth, TrackBar1->sizeHint().height());
+    ScaleValue->setGeometry(TrackBar1->geometry().right() + 1, TrackBar1->y(), kScaleValueWidth,
+                            TrackBar1->height() - 8);
+    const int positionWidth = width / 2 - bAskNext->width() / 2 - 20;
+    TestPosition->setGeometry(width - positionWidth - 10, bAskNext->y(), positionWidth, bAskNext->height());
     const int captionWidth = Label3->fontMetrics().horizontalAdvance(Label3->text());
     Label3->move(width / 2 - captionWidth / 2, 0);
     Label1->move(2, 0);
@@ -171,7 +195,7 @@ void AskPage::setTestRunning(bool running)
     bAskStart->setVisible(!running);
     bAskNext->setVisible(running);
     bAskStop->setVisible(running);
-    for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, TrackBar1})
+    for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, TrackBar1, ScaleValue, TestPosition})
         w->setVisible(running);
     if (!running)
         Memo1->hide();

@@ -6,10 +6,10 @@
 
 class QLabel;
 class QPushButton;
-class QSlider;
 
 namespace varnok {
 
+class ScaleSlider;
 class StretchedPicture;
 class TextArea;
 
@@ -29,6 +29,8 @@ public:
     QPushButton *bEditCommit;
     QPushButton *bEditRevert;
     QPushButton *bEditCancel;
+    // Offered while the review has more essays to open.
+    QPushButton *bEditLater;
     QWidget *Panel9;
     StretchedPicture *Image1;
     TextArea *Memo1;
@@ -36,7 +38,11 @@ public:
     QLabel *Label1;
     QLabel *Label2;
     QLabel *Label3;
-    QSlider *TrackBar1;
+    ScaleSlider *TrackBar1;
+    // The scale's position in figures, beside it.
+    QLabel *ScaleValue;
+    // "Lie 3 of 12" while a run goes.
+    QLabel *TestPosition;
     QPushButton *bAskStart;
     QPushButton *bAskNext;
     QPushButton *bAskStop;

@@ -27,7 +27,7 @@ constexpr int kColumnWidth = 89;
 using Command = void (*)(Context &);
 
 // A button without a command opens a window; the main window wires it.
-struct ButtonSpec {
+struct ButtonEntry {
     const char *name;
     const char *caption;
     const char *hint;
@@ -39,7 +39,7 @@ void createFromFile(Context &ctx)
     btnLoadClick(ctx);
 }
 
-constexpr ButtonSpec kEssayButtons[] = {
+constexpr ButtonEntry kEssayButtons[] = {
     {"bEssaysNew", "&New", "Write a new essay from scratch", bEssaysNewClick},
     {"bEssaysEdit", "&Edit", "Change selected essays", EditClick},
     {"bEssaysView", "&View", "Show file in view window", bTestsViewClick},
@@ -48,7 +48,7 @@ constexpr ButtonSpec kEssayButtons[] = {
     {"bFunSelectAll", "&Select All", "Select all essays", bFunSelectAllClick},
     {"bEssaysRename", "&Rename", "Rename selected essays", bEssaysRenameClick},
 };
-constexpr ButtonSpec kLieButtons[] = {
+constexpr ButtonEntry kLieButtons[] = {
     {"bLiesNew", "&New", "Add a new lie", bLiesNewClick},
     {"bLiesEdit", "&Edit", "Change selected lies", EditClick},
     {"bLiesView", "&View", "Show file in view window", bTestsViewClick},
@@ -59,7 +59,7 @@ constexpr ButtonSpec kLieButtons[] = {
     {"Button5", "&Open Lies", "", nullptr},
     {"btnLoad", "&Create from file", "", createFromFile},
 };
-constexpr ButtonSpec kTestButtons[] = {
+constexpr ButtonEntry kTestButtons[] = {
     {"bTestsNew", "&New", "Take the test", bTestsNewClick},
     {"bTestsEdit", "&Edit", "View/Change stored tests", EditClick},
     {"bTestsView", "&View", "Show file in view window", bTestsViewClick},
@@ -67,15 +67,15 @@ constexpr ButtonSpec kTestButtons[] = {
     {"bTestsRename", "&Rename", "Rename stored tests", bTestsRenameClick},
 };
 
-struct PageSpec {
+struct PageLayout {
     const char *pageName;
     const char *columnName;
     const char *listName;
     const char *renameName;
-    std::span<const ButtonSpec> buttons;
+    std::span<const ButtonEntry> buttons;
 };
 
-PageSpec pageSpec(ListId id)
+PageLayout pageLayout(ListId id)
 {
     switch (id) {
     case ListId::Essays:
@@ -93,19 +93,19 @@ PageSpec pageSpec(ListId id)
 DocumentPage::DocumentPage(ListId id, Context &ctx, QWidget *parent)
     : QWidget(parent), ctx_(ctx), files_(ctx.state.list(id))
 {
-    const PageSpec spec = pageSpec(id);
-    setObjectName(spec.pageName);
+    const PageLayout page = pageLayout(id);
+    setObjectName(page.pageName);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     auto *column = new QWidget(this);
-    column->setObjectName(spec.columnName);
+    column->setObjectName(page.columnName);
     column->setMinimumWidth(kColumnWidth);
     column->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto *buttons = new QVBoxLayout(column);
     buttons->setContentsMargins(2, 0, 2, 0);
     buttons->setSpacing(3);
     list_ = new QListView(this);
-    list_->setObjectName(spec.listName);
+    list_->setObjectName(page.listName);
     model_ = new FileListModel(files_, list_);
     list_->setModel(model_);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -117,19 +117,19 @@ DocumentPage::DocumentPage(ListId id, Context &ctx, QWidget *parent)
             &DocumentPage::syncSelectionFromView);
     connect(list_, &QListView::doubleClicked, this, [this] { bTestsViewClick(ctx_); });
 
-    for (const ButtonSpec &spec : spec.buttons) {
-        auto *button = new QPushButton(spec.caption, column);
-        button->setObjectName(spec.name);
+    for (const ButtonEntry &entry : page.buttons) {
+        auto *button = new QPushButton(entry.caption, column);
+        button->setObjectName(entry.name);
         // 85 pixels as a rule, wider where a caption needs it in this font.
         button->setMinimumWidth(kButtonWidth);
         button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-        if (*spec.hint)
-            button->setToolTip(spec.hint);
+        if (*entry.hint)
+            button->setToolTip(entry.hint);
         buttons->addWidget(button);
-        if (spec.command)
-            connect(button, &QPushButton::clicked, this, [this, command = spec.command] { command(ctx_); });
+        if (entry.command)
+            connect(button, &QPushButton::clicked, this, [this, command = entry.command] { command(ctx_); });
     }
-    rename_ = button(spec.renameName);
+    rename_ = button(page.renameName);
     if (id == ListId::Essays)
         addShowFilters(column);
     buttons->addStretch();

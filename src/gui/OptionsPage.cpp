@@ -16,13 +16,22 @@
 
 #include "core/options.h"
 #include "core/ui.h"
+#include "documents/editing.h"
 #include "gui/bytetext.h"
 
 namespace varnok {
 
 namespace {
 
-constexpr char kInvalidLimitMessage[] = "Invalid input value.  Use escape key to abandon changes";
+// The text a limit field had when it was entered, for Escape.
+const char *const kEntryText = "varnokEntryText";
+
+// Focus that goes to a menu, to a message box or to another window comes
+// back to where it was: that is not leaving a field.
+bool focusComesBack(Qt::FocusReason reason)
+{
+    return reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
 
 QSlider *makeSentenceSlider(QWidget *parent, const char *name, const QString &hint)
 {
@@ -177,15 +186,21 @@ void OptionsPage::wire()
     connect(cbOptionsSentenceParse, &QCheckBox::clicked, this, dependency(&Options::sentenceParse));
     connect(cbOptionsAllowRenames, &QCheckBox::clicked, this, dependency(&Options::allowRenames));
     connect(cbOptionsRandomize, &QCheckBox::clicked, this, [this](bool on) { options_.randomize = on; });
-    connect(TrackBar3, &QSlider::valueChanged, this, [this](int v) { options_.minSentences = v; });
-    connect(TrackBar4, &QSlider::valueChanged, this, [this](int v) { options_.maxSentences = v; });
-    const auto text = [this](std::string Options::*option) {
-        return [this, option](const QString &t) { options_.*option = utf8Bytes(t); };
+    connect(TrackBar3, &QSlider::valueChanged, this, [this](int v) { sentencesChanged(TrackBar3, &Options::minSentences, v); });
+    connect(TrackBar4, &QSlider::valueChanged, this, [this](int v) { sentencesChanged(TrackBar4, &Options::maxSentences, v); });
+    connect(Editor, &QLineEdit::textChanged, this, [this](const QString &t) { options_.editor = utf8Bytes(t); });
+    // A limit reaches the options only whole and usable; the options keep the
+    // last such value, so the exit never stores a half-typed one.
+    const auto limit = [this](QLineEdit *field) {
+        return [this, field](const QString &) {
+            Options typed = options_;
+            limitOf(typed, field) = utf8Bytes(field->text());
+            if (field->hasAcceptableInput() && limitsProblem(typed.weak, typed.strong, typed.variance).empty())
+                limitOf(options_, field) = limitOf(typed, field);
+        };
     };
-    connect(Editor, &QLineEdit::textChanged, this, text(&Options::editor));
-    connect(MIN, &QLineEdit::textChanged, this, text(&Options::weak));
-    connect(MAX, &QLineEdit::textChanged, this, text(&Options::strong));
-    connect(VARIANCE, &QLineEdit::textChanged, this, text(&Options::variance));
+    for (QLineEdit *field : {MIN, MAX, VARIANCE})
+        connect(field, &QLineEdit::textChanged, this, limit(field));
     connect(bOptionsEditorLocate, &QPushButton::clicked, this, &OptionsPage::locateEditor);
 }
 
@@ -231,7 +246,12 @@ void OptionsPage::locateEditor()
     const QString chosen = QFileDialog::getOpenFileName(this, "Locate your favorite editor", QString(),
                                                         "Programs (*)", nullptr, QFileDialog::ReadOnly);
     if (!chosen.isEmpty())
-        Editor->setText(chosen);
+        Editor->setText(textFromBytes(editorTextForProgram(utf8Bytes(chosen))));
+}
+
+std::string &OptionsPage::limitOf(Options &options, QLineEdit *field) const
+{
+    return field == MIN ? options.weak : field == MAX ? options.strong : options.variance;
 }
 
 bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
@@ -239,14 +259,19 @@ bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
     auto *field = qobject_cast<QLineEdit *>(watched);
     if (!field || (field != MIN && field != MAX && field != VARIANCE))
         return QScrollArea::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusIn && !limitFieldRefusing_) {
-        limitFieldEntryText_ = field->text();
-        field->setModified(false);
-    } else if (event->type() == QEvent::FocusOut && !limitFieldRefusing_) {
-        limitFieldFocusOut(field);
+    if (event->type() == QEvent::FocusIn) {
+        // Back from the refusal, a menu or another window: still the same visit.
+        if (field != refusedField_ && !focusComesBack(static_cast<QFocusEvent *>(event)->reason())) {
+            field->setProperty(kEntryText, field->text());
+            field->setModified(false);
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        if (!limitFieldRefusing_ && !focusComesBack(static_cast<QFocusEvent *>(event)->reason()))
+            limitFieldFocusOut(field);
     } else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        field->setText(limitFieldEntryText_);
+        field->setText(field->property(kEntryText).toString());
         field->setModified(false);
+        refusedField_ = nullptr;
         return true;
     }
     return QScrollArea::eventFilter(watched, event);
@@ -254,16 +279,51 @@ bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
 
 void OptionsPage::limitFieldFocusOut(QLineEdit *field)
 {
-    if (!field->isModified() || field->hasAcceptableInput())
+    std::string problem;
+    if (field->isModified()) {
+        Options typed = options_;
+        limitOf(typed, field) = utf8Bytes(field->text());
+        problem = field->hasAcceptableInput() ? limitsProblem(typed.weak, typed.strong, typed.variance)
+                                              : std::string(kInvalidLimitMessage);
+    }
+    if (problem.empty()) {
+        if (refusedField_ == field)
+            refusedField_ = nullptr;
         return;
-    // A two-digit field left with an empty position: refuse, once the focus
-    // change has settled, and put the focus back.
+    }
+    // Refuse once the focus change has settled, and put the focus back.
+    refusedField_ = field;
     limitFieldRefusing_ = true;
-    QTimer::singleShot(0, this, [this, field] {
+    QTimer::singleShot(0, this, [this, field, problem] {
         QApplication::beep();
-        ui_.message(kInvalidLimitMessage);
+        ui_.message(problem);
+        // Focus changes that the window's activation brings later are told
+        // apart by their reason; this one is synchronous.
         field->setFocus();
-        QTimer::singleShot(0, this, [this] { limitFieldRefusing_ = false; });
+        limitFieldRefusing_ = false;
+    });
+}
+
+void OptionsPage::sentencesChanged(QSlider *slider, int Options::*option, int value)
+{
+    Options moved = options_;
+    moved.*option = value;
+    const std::string problem = sentencesProblem(moved.minSentences, moved.maxSentences);
+    if (problem.empty()) {
+        options_.*option = value;
+        return;
+    }
+    {
+        const QSignalBlocker blocker(slider);
+        slider->setValue(options_.*option);
+    }
+    if (sentenceMessagePending_)
+        return;
+    sentenceMessagePending_ = true;
+    QTimer::singleShot(0, this, [this, problem] {
+        QApplication::beep();
+        ui_.message(problem);
+        sentenceMessagePending_ = false;
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QScrollArea>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -54,12 +55,15 @@ private:
     void wire();
     void locateEditor();
     void limitFieldFocusOut(QLineEdit *field);
+    std::string &limitOf(Options &options, QLineEdit *field) const;
+    void sentencesChanged(QSlider *slider, int Options::*option, int value);
 
     Options &options_;
     Ui &ui_;
-    // The text a limit field had when it was entered, for Escape.
-    QString limitFieldEntryText_;
     bool limitFieldRefusing_ = false;
+    // The field refused last; the focus comes back to it without a new entry.
+    QLineEdit *refusedField_ = nullptr;
+    bool sentenceMessagePending_ = false;
 };
 
 } // namespace varnok

@@ -1,28 +1,95 @@
 #include "gui/QtUi.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QScreen>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 #include "core/text.h"
 #include "gui/TChangeDlg.h"
 #include "gui/bytetext.h"
 #include "gui/TETDialog.h"
 #include "gui/TStartTest.h"
+#include "gui/framing.h"
 
 namespace varnok {
 
 namespace {
 constexpr char kTitle[] = "Varnok";
 constexpr int kInputLimit = 255;
+
+// A message box sizes itself to its text; a short text would leave no room
+// for the title. A spacer across the bottom of its grid keeps it wide enough.
+void roomForTitle(QMessageBox &box)
+{
+    const int needed = titleBarWidth(box.windowTitle(), box.font());
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+// A job that ends sooner shows no progress bar at all.
+constexpr int kProgressDelayMs = 500;
+constexpr int kProgressSteps = 1000;
+constexpr int kProgressPollMs = 50;
+
+// While a long job runs the window repaints and answers its timers, but takes
+// no input except on the progress bar: a second command started meanwhile
+// would work on the state the job is still reading.
+class InputGuard : public QObject {
+public:
+    InputGuard(QWidget *window, QWidget *allowed) : window_(window), allowed_(allowed)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~InputGuard() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+            break;
+        case QEvent::Close:
+            // Closing the window would save and leave under the running job.
+            return event->spontaneous() && watched == window_;
+        default:
+            return false;
+        }
+        auto *widget = qobject_cast<QWidget *>(watched);
+        return !(widget && (widget == allowed_ || allowed_->isAncestorOf(widget)));
+    }
+
+private:
+    QWidget *window_;
+    QWidget *allowed_;
+};
+
 } // namespace
 
 QtUi::QtUi(QWidget *window) : window_(window) {}
@@ -43,6 +110,7 @@ void QtUi::message(const std::string &text)
 {
     QMessageBox box(QMessageBox::NoIcon, kTitle, toQt(text), QMessageBox::Ok, window_);
     box.setObjectName("MessageBox");
+    roomForTitle(box);
     box.exec();
 }
 
@@ -50,6 +118,7 @@ void QtUi::error(const std::string &text)
 {
     QMessageBox box(QMessageBox::Critical, kTitle, toQt(text), QMessageBox::Ok, window_);
     box.setObjectName("ErrorBox");
+    roomForTitle(box);
     box.exec();
 }
 
@@ -57,6 +126,7 @@ bool QtUi::confirm(const std::string &text)
 {
     QMessageBox box(QMessageBox::Question, "Confirm", toQt(text), QMessageBox::NoButton, window_);
     box.setObjectName("ConfirmBox");
+    roomForTitle(box);
     QPushButton *yes = box.addButton("&Yes", QMessageBox::YesRole);
     QPushButton *no = box.addButton("&No", QMessageBox::NoRole);
     box.setDefaultButton(yes);
@@ -77,6 +147,12 @@ std::optional<std::string> QtUi::inputText(const std::string &caption, const std
     dialog.setCancelButtonText("Cancel");
     if (auto *field = dialog.findChild<QLineEdit *>()) {
         field->setMaxLength(kInputLimit);
+        // Wide enough that the proposed text shows from its start and the
+        // title whole, within reason. The dialog's layout sets its own
+        // minimum, so the field carries the width.
+        const int text = field->fontMetrics().horizontalAdvance(dialog.textValue()) + 24;
+        const int title = titleBarWidth(dialog.windowTitle(), dialog.font()) - 24;
+        field->setMinimumWidth(std::min(std::max(text, title), window_->screen()->availableGeometry().width() / 2));
         field->selectAll();
     }
     if (dialog.exec() != QDialog::Accepted)
@@ -149,16 +225,125 @@ void QtUi::waitWhile(const std::function<bool()> &condition)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+namespace {
+
+// Eats the person's keys, clicks and shortcuts. Held back instead (as the
+// event loop does when told to exclude input), they would all be carried out
+// once the wait ends: a key meant for the external editor would press a button
+// of this window.
+class InputDiscarder : public QObject {
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Accepted, so no shortcut is even looked for.
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 void QtUi::waitBlocked(const std::function<bool()> &condition)
 {
     // The window takes no input while the external program runs, but it
-    // still repaints.
+    // still repaints, and a close of the window still arrives.
+    InputDiscarder discarder;
+    QCoreApplication::instance()->installEventFilter(&discarder);
     window_->setEnabled(false);
     while (condition()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(20);
     }
+    // What came in while the program ended is discarded as well.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::instance()->removeEventFilter(&discarder);
     window_->setEnabled(true);
+}
+
+bool QtUi::runLong(const std::string &caption, const std::function<void(JobProgress &)> &job)
+{
+    // Shown only past the delay, so a short job does not flash a window.
+    QDialog dialog(window_);
+    dialog.setObjectName("ProgressDialog");
+    dialog.setWindowTitle(kTitle);
+    dialog.setWindowModality(Qt::WindowModal);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(toQt(caption), &dialog));
+    auto *bar = new QProgressBar(&dialog);
+    bar->setObjectName("ProgressBar");
+    bar->setRange(0, kProgressSteps);
+    bar->setMinimumWidth(300);
+    layout->addWidget(bar);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("bCancelJob");
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    JobProgress progress;
+    // Escape and the close box reject the dialog too.
+    QObject::connect(&dialog, &QDialog::rejected, &dialog, [&progress] { progress.cancel(); });
+    InputGuard guard(window_, &dialog);
+
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    bool cancelled = false;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            job(progress);
+        } catch (const JobCancelled &) {
+            cancelled = true;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        finished.store(true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (!dialog.isVisible() && clock.elapsed() >= kProgressDelayMs && !progress.cancelled())
+            dialog.show();
+        if (dialog.isVisible())
+            bar->setValue(static_cast<int>(progress.fraction() * kProgressSteps));
+    });
+    poll.start();
+    if (!finished.load())
+        loop.exec();
+    worker.join();
+    poll.stop();
+    dialog.hide();
+    if (failure)
+        std::rethrow_exception(failure);
+    return !cancelled;
 }
 
 SaveAnswer QtUi::askSaveEdit(const std::string &fileName)
@@ -167,6 +352,7 @@ SaveAnswer QtUi::askSaveEdit(const std::string &fileName)
                     "The file " + toQt(fileName) + " is open in the editor with changes that are not saved.",
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, window_);
     box.setObjectName("SaveEditBox");
+    roomForTitle(box);
     box.setInformativeText("Do you want to save them before Varnok closes?");
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {

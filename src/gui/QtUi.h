@@ -34,6 +34,7 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     static QString toQt(const std::string &text);
     static std::string fromQt(const QString &text);

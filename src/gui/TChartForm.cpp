@@ -13,6 +13,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPen>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QToolTip>
@@ -23,6 +24,7 @@
 #include <limits>
 
 #include "core/text.h"
+#include "gui/framing.h"
 #include "gui/QtUi.h"
 #include "gui/bytetext.h"
 
@@ -31,7 +33,7 @@ namespace varnok {
 namespace {
 
 const char *const kWindowTitle = "Reaction History";
-const char *const kSaveCaption = "Save as &CSV...";
+const char *const kSaveCaption = "&Save as CSV...";
 const char *const kCloseCaption = "&Close";
 const char *const kSaveDialogTitle = "Save as CSV";
 const char *const kCsvFilter = "CSV files (*.csv)";
@@ -52,6 +54,11 @@ constexpr std::size_t kNameLength = 60;
 // still name them); the limits keep theirs.
 constexpr std::size_t kMarkerLimit = 2000;
 constexpr std::size_t kLegendLimit = 12;
+// More lines than this are a tangle no one can follow, and every line added
+// to the chart costs more than the one before: the rest are listed instead.
+constexpr std::size_t kChartedLimit = 40;
+const char *const kNotChartedOne = "1 more Lie is not charted, to keep the chart readable:";
+const char *const kNotChartedMany = "%1 more Lies are not charted, to keep the chart readable:";
 
 constexpr qint64 kHourMs = 60LL * 60 * 1000;
 constexpr qint64 kDayMs = 24 * kHourMs;
@@ -102,6 +109,15 @@ TChartForm::TChartForm(QWidget *parent)
     lSkipped->setObjectName("lSkipped");
     lSkipped->hide();
 
+    lNotCharted = new QLabel(this);
+    lNotCharted->setObjectName("lNotCharted");
+    lNotCharted->hide();
+    NotCharted = new QPlainTextEdit(this);
+    NotCharted->setObjectName("NotCharted");
+    NotCharted->setReadOnly(true);
+    NotCharted->setMaximumHeight(NotCharted->fontMetrics().lineSpacing() * 5);
+    NotCharted->hide();
+
     bChartSave = new QPushButton(kSaveCaption, this);
     bChartSave->setObjectName("bChartSave");
     bChartClose = new QPushButton(kCloseCaption, this);
@@ -118,9 +134,26 @@ TChartForm::TChartForm(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(chartView, 1);
     layout->addWidget(lSkipped);
+    layout->addWidget(lNotCharted);
+    layout->addWidget(NotCharted);
     layout->addLayout(buttons);
 
     resize(900, 560);
+}
+
+void TChartForm::present()
+{
+    if (!isVisible()) {
+        // Whole on the screen, in its middle; the main window keeps the focus.
+        const QWidget *main = parentWidget() ? parentWidget()->window() : nullptr;
+        const QRect area = screenAreaAt(main ? main->frameGeometry().center() : QPoint());
+        const QSize frame = main ? main->frameGeometry().size() - main->size() : QSize();
+        resize(size().boundedTo(area.size() - frame).expandedTo(minimumSizeHint()));
+        centreOnScreen(this);
+    }
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    show();
+    raise();
 }
 
 QChart *TChartForm::chart() const
@@ -147,12 +180,14 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     std::vector<QLineSeries *> lines;
     lines.reserve(series.size() + 2);
     std::size_t totalPoints = 0;
-    for (const auto &s : series)
-        totalPoints += s.points.size();
+    const std::size_t charted = std::min(series.size(), kChartedLimit);
+    for (std::size_t i = 0; i < charted; ++i)
+        totalPoints += series[i].points.size();
     // Thousands of point markers only hide the lines and slow the drawing;
     // the lines alone still show where each point is, and hovering names it.
     const bool markers = totalPoints <= kMarkerLimit;
-    for (const auto &s : series) {
+    for (std::size_t i = 0; i < charted; ++i) {
+        const ChartSeries &s = series[i];
         auto *line = new QLineSeries;
         line->setName(seriesName(s));
         line->setPointsVisible(markers);
@@ -204,8 +239,8 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
         line->attachAxis(valueAxis);
     }
 
-    if (series.size() > kLegendLimit) {
-        for (std::size_t i = 0; i < series.size(); ++i) {
+    if (charted > kLegendLimit) {
+        for (std::size_t i = 0; i < charted; ++i) {
             for (auto *marker : chart->legend()->markers(lines[i]))
                 marker->setVisible(false);
         }
@@ -216,6 +251,17 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     QChart *old = chartView->chart();
     chartView->setChart(chart);
     delete old;
+
+    for (std::size_t i = charted; i < series.size(); ++i)
+        skipped += series[i].skipped;
+    QStringList left;
+    left.reserve(static_cast<qsizetype>(series.size() - charted));
+    for (std::size_t i = charted; i < series.size(); ++i)
+        left.append(seriesName(series[i]));
+    lNotCharted->setText(QString(left.size() == 1 ? kNotChartedOne : kNotChartedMany).arg(left.size()));
+    NotCharted->setPlainText(left.join(QLatin1Char('\n')));
+    lNotCharted->setVisible(!left.isEmpty());
+    NotCharted->setVisible(!left.isEmpty());
 
     if (skipped > 0) {
         lSkipped->setText(QString(skipped == 1 ? kSkippedOne : kSkippedMany).arg(skipped));

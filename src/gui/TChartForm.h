@@ -11,6 +11,7 @@
 class QChart;
 class QChartView;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QXYSeries;
 
@@ -39,6 +40,10 @@ public:
     // Tests answer the save dialog through this instead of a modal dialog.
     void setSavePathChooser(SavePathChooser chooser);
 
+    // Shows the window without taking the focus from the main window; the
+    // first time whole on the screen, in its middle.
+    void present();
+
     QChart *chart() const;
 
     // The "Save as CSV..." command: asks for a file and writes the plotted
@@ -56,6 +61,8 @@ private:
 
     QChartView *chartView;
     QLabel *lSkipped;
+    QLabel *lNotCharted;
+    QPlainTextEdit *NotCharted;
     QPushButton *bChartSave;
     QPushButton *bChartClose;
     std::vector<ChartSeries> shown;

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/framing.h"
+
 namespace varnok {
 
 TETDialog::TETDialog(QWidget *parent) : QDialog(parent)
@@ -42,10 +44,14 @@ TETDialog::TETDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // A fixed dialog, as wide as its title needs.
+    roomForTitle(this);
+    setFixedSize(sizeHint().expandedTo(minimumSize()));
 }
 
 std::optional<EssayType> TETDialog::ask()
 {
+    centreOnScreen(this);
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return rgET->checkedId() == 1 ? EssayType::PlainText : EssayType::EssayResponses;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "gui/framing.h"
+#include "help/helpfile.h"
 #include "help/rtfreader.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
@@ -31,9 +33,7 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("HelpForm");
     setWindowTitle(kCaption);
-    // The window manager's frame is only known once the window is shown, so
-    // the start size is given for the area inside the frame.
-    resize(kStartWidth, kStartHeight);
+    setOuterSize(this, QSize(kStartWidth, kStartHeight));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -69,10 +69,10 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 void THelpForm::showReadme(const QString &programFolder, const QStringList &helpText)
 {
     StatusBar1->clearMessage();
-    const std::string path = resolveNoCase(QFile::encodeName(programFolder + kHelpFileName).toStdString());
-    if (!fileExists(path)) {
+    const auto path = findHelpFile(QFile::encodeName(programFolder).toStdString(), systemDataFolders());
+    if (!path) {
         loadBuiltInText(helpText);
-    } else if (!loadHelpFile(QFile::decodeName(path.c_str()))) {
+    } else if (!loadHelpFile(QFile::decodeName(path->c_str()))) {
         loadBuiltInText(helpText);
         StatusBar1->showMessage(kUnreadableNote);
     }

@@ -8,9 +8,6 @@ class QTextEdit;
 
 namespace varnok {
 
-// The name of the help file looked for beside the program file.
-inline constexpr char kHelpFileName[] = "QZHelp.rtf";
-
 // The help window of Read me. It is made once and kept: closing it only hides
 // it, so it keeps its size and position. The text can be changed but is never
 // saved; every Read me puts the help text back.
@@ -19,9 +16,10 @@ class THelpForm : public QWidget {
 public:
     explicit THelpForm(QWidget *parent);
 
-    // Fills the text area from programFolder + "QZHelp.rtf" (read anew each
-    // time) or, without that file, from the built-in help lines, and brings
-    // the window to the front. programFolder ends in a separator.
+    // Fills the text area from the help file found for programFolder (read
+    // anew each time, see findHelpFile) or, without one, from the built-in
+    // help lines, and brings the window to the front. programFolder ends in a
+    // separator.
     void showReadme(const QString &programFolder, const QStringList &helpText);
 
 private:

@@ -37,7 +37,8 @@ TStartTest::TStartTest(QWidget *parent) : QDialog(parent)
         button->setObjectName(c.name);
         if (*c.hint)
             button->setToolTip(c.hint);
-        button->setAutoDefault(false);
+        // Enter presses the button that has the focus; Full only when none has.
+        button->setAutoDefault(true);
         if (c.choice == TestChoice::Full)
             button->setDefault(true);
         connect(button, &QPushButton::clicked, this, [this, choice = c.choice] {

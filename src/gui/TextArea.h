@@ -10,29 +10,38 @@ namespace varnok {
 // The text area of the Start Here page. It takes and gives back bytes: what it
 // was given comes back unchanged unless the person changed it. A large text is
 // shown at once and the rest filled in behind, a slice per turn of the event
-// loop, so the window never stalls on a big file.
+// loop, and a line too long to lay out quickly is shown cut, with a note: the
+// window never stalls on a big file. What comes back is still every byte.
 class TextArea : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TextArea(QWidget *parent);
 
-    void setBytes(const std::string &bytes);
+    void setBytes(std::string bytes);
     // The whole text, filled in first if it is still arriving.
     std::string bytes();
+    // Some line is shown only in part.
+    bool showsLinesCut() const { return cut_; }
     // Puts in what is still to come, at once.
     void fillAll();
-    // Selects a part of the text, given in bytes of bytes(), and shows it.
+    // Selects a part of the text, given in bytes of the text as it was set
+    // (so before any change), and shows it.
     void selectBytes(std::size_t offset, std::size_t length);
     // The font dialog, with an Apply button that shows a font before it is taken.
     void chooseFont();
 
 private:
     void fillSlice();
+    // The next slice of the text as shown, from pendingPos_ on.
+    QString nextSlice();
+    // Where a byte of the given text stands in the text as shown.
+    int shownPosition(std::size_t offset) const;
 
-    QString pending_;
-    qsizetype pendingPos_ = 0;
+    std::string given_;
+    std::size_t pendingPos_ = 0;
     bool pendingActive_ = false;
     bool shownAsLatin1_ = false;
+    bool cut_ = false;
     QTimer *fill_;
 };
 

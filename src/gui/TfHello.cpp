@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSocketNotifier>
@@ -31,6 +32,7 @@
 #include "gui/FindPanel.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
+#include "gui/ScaleSlider.h"
 #include "gui/StretchedPicture.h"
 #include "gui/TChartForm.h"
 #include "gui/THelpForm.h"
@@ -38,6 +40,7 @@
 #include "gui/TextArea.h"
 #include "gui/TfSelFolder.h"
 #include "gui/bytetext.h"
+#include "gui/framing.h"
 #include "platform/trash.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"
@@ -70,10 +73,10 @@ Page pageAt(int index)
     return index >= 0 && index < static_cast<int>(std::size(kPageOrder)) ? kPageOrder[index] : Page::Ask;
 }
 
-QString builtInHelpText()
+std::string builtInHelpText()
 {
     QFile file(":/help.txt");
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 } // namespace
@@ -88,7 +91,7 @@ TfHello::TfHello(Services services, QWidget *parent)
     createFind();
     createMenus();
     wireCommands();
-    ask_->Memo1->setPlainText(builtInHelpText());
+    ask_->Memo1->setBytes(builtInHelpText());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -219,6 +222,11 @@ void TfHello::createPages()
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
+    // Beside the status line's own texts, so those keep their words.
+    reviewPosition_ = new QLabel(statusBar());
+    reviewPosition_->setObjectName("ReviewPosition");
+    statusBar()->addPermanentWidget(reviewPosition_);
+    reviewPosition_->hide();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfHello::PageControl1Change);
 }
 
@@ -313,12 +321,13 @@ void TfHello::refreshFromFolder()
 void TfHello::optionsChanged()
 {
     const Options &o = state_.options;
-    // Top and Left place the window's frame, not its inside, so the title bar
-    // stays on the screen. Until the window is shown its frame is unknown;
-    // showEvent places it again once it is.
-    resize(o.width, o.height);
-    move(o.left, o.top);
-    framePosition_ = QPoint(o.left, o.top);
+    // The stored bounds are the frame's. Moved before the window exists, the
+    // window manager puts the frame there itself; the bounds are first kept on
+    // the screen, so a title bar is never above it or off to a side.
+    const QRect bounds = boundsOnScreen(o.left, o.top, o.width, o.height, minimumSizeHint(),
+                                        screenAreaAt(QPoint(o.left, o.top)));
+    setOuterSize(this, bounds.size());
+    move(bounds.topLeft());
     QFont memoFont(textFromBytes(o.fontName));
     memoFont.setPointSize(o.fontSize > 0 ? o.fontSize : 8);
     ask_->Memo1->setFont(memoFont);
@@ -345,15 +354,23 @@ void TfHello::showLieHistory()
         return;
     std::vector<ChartSeries> series;
     series.reserve(histories->size());
-    for (const auto &h : *histories)
+    bool anyPoint = false;
+    for (const auto &h : *histories) {
         series.push_back(buildChartSeries(h.lieName, h.lieLines, h.essayLines));
+        anyPoint = anyPoint || !series.back().points.empty();
+    }
+    // The chart opens only when there is something to draw; a chart of an
+    // earlier History would now be out of date.
+    if (!anyPoint) {
+        if (chartForm_)
+            chartForm_->hide();
+        return;
+    }
     if (!chartForm_)
         chartForm_ = new TChartForm(this);
     const ReactionLimits limits = reactionLimits(state_.options);
     chartForm_->showSeries(series, limits.weak, limits.strong);
-    chartForm_->show();
-    chartForm_->raise();
-    chartForm_->activateWindow();
+    chartForm_->present();
 }
 
 void TfHello::readme()
@@ -392,7 +409,9 @@ void TfHello::loadStartPicture()
 
 void TfHello::Timer1Timer()
 {
-    if (!ask_->TrackBar1->isVisible())
+    // Shown on its page, that is: the strip blinks while a test runs, also
+    // while another page is in front.
+    if (!ask_->TrackBar1->isVisibleTo(ask_))
         return;
     Panel1->blink();
 }
@@ -408,9 +427,15 @@ void TfHello::PageControl1Change(int index)
 
 void TfHello::keyPressEvent(QKeyEvent *event)
 {
-    // Enter presses the page's default button unless a button has the focus
-    // (a focused button takes its own Enter before it gets here).
+    // Enter presses the page's default button unless another button has the
+    // focus: then it presses that one. Buttons outside dialogs leave Enter to
+    // their window, so it arrives here.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+            focused && focused->window() == this && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
         if (state_.page == Page::Ask && ask_->bAskNext->isVisible()) {
             ask_->bAskNext->click();
             return;
@@ -423,16 +448,14 @@ void TfHello::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
-void TfHello::showEvent(QShowEvent *event)
+bool TfHello::event(QEvent *event)
 {
-    QMainWindow::showEvent(event);
-    if (framePlaced_)
-        return;
-    framePlaced_ = true;
-    QTimer::singleShot(100, this, [this] {
-        if (frameGeometry().topLeft() != framePosition_)
-            move(framePosition_);
-    });
+    // Hovering a menu item sends its (empty) status tip, which would wipe the
+    // text a command put in the status line; that text stays until the next
+    // command sets another.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
 }
 
 void TfHello::closeEvent(QCloseEvent *event)
@@ -451,17 +474,17 @@ void TfHello::storeWindowGeometry()
 {
     state_.options.left = frameGeometry().x();
     state_.options.top = frameGeometry().y();
-    state_.options.width = width();
-    state_.options.height = height();
+    state_.options.width = frameGeometry().width();
+    state_.options.height = frameGeometry().height();
     state_.options.fontName = utf8Bytes(ask_->Memo1->font().family());
     state_.options.fontSize = ask_->Memo1->font().pointSize();
 }
 
 // --- MainView ---------------------------------------------------------------
 
-void TfHello::setMemoText(const std::string &text)
+void TfHello::setMemoText(std::string text)
 {
-    ask_->Memo1->setBytes(text);
+    ask_->Memo1->setBytes(std::move(text));
 }
 
 std::string TfHello::memoText() const
@@ -532,6 +555,23 @@ int TfHello::scalePosition() const
 void TfHello::focusScale()
 {
     ask_->TrackBar1->setFocus();
+}
+
+void TfHello::setScaleLimits(int weak, int strong)
+{
+    ask_->TrackBar1->setLimits(weak, strong);
+}
+
+void TfHello::setTestPosition(const std::string &text)
+{
+    ask_->TestPosition->setText(textFromBytes(text));
+}
+
+void TfHello::setReviewPosition(const std::string &text, bool laterOffered)
+{
+    reviewPosition_->setText(textFromBytes(text));
+    reviewPosition_->setVisible(!text.empty());
+    ask_->bEditLater->setVisible(laterOffered);
 }
 
 void TfHello::setEditing(bool editing)

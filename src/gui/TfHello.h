@@ -12,6 +12,7 @@
 
 class QAction;
 class QDockWidget;
+class QLabel;
 class QSocketNotifier;
 class QTabWidget;
 class QTimer;
@@ -49,7 +50,7 @@ public:
     void start(const std::vector<std::string> &arguments);
 
     // MainView
-    void setMemoText(const std::string &text) override;
+    void setMemoText(std::string text) override;
     std::string memoText() const override;
     void showMemo(bool shown) override;
     bool memoShown() const override;
@@ -62,13 +63,16 @@ public:
     void setScalePosition(int position) override;
     int scalePosition() const override;
     void focusScale() override;
+    void setScaleLimits(int weak, int strong) override;
+    void setTestPosition(const std::string &text) override;
+    void setReviewPosition(const std::string &text, bool laterOffered) override;
     void setEditing(bool editing) override;
     void listChanged(ListId list) override;
     void optionsChanged() override;
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -110,6 +114,7 @@ private:
     // The document pages in ListId order.
     std::array<DocumentPage *, 3> listPages_{};
     BlinkStrip *Panel1 = nullptr;
+    QLabel *reviewPosition_ = nullptr;
     QTimer *Timer1 = nullptr;
 
     FindPanel *find_ = nullptr;
@@ -124,8 +129,6 @@ private:
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
     QPointer<THelpForm> helpForm_;
-    QPoint framePosition_;
-    bool framePlaced_ = false;
     bool pageChangeByProgram_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -269,17 +270,52 @@ std::string programFolder()
     return folderPart(buffer);
 }
 
-std::string userDataFolder()
+std::optional<std::string> homeFolder()
 {
-    const char *dataHome = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (dataHome && dataHome[0] == '/') {
-        base = dataHome;
-    } else {
-        const char *home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/tmp") + "/.local/share";
+    const char *home = std::getenv("HOME");
+    if (home && *home)
+        return std::string(home);
+    // A service or a cron job may run without HOME; the account still has one.
+    if (const passwd *entry = ::getpwuid(::getuid()); entry && entry->pw_dir && *entry->pw_dir)
+        return std::string(entry->pw_dir);
+    return std::nullopt;
+}
+
+std::optional<std::string> userDataFolderFor(const char *xdgDataHome, const std::optional<std::string> &home)
+{
+    if (xdgDataHome && xdgDataHome[0] == kSeparator)
+        return withTrailingSeparator(xdgDataHome) + kDataSubfolder;
+    if (!home || home->empty())
+        return std::nullopt;
+    return withTrailingSeparator(*home) + ".local/share/" + kDataSubfolder;
+}
+
+std::optional<std::string> userDataFolder()
+{
+    return userDataFolderFor(std::getenv("XDG_DATA_HOME"), homeFolder());
+}
+
+std::vector<std::string> systemDataFoldersFor(const char *xdgDataDirs)
+{
+    std::vector<std::string> folders;
+    const std::string_view list = xdgDataDirs ? xdgDataDirs : "";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(':', start), list.size());
+        const std::string_view entry = list.substr(start, end - start);
+        // Relative entries are to be ignored; they would depend on the current folder.
+        if (!entry.empty() && entry.front() == kSeparator)
+            folders.push_back(withTrailingSeparator(std::string(entry)));
+        start = end + 1;
     }
-    return withTrailingSeparator(base) + "varnok/";
+    if (list.empty())
+        folders = {"/usr/local/share/", "/usr/share/"};
+    return folders;
+}
+
+std::vector<std::string> systemDataFolders()
+{
+    return systemDataFoldersFor(std::getenv("XDG_DATA_DIRS"));
 }
 
 std::string withTrailingSeparator(std::string path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,8 +59,26 @@ Status setCurrentFolder(const std::string &path);
 // The folder of the running program file, ending in the separator.
 std::string programFolder();
 
-// The per-user data folder of this program, ending in the separator.
-std::string userDataFolder();
+// The program's own folder below a data folder, the per-user one and each
+// shared one.
+inline constexpr char kDataSubfolder[] = "varnok/";
+
+// The user's home folder: $HOME, or else the password database's entry for
+// this user. Empty when neither names one.
+std::optional<std::string> homeFolder();
+
+// The per-user data folder of this program, ending in the separator:
+// $XDG_DATA_HOME/varnok/ when that is an absolute path, else
+// <home>/.local/share/varnok/. Empty without a home folder, as no shared
+// place such as /tmp will do for a private journal.
+std::optional<std::string> userDataFolder();
+std::optional<std::string> userDataFolderFor(const char *xdgDataHome, const std::optional<std::string> &home);
+
+// The shared data folders to search, each ending in the separator: the
+// absolute entries of $XDG_DATA_DIRS, or /usr/local/share/ and /usr/share/
+// when it is unset or empty.
+std::vector<std::string> systemDataFolders();
+std::vector<std::string> systemDataFoldersFor(const char *xdgDataDirs);
 
 std::string withTrailingSeparator(std::string path);
 std::string baseName(std::string_view path);

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/memory.h"
+
 namespace varnok {
 
 Lines splitLines(std::string_view text)
@@ -69,6 +71,12 @@ Status readFileBytes(const std::string &path, std::string &bytes)
     if (!kind) {
         ::close(fd);
         return kind;
+    }
+    // Refused before a byte is allocated: reading a file that cannot fit
+    // would end the program rather than the command.
+    if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > memoryForFiles()) {
+        ::close(fd);
+        return Status::failed(EFBIG);
     }
     std::string data;
     if (info.st_size > 0)
@@ -211,7 +219,8 @@ private:
     bool ok_ = true;
 };
 
-Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody)
+Status replaceAtomically(const std::string &path, const std::function<bool(int fd)> &writeBody,
+                         const std::function<bool()> &stillWanted = {})
 {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
@@ -226,13 +235,18 @@ Status replaceAtomically(const std::string &path, const std::function<bool(int f
     if (fd < 0)
         return Status::lastError();
     // A journal is private: a new file is its owner's alone, also in a
-    // folder others may enter. A replaced one keeps the mode its owner chose.
-    const mode_t mode = replacing ? (existing.st_mode & 07777) : (0600 & ~currentUmask());
+    // folder others may enter. A replaced file keeps the mode its owner chose;
+    // a pipe or device in its place says nothing about that, so what replaces
+    // it is new.
+    const bool keepMode = replacing && S_ISREG(existing.st_mode);
+    const mode_t mode = keepMode ? (existing.st_mode & 07777) : (0600 & ~currentUmask());
     Status result;
     if (::fchmod(fd, mode) != 0 || !writeBody(fd) || ::fsync(fd) != 0)
         result = Status::lastError();
     if (::close(fd) != 0 && result)
         result = Status::lastError();
+    if (result && stillWanted && !stillWanted())
+        result = Status::failed(ECANCELED);
     if (result && ::rename(tempPath.c_str(), path.c_str()) != 0)
         result = Status::lastError();
     if (!result) {
@@ -258,11 +272,20 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes)
 
 Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce)
 {
-    return replaceAtomically(path, [&produce](int fd) {
-        BlockWriter writer(fd);
-        produce([&writer](std::string_view piece) { return writer.put(piece); });
-        return writer.finish();
-    });
+    return writeFileAtomic(path, produce, {});
+}
+
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce,
+                       const std::function<bool()> &stillWanted)
+{
+    return replaceAtomically(
+        path,
+        [&produce](int fd) {
+            BlockWriter writer(fd);
+            produce([&writer](std::string_view piece) { return writer.put(piece); });
+            return writer.finish();
+        },
+        stillWanted);
 }
 
 bool isTemporaryName(std::string_view name)

@@ -23,7 +23,8 @@ std::string joinLines(const Lines &lines);
 
 // Reads a whole regular file; bytes stay untouched when it cannot be opened
 // or read. Anything else (a folder, a FIFO, a device) is refused without
-// blocking and without reading from it.
+// blocking and without reading from it. A file larger than memoryForFiles()
+// fails with EFBIG.
 Status readFileBytes(const std::string &path, std::string &bytes);
 
 // Reads a file as lines (see splitLines).
@@ -42,6 +43,12 @@ Status writeFileAtomic(const std::string &path, std::string_view bytes);
 // returns false once writing has failed; produce may stop early then.
 using BytePut = std::function<bool(std::string_view)>;
 Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce);
+// The same, asking stillWanted once the bytes are on disk and before the
+// rename: false leaves the old file whole, removes the temporary file and
+// fails with ECANCELED. A producer that stops early must see to it that
+// stillWanted then says so.
+Status writeFileAtomic(const std::string &path, const std::function<void(const BytePut &put)> &produce,
+                       const std::function<bool()> &stillWanted);
 
 // The name writeFileAtomic gives its temporary files: the target's name
 // (cut to 200 bytes) between a leading "." and a random 12-character suffix,

@@ -11,10 +11,14 @@ bool isResponseLine(std::string_view line)
     return line.find(kResponseKeyword) != std::string_view::npos;
 }
 
-std::vector<LieHistoryEntry> selectedLieHistories(Context &ctx)
+std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgress *progress)
 {
     std::vector<LieHistoryEntry> entries;
-    for (const auto &name : ctx.state.lies.selectedNames()) {
+    const auto names = ctx.state.lies.selectedNames();
+    entries.reserve(names.size());
+    for (const auto &name : names) {
+        if (progress)
+            progress->checkpoint(static_cast<double>(entries.size()) / static_cast<double>(names.size()));
         LieHistoryEntry entry;
         entry.lieName = name;
         entry.lieLines = readLinesOrFail(documentPath(ctx.state.lieFolder, name), name);
@@ -65,8 +69,15 @@ std::optional<std::vector<LieHistoryEntry>> bLiesHistoryClick(Context &ctx)
 {
     std::optional<std::vector<LieHistoryEntry>> result;
     runCommand(ctx, [&] {
-        auto entries = selectedLieHistories(ctx);
-        ctx.view.setMemoText(lieHistoryText(entries));
+        std::vector<LieHistoryEntry> entries;
+        std::string text;
+        const bool done = ctx.ui.runLong(kReadingHistoryCaption, [&](JobProgress &progress) {
+            entries = selectedLieHistories(ctx, &progress);
+            text = lieHistoryText(entries);
+        });
+        if (!done)
+            return;
+        ctx.view.setMemoText(std::move(text));
         ctx.view.showMemo(true);
         ctx.view.setPage(Page::Ask);
         result = std::move(entries);

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/text.h"
 #include "documents/documents.h"
@@ -71,6 +75,7 @@ void closeRun(Context &ctx)
     TestRun &run = ctx.state.run;
     run.testEndTime = ctx.clock.now();
     run.running = false;
+    ctx.view.setTestPosition({});
     ctx.view.showMemo(false);
     ctx.view.setTestRunning(false);
     const Elapsed elapsed = elapsedBetween(run.testStartTime, run.testEndTime);
@@ -88,6 +93,83 @@ void appendBlock(std::string &bytes, const Lines &block)
     bytes += joinLines(block);
 }
 
+// Decides for every answer whether it asks for an essay, before any essay
+// opens, so the person can be told how many there are. An error (an essay that
+// cannot be read, a variance that is no number) ends the list where it
+// happens and is kept in `stopped`: the essays before it are still handled,
+// then the error is reported, as if the review had met it in turn.
+std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
+{
+    AppState &state = ctx.state;
+    const auto [weak, strong] = reactionLimits(state.options);
+    std::vector<TestAnswer> requests;
+    for (const TestAnswer &answer : state.run.testAnswers) {
+        try {
+            const std::string essayPath = essayPathOf(state.lieFolder, answer.lieName);
+            int lastResponse = 0;
+            if (fileExists(essayPath)) {
+                std::string essayBytes;
+                if (const Status read = readFileBytes(essayPath, essayBytes); !read)
+                    failCannotOpen(essayPath, read.error());
+                lastResponse = lastStoredResponse(splitLines(essayBytes));
+            }
+            if (essayAsked(ctx, answer.response, lastResponse, weak, strong))
+                requests.push_back(answer);
+        } catch (const CommandError &) {
+            stopped = std::current_exception();
+            break;
+        }
+    }
+    return requests;
+}
+
+// Appends the dated block to the Lie's essay, creating the essay from the
+// Lie's text when there is none yet. Returns the essay's path and lines.
+std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const TestAnswer &answer, const std::string &stamp)
+{
+    const std::string &folder = ctx.state.lieFolder;
+    const std::string essayPath = essayPathOf(folder, answer.lieName);
+    const bool essayExists = fileExists(essayPath);
+    std::string essayBytes;
+    if (const Status read = essayExists ? readFileBytes(essayPath, essayBytes) : Status(); !read)
+        failCannotOpen(essayPath, read.error());
+    // A new essay begins with the statement of the Lie.
+    Lines essay = essayExists ? splitLines(essayBytes)
+                              : readLinesOrFail(documentPath(folder, answer.lieName), answer.lieName);
+    const Lines block{"", stamp + kEssayResponse + toDecimal(answer.response), "", kExplainYourself, ""};
+    essay.insert(essay.end(), block.begin(), block.end());
+    // Stored before the editor opens, so the block stays whatever the
+    // person does there.
+    if (essayBytes.find('\0') == std::string::npos) {
+        writeLinesOrFail(essayPath, essay);
+    } else {
+        // The lines end at a NUL byte; rewriting the essay from them would
+        // drop everything after it. The block goes after the bytes instead.
+        appendBlock(essayBytes, block);
+        if (!writeFileAtomic(essayPath, essayBytes))
+            failCannotCreate(essayPath);
+    }
+    return {essayPath, std::move(essay)};
+}
+
+// While the review goes through the essays: where it stands, and whether
+// "Later" may end it. Cleared however the review ends.
+class ReviewPlace {
+public:
+    explicit ReviewPlace(Context &ctx) : ctx_(ctx) { ctx_.state.run.reviewing = true; }
+    ~ReviewPlace()
+    {
+        ctx_.state.run.reviewing = false;
+        ctx_.state.run.laterChosen = false;
+        ctx_.view.setReviewPosition({}, false);
+    }
+    ReviewPlace(const ReviewPlace &) = delete;
+    ReviewPlace &operator=(const ReviewPlace &) = delete;
+
+private:
+    Context &ctx_;
+};
+
 void reviewAnswers(Context &ctx)
 {
     AppState &state = ctx.state;
@@ -95,47 +177,49 @@ void reviewAnswers(Context &ctx)
     closeRun(ctx);
     writeLinesOrFail(resolveNoCase(CleanFileName(state.lieFolder, run.testFileName)), run.testSummary);
 
-    const auto [weak, strong] = reactionLimits(state.options);
+    std::exception_ptr stopped;
+    const std::vector<TestAnswer> requests = essayRequests(ctx, stopped);
     const std::string stamp = dateStamp(run.testStartTime);
-
-    for (const TestAnswer &answer : run.testAnswers) {
-        if (state.closing)
-            break;
-        const std::string &lieName = answer.lieName;
-        const std::string essayPath = essayPathOf(state.lieFolder, lieName);
-        const bool essayExists = fileExists(essayPath);
-        std::string essayBytes;
-        if (essayExists && !readFileBytes(essayPath, essayBytes))
-            failCannotOpen(essayPath);
-        Lines essay = splitLines(essayBytes);
-        const int lastResponse = essayExists ? lastStoredResponse(essay) : 0;
-        if (!essayAsked(ctx, answer.response, lastResponse, weak, strong))
-            continue;
-
-        // A new essay begins with the statement of the Lie.
-        if (!essayExists)
-            essay = readLinesOrFail(documentPath(state.lieFolder, lieName), lieName);
-        const Lines block{"", stamp + kEssayResponse + toDecimal(answer.response), "", kExplainYourself, ""};
-        essay.insert(essay.end(), block.begin(), block.end());
-        // Stored before the editor opens, so the block stays whatever the
-        // person does there.
-        if (essayBytes.find('\0') == std::string::npos) {
-            writeLinesOrFail(essayPath, essay);
-        } else {
-            // The lines end at a NUL byte; rewriting the essay from them would
-            // drop everything after it. The block goes after the bytes instead.
-            appendBlock(essayBytes, block);
-            if (!writeFileAtomic(essayPath, essayBytes))
-                failCannotCreate(essayPath);
+    {
+        ReviewPlace place(ctx);
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            const auto [essayPath, essay] = appendResponseBlock(ctx, requests[i], stamp);
+            // "Later" leaves the rest of the blocks in their essays unopened;
+            // so does a window closed during an earlier essay, since the
+            // blocks are the only store of these responses.
+            if (run.laterChosen || state.closing)
+                continue;
+            ctx.view.setReviewPosition(reviewPositionText(i + 1, requests.size(), shownFileName(essayPath)),
+                                       i + 1 < requests.size());
+            ctx.view.setMemoText(memoTextFromBytes(joinLines(essay)));
+            ctx.view.showMemo(true);
+            openForEdit(ctx, essayPath);
         }
-        ctx.view.setMemoText(memoTextFromBytes(joinLines(essay)));
-        ctx.view.showMemo(true);
-        openForEdit(ctx, essayPath);
     }
+    if (stopped)
+        std::rethrow_exception(stopped);
     rereadLists(ctx);
 }
 
 } // namespace
+
+std::string reviewPositionText(std::size_t number, std::size_t count, const std::string &essayName)
+{
+    return "Essay " + toDecimal(static_cast<int>(number)) + " of " + toDecimal(static_cast<int>(count)) + ": " +
+           essayName;
+}
+
+void bEditLaterClick(Context &ctx)
+{
+    TestRun &run = ctx.state.run;
+    if (!run.reviewing || !ctx.state.edit.editInProgress)
+        return;
+    // What was written in this essay is kept as with OK; only when it is
+    // stored do the other essays go unopened.
+    bEditCommitClick(ctx);
+    if (!ctx.state.edit.editInProgress)
+        run.laterChosen = true;
+}
 
 void review(Context &ctx)
 {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "core/context.h"
 
 namespace varnok {
@@ -20,5 +23,14 @@ inline constexpr char kEssayResponse[] = " RESPONSE: ";
 // which is then opened for editing. The lists are re-read at the end. An error
 // ends the review where it happens and is reported; what was done stays.
 void review(Context &ctx);
+
+// "Essay 2 of 5: Money.ess": the review has the second of five essays open.
+std::string reviewPositionText(std::size_t number, std::size_t count, const std::string &essayName);
+
+// "&Later" on the editing tool bar while the review has an essay open: the
+// open essay is stored as with OK, and every block still to come is appended
+// to its essay as the review does, without opening it, so the person can stop
+// explaining for today and lose nothing.
+void bEditLaterClick(Context &ctx);
 
 } // namespace varnok

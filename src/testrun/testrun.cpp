@@ -1,5 +1,6 @@
 #include "testrun/testrun.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "core/text.h"
@@ -62,8 +63,8 @@ bool showLie(Context &ctx)
     TestRun &run = ctx.state.run;
     const std::string &name = ctx.state.lies.name(run.currentLieIndex);
     std::string bytes;
-    if (!readFileBytes(documentPath(ctx.state.lieFolder, name), bytes)) {
-        ctx.ui.error(errorReportText(formatMessage(kCannotOpenFile, name)));
+    if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, name), bytes); !read) {
+        ctx.ui.error(errorReportText(formatMessage(read.error() == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
         return false;
     }
     ctx.view.setScalePosition(kScaleLowest);
@@ -96,6 +97,8 @@ void showNextLie(Context &ctx)
         while (run.currentLieIndex < last && !lies.isSelected(run.currentLieIndex));
         if (!lies.isSelected(run.currentLieIndex))
             break;
+        ++run.lieNumber;
+        ctx.view.setTestPosition(testPositionText(run.lieNumber, run.lieCount));
         if (showLie(ctx))
             return;
     }
@@ -108,7 +111,8 @@ void recordAnswer(Context &ctx)
     const FileList &lies = ctx.state.lies;
     if (run.currentLieIndex < 0 || run.currentLieIndex >= lies.count())
         return;
-    const TestAnswer &answer = run.testAnswers.emplace_back(lies.name(run.currentLieIndex), ctx.view.scalePosition());
+    const TestAnswer &answer =
+        run.testAnswers.emplace_back(TestAnswer{lies.name(run.currentLieIndex), ctx.view.scalePosition()});
     run.testSummary.emplace_back();
     run.testSummary.push_back(kSummaryResponse + toDecimal(answer.response));
     run.testSummary.emplace_back();
@@ -121,6 +125,8 @@ void nextLie(Context &ctx)
         return;
     if (!run.scaleMoved && !run.awaitingFirstLie) {
         ctx.ui.message(kIndicateStrength);
+        // The person answers with the scale next, often by keyboard.
+        ctx.view.focusScale();
         return;
     }
     if (run.scaleMoved)
@@ -156,7 +162,11 @@ void startTest(Context &ctx)
     }
 
     ctx.view.setScalePosition(kScaleLowest);
+    const auto [weak, strong] = reactionLimits(ctx.state.options);
+    ctx.view.setScaleLimits(weak, strong);
     run.scaleMoved = false;
+    run.lieNumber = 0;
+    run.lieCount = lies.selectedCount();
     run.testAnswers.clear();
     run.currentLieIndex = -1;
 
@@ -176,6 +186,7 @@ void startTest(Context &ctx)
         run.running = false;
         run.awaitingFirstLie = false;
         run.testFileName.clear();
+        ctx.view.setTestPosition({});
         restoreSelection(lies, previousSelection);
         ctx.view.listChanged(ListId::Lies);
         ctx.view.setTestRunning(false);
@@ -191,6 +202,11 @@ void startTest(Context &ctx)
 }
 
 } // namespace
+
+std::string testPositionText(int number, int count)
+{
+    return "Lie " + toDecimal(number) + " of " + toDecimal(count);
+}
 
 void bAskStartClick(Context &ctx)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "core/context.h"
 
 namespace varnok {
@@ -16,6 +18,9 @@ inline constexpr char kTestNamePrompt[] = "Enter Test Name";
 inline constexpr char kTestNameSuffix[] = "Test Results";
 // A summary's answer line: "RESPONSE: " and the position in decimal.
 inline constexpr char kSummaryResponse[] = "RESPONSE: ";
+
+// "Lie 3 of 12": the third of twelve chosen Lies is on display.
+std::string testPositionText(int number, int count);
 
 // The scale runs from weak to strong reaction.
 inline constexpr int kScaleLowest = 1;

@@ -6,6 +6,7 @@
 #include "core/inifile.h"
 #include "core/options.h"
 #include "app/startup.h"
+#include "documents/commands.h"
 #include "platform/files.h"
 #include "support/fakeui.h"
 #include "support/unprivileged.h"
@@ -276,6 +277,71 @@ TEST(LieSet, OkSwitchesTheFolderAndNewCreatesOnlyReachableFolders)
     EXPECT_EQ(newLieFolder(h.ctx, other.path()), std::nullopt);
     EXPECT_EQ(h.ui.messages.back(), kUnableToCreateDirectory);
     EXPECT_FALSE(folderExists(other.path() + "Work"));
+}
+
+TEST(LieSet, NewBuildsRelativeNamesFromTheirLastExistingFolder)
+{
+    Harness h;
+    const std::string tree = h.folder.path() + "tree/";
+    ASSERT_TRUE(createFolders(tree + "Sub"));
+    struct Case {
+        const char *answer;
+        const char *made; // relative to the tree's folder; empty when refused
+    };
+    const Case cases[] = {
+        {"Sub/Work", "Sub/Work"},
+        {"Sub/Deeper/Still/", "Sub/Deeper/Still/"},
+        {"../x", "../x"},
+        {"Work", ""},
+        {"Missing/Work", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer);
+        h.ui.messages.clear();
+        h.ui.answerInput(std::string(c.answer));
+        const auto made = newLieFolder(h.ctx, tree);
+        if (*c.made) {
+            EXPECT_EQ(made, tree + c.made);
+            EXPECT_TRUE(folderExists(tree + c.made));
+            EXPECT_TRUE(h.ui.messages.empty());
+        } else {
+            EXPECT_EQ(made, std::nullopt);
+            EXPECT_EQ(h.ui.messages, std::vector<std::string>{kUnableToCreateDirectory});
+            EXPECT_FALSE(folderExists(tree + c.answer));
+        }
+    }
+    EXPECT_FALSE(folderExists(tree + "Missing"));
+    EXPECT_TRUE(folderExists(h.folder.path() + "x"));
+}
+
+// Started as "cd ~/journals && varnok mine": the start-up makes the lie
+// folder current, so a relative one must not be joined onto itself again.
+TEST(StartUp, ARelativeLieFolderWorksForListsDocumentsAndSettings)
+{
+    Harness h;
+    ASSERT_TRUE(setCurrentFolder(h.folder.path()));
+    h.ui.answerOpen(std::nullopt);
+    startUp(h.ctx, {{"mine"}, "/nowhere/", h.folder.path(), "x"});
+    EXPECT_EQ(h.state.lieFolder, h.folder.path() + "mine/");
+
+    h.ui.answerInput(std::string("Gamma"));
+    bLiesNewClick(h.ctx);
+    EXPECT_TRUE(h.folder.exists("mine/Gamma.lie"));
+    EXPECT_EQ(h.state.lies.names(), std::vector<std::string>{"Gamma.lie"});
+    exitSequence(h.ctx);
+    EXPECT_TRUE(h.folder.exists("mine/Varnok.Ini"));
+    EXPECT_EQ(h.ui.messages, std::vector<std::string>{kFirstStartMessage});
+
+    // Open Lie set with a name relative to the folder in use.
+    ASSERT_TRUE(createFolders(h.folder.path() + "mine/sub"));
+    h.folder.write("mine/sub/Delta.lie", "Delta\r\n");
+    openLieSet(h.ctx, "./sub");
+    EXPECT_EQ(h.state.lieFolder, h.folder.path() + "mine/sub/");
+    EXPECT_EQ(h.state.lies.names(), std::vector<std::string>{"Delta.lie"});
+    h.ui.answerInput(std::string("Epsilon"));
+    bLiesNewClick(h.ctx);
+    EXPECT_TRUE(h.folder.exists("mine/sub/Epsilon.lie"));
+    EXPECT_EQ(h.ui.messages.size(), 1u);
 }
 
 } // namespace

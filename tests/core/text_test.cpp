@@ -32,7 +32,8 @@ TEST(WholeNumber, BlanksSignAndDollarHex)
     };
     const Case cases[] = {
         {"13", 13},         {"  13", 13},        {"-4", -4},          {"+4", 4},         {"$1F", 31},
-        {"-$10", -16},      {"13 ", std::nullopt}, {"1 3", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
+        {"  $a", 10},       {"-$10", std::nullopt}, {"+$A", std::nullopt}, {"-$5", std::nullopt}, {"$-5", std::nullopt},
+        {"$", std::nullopt}, {"13 ", std::nullopt}, {"1 3", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
         {"-", std::nullopt}, {"0x10", std::nullopt}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
         {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt}, {"$FFFFFFFF", -1}, {"\t5", std::nullopt},
     };
@@ -76,4 +77,40 @@ TEST(FirstChars, CountsCharactersOfUtf8AndBytesOfAnythingElse)
 }
 
 } // namespace
+} // namespace varnok
+
+namespace varnok {
+
+TEST(ValidUtf8, AnyFaultIsFoundWhereverItStandsInTheText)
+{
+    struct Case {
+        const char *what;
+        std::string piece;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"two bytes", "\xc3\xa9", true},
+        {"three bytes", "\xe2\x82\xac", true},
+        {"four bytes", "\xf0\x9f\x98\x80", true},
+        {"a lone continuation byte", "\x80", false},
+        {"a Latin-1 letter", "\xe9", false},
+        {"a sequence cut short", "\xe2\x82", false},
+        {"an overlong form", "\xc0\xaf", false},
+        {"a surrogate", "\xed\xa0\x80", false},
+        {"past the last character", "\xf4\x90\x80\x80", false},
+    };
+    for (const auto &c : cases) {
+        // Before, across and after the eight-byte words of plain text the
+        // check skips, and at the very end.
+        for (std::size_t before = 0; before < 20; ++before) {
+            SCOPED_TRACE(std::string(c.what) + " after " + std::to_string(before));
+            const std::string ascii(before, 'a');
+            EXPECT_EQ(isValidUtf8(ascii + c.piece + "tail of plain text"), c.valid);
+            EXPECT_EQ(isValidUtf8(ascii + c.piece), c.valid);
+        }
+    }
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8(std::string(1000, 'x')));
+}
+
 } // namespace varnok

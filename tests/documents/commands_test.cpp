@@ -269,6 +269,25 @@ TEST(View, AgreesWithTheLineReaderOnAnyMixOfBreaks)
     }
 }
 
+TEST(View, CancelWhileReadingLeavesTheViewAsItWas)
+{
+    for (const int at : {1, 2}) {
+        SCOPED_TRACE(at);
+        Harness h;
+        h.folder.write("a.lie", "a\r\n");
+        h.folder.write("b.lie", "b\r\n");
+        listAndSelect(h, ListId::Lies, {"a.lie", "b.lie"});
+        h.state.page = Page::Lies;
+        h.ui.memo = "before";
+        h.ui.cancelAtReport(at);
+        bTestsViewClick(h.ctx);
+        EXPECT_EQ(h.ui.jobs, (std::vector<std::string>{kViewCaption, "cancelled"}));
+        EXPECT_EQ(h.ui.memo, "before");
+        EXPECT_FALSE(h.ui.memoVisible);
+        EXPECT_TRUE(h.ui.log.empty());
+    }
+}
+
 TEST(View, NothingToShowEmptiesAndHidesTheView)
 {
     for (const Page page : {Page::Lies, Page::Ask, Page::Options}) {

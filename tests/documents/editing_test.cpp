@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <csignal>
 #include <cstdlib>
@@ -109,6 +112,41 @@ TEST(BuiltInEditor, AFileThatCannotBeReadIsNeverWrittenOver)
     EXPECT_EQ(h.ui.log.end(), std::find(h.ui.log.begin(), h.ui.log.end(), "wait"));
 }
 
+TEST(BuiltInEditor, ALineTooLongToShowWholeIsLeftToAnExternalEditor)
+{
+    const std::string full(kLongestShownLine, 'x');
+    struct Case {
+        const char *what;
+        std::string bytes;
+        bool editable;
+    };
+    const Case cases[] = {
+        {"a line just short enough", full + "\r\n", true},
+        {"two such lines split by a lone CR", full + "\r" + full, true},
+        {"split by a lone LF", "a\n" + full + "\n" + full, true},
+        {"one byte more", full + "x\r\n", false},
+        {"one byte more, last and unended", "a\r\nb\r\n" + full + "x", false},
+        {"five megabytes on one line", std::string(5u << 20, 'y'), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        h.folder.write("long.lie", c.bytes);
+        h.ui.whileWaiting([&h] { bEditCancelClick(h.ctx); });
+        InternalEdit(h.ctx, "long.lie");
+        if (c.editable) {
+            EXPECT_TRUE(h.ui.messages.empty());
+            EXPECT_EQ(h.ui.waitActions.size(), 0u);
+            continue;
+        }
+        EXPECT_EQ(h.ui.messages, std::vector<std::string>{"The file long.lie has a line too long to edit safely in the "
+                                                          "built-in editor. Please edit it with an external editor."});
+        EXPECT_FALSE(h.state.edit.editInProgress || h.ui.editing || h.ui.memoVisible || h.ui.memoWritable);
+        EXPECT_EQ(h.ui.memo, "");
+        EXPECT_EQ(h.folder.read("long.lie"), c.bytes);
+    }
+}
+
 TEST(BuiltInEditor, AFailedWriteKeepsTheOldFileAndTheEditOpen)
 {
     Harness h;
@@ -150,6 +188,49 @@ TEST(BuiltInEditor, ClosingTheWindowAsksAboutTheOpenEdit)
         InternalEdit(h.ctx, "e.ess");
         EXPECT_EQ(closed, answer != SaveAnswer::Cancel);
         EXPECT_EQ(h.folder.read("e.ess"), answer == SaveAnswer::Save ? "after\r\n" : "before\r\n");
+    }
+}
+
+TEST(BuiltInEditor, ClosingAsksOnlyWhenTheTextDiffersFromWhatWasLoaded)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Harness &)> edit;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"untouched", [](Harness &) {}, false},
+        {"typed and taken back",
+         [](Harness &h) {
+             h.ui.memo += "more\n";
+             h.ui.memo = "before\n";
+         },
+         false},
+        {"changed, then reverted",
+         [](Harness &h) {
+             h.ui.memo = "other\n";
+             bEditRevertClick(h.ctx);
+         },
+         false},
+        {"changed", [](Harness &h) { h.ui.memo = "after\n"; }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.folder.write("e.ess", "before\r\n");
+        if (c.asks)
+            h.ui.answerSaveEdit(SaveAnswer::Discard);
+        bool closed = false;
+        h.ui.whileWaiting([&] {
+            c.edit(h);
+            closed = endEditForClose(h.ctx);
+        });
+        InternalEdit(h.ctx, "e.ess");
+        EXPECT_TRUE(closed);
+        EXPECT_FALSE(h.state.edit.editInProgress);
+        const bool asked = std::find(h.ui.log.begin(), h.ui.log.end(), "save edit: e.ess") != h.ui.log.end();
+        EXPECT_EQ(asked, c.asks);
+        EXPECT_EQ(h.folder.read("e.ess"), "before\r\n");
     }
 }
 
@@ -248,6 +329,25 @@ TEST(ExternalEditor, NoNameReachesTheEditorAsAnOptionOrACommand)
     expected.push_back(h.folder.file("+!touch PWNED.lie"));
     EXPECT_EQ(passed, expected);
     EXPECT_TRUE(h.ui.messages.empty());
+}
+
+TEST(ExternalEditor, AChosenProgramWhosePathHoldsABlankStarts)
+{
+    Harness h;
+    testing::TempFolder records;
+    const std::string folder = records.path() + "my editors";
+    ASSERT_TRUE(createFolders(folder));
+    std::filesystem::copy_file(std::string(VARNOK_TEST_HELPER_DIR) + "/arg_recorder", folder + "/arg recorder");
+    h.folder.write("a.ess", "x");
+    h.state.options.useInternalEditor = false;
+    h.state.options.editor = editorTextForProgram(folder + "/arg recorder");
+    EXPECT_EQ(editorTextForProgram("/usr/bin/gedit"), "/usr/bin/gedit");
+    ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
+    openForEdit(h.ctx, "a.ess");
+    ::unsetenv("VARNOK_RECORD");
+    EXPECT_TRUE(h.ui.messages.empty()) << h.ui.messages.front();
+    const std::string cwd = h.folder.path().substr(0, h.folder.path().size() - 1);
+    EXPECT_EQ(readRecord(records.file("calls")), (std::vector<std::vector<std::string>>{{cwd, "./a.ess"}}));
 }
 
 TEST(ExternalEditor, AnEditorThatCannotStartIsReported)

@@ -35,28 +35,27 @@ std::optional<std::uint64_t> digitsValue(std::string_view digits, int base)
     return value;
 }
 
-// Blanks, a sign, "$" for hexadecimal giving the 32-bit pattern; decimal
-// within the int range.
+// Blanks, then a sign or a "$" for hexadecimal giving the 32-bit pattern;
+// decimal within the int range.
 std::optional<int> wholeNumberReference(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
+    const bool hex = !text.empty() && text.front() == '$';
     bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    if (hex) {
+        text.remove_prefix(1);
+    } else if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    const bool hex = !text.empty() && text.front() == '$';
-    if (hex)
-        text.remove_prefix(1);
     const auto value = digitsValue(text, hex ? 16 : 10);
     if (!value)
         return std::nullopt;
     if (hex) {
         if (*value > 0xFFFFFFFFu)
             return std::nullopt;
-        const auto bits = static_cast<std::uint32_t>(negative ? 0u - *value : *value);
-        return static_cast<std::int32_t>(bits);
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(*value));
     }
     const std::int64_t signedValue = negative ? -static_cast<std::int64_t>(*value) : static_cast<std::int64_t>(*value);
     if (signedValue < INT32_MIN || signedValue > INT32_MAX)

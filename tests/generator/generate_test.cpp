@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -154,6 +155,47 @@ TEST(Generate, AnUnreadableFileOrAnUnwritableFolderEndsTheCommand)
     EXPECT_EQ(g.ui.messages,
               std::vector<std::string>{"Cannot create file " + g.folder.file("2026-12-07 0527pm 2Essay.gen.")});
     EXPECT_EQ(std::count(g.ui.log.begin(), g.ui.log.end(), "list: Essays"), 0);
+}
+
+TEST(Generate, RunsAsLongJobsAndCancelAnywhereWritesNothing)
+{
+    // A full run: the reading and generating, then the writing, each a long
+    // job whose progress only grows.
+    Harness full;
+    writeEssays(full);
+    full.ui.answerEssayType(EssayType::EssayResponses);
+    full.ui.answerInput(std::string("2"));
+    bFunEssayClick(full.ctx);
+    ASSERT_TRUE(full.folder.exists("2026-12-07 0527pm 2Essay.gen"));
+    EXPECT_EQ(full.ui.jobs, (std::vector<std::string>{std::string(kGeneratingCaption), std::string(kWritingEssayCaption)}));
+    const std::vector<double> &reports = full.ui.reports;
+    ASSERT_GE(reports.size(), 5u);
+    EXPECT_EQ(reports.front(), 0.0);
+    EXPECT_EQ(reports.back(), 1.0);
+    const auto writing = std::find(reports.begin() + 1, reports.end(), 0.0);
+    ASSERT_NE(writing, reports.end()) << "the writing starts again from nothing";
+    EXPECT_TRUE(std::is_sorted(reports.begin(), writing));
+    EXPECT_TRUE(std::is_sorted(writing, reports.end()));
+    const auto writingStarts = static_cast<int>(writing - reports.begin()) + 1;
+
+    // Cancel at any report but the one after the write: no essay, no
+    // temporary file. The count is asked only once the essay is made, and
+    // after it the lists are read again, as after any answer to it.
+    for (int at = 1; at < static_cast<int>(reports.size()); ++at) {
+        SCOPED_TRACE(at);
+        Harness h;
+        writeEssays(h);
+        h.ui.answerEssayType(EssayType::EssayResponses);
+        h.ui.answerInput(std::string("2"));
+        h.ui.cancelAtReport(at);
+        h.ui.log.clear();
+        bFunEssayClick(h.ctx);
+        EXPECT_EQ(h.folder.names(), (std::vector<std::string>{"A.ess", "B.ess"}));
+        EXPECT_EQ(h.ui.jobs.back(), "cancelled");
+        EXPECT_EQ(h.ui.inputs.empty(), at >= writingStarts);
+        EXPECT_EQ(std::count(h.ui.log.begin(), h.ui.log.end(), "list: Essays"), at >= writingStarts ? 1 : 0);
+        EXPECT_TRUE(h.ui.messages.empty());
+    }
 }
 
 TEST(EssayLineCount, AnswerReadAsWholeNumber)

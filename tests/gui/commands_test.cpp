@@ -1,5 +1,6 @@
 #include <QDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineSeries>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -14,6 +15,7 @@
 #include "gui/guitest.h"
 #include "gui/guiharness.h"
 #include "gui/TChartForm.h"
+#include "gui/TextArea.h"
 
 using namespace varnok;
 using namespace varnok::testing;
@@ -79,18 +81,29 @@ private slots:
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Test in progress"));
         QCOMPARE(memo->toPlainText(), QString("Alpha is true.\n"));
         QCOMPARE(w.window->focusWidget(), static_cast<QWidget *>(scale));
+        auto *value = w.find<QLabel>("ScaleValue");
+        auto *position = w.find<QLabel>("TestPosition");
+        QVERIFY(value->isVisible() && position->isVisible());
+        QCOMPARE(position->text(), QString("Lie 1 of 3"));
+        QCOMPARE(value->text(), QString("1"));
 
         // Alpha: Home keeps the scale at 1, which still counts as an answer.
         QTest::keyClick(scale, Qt::Key_Home);
         QTest::keyClick(scale, Qt::Key_Return);
         QCOMPARE(memo->toPlainText(), QString("Beta is true.\n"));
         QCOMPARE(scale->value(), 1);
-        // Beta: 8 asks for nothing.
-        for (int i = 0; i < 7; ++i)
+        QCOMPARE(position->text(), QString("Lie 2 of 3"));
+        // Beta: 8 asks for nothing; the figure follows every step.
+        for (int i = 0; i < 7; ++i) {
             QTest::keyClick(scale, Qt::Key_Right);
+            QCOMPARE(value->text(), QString::number(i + 2));
+        }
         QTest::keyClick(scale, Qt::Key_Return);
+        QCOMPARE(position->text(), QString("Lie 3 of 3"));
+        QCOMPARE(value->text(), QString("1"));
         // Gamma: End goes to 25, then the last Next ends the test.
         QTest::keyClick(scale, Qt::Key_End);
+        QCOMPARE(value->text(), QString("25"));
         QTest::keyClick(scale, Qt::Key_Enter);
         QTRY_VERIFY(!w.find<QWidget>("ToolBar")->isVisible());
 
@@ -110,6 +123,42 @@ private slots:
         QCOMPARE(w.find<QListView>("FileListBox3")->model()->rowCount(), 1);
     }
 
+    void aLieOfFiveMegabytesOnOneLineLeavesTheWindowAnswering()
+    {
+        Window w;
+        std::string line;
+        while (line.size() < 5u << 20)
+            line += "a statement that goes on and on without a break ";
+        w.folder.write("Long.lie", line + "\r\n");
+        w.folder.write("Short.lie", "Short\r\n");
+        rereadLists(w.window->context());
+        ModalAnswerer answerer;
+        answerer.then([](QWidget *d) { press(d, "bFull"); });
+        // The name of the test.
+        answerer.then([](QWidget *d) { static_cast<QDialog *>(d)->accept(); });
+        EditCommitter committer(w);
+        auto *memo = w.find<TextArea>("Memo1");
+        auto *start = w.find<QPushButton>("bAskStart");
+
+        start->click();
+        QTRY_VERIFY(w.find<QPushButton>("bAskNext")->isVisible());
+        QVERIFY(memo->toPlainText().startsWith("a statement that goes on"));
+        QVERIFY(memo->showsLinesCut());
+        QVERIFY(memo->toPlainText().size() < 20000);
+        // Painted, and Stop Test taken and done, within a second.
+        QElapsedTimer clock;
+        clock.start();
+        memo->repaint();
+        QTimer::singleShot(0, w.find<QPushButton>("bAskStop"), &QPushButton::click);
+        QTRY_VERIFY_WITH_TIMEOUT(start->isVisible(), 1000);
+        QTRY_VERIFY(answerer.done());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        // The test summary has the whole line, not what was shown of it.
+        const std::string stamp = "2026-12-07 0527pm ";
+        QVERIFY(w.folder.read(stamp + "Test Results.tst").find(line + "\r\n") != std::string::npos);
+        QCOMPARE(w.folder.read("Long.lie"), line + "\r\n");
+    }
+
     void nextWithoutTouchingTheScaleAsksForAnAnswer()
     {
         Window w;
@@ -125,12 +174,71 @@ private slots:
         QVERIFY(w.find<QWidget>("Shape2")->isVisible() && !w.find<QWidget>("Shape1")->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(w.find<QWidget>("Shape1")->isVisible() && !w.find<QWidget>("Shape2")->isVisible(), 2000);
         w.find<QSlider>("TrackBar1")->setValue(20); // set by the program: no answer
+        // As with the mouse: the button takes the focus, then acts.
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        w.find<QPushButton>("bAskNext")->setFocus();
         w.find<QPushButton>("bAskNext")->click();
         QTRY_VERIFY(answerer.done());
         QCOMPARE(answerer.texts, QStringList{"Please indicate the strength of your reaction on the scale."});
+        // Back on the scale, so Home and End answer at once.
+        auto *scale = w.find<QSlider>("TrackBar1");
+        QTRY_COMPARE(w.window->focusWidget(), static_cast<QWidget *>(scale));
+        QTest::keyClick(scale, Qt::Key_End);
+        QCOMPARE(scale->value(), 25);
         w.find<QPushButton>("bAskStop")->click();
         QVERIFY(w.find<QPushButton>("bAskStart")->isVisible());
         QVERIFY(!w.find<QWidget>("Shape1")->isVisible() && !w.find<QWidget>("Shape2")->isVisible());
+    }
+
+    void theReviewCountsItsEssaysAndLaterLeavesTheRestUnopened()
+    {
+        Window w;
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        for (const char *name : {"A", "B", "C"})
+            w.folder.write(std::string(name) + ".lie", std::string(name) + " is true.\r\n");
+        rereadLists(w.window->context());
+        ModalAnswerer answerer;
+        answerer.then([](QWidget *d) { press(d, "bFull"); });
+        answerer.then([](QWidget *d) { static_cast<QDialog *>(d)->accept(); });
+        w.find<QPushButton>("bAskStart")->click();
+        QTRY_VERIFY(answerer.done());
+
+        // The first essay open: what the status bar and the tool bar show then.
+        QString status, place;
+        bool laterShown = false;
+        int opened = 0;
+        QTimer watcher;
+        watcher.setInterval(30);
+        connect(&watcher, &QTimer::timeout, [&] {
+            auto *toolBar = w.find<QWidget>("ToolBar");
+            if (!toolBar->isVisible() || QApplication::activeModalWidget())
+                return;
+            ++opened;
+            status = w.window->statusBar()->currentMessage();
+            place = w.find<QLabel>("ReviewPosition")->text();
+            laterShown = w.find<QPushButton>("bEditLater")->isVisible();
+            w.find<QPushButton>("bEditLater")->click();
+        });
+        watcher.start();
+        auto *scale = w.find<QSlider>("TrackBar1");
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(scale, Qt::Key_End);
+            QTest::keyClick(scale, Qt::Key_Return);
+        }
+        QTRY_VERIFY(w.find<QPushButton>("bAskStart")->isVisible() && !w.find<QWidget>("ToolBar")->isVisible());
+        watcher.stop();
+        QCOMPARE(opened, 1);
+        QCOMPARE(status, QString("Editing: A.ess"));
+        QCOMPARE(place, QString("Essay 1 of 3: A.ess"));
+        QVERIFY(laterShown);
+        QVERIFY(!w.find<QLabel>("ReviewPosition")->isVisible());
+        QVERIFY(!w.find<QPushButton>("bEditLater")->isVisible());
+        const std::string stamp = "2026-12-07 0527pm ";
+        for (const char *name : {"A", "B", "C"})
+            QCOMPARE(w.folder.read(std::string(name) + ".ess"),
+                     std::string(name) + " is true.\r\n\r\n" + stamp + " RESPONSE: 25\r\n\r\nEXPLAIN YOURSELF\r\n\r\n");
     }
 
     void generateFromTwoSelectedEssays()

@@ -15,6 +15,7 @@
 #include "gui/TSplashForm.h"
 #include "gui/guiharness.h"
 #include "gui/guitest.h"
+#include "help/helpfile.h"
 #include "support/unprivileged.h"
 
 using namespace varnok;

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "gui/StretchedPicture.h"
+#include "core/ui.h"
 #include "gui/TextArea.h"
 #include "gui/TfHello.h"
 #include "gui/bytetext.h"
@@ -34,6 +35,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("ascii lines") << QByteArray("first\nsecond\n\nfourth\n");
+        QTest::newRow("empty lines first and last") << QByteArray("\n\nthird\n\n");
         QTest::newRow("utf-8") << QByteArray("na\xc3\xafve caf\xc3\xa9 \xe2\x82\xac");
         QTest::newRow("latin-1") << QByteArray("na\xefve caf\xe9 \xa0no-break");
         QTest::newRow("utf-8 no-break space") << QByteArray("a\xc2\xa0" "b\n");
@@ -45,6 +47,9 @@ private slots:
         TextArea area(nullptr);
         const std::string given = bytes.toStdString();
         area.setBytes(given);
+        QString shown = area.document()->toRawText();
+        shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        QCOMPARE(shown, textFromBytes(given));
         QCOMPARE(area.bytes(), given);
         QVERIFY(!area.document()->isModified());
     }
@@ -68,7 +73,7 @@ private slots:
         TextArea area(nullptr);
         area.setBytes(text);
         const qsizetype shownFirst = area.document()->characterCount();
-        QVERIFY(shownFirst > 1 << 20);
+        QVERIFY(shownFirst > 1000);
         QVERIFY(shownFirst < static_cast<qsizetype>(text.size()) / 2);
         QTRY_COMPARE_WITH_TIMEOUT(area.toPlainText().size(), static_cast<qsizetype>(text.size()), 20000);
         QCOMPARE(area.bytes(), text);
@@ -86,6 +91,42 @@ private slots:
         area.setBytes("short");
         QTest::qWait(50);
         QCOMPARE(area.bytes(), std::string("short"));
+    }
+
+    void aVeryLongLineIsShownCutAndGivenBackWhole_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<qsizetype>("restBytes"); // -1: shown whole
+        const auto limit = static_cast<qsizetype>(kLongestShownLine);
+        QTest::newRow("at the limit") << QByteArray(limit, 'x') << QString(limit, 'x') << qsizetype(-1);
+        QTest::newRow("five megabytes") << QByteArray(5 << 20, 'y') << QString(limit, 'y') << (5 << 20) - limit;
+        // Two bytes a character: the cut never splits one.
+        QByteArray accents;
+        for (qsizetype i = 0; i < limit; ++i)
+            accents += "\xc3\xa9";
+        QTest::newRow("utf-8, the limit between characters") << accents << QString(limit / 2, QChar(0xe9)) << limit;
+        QTest::newRow("utf-8, the limit inside a character")
+            << QByteArray("a") + accents << QString("a") + QString(limit / 2 - 1, QChar(0xe9)) << limit + 2;
+        QTest::newRow("latin-1") << QByteArray(limit + 1, '\xe9') << QString(limit, QChar(0xe9)) << qsizetype(1);
+    }
+    void aVeryLongLineIsShownCutAndGivenBackWhole()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        QFETCH(qsizetype, restBytes);
+        const std::string text = "before\n" + line.toStdString() + "\nafter\n";
+        TextArea area(nullptr);
+        area.setBytes(text);
+        area.fillAll();
+        const QString note = QString(" \u2026 [the rest of this line, %1 bytes, is not shown]").arg(restBytes);
+        QCOMPARE(area.toPlainText(), "before\n" + shown + (restBytes < 0 ? QString() : note) + "\nafter\n");
+        QCOMPARE(area.showsLinesCut(), restBytes >= 0);
+        QCOMPARE(area.bytes(), text);
+        // A new text that needs no cut is shown whole again.
+        area.setBytes("short\n");
+        QVERIFY(!area.showsLinesCut());
+        QCOMPARE(area.bytes(), std::string("short\n"));
     }
 
     void textFromBytesShowsInvalidUtf8AsLatin1()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built Varnok package: every file in its place and nothing else, the
 # desktop entry, metainfo and manual page valid, the dependencies computed,
-# and the packaged program answering --version and --help without a display.
+# the packaged program answering --version and --help without a display, and
+# lintian without errors or warnings.
 # Usage: tests/package/check_package.sh build-pkg/varnok_1.4_amd64.deb
 set -uo pipefail
 
@@ -32,11 +33,14 @@ version="$(field Version)"
 expected_files() {
   echo ./usr/bin/varnok
   echo ./usr/share/applications/$id.desktop
-  echo ./usr/share/doc/varnok/LICENSE
+  echo ./usr/share/doc/varnok/changelog.gz
+  echo ./usr/share/doc/varnok/copyright
   for n in 16 24 32 48 64 128 256; do echo ./usr/share/icons/hicolor/${n}x${n}/apps/$id.png; done
   echo ./usr/share/icons/hicolor/scalable/apps/$id.svg
   echo ./usr/share/man/man1/varnok.1.gz
   echo ./usr/share/metainfo/$id.metainfo.xml
+  echo ./usr/share/varnok/QZHelp.rtf
+  echo ./usr/share/varnok/lies.txt
 }
 packaged_files() { dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort; }
 check "files and their places" diff <(expected_files | sort) <(packaged_files)
@@ -77,6 +81,20 @@ run_packaged() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tmp/root
 check "packaged libraries all found" bash -c "! ldd '$tmp/root/usr/bin/varnok' | grep -q 'not found'"
 check "varnok --version prints Varnok $version" test "$(run_packaged --version)" = "Varnok $version"
 check "varnok --help prints the usage line first" test "$(run_packaged --help | head -n 1)" = "Usage: varnok [LIE-FOLDER]"
+check "desktop entry names one main category" test "$(desktop_key Categories)" = "Utility;"
+check "metainfo has a homepage and a screenshot" bash -c \
+  "grep -q '<url type=\"homepage\">https://' '$tmp/root/usr/share/metainfo/$id.metainfo.xml' \
+   && grep -q '<screenshot type=\"default\">' '$tmp/root/usr/share/metainfo/$id.metainfo.xml'"
+check "changelog is of this version" bash -c "zcat '$tmp/root/usr/share/doc/varnok/changelog.gz' | head -n 1 | grep -q '^varnok ($version) '"
+check "sample statements are the project's" cmp "$tmp/root/usr/share/varnok/lies.txt" "$(dirname "$0")/../../lies.txt"
+check "help file is the project's" cmp "$tmp/root/usr/share/varnok/QZHelp.rtf" "$(dirname "$0")/../../data/QZHelp.rtf"
+
+# Debian's own checker: errors and warnings fail, information tags do not.
+if command -v lintian >/dev/null; then
+  check "lintian: no errors or warnings" lintian --fail-on error,warning "$deb"
+else
+  check "lintian is installed (Debian package lintian)" false
+fi
 
 echo "package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

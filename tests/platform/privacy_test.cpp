@@ -103,6 +103,23 @@ TEST(Privacy, NewFilesAreTheOwnersAloneAndReplacedFilesKeepTheirMode)
     }
 }
 
+// A settings file that was a pipe or a link to a device is replaced by a
+// regular file at exit; the pipe's open mode must not become the new file's.
+TEST(Privacy, WhatReplacesAPipeOrDeviceIsPrivate)
+{
+    Umask umask(0);
+    TempFolder folder;
+    const std::string pipe = folder.file("Varnok.Ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    ASSERT_TRUE(writeLines(pipe, {"[Settings]"}));
+    EXPECT_EQ(modeOf(pipe), 0600u);
+    const std::string device = folder.file("Other.ini");
+    ASSERT_EQ(::symlink("/dev/null", device.c_str()), 0);
+    ASSERT_TRUE(writeLines(device, {"[Settings]"}));
+    EXPECT_FALSE(isLink(device));
+    EXPECT_EQ(modeOf(device), 0600u);
+}
+
 TEST(Privacy, AFileItsOwnerMadeReadOnlyIsNotReplaced)
 {
     if (!testing::canRunUnprivileged())

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
@@ -56,4 +57,31 @@ TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
 }
 
 } // namespace
+} // namespace varnok
+
+namespace varnok {
+
+TEST(WriteFileAtomic, AWriteNoLongerWantedLeavesTheOldFileAndNoTemporary)
+{
+    testing::TempFolder folder;
+    const std::string path = folder.file("a.gen");
+    const auto produce = [](const BytePut &put) { put("new "), put("bytes"); };
+    for (const bool existed : {false, true}) {
+        SCOPED_TRACE(existed);
+        if (existed)
+            folder.write("a.gen", "old");
+        int asked = 0;
+        const Status status = writeFileAtomic(path, produce, [&] { return ++asked, false; });
+        EXPECT_FALSE(status);
+        EXPECT_EQ(status.error(), ECANCELED);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(folder.names(), existed ? std::vector<std::string>{"a.gen"} : std::vector<std::string>{});
+        if (existed) {
+            EXPECT_EQ(folder.read("a.gen"), "old");
+        }
+    }
+    EXPECT_TRUE(writeFileAtomic(path, produce, [] { return true; }));
+    EXPECT_EQ(folder.read("a.gen"), "new bytes");
+}
+
 } // namespace varnok

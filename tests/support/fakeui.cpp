@@ -1,6 +1,7 @@
 #include "support/fakeui.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
@@ -44,13 +45,26 @@ const char *listName(ListId id)
     return "Tests";
 }
 
+// GoogleTest names only std::exceptions it catches; this one is said here.
+[[noreturn]] void fail(const std::string &what)
+{
+    ADD_FAILURE() << what;
+    throw ScriptError{what};
+}
+
 } // namespace
+
+void FakeUi::failIfAsked()
+{
+    if (questionFailure)
+        std::rethrow_exception(std::exchange(questionFailure, nullptr));
+}
 
 template <typename T>
 T FakeUi::take(std::deque<T> &queue, const char *what)
 {
     if (queue.empty())
-        throw std::logic_error(std::string("the test gave no answer for ") + what);
+        fail(std::string("the test gave no answer for ") + what);
     T value = std::move(queue.front());
     queue.pop_front();
     return value;
@@ -71,6 +85,7 @@ void FakeUi::error(const std::string &text)
 bool FakeUi::confirm(const std::string &text)
 {
     log.push_back("confirm: " + text);
+    failIfAsked();
     return take(confirms, "a confirmation");
 }
 
@@ -78,12 +93,14 @@ std::optional<std::string> FakeUi::inputText(const std::string &caption, const s
                                              const std::string &proposed)
 {
     log.push_back("input: " + caption + " | " + prompt + " | " + proposed);
+    failIfAsked();
     return take(inputs, "an input prompt");
 }
 
 TestChoice FakeUi::askTestParams()
 {
     log.push_back("test params");
+    failIfAsked();
     return take(testChoices, "the test-parameters dialog");
 }
 
@@ -91,24 +108,28 @@ std::optional<RenameAnswer> FakeUi::askRename(const std::string &caption, const 
                                               const std::string &from)
 {
     log.push_back("rename: " + caption + " | " + folder + " | " + from);
+    failIfAsked();
     return take(renames, "the rename dialog");
 }
 
 std::optional<EssayType> FakeUi::askEssayType()
 {
     log.push_back("essay type");
+    failIfAsked();
     return take(essayTypes, "the essay-type dialog");
 }
 
 std::optional<std::string> FakeUi::openTextFile(const std::optional<std::string> &proposedName)
 {
     log.push_back("open: " + proposedName.value_or(""));
+    failIfAsked();
     return take(opens, "the open dialog");
 }
 
 std::optional<std::string> FakeUi::saveTextFile(const std::string &folder)
 {
     log.push_back("save: " + folder);
+    failIfAsked();
     return take(saves, "the save dialog");
 }
 
@@ -120,7 +141,39 @@ void FakeUi::waitWhile(const std::function<bool()> &condition)
     auto action = take(waitActions, "a nested wait");
     action();
     if (condition())
-        throw std::logic_error("the scripted action did not end the wait");
+        fail("the scripted action did not end the wait");
+}
+
+namespace {
+
+class ScriptedProgress : public JobProgress {
+public:
+    explicit ScriptedProgress(FakeUi &ui) : ui_(ui) {}
+    void report(double fraction) override
+    {
+        JobProgress::report(fraction);
+        ui_.reports.push_back(fraction);
+        if (static_cast<int>(ui_.reports.size()) == ui_.cancelAt)
+            cancel();
+    }
+
+private:
+    FakeUi &ui_;
+};
+
+} // namespace
+
+bool FakeUi::runLong(const std::string &caption, const std::function<void(JobProgress &)> &job)
+{
+    jobs.push_back(caption);
+    ScriptedProgress progress(*this);
+    try {
+        job(progress);
+    } catch (const JobCancelled &) {
+        jobs.push_back("cancelled");
+        return false;
+    }
+    return true;
 }
 
 void FakeUi::waitBlocked(const std::function<bool()> &condition)
@@ -128,7 +181,7 @@ void FakeUi::waitBlocked(const std::function<bool()> &condition)
     log.push_back("wait blocked");
     for (int i = 0; condition(); ++i) {
         if (i > 2000)
-            throw std::logic_error("waited too long for a blocked wait");
+            fail("waited too long for a blocked wait");
         ::usleep(5000);
     }
 }
@@ -136,12 +189,13 @@ void FakeUi::waitBlocked(const std::function<bool()> &condition)
 SaveAnswer FakeUi::askSaveEdit(const std::string &fileName)
 {
     log.push_back("save edit: " + fileName);
+    failIfAsked();
     return take(saveEdits, "the save question");
 }
 
-void FakeUi::setMemoText(const std::string &text)
+void FakeUi::setMemoText(std::string text)
 {
-    memo = text;
+    memo = std::move(text);
 }
 
 void FakeUi::showMemo(bool shown)

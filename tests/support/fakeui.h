@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +15,13 @@
 #include "platform/random.h"
 
 namespace varnok::testing {
+
+// A fault of the test's script (a question left unanswered, a wait never
+// ended). Not a std::exception, so the commands' own safety net, which turns
+// those into error messages, cannot hide it.
+struct ScriptError {
+    std::string what;
+};
 
 // A scripted stand-in for the window: answers questions from a queue and
 // records everything asked and shown, in order, as readable lines.
@@ -31,6 +39,11 @@ public:
     // What the person does while a nested wait runs (an edit is open, an
     // external program runs): one action per wait, run until the wait ends.
     void whileWaiting(std::function<void()> action) { waitActions.push_back(std::move(action)); }
+    // The next question of any kind throws this instead of being answered.
+    void failNextQuestion(std::exception_ptr failure) { questionFailure = std::move(failure); }
+    // Long jobs run at once. The person presses Cancel as the n-th progress
+    // report (counted over all jobs, from 1) comes in.
+    void cancelAtReport(int n) { cancelAt = n; }
 
     // Ui
     void message(const std::string &text) override;
@@ -47,9 +60,10 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     // MainView
-    void setMemoText(const std::string &text) override;
+    void setMemoText(std::string text) override;
     std::string memoText() const override { return memo; }
     void showMemo(bool shown) override;
     bool memoShown() const override { return memoVisible; }
@@ -62,6 +76,12 @@ public:
     void setScalePosition(int position) override { scale = position; }
     int scalePosition() const override { return scale; }
     void focusScale() override { scaleFocused = true; }
+    void setScaleLimits(int weak, int strong) override { scaleLimits = {weak, strong}; }
+    void setTestPosition(const std::string &text) override { testPositions.push_back(text); }
+    void setReviewPosition(const std::string &text, bool laterOffered) override
+    {
+        reviewPositions.push_back(text + (laterOffered ? " [Later]" : ""));
+    }
     void setEditing(bool editing) override;
     void listChanged(ListId list) override;
     void optionsChanged() override { log.push_back("options"); }
@@ -70,6 +90,10 @@ public:
     std::vector<std::string> log;
     // Only the messages and errors, in order.
     std::vector<std::string> messages;
+    // The long jobs' captions, and every progress report, in order.
+    std::vector<std::string> jobs;
+    std::vector<double> reports;
+    int cancelAt = 0;
 
     std::string memo;
     bool memoVisible = false;
@@ -81,6 +105,11 @@ public:
     bool editing = false;
     bool scaleFocused = false;
     int scale = 13;
+    std::pair<int, int> scaleLimits{0, 0};
+    // Every position text shown, in order; the last one stands.
+    std::vector<std::string> testPositions;
+    // Every review position shown, " [Later]" added where Later was offered.
+    std::vector<std::string> reviewPositions;
 
     std::deque<bool> confirms;
     std::deque<std::optional<std::string>> inputs;
@@ -91,8 +120,10 @@ public:
     std::deque<std::optional<std::string>> saves;
     std::deque<SaveAnswer> saveEdits;
     std::deque<std::function<void()>> waitActions;
+    std::exception_ptr questionFailure;
 
 private:
+    void failIfAsked();
     template <typename T>
     T take(std::deque<T> &queue, const char *what);
 };

@@ -192,6 +192,31 @@ TEST(LieHistory, LieThatCannotBeReadLeavesTextAndPageAsTheyWere)
     }
 }
 
+TEST(LieHistory, CancelWhileReadingLeavesTextAndPageAsTheyWere)
+{
+    // A report per Lie as its reading starts: cancel at the first, the
+    // middle and the last one.
+    for (const int at : {1, 2, 3}) {
+        SCOPED_TRACE(at);
+        Harness h;
+        for (const char *name : {"a", "b", "c"}) {
+            h.folder.write(std::string(name) + ".lie", std::string(name) + "\r\n");
+            h.folder.write(std::string(name) + ".ess", kMoneyEssay);
+        }
+        listAndSelect(h, {"a.lie", "b.lie", "c.lie"});
+        h.ui.memo = "before";
+        h.ui.memoVisible = false;
+        h.ui.cancelAtReport(at);
+        const auto entries = bLiesHistoryClick(h.ctx);
+        EXPECT_FALSE(entries.has_value());
+        EXPECT_EQ(h.ui.jobs, (Log{kReadingHistoryCaption, "cancelled"}));
+        EXPECT_EQ(h.ui.reports.size(), static_cast<std::size_t>(at));
+        EXPECT_TRUE(h.ui.log.empty()) << "no page change, no message";
+        EXPECT_EQ(h.ui.memo, "before");
+        EXPECT_FALSE(h.ui.memoVisible);
+    }
+}
+
 TEST(LieHistory, EssayThatCannotBeReadIsReported)
 {
     if (!testing::canRunUnprivileged())

@@ -423,22 +423,132 @@ TEST(ReviewFailure, AnEssayOrLieThatCannotBeUsedEndsTheReviewAtThatLie)
     }
 }
 
-TEST(ReviewClosing, AWindowClosingDuringAnEditOpensNoFurtherEssay)
+TEST(ReviewClosing, AWindowClosedDuringAnEssayStillGivesEveryAskedAnswerItsBlock)
 {
     TestDrive d;
     d.lie("A.lie", "Alpha");
     d.lie("B.lie", "Beta");
+    d.lie("C.lie", "Gamma");
     d.reread();
     d.startFull("Late");
     d.answer(1);
+    d.answer(1);
+    d.h.ui.answerSaveEdit(SaveAnswer::Discard);
     d.h.ui.whileWaiting([&] {
+        d.h.ui.memo += "half a thought\n";
+        ASSERT_TRUE(endEditForClose(d.h.ctx));
         d.h.state.closing = true;
-        bEditCommitClick(d.h.ctx);
     });
     d.answer(1);
-    EXPECT_TRUE(d.exists("A.ess"));
-    EXPECT_FALSE(d.exists("B.ess"));
+    const std::pair<const char *, const char *> essays[] = {{"A.ess", "Alpha"}, {"B.ess", "Beta"}, {"C.ess", "Gamma"}};
+    for (const auto &[essay, lie] : essays) {
+        SCOPED_TRACE(essay);
+        ASSERT_TRUE(d.exists(essay));
+        EXPECT_EQ(d.read(essay), std::string(lie) + "\r\n" + block("1"));
+    }
     EXPECT_EQ(editorWaits(d.h.ui.log), 1u);
+    EXPECT_TRUE(d.h.ui.messages.empty());
+}
+
+// Four Lies A to D, each answered at a limit, so each asks for an essay.
+struct FourEssays : TestDrive {
+    FourEssays()
+    {
+        for (const char *name : {"A", "B", "C", "D"})
+            lie(std::string(name) + ".lie", name);
+        reread();
+        startFull("Four");
+    }
+    void answerAll()
+    {
+        for (int i = 0; i < 4; ++i)
+            answer(i % 2 ? 24 : 2);
+    }
+};
+
+TEST(ReviewPlace, EachEssayIsCountedBesideTheDescribedStatus)
+{
+    TestDrive d;
+    for (const char *name : {"A", "B", "C"})
+        d.lie(std::string(name) + ".lie", name);
+    d.reread();
+    d.startFull("Count");
+    // The status line as each edit shows it, with the count shown at the time.
+    std::vector<std::string> seen;
+    for (int i = 0; i < 2; ++i)
+        d.h.ui.whileWaiting([&] {
+            seen.push_back(d.h.ui.status + " | " + d.h.ui.reviewPositions.back());
+            bEditCommitClick(d.h.ctx);
+        });
+    d.answer(3);
+    d.answer(7); // asks for nothing: not counted
+    d.answer(22);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Editing: A.ess | Essay 1 of 2: A.ess [Later]",
+                                              "Editing: C.ess | Essay 2 of 2: C.ess"}));
+    EXPECT_EQ(d.h.ui.reviewPositions.back(), "");
+    EXPECT_FALSE(d.h.state.run.reviewing);
+}
+
+TEST(ReviewLater, AppendsEveryRemainingBlockWithoutOpeningTheEditors)
+{
+    FourEssays d;
+    d.h.ui.whileWaiting([&] {
+        d.h.ui.memo += "Not today.\n";
+        bEditLaterClick(d.h.ctx);
+    });
+    d.answerAll();
+    // What was written in the open essay is kept, the rest have their blocks.
+    EXPECT_EQ(d.read("A.ess"), "A\r\n" + block("2") + "Not today.\r\n");
+    EXPECT_EQ(d.read("B.ess"), "B\r\n" + block("24"));
+    EXPECT_EQ(d.read("C.ess"), "C\r\n" + block("2"));
+    EXPECT_EQ(d.read("D.ess"), "D\r\n" + block("24"));
+    EXPECT_EQ(editorWaits(d.h.ui.log), 1u);
+    EXPECT_EQ(d.h.ui.reviewPositions, (std::vector<std::string>{"Essay 1 of 4: A.ess [Later]", ""}));
+    EXPECT_EQ(d.h.ui.log.back(), "list: Tests"); // the lists are re-read as after any review
+    EXPECT_EQ(d.h.state.lies.count(), 4);
+
+    // The choice was for that review only: the next opens every essay again.
+    d.startFull("Again");
+    for (int i = 0; i < 4; ++i)
+        d.commitNextEdit();
+    d.answerAll();
+    EXPECT_EQ(editorWaits(d.h.ui.log), 5u);
+    EXPECT_TRUE(d.h.ui.waitActions.empty());
+}
+
+TEST(ReviewLater, DoesNothingOutsideTheReviewOrWhenTheEssayCannotBeStored)
+{
+    {
+        SCOPED_TRACE("an edit from the Essays page");
+        TestDrive d;
+        d.h.folder.write("Note.ess", "Note\r\n");
+        d.reread();
+        d.h.ui.whileWaiting([&] {
+            bEditLaterClick(d.h.ctx);
+            EXPECT_TRUE(d.h.state.edit.editInProgress);
+            bEditCancelClick(d.h.ctx);
+        });
+        InternalEdit(d.h.ctx, "Note.ess");
+        EXPECT_FALSE(d.h.state.run.laterChosen);
+    }
+    {
+        SCOPED_TRACE("the open essay cannot be stored");
+        FourEssays d;
+        d.h.ui.whileWaiting([&] {
+            std::filesystem::remove(d.h.folder.file("A.ess"));
+            std::filesystem::create_directory(d.h.folder.file("A.ess"));
+            bEditLaterClick(d.h.ctx);
+            // Still open: the person chooses again, and the review goes on.
+            EXPECT_TRUE(d.h.state.edit.editInProgress);
+            EXPECT_FALSE(d.h.state.run.laterChosen);
+            bEditCancelClick(d.h.ctx);
+        });
+        for (int i = 0; i < 3; ++i)
+            d.commitNextEdit();
+        d.answerAll();
+        EXPECT_EQ(editorWaits(d.h.ui.log), 4u);
+        EXPECT_EQ(d.h.ui.messages.size(), 1u);
+    }
 }
 
 } // namespace

@@ -215,9 +215,11 @@ TEST(TestRunNext, WithoutTouchingTheScaleAsksForAnAnswerAndRecordsNothing)
     d.startFull("Evening");
     d.h.ui.scale = 9; // moved by the program, not by the person
     d.h.ui.log.clear();
+    d.h.ui.scaleFocused = false; // the mouse took it to the button
     bAskNextClick(d.h.ctx);
     EXPECT_EQ(d.h.ui.log,
               (std::vector<std::string>{"message: Please indicate the strength of your reaction on the scale."}));
+    EXPECT_TRUE(d.h.ui.scaleFocused);
     EXPECT_EQ(d.h.state.run.currentLieIndex, 0);
     EXPECT_EQ(d.h.state.run.testSummary, (Lines{"Evening", "", "Lie A", ""}));
     EXPECT_TRUE(d.h.state.run.testAnswers.empty());
@@ -273,6 +275,50 @@ TEST(TestRunNext, AnUnreadableLieIsReportedAndSkipped)
     EXPECT_EQ(d.read("Gaps.tst"), std::string("Gaps\r\n\r\n") + "Lie A\r\n\r\n\r\nRESPONSE: 12\r\n\r\n" +
                                       "Lie C\r\n\r\n\r\nRESPONSE: 8\r\n\r\n" + "Lie D\r\n\r\n\r\nRESPONSE: 7\r\n\r\n" +
                                       kNoTime);
+}
+
+TEST(TestRunPosition, CountsTheChosenLiesAndClearsAtTheEnd)
+{
+    // B is chosen but unreadable: it still takes its number, so the last Lie
+    // is "3 of 3" and the person never sees a count that stops short.
+    FiveLies d;
+    ASSERT_TRUE(removeFile(d.h.folder.file("B.lie")));
+    d.h.ui.answerTestParams(TestChoice::Sample);
+    d.h.ui.answerInput("3");
+    d.h.ui.answerInput("Three");
+    d.h.random.script = {1, 3, 4};
+    bAskStartClick(d.h.ctx);
+    EXPECT_EQ(d.h.ui.testPositions, (std::vector<std::string>{"Lie 1 of 3", "Lie 2 of 3"}));
+    d.answer(7);
+    EXPECT_EQ(d.h.ui.testPositions.back(), "Lie 3 of 3");
+    d.answer(7);
+    EXPECT_FALSE(d.h.state.run.running);
+    EXPECT_EQ(d.h.ui.testPositions.back(), "");
+
+    // A second run counts from one again; Stop clears the count too.
+    d.startFull("Again");
+    EXPECT_EQ(d.h.ui.testPositions.back(), "Lie 1 of 4");
+    bAskStopClick(d.h.ctx);
+    EXPECT_EQ(d.h.ui.testPositions.back(), "");
+}
+
+TEST(TestRunPosition, TheScaleShowsTheLimitsTheReviewWillUse)
+{
+    struct Case {
+        const char *weak;
+        const char *strong;
+        std::pair<int, int> marked;
+    };
+    // Texts that are not whole numbers fall back as in the review: 5 and 25.
+    const Case cases[] = {{"05", "20", {5, 20}}, {"3", "22", {3, 22}}, {"", "x", {5, 25}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.weak) + "/" + c.strong);
+        FiveLies d;
+        d.h.state.options.weak = c.weak;
+        d.h.state.options.strong = c.strong;
+        d.startFull("Limits");
+        EXPECT_EQ(d.h.ui.scaleLimits, c.marked);
+    }
 }
 
 TEST(TestRunStop, RightAfterTheFirstLieStoresItsTextAndNoAnswer)

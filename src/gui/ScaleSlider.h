@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QSlider>
+
+namespace varnok {
+
+// The reaction scale: a horizontal slider with ticks at 1, 5, 10, ... and the
+// weak and strong limits marked, drawn below the groove. The style's own ticks
+// come at even steps from the minimum (1, 6, 11, ...), which would not line up
+// with the numbers people count in, so the slider draws its own.
+class ScaleSlider : public QSlider {
+    Q_OBJECT
+public:
+    explicit ScaleSlider(QWidget *parent = nullptr);
+
+    // Limits outside the range are not marked.
+    void setLimits(int weak, int strong);
+    int weakLimit() const { return weak_; }
+    int strongLimit() const { return strong_; }
+
+    // The horizontal centre of the handle at a value, in widget coordinates.
+    int positionOf(int value) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int weak_ = 0;
+    int strong_ = 0;
+};
+
+} // namespace varnok
