@@ -52,8 +52,10 @@ OnDisk editedFileOnDisk(const Context &ctx)
 {
     const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
     std::string bytes;
-    if (!readFileBytes(path, bytes))
-        return fileExists(path) ? OnDisk::AsLoaded : OnDisk::Removed; // unreadable: the write will tell
+    // Only a name that is gone is asked about; anything else in the way
+    // (a folder, a file without read permission) the write reports.
+    if (const Status read = readFileBytes(path, bytes); !read)
+        return read.error() == ENOENT ? OnDisk::Removed : OnDisk::AsLoaded;
     const bool same = bytes.size() == ctx.state.edit.loadedSize &&
                       std::hash<std::string>{}(bytes) == ctx.state.edit.loadedHash;
     return same ? OnDisk::AsLoaded : OnDisk::Changed;

@@ -191,7 +191,17 @@ void TfHello::createFind()
     FindDock->setWidget(find_);
     addDockWidget(Qt::BottomDockWidgetArea, FindDock);
     FindDock->hide();
-    connect(find_, &FindPanel::closeRequested, FindDock, &QWidget::hide);
+    connect(find_, &FindPanel::closeRequested, this, &TfHello::closeFind);
+}
+
+void TfHello::closeFind()
+{
+    // Back to the text being read rather than to whatever widget follows the
+    // panel in the focus chain.
+    const bool focusInside = FindDock->isAncestorOf(QApplication::focusWidget());
+    FindDock->hide();
+    if (focusInside && ask_->Memo1->isVisible())
+        ask_->Memo1->setFocus(Qt::OtherFocusReason);
 }
 
 void TfHello::createPages()
@@ -427,6 +437,15 @@ void TfHello::PageControl1Change(int index)
 
 void TfHello::keyPressEvent(QKeyEvent *event)
 {
+    // Choosing a hit moves the focus to the text area; Escape there still
+    // closes the find bar beside it, as in the bar itself.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && FindDock->isVisible()) {
+        QWidget *focused = QApplication::focusWidget();
+        if (focused == ask_->Memo1 || FindDock->isAncestorOf(focused)) {
+            closeFind();
+            return;
+        }
+    }
     // Enter presses the page's default button unless another button has the
     // focus: then it presses that one. Buttons outside dialogs leave Enter to
     // their window, so it arrives here.

@@ -80,6 +80,7 @@ private:
     void createEditMenu();
     void createFind();
     void showFind();
+    void closeFind();
     // The lists follow the lie folder as other programs change it.
     void watchLieFolder();
     void folderChanged();
