@@ -155,8 +155,13 @@ bool writeUnsynced(const std::string &path, const EssayText &essay)
         return ok;
     };
     essay.produce([&](std::string_view piece) {
-        if (piece.size() > block - buffer.size() && !flush())
-            return false;
+        if (piece.size() > block - buffer.size()) {
+            if (!flush())
+                return false;
+            // As large as a block: written as it is, as writeFileAtomic does.
+            if (piece.size() >= block)
+                return ok = std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+        }
         buffer += piece;
         return true;
     });
@@ -200,11 +205,12 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     timer.lap();
 
     CutText cut = cutSentences(gatherer.take().text);
+    std::vector<char> terminators = sentenceTerminators(cut.sentences);
     const std::size_t sentences = cut.sentences.size();
     const double cutTime = timer.lap();
-    shuffleLines(cut.sentences, random);
+    shuffleLines(cut.sentences, terminators, random);
     const double shuffle = timer.lap();
-    const EssayText essay = composeParagraphs(std::move(cut), {3, 6}, random);
+    const EssayText essay = composeParagraphs(std::move(cut), terminators, {3, 6}, random);
     const double compose = timer.lap();
     const double generated = since(start);
 

@@ -17,12 +17,12 @@ namespace {
 // sequence, and a "?" only once neither a "." nor a "!" follows.
 class GroupEnds {
 public:
-    explicit GroupEnds(const std::vector<std::string_view> &sentences)
+    explicit GroupEnds(const std::vector<char> &terminators)
     {
         // Only the tail after the last "." needs looking at.
         std::size_t lastBang = 0;
-        for (std::size_t i = sentences.size(); i > 0; --i) {
-            const char terminator = sentences[i - 1].back();
+        for (std::size_t i = terminators.size(); i > 0; --i) {
+            const char terminator = terminators[i - 1];
             if (terminator == kFullStop) {
                 afterDots_ = i;
                 break;
@@ -56,21 +56,22 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
 
 EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random)
 {
+    const std::vector<char> terminators = sentenceTerminators(cut.sentences);
+    return composeParagraphs(std::move(cut), terminators, limits, random);
+}
+
+EssayText composeParagraphs(CutText cut, const std::vector<char> &terminators, const ParagraphLimits &limits,
+                            Random &random)
+{
     int target = drawParagraphTarget(limits, random);
     const std::size_t count = cut.sentences.size();
-    const GroupEnds groups(cut.sentences);
+    const GroupEnds groups(terminators);
     EssayText essay(std::move(cut.text), std::move(cut.sentences));
-    // Only each sentence's last byte is read here, but from all over the
-    // text once shuffled; asking for it a few places ahead hides most of the
-    // waiting.
-    constexpr std::size_t ahead = 16;
     int placed = 0;
     bool paragraphOpen = false;
     for (std::size_t i = 0; i < count; ++i) {
-        if (i + ahead < count)
-            __builtin_prefetch(&essay.piece(i + ahead).back());
         paragraphOpen = true;
-        if (!groups.endsGroup(i, essay.piece(i).back()))
+        if (!groups.endsGroup(i, terminators[i]))
             continue;
         if (++placed < target) {
             essay.setTail(i, EssayText::Tail::Gap);

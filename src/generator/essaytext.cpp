@@ -24,6 +24,17 @@ void EssayText::keepFirstLines(int n)
 
 void EssayText::produce(const BytePut &put) const
 {
+    // The pieces are copied into blocks of a megabyte and handed over a
+    // block at a time: a call of put per piece costs more than the copy,
+    // and a writer takes a block that large as it is.
+    constexpr std::size_t block = 1 << 20;
+    std::string buffer;
+    buffer.reserve(block);
+    const auto handOver = [&buffer, &put] {
+        const bool ok = put(buffer);
+        buffer.clear();
+        return ok;
+    };
     // Pieces come from all over the text; asking for them a few places
     // ahead hides most of the waiting.
     constexpr std::size_t ahead = 16;
@@ -33,13 +44,22 @@ void EssayText::produce(const BytePut &put) const
         for (; piece < end; ++piece) {
             if (piece + ahead < count)
                 __builtin_prefetch(pieces_[piece + ahead].data());
-            const std::string_view tail = kTails[tails_[piece]];
-            if (!put(pieces_[piece]) || (!tail.empty() && !put(tail)))
+            const std::string_view text = pieces_[piece];
+            if (text.size() >= block) {
+                // Not copied: a piece that large is a block of its own.
+                if ((!buffer.empty() && !handOver()) || !put(text))
+                    return;
+            } else {
+                buffer += text;
+            }
+            buffer += kTails[tails_[piece]];
+            if (buffer.size() >= block && !handOver())
                 return;
         }
-        if (!put(kLineEnd))
-            return;
+        buffer += kLineEnd;
     }
+    if (!buffer.empty())
+        put(buffer);
 }
 
 std::string EssayText::bytes() const

@@ -24,11 +24,14 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
     };
     if (options.sentenceParse) {
         CutText cut = cutSentences(gathered.take().text);
+        // Read while the sentences are still in the text's order: once
+        // shuffled, each would be a fetch from far away.
+        std::vector<char> terminators = sentenceTerminators(cut.sentences);
         step(0.4);
         if (options.randomize)
-            shuffleLines(cut.sentences, random);
+            shuffleLines(cut.sentences, terminators, random);
         step(0.7);
-        return composeParagraphs(std::move(cut), options.limits, random);
+        return composeParagraphs(std::move(cut), terminators, options.limits, random);
     }
 
     const EssayText::Tail tail =

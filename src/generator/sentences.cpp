@@ -60,4 +60,19 @@ CutText cutSentences(std::string text)
     return cut;
 }
 
+std::vector<char> sentenceTerminators(const std::vector<std::string_view> &sentences)
+{
+    std::vector<char> terminators(sentences.size());
+    // Sentences in any other order than the cut's lie all over the text;
+    // asking for them a few places ahead hides most of the waiting.
+    constexpr std::size_t ahead = 16;
+    const std::size_t count = sentences.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + ahead < count)
+            __builtin_prefetch(&sentences[i + ahead].back());
+        terminators[i] = sentences[i].back();
+    }
+    return terminators;
+}
+
 } // namespace varnok

@@ -52,4 +52,7 @@ struct CutText {
 // terminator is lost.
 CutText cutSentences(std::string text);
 
+// Each sentence's terminator, its last byte, in the order given.
+std::vector<char> sentenceTerminators(const std::vector<std::string_view> &sentences);
+
 } // namespace varnok

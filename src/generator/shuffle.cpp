@@ -1,8 +1,10 @@
 #include "generator/shuffle.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "platform/files.h"
@@ -22,45 +24,118 @@ namespace {
 // and both lines are that short, the shorter one comes first, and between
 // lines of one length, which then differ at most in the case of their
 // letters, the first capital where the other has a small letter puts its line
-// first (capitals are the lower bytes). Only longer lines with equal
-// beginnings need the lines themselves. Sixteen bytes an entry keep the
-// shuffle's memory below the text's own size.
+// first (capitals are the lower bytes). Longer lines with equal beginnings
+// go on by their next three bytes, folded and padded the same way, and only
+// where those are equal too are the lines themselves needed: prose repeats
+// how its sentences begin. Sixteen bytes an entry keep the shuffle's memory
+// below the text's own size.
 template <typename Index>
 struct SortEntry {
     std::uint64_t head;
     // Length in the upper bits, capitals (inverted, first byte highest) in
-    // the lowest eight; kLongLine for a line of more than eight bytes.
+    // the lowest eight; for a line of more than eight bytes kLongLine and
+    // the next three bytes.
     std::uint32_t tail;
     Index index;
 };
 
 constexpr std::size_t kPrefixBytes = 8;
-constexpr std::uint32_t kLongLine = UINT32_MAX;
+constexpr std::size_t kLongPrefixBytes = kPrefixBytes + 3;
+constexpr std::uint32_t kLongLine = 0xff000000u;
+
+constexpr unsigned char folded(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
 
 template <typename Index>
 SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
 {
-    unsigned char bytes[kPrefixBytes] = {};
-    const std::size_t length = std::min(line.size(), kPrefixBytes);
+    unsigned char bytes[kLongPrefixBytes] = {};
+    const std::size_t length = std::min(line.size(), kLongPrefixBytes);
     if (length > 0)
         std::memcpy(bytes, line.data(), length);
     std::uint32_t capitals = 0;
     std::uint64_t head = 0;
     for (std::size_t i = 0; i < kPrefixBytes; ++i) {
-        const bool capital = bytes[i] >= 'A' && bytes[i] <= 'Z';
-        capitals = (capitals << 1) | static_cast<std::uint32_t>(capital);
-        head = (head << 8) | static_cast<unsigned char>(bytes[i] + (capital ? 'a' - 'A' : 0));
+        capitals = (capitals << 1) | static_cast<std::uint32_t>(bytes[i] >= 'A' && bytes[i] <= 'Z');
+        head = (head << 8) | folded(bytes[i]);
     }
-    const std::uint32_t tail = line.size() > kPrefixBytes
-                                   ? kLongLine
-                                   : static_cast<std::uint32_t>(line.size() << 8) | (~capitals & 0xffu);
+    std::uint32_t tail = static_cast<std::uint32_t>(line.size() << 8) | (~capitals & 0xffu);
+    if (line.size() > kPrefixBytes) {
+        tail = kLongLine;
+        for (std::size_t i = kPrefixBytes; i < kLongPrefixBytes; ++i)
+            tail |= static_cast<std::uint32_t>(folded(bytes[i])) << (8 * (kLongPrefixBytes - 1 - i));
+    }
     return SortEntry<Index>{head, tail, static_cast<Index>(index)};
 }
+
+// Sorts runs of entries whose beginnings tie by the lines' text. Reaching a
+// line's text takes two steps that each miss the cache, from the entry to
+// the line and from the line to its text; the runs are therefore sorted a
+// few runs after both steps were asked for, so that the waits overlap
+// rather than follow one another.
+template <typename Index>
+class TiedRuns {
+public:
+    TiedRuns(const std::vector<std::string_view> &lines, SortEntry<Index> *entries)
+        : lines_(lines), entries_(entries)
+    {
+    }
+
+    void add(std::size_t begin, std::size_t end)
+    {
+        for (std::size_t i = begin; i < end; ++i)
+            __builtin_prefetch(&lines_[entries_[i].index]);
+        if (added_ >= kLag)
+            fetchText(runs_[(added_ - kLag) % kSlots]);
+        if (added_ >= kSlots)
+            sortRun(runs_[added_ % kSlots]);
+        runs_[added_ % kSlots] = Run{begin, end};
+        ++added_;
+    }
+
+    // Sorts the runs still waiting.
+    void finish()
+    {
+        const std::size_t waiting = std::min(added_, kSlots);
+        for (std::size_t n = added_ - std::min(added_, kLag); n < added_; ++n)
+            fetchText(runs_[n % kSlots]);
+        for (std::size_t n = added_ - waiting; n < added_; ++n)
+            sortRun(runs_[n % kSlots]);
+    }
+
+private:
+    struct Run {
+        std::size_t begin = 0, end = 0;
+    };
+    static constexpr std::size_t kLag = 8;
+    static constexpr std::size_t kSlots = 2 * kLag;
+
+    void fetchText(const Run &run) const
+    {
+        for (std::size_t i = run.begin; i < run.end; ++i)
+            __builtin_prefetch(lines_[entries_[i].index].data());
+    }
+
+    void sortRun(const Run &run)
+    {
+        std::sort(entries_ + run.begin, entries_ + run.end,
+                  [this](const SortEntry<Index> &a, const SortEntry<Index> &b) {
+                      return compareNoCase(lines_[a.index], lines_[b.index]) < 0;
+                  });
+    }
+
+    const std::vector<std::string_view> &lines_;
+    SortEntry<Index> *entries_;
+    std::array<Run, kSlots> runs_{};
+    std::size_t added_ = 0;
+};
 
 // Draws one key per line, in list order, and gives the lines' entries sorted
 // by key and then by text.
 template <typename Index>
-std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random)
+std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random)
 {
     const std::size_t count = lines.size();
     std::vector<std::uint16_t> keys(count);
@@ -77,10 +152,10 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
     for (std::size_t k = 1; k < start.size(); ++k)
         start[k] += start[k - 1];
 
-    std::vector<SortEntry<Index>> entries;
-    entries.reserve(count);
-    adviseLargeBuffer(entries.data(), count * sizeof(SortEntry<Index>));
-    entries.resize(count);
+    // Left uninitialised: every entry is written before it is read, and
+    // clearing them first would be one more pass over all that memory.
+    std::unique_ptr<SortEntry<Index>[]> entries(new SortEntry<Index>[count]);
+    adviseLargeBuffer(entries.get(), count * sizeof(SortEntry<Index>));
     {
         std::vector<std::size_t> fill(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < count; ++i)
@@ -88,25 +163,44 @@ std::vector<SortEntry<Index>> sortByKeyAndText(const std::vector<std::string_vie
     }
     std::vector<std::uint16_t>().swap(keys);
 
-    const auto byText = [&lines](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.tail != b.tail || a.tail != kLongLine)
-            return a.tail < b.tail;
-        return compareNoCase(lines[a.index], lines[b.index]) < 0;
+    // Within a key the beginnings decide almost every comparison, and the
+    // text is only read where they tie: asking for it inside the sort would
+    // fetch each such line from far away at every one of its comparisons.
+    const auto byBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
+        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
     };
+    const auto sameBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
+        return a.head == b.head && a.tail == b.tail;
+    };
+    TiedRuns<Index> tied(lines, entries.get());
     for (std::size_t k = 0; k + 1 < start.size(); ++k) {
-        if (start[k + 1] - start[k] > 1)
-            std::sort(entries.begin() + static_cast<std::ptrdiff_t>(start[k]),
-                      entries.begin() + static_cast<std::ptrdiff_t>(start[k + 1]), byText);
+        if (start[k + 1] - start[k] < 2)
+            continue;
+        SortEntry<Index> *const first = entries.get() + start[k];
+        SortEntry<Index> *const last = entries.get() + start[k + 1];
+        std::sort(first, last, byBeginning);
+        // Equal beginnings of short lines mean equal lines, which may stay
+        // as they are; only long lines need their text.
+        for (auto run = std::adjacent_find(first, last, sameBeginning); run != last;) {
+            auto end = run + 1;
+            while (end != last && sameBeginning(*run, *end))
+                ++end;
+            if (run->tail >= kLongLine)
+                tied.add(static_cast<std::size_t>(run - entries.get()), static_cast<std::size_t>(end - entries.get()));
+            run = std::adjacent_find(end, last, sameBeginning);
+        }
     }
+    tied.finish();
     return entries;
 }
 
 template <typename Index>
-void reorder(std::vector<std::string_view> &lines, Random &random)
+void reorder(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
 {
     auto entries = sortByKeyAndText<Index>(lines, random);
+    const std::size_t count = lines.size();
+    // The tags are few bytes, picked from a list that stays near.
+    std::vector<char> movedTags(tags ? count : 0);
     // The lines in their new order go into the entries' own room, each over
     // the entry that named it, and are then copied back in one sweep: a
     // second list of lines would cost as much memory as the entries, and
@@ -115,26 +209,41 @@ void reorder(std::vector<std::string_view> &lines, Random &random)
     // list; asking for them a few places ahead hides most of the waiting.
     static_assert(sizeof(SortEntry<Index>) >= sizeof(std::string_view));
     static_assert(std::is_trivially_copyable_v<SortEntry<Index>> && std::is_trivially_copyable_v<std::string_view>);
-    const std::size_t count = lines.size();
     constexpr std::size_t ahead = 16;
     for (std::size_t i = 0; i < count; ++i) {
         if (i + ahead < count)
             __builtin_prefetch(&lines[entries[i + ahead].index]);
-        const std::string_view line = lines[entries[i].index];
+        const std::size_t index = entries[i].index;
+        if (tags)
+            movedTags[i] = (*tags)[index];
+        const std::string_view line = lines[index];
         std::memcpy(static_cast<void *>(&entries[i]), &line, sizeof line);
     }
+    if (tags)
+        tags->swap(movedTags);
     for (std::size_t i = 0; i < count; ++i)
         std::memcpy(&lines[i], static_cast<const void *>(&entries[i]), sizeof lines[i]);
+}
+
+void shuffle(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
+{
+    if (lines.size() <= UINT32_MAX)
+        reorder<std::uint32_t>(lines, tags, random);
+    else
+        reorder<std::size_t>(lines, tags, random);
 }
 
 } // namespace
 
 void shuffleLines(std::vector<std::string_view> &lines, Random &random)
 {
-    if (lines.size() <= UINT32_MAX)
-        reorder<std::uint32_t>(lines, random);
-    else
-        reorder<std::size_t>(lines, random);
+    shuffle(lines, nullptr, random);
+}
+
+void shuffleLines(std::vector<std::string_view> &lines, std::vector<char> &tags, Random &random)
+{
+    tags.resize(lines.size());
+    shuffle(lines, &tags, random);
 }
 
 } // namespace varnok

@@ -19,4 +19,9 @@ inline constexpr int kShuffleKeyRange = 10000;
 // unchanged.
 void shuffleLines(std::vector<std::string_view> &lines, Random &random);
 
+// The same, moving a byte that goes with each line (tags[i] with lines[i];
+// a missing one is 0) along with it: a byte per line the next step needs need not then be
+// fetched from the text, which is read from all over once shuffled.
+void shuffleLines(std::vector<std::string_view> &lines, std::vector<char> &tags, Random &random);
+
 } // namespace varnok

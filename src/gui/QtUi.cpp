@@ -96,6 +96,16 @@ QtUi::QtUi(QWidget *window) : window_(window) {}
 
 QtUi::~QtUi() = default;
 
+QWidget *QtUi::dialogParent() const
+{
+    // Before the window is first shown (the first-start questions), a dialog
+    // parented to it would make the window's native window early, and a window
+    // made before it is placed is put with its inside, not its frame, at the
+    // stored spot: the title bar would land above the screen. Such a dialog
+    // stands on its own, centred on the screen.
+    return window_->isVisible() ? window_ : nullptr;
+}
+
 QString QtUi::toQt(const std::string &text)
 {
     return textFromBytes(text);
@@ -108,7 +118,7 @@ std::string QtUi::fromQt(const QString &text)
 
 void QtUi::message(const std::string &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, toQt(text), QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::NoIcon, kTitle, toQt(text), QMessageBox::Ok, dialogParent());
     box.setObjectName("MessageBox");
     roomForTitle(box);
     box.exec();
@@ -116,7 +126,7 @@ void QtUi::message(const std::string &text)
 
 void QtUi::error(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Critical, kTitle, toQt(text), QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::Critical, kTitle, toQt(text), QMessageBox::Ok, dialogParent());
     box.setObjectName("ErrorBox");
     roomForTitle(box);
     box.exec();
@@ -124,7 +134,7 @@ void QtUi::error(const std::string &text)
 
 bool QtUi::confirm(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Question, "Confirm", toQt(text), QMessageBox::NoButton, window_);
+    QMessageBox box(QMessageBox::Question, "Confirm", toQt(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName("ConfirmBox");
     roomForTitle(box);
     QPushButton *yes = box.addButton("&Yes", QMessageBox::YesRole);
@@ -138,7 +148,7 @@ bool QtUi::confirm(const std::string &text)
 std::optional<std::string> QtUi::inputText(const std::string &caption, const std::string &prompt,
                                            const std::string &proposed)
 {
-    QInputDialog dialog(window_);
+    QInputDialog dialog(dialogParent());
     dialog.setObjectName("InputBox");
     dialog.setWindowTitle(toQt(caption));
     dialog.setLabelText(toQt(prompt));
@@ -186,7 +196,7 @@ std::optional<std::string> QtUi::openTextFile(const std::optional<std::string> &
 {
     if (proposedName)
         lastOpenName_ = toQt(*proposedName);
-    QFileDialog dialog(window_);
+    QFileDialog dialog(dialogParent());
     dialog.setObjectName("OpenDialog2");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -204,7 +214,7 @@ std::optional<std::string> QtUi::openTextFile(const std::optional<std::string> &
 
 std::optional<std::string> QtUi::saveTextFile(const std::string &folder)
 {
-    QFileDialog dialog(window_);
+    QFileDialog dialog(dialogParent());
     dialog.setObjectName("SaveDialog1");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("Text file (*.txt)");
@@ -350,7 +360,7 @@ SaveAnswer QtUi::askSaveEdit(const std::string &fileName)
 {
     QMessageBox box(QMessageBox::Warning, kTitle,
                     "The file " + toQt(fileName) + " is open in the editor with changes that are not saved.",
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, window_);
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, dialogParent());
     box.setObjectName("SaveEditBox");
     roomForTitle(box);
     box.setInformativeText("Do you want to save them before Varnok closes?");

@@ -40,6 +40,8 @@ public:
     static std::string fromQt(const QString &text);
 
 private:
+    QWidget *dialogParent() const;
+
     QWidget *window_;
     TStartTest *startTest_ = nullptr;
     TChangeDlg *changeDlg_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "gui/QtUi.h"
+#include "gui/framing.h"
 
 namespace varnok {
 
@@ -51,6 +52,7 @@ std::optional<RenameAnswer> TChangeDlg::ask(const std::string &caption, const st
     FromFileName->setText(QtUi::toQt(from));
     ToFileName->clear();
     ToFileName->setFocus();
+    centreOnScreen(this);
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return RenameAnswer{QtUi::fromQt(FromFileName->text()), QtUi::fromQt(ToFileName->text())};

@@ -11,7 +11,12 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QScatterSeries>
 #include <QPen>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +24,9 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QDir>
+#include <QEvent>
+#include <QSplitter>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -27,6 +35,7 @@
 #include "gui/framing.h"
 #include "gui/QtUi.h"
 #include "gui/bytetext.h"
+#include "platform/clock.h"
 
 namespace varnok {
 
@@ -44,16 +53,31 @@ const char *const kWeakLimitName = "Weak limit (%1)";
 const char *const kStrongLimitName = "Strong limit (%1)";
 const char *const kValueAxisTitle = "Response";
 const char *const kDateFormat = "yyyy-MM-dd";
-const char *const kDateTimeFormat = "yyyy-MM-dd hh:mm";
+const char *const kDateTimeFormat = "MM-dd hh:mm";
 const char *const kToolTipDateFormat = "yyyy-MM-dd hh:mmap";
 const char *const kToolTip = "%1\n%2  Response: %3";
+const char *const kSummaryToolTip = "%1\n%2  Response: %3 (test summary)";
+const char *const kFilterPlaceholder = "Filter Lies";
+const char *const kLegendToolTip = "%1\n%2";
+const char *const kUnlinkedOne =
+    "1 answer in the test summaries is for a statement no Lie has now (edited or deleted since) and is left out";
+const char *const kUnlinkedMany =
+    "%1 answers in the test summaries are for a statement no Lie has now (edited or deleted since) and are left out";
+const char *const kUnreadableOne = "1 test summary could not be read and is left out";
+const char *const kUnreadableMany = "%1 test summaries could not be read and are left out";
 
-// Statements longer than this are cut in the legend and tool tips.
+// Statements longer than this are cut in series names and tool tips; the
+// legend list shows them whole.
 constexpr std::size_t kNameLength = 60;
-// Beyond this many Lies their legend entries are only noise (the tool tips
-// still name them); the limits keep theirs.
 constexpr std::size_t kMarkerLimit = 2000;
-constexpr std::size_t kLegendLimit = 12;
+constexpr int kLegendWidth = 260;
+constexpr int kSummaryMarkerSize = 8;
+
+// Twelve hues that stay apart from one another on a light and a dark ground
+// alike; the limits keep their own dashed blue and red.
+constexpr QRgb kLieColors[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x8c564b,
+                               0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf, 0xf5c710, 0x6b6ecf};
+constexpr std::size_t kLieColorCount = std::size(kLieColors);
 // More lines than this are a tangle no one can follow, and every line added
 // to the chart costs more than the one before: the rest are listed instead.
 constexpr std::size_t kChartedLimit = 40;
@@ -77,6 +101,41 @@ qint64 toMs(const DateTime &t)
 {
     const QDateTime local(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
     return local.toMSecsSinceEpoch();
+}
+
+bool isDark(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+// The chart's ground: the text areas' colour, unless a theme darkened only
+// the window (as a style sheet does), where the window's colour keeps the
+// chart in step with it.
+QColor groundOf(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    return (base.lightness() < 128) == isDark(palette) ? base : palette.color(QPalette::Window);
+}
+
+QColor inkOf(const QPalette &palette)
+{
+    const QColor text = palette.color(QPalette::Text);
+    return (text.lightness() < 128) != isDark(palette) ? text : palette.color(QPalette::WindowText);
+}
+
+// A swatch for the legend list: the Lie's line in its colour and style.
+QIcon lieSwatch(std::size_t index)
+{
+    QPixmap pixmap(24, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(TChartForm::lieColor(index), 2.0);
+    painter.setPen(pen);
+    painter.drawLine(1, 6, 23, 6);
+    painter.setBrush(TChartForm::lieColor(index));
+    painter.drawEllipse(QPointF(12, 6), 3, 3);
+    return QIcon(pixmap);
 }
 
 QLineSeries *limitLine(const QString &name, int value, qint64 from, qint64 to, const QColor &color)
@@ -105,6 +164,37 @@ TChartForm::TChartForm(QWidget *parent)
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(480, 320);
 
+    ChartFilter = new QLineEdit(this);
+    ChartFilter->setObjectName("ChartFilter");
+    ChartFilter->setPlaceholderText(kFilterPlaceholder);
+    ChartFilter->setClearButtonEnabled(true);
+    ChartLegend = new QListWidget(this);
+    ChartLegend->setObjectName("ChartLegend");
+    ChartLegend->setWordWrap(true);
+    ChartLegend->setTextElideMode(Qt::ElideNone);
+    ChartLegend->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ChartLegend->setUniformItemSizes(false);
+    connect(ChartFilter, &QLineEdit::textChanged, this, [this] { applyFilter(); });
+    connect(ChartLegend, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) { updateVisibility(item); });
+    auto *legendPanel = new QWidget(this);
+    auto *legendLayout = new QVBoxLayout(legendPanel);
+    legendLayout->setContentsMargins(0, 0, 0, 0);
+    legendLayout->addWidget(ChartFilter);
+    legendLayout->addWidget(ChartLegend, 1);
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName("ChartSplitter");
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(chartView);
+    splitter->addWidget(legendPanel);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({900 - kLegendWidth, kLegendWidth});
+
+    lUnlinked = new QLabel(this);
+    lUnlinked->setObjectName("lUnlinked");
+    lUnlinked->setWordWrap(true);
+    lUnlinked->hide();
+
     lSkipped = new QLabel(this);
     lSkipped->setObjectName("lSkipped");
     lSkipped->hide();
@@ -132,13 +222,14 @@ TChartForm::TChartForm(QWidget *parent)
     buttons->addWidget(bChartSave);
     buttons->addWidget(bChartClose);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(chartView, 1);
+    layout->addWidget(splitter, 1);
     layout->addWidget(lSkipped);
+    layout->addWidget(lUnlinked);
     layout->addWidget(lNotCharted);
     layout->addWidget(NotCharted);
     layout->addLayout(buttons);
 
-    resize(900, 560);
+    resize(1000, 600);
 }
 
 void TChartForm::present()
@@ -166,9 +257,42 @@ void TChartForm::setSavePathChooser(SavePathChooser chooser)
     chooseSavePath = std::move(chooser);
 }
 
+QColor TChartForm::lieColor(std::size_t index)
+{
+    // A second dozen and more take the same hues lighter or darker: dashed or
+    // dotted lines would tell them apart too, but stroking dashes costs the
+    // window a hundred milliseconds and more for forty Lies.
+    const QColor base(kLieColors[index % kLieColorCount]);
+    switch (index / kLieColorCount % 4) {
+    case 1:
+        return base.lighter(140);
+    case 2:
+        return base.darker(150);
+    case 3:
+        return base.lighter(175);
+    default:
+        return base;
+    }
+}
+
+void TChartForm::showHistory(const HistoryChart &history, int weakLimit, int strongLimit)
+{
+    showSeries(history.series, weakLimit, strongLimit);
+    QStringList notes;
+    if (history.unlinkedAnswers > 0)
+        notes.append(QString(history.unlinkedAnswers == 1 ? kUnlinkedOne : kUnlinkedMany).arg(history.unlinkedAnswers));
+    if (history.unreadableSummaries > 0)
+        notes.append(QString(history.unreadableSummaries == 1 ? kUnreadableOne : kUnreadableMany)
+                         .arg(history.unreadableSummaries));
+    lUnlinked->setText(notes.join(QLatin1Char('\n')));
+    lUnlinked->setVisible(!notes.isEmpty());
+}
+
 void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimit, int strongLimit)
 {
     shown = series;
+    lUnlinked->clear();
+    lUnlinked->hide();
 
     auto *chart = new QChart;
     chart->setAnimationOptions(QChart::NoAnimation);
@@ -177,15 +301,15 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     qint64 first = std::numeric_limits<qint64>::max();
     qint64 last = std::numeric_limits<qint64>::min();
     int skipped = 0;
-    std::vector<QLineSeries *> lines;
-    lines.reserve(series.size() + 2);
-    std::size_t totalPoints = 0;
     const std::size_t charted = std::min(series.size(), kChartedLimit);
+    std::size_t totalPoints = 0;
     for (std::size_t i = 0; i < charted; ++i)
         totalPoints += series[i].points.size();
     // Thousands of point markers only hide the lines and slow the drawing;
     // the lines alone still show where each point is, and hovering names it.
     const bool markers = totalPoints <= kMarkerLimit;
+    std::vector<LieLines> lies;
+    lies.reserve(charted);
     for (std::size_t i = 0; i < charted; ++i) {
         const ChartSeries &s = series[i];
         auto *line = new QLineSeries;
@@ -193,16 +317,42 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
         line->setPointsVisible(markers);
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(s.points.size()));
+        QList<QPointF> summaryPoints;
+        QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> hidden;
         for (const auto &p : s.points) {
             const qint64 ms = toMs(p.when);
             first = std::min(first, ms);
             last = std::max(last, ms);
+            if (p.source == ResponseSource::Summary) {
+                // Its square stands in the summaries' series; the line's own
+                // round point there would hide it.
+                hidden.insert(static_cast<int>(points.size()), {{QXYSeries::PointConfiguration::Visibility, false}});
+                summaryPoints.append(QPointF(static_cast<qreal>(ms), p.value));
+            }
             points.append(QPointF(static_cast<qreal>(ms), p.value));
         }
+        // Whole lists in one go: a signal per point costs the window far more.
         line->replace(points);
+        if (markers && !hidden.isEmpty())
+            line->setPointsConfiguration(hidden);
+        QPen pen(lieColor(i), 2.0);
+        line->setPen(pen);
         connect(line, &QXYSeries::hovered, this,
                 [this, line](const QPointF &at, bool entered) { showPointToolTip(*line, at, entered); });
-        lines.push_back(line);
+        QScatterSeries *squares = nullptr;
+        if (markers && !summaryPoints.isEmpty()) {
+            squares = new QScatterSeries;
+            squares->setName(line->name());
+            squares->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+            squares->setMarkerSize(kSummaryMarkerSize);
+            squares->setColor(lieColor(i));
+            squares->setBorderColor(lieColor(i));
+            squares->setProperty("summary", true);
+            squares->replace(summaryPoints);
+            connect(squares, &QXYSeries::hovered, this, [this, squares](const QPointF &at, bool entered)
+                    { showPointToolTip(*squares, at, entered); });
+        }
+        lies.push_back({line, squares});
         skipped += s.skipped;
     }
 
@@ -214,13 +364,13 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     first -= margin;
     last += margin;
 
-    lines.push_back(limitLine(QString(kWeakLimitName).arg(weakLimit), weakLimit, first, last, QColor(0x1f, 0x3a, 0x93)));
-    lines.push_back(
-        limitLine(QString(kStrongLimitName).arg(strongLimit), strongLimit, first, last, QColor(0xc0, 0x1f, 0x1f)));
+    std::vector<QXYSeries *> limits = {
+        limitLine(QString(kWeakLimitName).arg(weakLimit), weakLimit, first, last, QColor(0x1f, 0x3a, 0x93)),
+        limitLine(QString(kStrongLimitName).arg(strongLimit), strongLimit, first, last, QColor(0xc0, 0x1f, 0x1f))};
 
     auto *timeAxis = new QDateTimeAxis;
     timeAxis->setFormat(last - first > 4 * kDayMs ? kDateFormat : kDateTimeFormat);
-    timeAxis->setTickCount(6);
+    timeAxis->setTickCount(5);
     timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
     auto *valueAxis = new QValueAxis;
     // Half a step beyond either end, so points at 1 and 25 are not cut in half
@@ -233,15 +383,26 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     valueAxis->setTitleText(kValueAxisTitle);
     chart->addAxis(timeAxis, Qt::AlignBottom);
     chart->addAxis(valueAxis, Qt::AlignLeft);
-    for (auto *line : lines) {
-        chart->addSeries(line);
-        line->attachAxis(timeAxis);
-        line->attachAxis(valueAxis);
+    const auto add = [&](QXYSeries *s) {
+        chart->addSeries(s);
+        s->attachAxis(timeAxis);
+        s->attachAxis(valueAxis);
+    };
+    for (const auto &lie : lies)
+        add(lie.line);
+    for (auto *limit : limits)
+        add(limit);
+    for (const auto &lie : lies) {
+        if (lie.summaries)
+            add(lie.summaries);
     }
-
-    if (charted > kLegendLimit) {
-        for (std::size_t i = 0; i < charted; ++i) {
-            for (auto *marker : chart->legend()->markers(lines[i]))
+    // The list beside the chart names the Lies; the chart's own legend keeps
+    // only the limits, which the list does not hold.
+    for (const auto &lie : lies) {
+        for (auto *marker : chart->legend()->markers(lie.line))
+            marker->setVisible(false);
+        if (lie.summaries) {
+            for (auto *marker : chart->legend()->markers(lie.summaries))
                 marker->setVisible(false);
         }
     }
@@ -251,6 +412,10 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     QChart *old = chartView->chart();
     chartView->setChart(chart);
     delete old;
+    lieLines = std::move(lies);
+    limitLines = std::move(limits);
+    applyPalette();
+    fillLegend(charted);
 
     for (std::size_t i = charted; i < series.size(); ++i)
         skipped += series[i].skipped;
@@ -272,6 +437,101 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     }
 }
 
+void TChartForm::fillLegend(std::size_t charted)
+{
+    const QSignalBlocker quiet(ChartLegend);
+    ChartLegend->clear();
+    for (std::size_t i = 0; i < charted; ++i) {
+        const ChartSeries &s = shown[i];
+        const bool unnamed = s.statement.find_first_not_of(' ') == std::string::npos;
+        const QString statement = textFromBytes(unnamed ? s.lieFileName : s.statement);
+        auto *item = new QListWidgetItem(lieSwatch(i), statement);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        item->setToolTip(QString(kLegendToolTip).arg(statement, textFromBytes(s.lieFileName)));
+        item->setData(Qt::UserRole, static_cast<qulonglong>(i));
+        ChartLegend->addItem(item);
+    }
+    applyFilter();
+}
+
+void TChartForm::applyFilter()
+{
+    const QString wanted = ChartFilter->text().trimmed();
+    for (int row = 0; row < ChartLegend->count(); ++row) {
+        QListWidgetItem *item = ChartLegend->item(row);
+        item->setHidden(!wanted.isEmpty() && !item->text().contains(wanted, Qt::CaseInsensitive));
+        updateVisibility(item);
+    }
+}
+
+void TChartForm::updateVisibility(QListWidgetItem *item)
+{
+    const auto index = item->data(Qt::UserRole).toULongLong();
+    if (index >= lieLines.size())
+        return;
+    // A Lie filtered out of the list leaves the chart too, so the filter
+    // shows the lines it names and no others.
+    const bool visible = item->checkState() == Qt::Checked && !item->isHidden();
+    lieLines[index].line->setVisible(visible);
+    if (lieLines[index].summaries)
+        lieLines[index].summaries->setVisible(visible);
+}
+
+void TChartForm::applyPalette()
+{
+    QChart *chart = chartView->chart();
+    const QPalette &pal = palette();
+    const bool dark = isDark(pal);
+    const QColor ground = groundOf(pal);
+    const QColor text = inkOf(pal);
+    QColor grid = text;
+    grid.setAlpha(50);
+    chart->setBackgroundBrush(ground);
+    chart->setBackgroundPen(Qt::NoPen);
+    chart->setPlotAreaBackgroundVisible(false);
+    chart->setTitleBrush(text);
+    chart->legend()->setLabelColor(text);
+    for (auto *axis : chart->axes()) {
+        axis->setLabelsColor(text);
+        axis->setTitleBrush(text);
+        axis->setGridLineColor(grid);
+        axis->setLinePenColor(grid);
+    }
+    chartView->setBackgroundBrush(ground);
+    // The limits' deep blue and red vanish on a dark ground.
+    const QColor limitColors[] = {QColor(0x1f, 0x3a, 0x93), QColor(0xc0, 0x1f, 0x1f)};
+    for (std::size_t i = 0; i < limitLines.size() && i < std::size(limitColors); ++i) {
+        QPen pen = limitLines[i]->pen();
+        pen.setColor(dark ? limitColors[i].lighter(190) : limitColors[i]);
+        limitLines[i]->setPen(pen);
+    }
+    // Squares get a rim of the ground, so one on a line stands out from it.
+    for (const auto &lie : lieLines) {
+        if (lie.summaries)
+            lie.summaries->setBorderColor(ground);
+    }
+}
+
+void TChartForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        applyPalette();
+}
+
+void TChartForm::setLieFolder(const std::string &lieFolder)
+{
+    lieFolder_ = lieFolder;
+}
+
+QString TChartForm::proposedCsvPath() const
+{
+    const std::string name = csvFileNameProposal(lieFolder_, SystemClock().now());
+    const QString folder = lieFolder_.empty() ? QDir::homePath() : QFile::decodeName(QByteArray::fromStdString(lieFolder_));
+    return QDir(folder).filePath(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
 QString TChartForm::pointToolTip(const QXYSeries &series, QPointF at)
 {
     const QList<QPointF> points = series.points();
@@ -280,7 +540,8 @@ QString TChartForm::pointToolTip(const QXYSeries &series, QPointF at)
     const auto nearest = std::min_element(points.begin(), points.end(), [at](const QPointF &a, const QPointF &b)
                                           { return std::abs(a.x() - at.x()) < std::abs(b.x() - at.x()); });
     const QDateTime when = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(nearest->x()));
-    return QString(kToolTip)
+    const bool summary = series.property("summary").toBool();
+    return QString(summary ? kSummaryToolTip : kToolTip)
         .arg(series.name(), when.toString(kToolTipDateFormat), QString::number(static_cast<int>(nearest->y())));
 }
 
@@ -298,7 +559,7 @@ QString TChartForm::askSavePath()
 {
     if (chooseSavePath)
         return chooseSavePath();
-    QFileDialog dialog(this, kSaveDialogTitle, QString(), kCsvFilter);
+    QFileDialog dialog(this, kSaveDialogTitle, proposedCsvPath(), kCsvFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(kCsvSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -7,12 +8,17 @@
 #include <vector>
 
 #include "testrun/responses.h"
+#include "testrun/summaries.h"
 
 class QChart;
 class QChartView;
 class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
+class QScatterSeries;
 class QXYSeries;
 
 namespace varnok {
@@ -36,6 +42,17 @@ public:
 
     // Replaces what the window shows. The series are plotted in the given order.
     void showSeries(const std::vector<ChartSeries> &series, int weakLimit, int strongLimit);
+    // The same for a History, with a word on the answers it had to leave out.
+    void showHistory(const HistoryChart &history, int weakLimit, int strongLimit);
+
+    // The folder whose Lies are shown: Save as CSV proposes a name after it.
+    void setLieFolder(const std::string &lieFolder);
+    // Where "Save as CSV..." proposes to save, with today's date.
+    QString proposedCsvPath() const;
+
+    // The colour of the i-th Lie's line; no two of any twelve in a row are
+    // alike, and no two of the forty the chart draws.
+    static QColor lieColor(std::size_t index);
 
     // Tests answer the save dialog through this instead of a modal dialog.
     void setSavePathChooser(SavePathChooser chooser);
@@ -55,11 +72,32 @@ public:
     // and value of the point nearest to it.
     static QString pointToolTip(const QXYSeries &series, QPointF at);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     QString askSavePath();
     void showPointToolTip(const QXYSeries &series, QPointF at, bool entered);
+    void fillLegend(std::size_t charted);
+    void applyFilter();
+    void updateVisibility(QListWidgetItem *item);
+    // The chart follows the desktop's palette: a dark theme gets a dark chart.
+    void applyPalette();
+
+    // The lines of one charted Lie: its line with the essay responses as round
+    // points, and the answers only a test summary holds as squares.
+    struct LieLines {
+        QXYSeries *line = nullptr;
+        QScatterSeries *summaries = nullptr;
+    };
 
     QChartView *chartView;
+    QLineEdit *ChartFilter;
+    QListWidget *ChartLegend;
+    QLabel *lUnlinked;
+    std::vector<LieLines> lieLines;
+    std::vector<QXYSeries *> limitLines;
+    std::string lieFolder_;
     QLabel *lSkipped;
     QLabel *lNotCharted;
     QPlainTextEdit *NotCharted;

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/framing.h"
+
 namespace varnok {
 
 TStartTest::TStartTest(QWidget *parent) : QDialog(parent)
@@ -61,6 +63,7 @@ TestChoice TStartTest::ask()
 {
     // Closing the window in any other way than by a button means no test.
     choice_ = TestChoice::Cancel;
+    centreOnScreen(this);
     exec();
     return choice_;
 }

@@ -44,6 +44,7 @@
 #include "platform/trash.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"
+#include "testrun/summaries.h"
 
 // The resources live in a static library: nothing would pull them into the
 // program unless they are asked for by name, outside any namespace.
@@ -359,16 +360,13 @@ void TfHello::openLieSetDialog()
 
 void TfHello::showLieHistory()
 {
-    const auto histories = bLiesHistoryClick(ctx_);
-    if (!histories)
+    // The chart's data is built with the reading, off the window's thread;
+    // here only what the chart draws is handed over.
+    const auto history = bLiesHistoryWithChart(ctx_);
+    if (!history)
         return;
-    std::vector<ChartSeries> series;
-    series.reserve(histories->size());
-    bool anyPoint = false;
-    for (const auto &h : *histories) {
-        series.push_back(buildChartSeries(h.lieName, h.lieLines, h.essayLines));
-        anyPoint = anyPoint || !series.back().points.empty();
-    }
+    const bool anyPoint = std::any_of(history->chart.series.begin(), history->chart.series.end(),
+                                      [](const ChartSeries &s) { return !s.points.empty(); });
     // The chart opens only when there is something to draw; a chart of an
     // earlier History would now be out of date.
     if (!anyPoint) {
@@ -379,7 +377,8 @@ void TfHello::showLieHistory()
     if (!chartForm_)
         chartForm_ = new TChartForm(this);
     const ReactionLimits limits = reactionLimits(state_.options);
-    chartForm_->showSeries(series, limits.weak, limits.strong);
+    chartForm_->setLieFolder(state_.lieFolder);
+    chartForm_->showHistory(history->chart, limits.weak, limits.strong);
     chartForm_->present();
 }
 

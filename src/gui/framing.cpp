@@ -83,6 +83,10 @@ void roomForTitle(QWidget *window)
 
 void centreOnScreen(QWidget *window)
 {
+    // A dialog that was never sized takes its layout's size only when shown:
+    // centred before that, it would be centred at the wrong size.
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
     const auto frameOf = [](const QWidget *w) {
         const QRect outer = w->frameGeometry();
         const QRect inner = w->geometry();

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <ctime>
 
 namespace varnok {
 
@@ -235,6 +236,24 @@ std::size_t fileSize(const std::string &path)
     if (::stat(path.c_str(), &info) != 0 || info.st_size < 0)
         return 0;
     return static_cast<std::size_t>(info.st_size);
+}
+
+std::optional<DateTime> fileModifiedTime(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    std::tm local{};
+    if (!localtime_r(&info.st_mtime, &local))
+        return std::nullopt;
+    DateTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    return t;
 }
 
 Status canListFolder(const std::string &path)

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/status.h"
 
 namespace varnok {
@@ -49,6 +50,10 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
 
 // The size of a file in bytes; 0 when it cannot be found.
 std::size_t fileSize(const std::string &path);
+
+// When the file was last changed, in local time to the second; empty when it
+// cannot be found.
+std::optional<DateTime> fileModifiedTime(const std::string &path);
 
 // Whether the folder's entries can be listed.
 Status canListFolder(const std::string &path);

@@ -1,5 +1,6 @@
 #include "platform/textfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdint>
@@ -78,23 +79,43 @@ Status readFileBytes(const std::string &path, std::string &bytes)
         ::close(fd);
         return Status::failed(EFBIG);
     }
+    // Read straight into the result, sized as the file is now; a file that
+    // grows meanwhile is read on to its end, one that shrinks is cut where
+    // it ends.
+    const auto readSome = [fd](char *into, std::size_t room) {
+        ssize_t got;
+        do
+            got = ::read(fd, into, room);
+        while (got < 0 && errno == EINTR);
+        return got;
+    };
     std::string data;
-    if (info.st_size > 0)
-        data.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
+    data.resize(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)));
+    std::size_t size = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        ssize_t got;
+        if (size < data.size()) {
+            got = readSome(data.data() + size, data.size() - size);
+        } else {
+            // Most likely the end; growing the text for a read that gives
+            // nothing would cost as much as the text itself.
+            char more[1 << 16];
+            got = readSome(more, sizeof more);
+            if (got > 0) {
+                data.resize(std::max(2 * size, size + static_cast<std::size_t>(got)));
+                std::memcpy(data.data() + size, more, static_cast<std::size_t>(got));
+            }
+        }
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
             const Status failure = Status::lastError();
             ::close(fd);
             return failure;
         }
         if (got == 0)
             break;
-        data.append(buffer, static_cast<std::size_t>(got));
+        size += static_cast<std::size_t>(got);
     }
+    data.resize(size);
     ::close(fd);
     bytes = std::move(data);
     return Status();
@@ -194,7 +215,7 @@ public:
         if (!ok_)
             return false;
         if (piece.size() > kBlock - buffer_.size()) {
-            ok_ = flush() && (piece.size() < kBlock || writeAll(fd_, piece));
+            ok_ = flush() && (piece.size() < kBlock || writeDirectly(piece));
             if (!ok_ || piece.size() >= kBlock)
                 return ok_;
         }
@@ -210,12 +231,33 @@ private:
     bool flush()
     {
         const bool written = writeAll(fd_, buffer_);
+        startWriteBack(buffer_.size());
         buffer_.clear();
         return written;
     }
 
+    bool writeDirectly(std::string_view piece)
+    {
+        const bool written = writeAll(fd_, piece);
+        startWriteBack(piece.size());
+        return written;
+    }
+
+    // The file is flushed to disk once it is whole; asking the system to
+    // start on each block as it is written lets the disk work while the
+    // rest is made, rather than all of it at the end.
+    void startWriteBack(std::size_t bytes)
+    {
+#ifdef SYNC_FILE_RANGE_WRITE
+        if (bytes > 0)
+            ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
+#endif
+        written_ += bytes;
+    }
+
     int fd_;
     std::string buffer_;
+    std::size_t written_ = 0;
     bool ok_ = true;
 };
 

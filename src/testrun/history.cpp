@@ -67,6 +67,11 @@ std::string lieHistoryText(const std::vector<LieHistoryEntry> &entries)
 
 std::optional<std::vector<LieHistoryEntry>> bLiesHistoryClick(Context &ctx)
 {
+    return showLieHistory(ctx, {});
+}
+
+std::optional<std::vector<LieHistoryEntry>> showLieHistory(Context &ctx, const HistoryJobStep &more)
+{
     std::optional<std::vector<LieHistoryEntry>> result;
     runCommand(ctx, [&] {
         std::vector<LieHistoryEntry> entries;
@@ -74,6 +79,8 @@ std::optional<std::vector<LieHistoryEntry>> bLiesHistoryClick(Context &ctx)
         const bool done = ctx.ui.runLong(kReadingHistoryCaption, [&](JobProgress &progress) {
             entries = selectedLieHistories(ctx, &progress);
             text = lieHistoryText(entries);
+            if (more)
+                more(entries, progress);
         });
         if (!done)
             return;

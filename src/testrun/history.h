@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,5 +43,11 @@ std::string lieHistoryText(const std::vector<LieHistoryEntry> &entries);
 // the result is empty (nullopt). The reading is a long job; Cancel leaves
 // everything as it was and the result empty. A running test is not touched.
 std::optional<std::vector<LieHistoryEntry>> bLiesHistoryClick(Context &ctx);
+
+// bLiesHistoryClick with more work for the same long job, done after the
+// reading and before anything is shown; Cancel or an error there leaves
+// everything as it was too.
+using HistoryJobStep = std::function<void(const std::vector<LieHistoryEntry> &, JobProgress &)>;
+std::optional<std::vector<LieHistoryEntry>> showLieHistory(Context &ctx, const HistoryJobStep &more);
 
 } // namespace varnok

@@ -5,6 +5,7 @@
 
 #include "core/context.h"
 #include "core/text.h"
+#include "platform/files.h"
 
 namespace varnok {
 
@@ -82,6 +83,20 @@ bool readStamp(std::string_view text, std::size_t &at, DateTime &t)
     return true;
 }
 
+bool digitAt(std::string_view text, std::size_t at)
+{
+    return at < text.size() && isDigit(text[at]);
+}
+
+// "yyyy-mm-dd" alone, a real calendar date.
+bool readDate(std::string_view text, std::size_t &at, DateTime &t)
+{
+    if (!readDigits(text, at, 4, t.year) || !readChar(text, at, '-') || !readDigits(text, at, 2, t.month) ||
+        !readChar(text, at, '-') || !readDigits(text, at, 2, t.day))
+        return false;
+    return t.year >= 1 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= daysInMonth(t.year, t.month);
+}
+
 bool needsQuotes(std::string_view field)
 {
     return field.find_first_of(",\"\r\n") != std::string_view::npos;
@@ -150,12 +165,33 @@ std::optional<ResponsePoint> parseResponsePoint(std::string_view line)
     return point;
 }
 
+std::optional<DateTime> dateInName(std::string_view name)
+{
+    std::optional<DateTime> dateOnly;
+    for (std::size_t start = 0; start < name.size(); ++start) {
+        if (!isDigit(name[start]) || (start > 0 && isDigit(name[start - 1])))
+            continue;
+        std::size_t at = start;
+        DateTime t;
+        if (readStamp(name, at, t))
+            return t;
+        at = start;
+        t = DateTime{};
+        if (!dateOnly && readDate(name, at, t) && !digitAt(name, at))
+            dateOnly = t;
+    }
+    return dateOnly;
+}
+
 ChartSeries buildChartSeries(std::string_view lieFileName, const Lines &lieLines, const Lines &essayLines)
 {
     ChartSeries series;
     series.lieFileName = std::string(lieFileName);
-    if (!lieLines.empty())
-        series.statement = lieLines.front();
+    for (const auto &line : lieLines) {
+        if (!series.statement.empty())
+            series.statement += ' ';
+        series.statement += line;
+    }
     for (const auto &line : essayLines) {
         if (line.find(kResponseKeyword) == std::string::npos)
             continue;
@@ -189,13 +225,31 @@ std::string responsesCsv(const std::vector<ChartSeries> &series)
         for (const auto &point : s.points) {
             appendCsvField(out, s.lieFileName);
             out += ',';
+            appendCsvField(out, s.statement);
+            out += ',';
             out += isoDateTime(point.when);
             out += ',';
             out += std::to_string(point.value);
+            out += ',';
+            out += point.source == ResponseSource::Essay ? kCsvEssaySource : kCsvSummarySource;
             out += "\r\n";
         }
     }
     return out;
+}
+
+std::string csvFileNameProposal(const std::string &lieFolder, const DateTime &today)
+{
+    std::string_view folder = lieFolder;
+    while (!folder.empty() && folder.back() == kSeparator)
+        folder.remove_suffix(1);
+    const auto slash = folder.rfind(kSeparator);
+    std::string name(slash == std::string_view::npos ? folder : folder.substr(slash + 1));
+    if (name.empty())
+        name = "Lies";
+    char date[32];
+    std::snprintf(date, sizeof date, " %04d-%02d-%02d.csv", today.year, today.month, today.day);
+    return name + date;
 }
 
 bool saveResponsesCsv(Ui &ui, const std::string &path, const std::vector<ChartSeries> &series)

@@ -30,10 +30,15 @@ std::optional<int> lastResponseValue(std::string_view line);
 // "RESPONSE:" decides; 0 when no line holds it.
 int lastStoredResponse(const Lines &essayLines);
 
+// Where the chart found a response: a block the review appended to the essay,
+// or only the test summary (an answer that asked for no essay).
+enum class ResponseSource { Essay, Summary };
+
 // One response as the chart shows it.
 struct ResponsePoint {
-    DateTime when; // seconds and milliseconds are 0: the stamp holds minutes
+    DateTime when; // from an essay, seconds and milliseconds are 0: the stamp holds minutes
     int value = 0;  // 1..25
+    ResponseSource source = ResponseSource::Essay;
 
     bool operator==(const ResponsePoint &) const = default;
 };
@@ -58,11 +63,16 @@ inline constexpr int kHighestResponse = 25;
 // review itself reads as 3) is no chart point: empty.
 std::optional<ResponsePoint> parseResponsePoint(std::string_view line);
 
+// The date a name holds: the first date stamp in it ("2026-12-07 0527pm",
+// as the proposed test names begin), or else the first "yyyy-mm-dd" that no
+// digit touches, at midnight. Only real calendar dates count.
+std::optional<DateTime> dateInName(std::string_view name);
+
 // The responses of one Lie for the chart.
 struct ChartSeries {
     std::string lieFileName;           // bare list name, bytes as on disk
-    std::string statement;             // first line of the Lie, empty when it has none
-    std::vector<ResponsePoint> points; // in time order; equal times keep their file order
+    std::string statement;             // the Lie's lines joined by one blank; empty when it has none
+    std::vector<ResponsePoint> points; // in time order; equal times keep their order of adding
     int skipped = 0;                   // lines holding "RESPONSE:" that could not be read
 };
 
@@ -73,13 +83,19 @@ ChartSeries buildChartSeries(std::string_view lieFileName, const Lines &lieLines
 // "2026-12-07T17:27:00": the local time as stamped, without a zone.
 std::string isoDateTime(const DateTime &t);
 
-inline constexpr std::string_view kCsvHeader = "Lie,Date,Response";
+inline constexpr std::string_view kCsvHeader = "Lie,Statement,Date,Response,Source";
+inline constexpr std::string_view kCsvEssaySource = "essay";
+inline constexpr std::string_view kCsvSummarySource = "test summary";
 
-// One row per point, series in the given order: Lie file name, date-time,
-// response; a header row first. Fields holding a comma, a double quote, CR or
+// One row per point, series in the given order: Lie file name, statement,
+// date-time, response and where it was found; a header row first. Fields holding a comma, a double quote, CR or
 // LF are quoted with their quotes doubled; every row ends in CR LF. Names are
 // written as the bytes they are.
 std::string responsesCsv(const std::vector<ChartSeries> &series);
+
+// The name "Save as CSV..." proposes: the lie folder's own name and the day,
+// as "Lies 2026-12-08.csv".
+std::string csvFileNameProposal(const std::string &lieFolder, const DateTime &today);
 
 // The chart's "Save as CSV...": writes responsesCsv to the path, replacing the
 // file atomically. A file that cannot be written is reported through the

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "testrun/responses.h"
+#include "testrun/summaries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -27,6 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (void)varnok::lastResponseValue(line);
     }
     (void)varnok::lastStoredResponse(lines);
+    // Read as a test summary: every answer's statement lies inside the file.
+    for (const auto &answer : varnok::summaryAnswers(lines)) {
+        if (answer.statement.size() > lines.size() ||
+            (answer.value && (*answer.value < varnok::kLowestResponse || *answer.value > varnok::kHighestResponse)))
+            std::abort();
+        (void)varnok::statementKey(answer.statement);
+    }
+    for (const auto &line : lines)
+        (void)varnok::dateInName(line);
     const auto series = varnok::buildChartSeries("fuzz.lie", lines, lines);
     (void)varnok::responsesCsv({series});
     return 0;

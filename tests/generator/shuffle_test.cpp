@@ -39,6 +39,50 @@ TEST(Shuffle, OrdersByKeyThenByTextWithoutCase)
     }
 }
 
+TEST(Shuffle, LinesSharingTheirFirstEightBytesGoByTheRest)
+{
+    // One key for all: bytes past the eighth, their case, a NUL and the
+    // lengths decide, as they do when the whole texts are compared.
+    const Lines lines = {"abcdefghxyz",  "ABCDEFGHxyz0", "abcdefghXyz1", "abcdefghx",
+                         "abcdefghxy",   std::string("abcdefghxy\0", 11), "abcdefgh~",
+                         "abcdefgh",     "abcdefghxyZ9", "ABCDEFGHXYZ"};
+    const Lines expected = {"abcdefgh",    "abcdefghx",    "abcdefghxy",   std::string("abcdefghxy\0", 11),
+                            "ABCDEFGHXYZ", "abcdefghxyz",  "ABCDEFGHxyz0", "abcdefghXyz1",
+                            "abcdefghxyZ9", "abcdefgh~"};
+    testing::ListedRandom random({});
+    EXPECT_EQ(randomizedLines(lines, random), expected);
+}
+
+// Hundreds of groups of lines that agree in more than their first eleven
+// bytes, spread over few keys: every group is put in order by its texts.
+TEST(Shuffle, ManyGroupsOfLinesWithLongSharedBeginnings)
+{
+    SeededRandom texts(7);
+    Lines lines;
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = std::to_string(i % 150) + " is the number this sentence says ";
+        for (int k = texts.next(4); k >= 0; --k)
+            line += static_cast<char>("aAbB. "[texts.next(6)]);
+        lines.push_back(line);
+    }
+    testing::CrowdedKeys fastRandom(3);
+    testing::CrowdedKeys slowRandom(3);
+    Lines slow = lines;
+    slow::randomizeStrings(slow, slowRandom);
+    EXPECT_EQ(randomizedLines(lines, fastRandom), slow);
+
+    // A byte that goes with each line goes where its line goes.
+    testing::CrowdedKeys tagRandom(3);
+    std::vector<std::string_view> shuffled(lines.begin(), lines.end());
+    std::vector<char> tags;
+    for (const auto &line : lines)
+        tags.push_back(line.back());
+    shuffleLines(shuffled, tags, tagRandom);
+    ASSERT_EQ(Lines(shuffled.begin(), shuffled.end()), slow);
+    for (std::size_t i = 0; i < shuffled.size(); ++i)
+        ASSERT_EQ(tags[i], shuffled[i].back()) << i;
+}
+
 TEST(Shuffle, SameAsSortingPrefixedEntries)
 {
     SeededRandom texts(99);

@@ -5,7 +5,10 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
+#include <QScatterSeries>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -210,11 +213,11 @@ private slots:
         form.setSavePathChooser([&] { ++asked; return path; });
         QTest::mouseClick(form.findChild<QPushButton *>("bChartSave"), Qt::LeftButton);
         QCOMPARE(asked, 1);
-        QCOMPARE(readAll(path), QStringLiteral("Lie,Date,Response\r\n"
-                                               "Money.lie,2026-03-01T09:05:00,3\r\n"
-                                               "Money.lie,2026-05-01T20:00:00,22\r\n"
-                                               "Money.lie,2026-12-07T17:27:00,13\r\n"
-                                               "\"Work, play.lie\",2026-04-02T00:15:00,8\r\n"));
+        QCOMPARE(readAll(path), QStringLiteral("Lie,Statement,Date,Response,Source\r\n"
+                                               "Money.lie,Money is evil.,2026-03-01T09:05:00,3,essay\r\n"
+                                               "Money.lie,Money is evil.,2026-05-01T20:00:00,22,essay\r\n"
+                                               "Money.lie,Money is evil.,2026-12-07T17:27:00,13,essay\r\n"
+                                               "\"Work, play.lie\",Work is good.,2026-04-02T00:15:00,8,essay\r\n"));
 
         // Cancel writes nothing.
         const QString other = dir.filePath("other.csv");
@@ -292,6 +295,141 @@ private slots:
         form.showSeries(many, 5, 20);
         QCOMPARE(lineSeries(form.chart()).size(), 42);
         QVERIFY(note->isHidden() && rest->isHidden());
+    }
+
+    void legendListsTheLiesWholeWithColoursApart()
+    {
+        std::vector<ChartSeries> lies(14);
+        for (std::size_t i = 0; i < lies.size(); ++i) {
+            lies[i].lieFileName = "Lie " + std::to_string(i) + ".lie";
+            lies[i].statement = i == 3 ? std::string(200, 'w') + " the end" : "Statement " + std::to_string(i);
+            lies[i].points = {{at(2026, 12, 7, 17, 27), 1 + int(i)}};
+        }
+        TChartForm form;
+        form.showSeries(lies, 5, 20);
+        auto *legend = form.findChild<QListWidget *>("ChartLegend");
+        QVERIFY(legend);
+        QCOMPARE(legend->count(), 14);
+        QVERIFY(legend->wordWrap());
+        // Whole, wrapped rather than cut; the tool tip adds the file's name.
+        QCOMPARE(legend->item(3)->text(), QString(200, QChar('w')) + " the end");
+        QCOMPARE(legend->item(3)->toolTip(), QString(200, QChar('w')) + " the end\nLie 3.lie");
+        for (int row = 0; row < legend->count(); ++row) {
+            QVERIFY(legend->item(row)->flags() & Qt::ItemIsUserCheckable);
+            QCOMPARE(legend->item(row)->checkState(), Qt::Checked);
+        }
+
+        // Colours apart: the first dozen in twelve hues, the next in the same
+        // hues lighter; no colour twice among all forty the chart can draw.
+        const auto lines = lineSeries(form.chart());
+        for (int i = 0; i < 14; ++i)
+            QCOMPARE(lines[i]->pen().color(), TChartForm::lieColor(std::size_t(i)));
+        for (std::size_t i = 0; i < 40; ++i) {
+            for (std::size_t j = i + 1; j < 40; ++j)
+                QVERIFY2(TChartForm::lieColor(i) != TChartForm::lieColor(j), qPrintable(QString("%1 %2").arg(i).arg(j)));
+        }
+        for (std::size_t i = 0; i < 12; ++i) {
+            for (std::size_t j = i + 1; j < 12; ++j) {
+                const int apart = std::abs(TChartForm::lieColor(i).hsvHue() - TChartForm::lieColor(j).hsvHue());
+                const bool grey = TChartForm::lieColor(i).hsvSaturation() < 30 || TChartForm::lieColor(j).hsvSaturation() < 30;
+                QVERIFY2(grey || std::min(apart, 360 - apart) >= 10, qPrintable(QString("%1 %2").arg(i).arg(j)));
+            }
+        }
+        QCOMPARE(lines[12]->pen().color().hsvHue(), lines[0]->pen().color().hsvHue());
+        QCOMPARE(lines[12]->pen().style(), Qt::SolidLine);
+
+        // The check box and the filter decide which lines the chart draws.
+        legend->item(1)->setCheckState(Qt::Unchecked);
+        QVERIFY(!lines[1]->isVisible());
+        auto *filter = form.findChild<QLineEdit *>("ChartFilter");
+        QVERIFY(filter);
+        filter->setText("STATEMENT 1");
+        QVERIFY(legend->item(0)->isHidden() && !lines[0]->isVisible());
+        QVERIFY(!legend->item(10)->isHidden() && lines[10]->isVisible());
+        QVERIFY(legend->item(2)->isHidden() && !lines[2]->isVisible());
+        QVERIFY2(!legend->item(1)->isHidden() && !lines[1]->isVisible(), "still unchecked");
+        filter->clear();
+        QVERIFY(lines[2]->isVisible() && !lines[1]->isVisible());
+        legend->item(1)->setCheckState(Qt::Checked);
+        QVERIFY(lines[1]->isVisible());
+        QCOMPARE(lines[14]->name(), QStringLiteral("Weak limit (5)"));
+        QVERIFY(lines[14]->isVisible());
+    }
+
+    void summaryAnswersAreSquaresOnTheLine()
+    {
+        ChartSeries money = twoLies()[0];
+        money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
+        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b)
+                         { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+        TChartForm form;
+        form.showSeries({money}, 5, 20);
+        const auto lines = lineSeries(form.chart());
+        // The line runs through every answer.
+        QCOMPARE(lines[0]->count(), 4);
+        QList<QScatterSeries *> squares;
+        for (auto *s : form.chart()->series())
+            if (auto *scatter = qobject_cast<QScatterSeries *>(s))
+                squares.append(scatter);
+        QCOMPARE(squares.size(), 1);
+        QCOMPARE(squares[0]->markerShape(), QScatterSeries::MarkerShapeRectangle);
+        QCOMPARE(squares[0]->count(), 1);
+        QCOMPARE(squares[0]->at(0), lines[0]->at(1));
+        QCOMPARE(squares[0]->color(), lines[0]->pen().color());
+        QCOMPARE(TChartForm::pointToolTip(*squares[0], squares[0]->at(0)),
+                 QStringLiteral("Money is evil.\n2026-04-01 08:00am  Response: 9 (test summary)"));
+        // Unchecked, the Lie's squares go with its line.
+        form.findChild<QListWidget *>("ChartLegend")->item(0)->setCheckState(Qt::Unchecked);
+        QVERIFY(!squares[0]->isVisible() && !lines[0]->isVisible());
+    }
+
+    void followsTheDesktopPalette()
+    {
+        TChartForm form;
+        form.showSeries(twoLies(), 5, 20);
+        for (const bool dark : {true, false}) {
+            QPalette palette = form.palette();
+            palette.setColor(QPalette::Window, dark ? QColor(0x30, 0x30, 0x34) : QColor(0xef, 0xef, 0xef));
+            palette.setColor(QPalette::Base, dark ? QColor(0x20, 0x20, 0x24) : Qt::white);
+            palette.setColor(QPalette::Text, dark ? QColor(0xee, 0xee, 0xee) : Qt::black);
+            form.setPalette(palette);
+            QCOMPARE(form.chart()->backgroundBrush().color(), palette.color(QPalette::Base));
+            for (auto *axis : form.chart()->axes())
+                QCOMPARE(axis->labelsBrush().color(), palette.color(QPalette::Text));
+            // A new History keeps to it.
+            form.showSeries(twoLies(), 5, 20);
+            QCOMPARE(form.chart()->backgroundBrush().color(), palette.color(QPalette::Base));
+            const auto lines = lineSeries(form.chart());
+            // The weak limit stays visible.
+            QCOMPARE(lines[2]->pen().color().lightness() > 128, dark);
+        }
+    }
+
+    void proposesACsvNameAfterTheFolderAndTheDay()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TChartForm form;
+        form.setLieFolder(QFile::encodeName(dir.filePath("Lies") + "/").toStdString());
+        const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+        QCOMPARE(form.proposedCsvPath(), dir.filePath("Lies/Lies " + today + ".csv"));
+    }
+
+    void historyNotesWhatItLeftOut()
+    {
+        HistoryChart history;
+        history.series = twoLies();
+        history.unlinkedAnswers = 3;
+        history.unreadableSummaries = 1;
+        TChartForm form;
+        form.showHistory(history, 5, 20);
+        auto *note = form.findChild<QLabel *>("lUnlinked");
+        QVERIFY(note && !note->isHidden());
+        QCOMPARE(note->text(), QStringLiteral("3 answers in the test summaries are for a statement no Lie has now "
+                                              "(edited or deleted since) and are left out\n"
+                                              "1 test summary could not be read and is left out"));
+        form.showHistory(HistoryChart{twoLies(), 0, 0}, 5, 20);
+        QVERIFY(note->isHidden());
     }
 };
 

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
@@ -16,6 +17,35 @@ TEST(SplitLines, BreaksAtEveryKindOfLineEnd)
     EXPECT_EQ(splitLines("a\n\nb\n"), (Lines{"a", "", "b"}));
     EXPECT_EQ(splitLines("a\r\r\nb"), (Lines{"a", "", "b"}));
     EXPECT_EQ(splitLines(std::string_view("ab\0cd\r\nx", 9)), (Lines{"ab"}));
+}
+
+// Files are read whole at every size around the reading's steps, also
+// where the system gives no size ahead (as for /proc).
+TEST(ReadFileBytes, ReadsWholeFilesOfEverySize)
+{
+    testing::TempFolder folder;
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65535}, std::size_t{65536},
+                                   std::size_t{65537}, std::size_t{(1 << 20) + 3}}) {
+        std::string bytes(size, 'x');
+        for (std::size_t i = 0; i < size; i += 7)
+            bytes[i] = static_cast<char>(i % 251);
+        folder.write("f.ess", bytes);
+        std::string read = "old";
+        ASSERT_TRUE(readFileBytes(folder.file("f.ess"), read)) << size;
+        EXPECT_TRUE(read == bytes) << size;
+    }
+    std::string expected;
+    if (std::FILE *file = std::fopen("/proc/self/mountinfo", "rb")) {
+        char buffer[4096];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            expected.append(buffer, got);
+        std::fclose(file);
+        std::string read;
+        ASSERT_TRUE(readFileBytes("/proc/self/mountinfo", read));
+        EXPECT_FALSE(read.empty());
+        EXPECT_EQ(read, expected);
+    }
 }
 
 // Bytes handed over piece by piece arrive whole and in order, whatever the

@@ -188,7 +188,7 @@ TEST(BuildChartSeries, PlotsReadableLinesAndCountsTheOthers)
     };
     const ChartSeries series = buildChartSeries("Money.lie", lie, essay);
     EXPECT_EQ(series.lieFileName, "Money.lie");
-    EXPECT_EQ(series.statement, "Money is evil.");
+    EXPECT_EQ(series.statement, "Money is evil. It buys nothing.") << "the statement whole, its lines joined";
     EXPECT_EQ(series.skipped, 2);
     const std::vector<ResponsePoint> expected = {
         {at(2026, 3, 1, 9, 5), 3},
@@ -210,6 +210,8 @@ TEST(ResponsesCsv, QuotesWhatASpreadsheetWouldSplit)
     auto one = [&](std::string name, std::vector<ResponsePoint> points)
     {
         ChartSeries s;
+        // The statement goes beside the name, quoted by the same rules.
+        s.statement = name;
         s.lieFileName = std::move(name);
         s.points = std::move(points);
         return s;
@@ -233,15 +235,18 @@ TEST(ResponsesCsv, QuotesWhatASpreadsheetWouldSplit)
     };
     for (const auto &c : cases) {
         const std::string csv = responsesCsv({one(c.name, {{evening, 13}})});
-        EXPECT_EQ(csv, "Lie,Date,Response\r\n" + c.field + ",2026-12-07T17:27:00,13\r\n") << c.name;
+        EXPECT_EQ(csv, "Lie,Statement,Date,Response,Source\r\n" + c.field + "," + c.field +
+                           ",2026-12-07T17:27:00,13,essay\r\n")
+            << c.name;
     }
 
-    EXPECT_EQ(responsesCsv({}), "Lie,Date,Response\r\n");
-    EXPECT_EQ(responsesCsv({one("a.lie", {{evening, 1}, {midnight, 25}}), one("b.lie", {}), one("c.lie", {{midnight, 9}})}),
-              "Lie,Date,Response\r\n"
-              "a.lie,2026-12-07T17:27:00,1\r\n"
-              "a.lie,2027-01-02T00:05:00,25\r\n"
-              "c.lie,2027-01-02T00:05:00,9\r\n");
+    EXPECT_EQ(responsesCsv({}), "Lie,Statement,Date,Response,Source\r\n");
+    EXPECT_EQ(responsesCsv({one("a.lie", {{evening, 1}, {midnight, 25, ResponseSource::Summary}}), one("b.lie", {}),
+                            one("c.lie", {{midnight, 9}})}),
+              "Lie,Statement,Date,Response,Source\r\n"
+              "a.lie,a.lie,2026-12-07T17:27:00,1,essay\r\n"
+              "a.lie,a.lie,2027-01-02T00:05:00,25,test summary\r\n"
+              "c.lie,c.lie,2027-01-02T00:05:00,9,essay\r\n");
 }
 
 TEST(SaveResponsesCsv, WritesTheFileOrReportsWhyNot)
@@ -255,7 +260,8 @@ TEST(SaveResponsesCsv, WritesTheFileOrReportsWhyNot)
     // A file already there is replaced whole.
     folder.write("reactions.csv", "an older, longer export that must not survive in part\r\n");
     EXPECT_TRUE(saveResponsesCsv(ui, folder.file("reactions.csv"), {money}));
-    EXPECT_EQ(folder.read("reactions.csv"), "Lie,Date,Response\r\nMoney.lie,2026-12-07T17:27:00,13\r\n");
+    EXPECT_EQ(folder.read("reactions.csv"),
+              "Lie,Statement,Date,Response,Source\r\nMoney.lie,,2026-12-07T17:27:00,13,essay\r\n");
     EXPECT_TRUE(ui.messages.empty());
 
     const std::string missing = folder.file("missing/reactions.csv");

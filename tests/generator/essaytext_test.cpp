@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "generator/essaytext.h"
+
+namespace varnok {
+namespace {
+
+// An essay of one line per piece, each piece followed by a gap.
+EssayText essayOf(const std::vector<std::string> &pieces, std::string &expected)
+{
+    auto text = std::make_unique<std::string>();
+    for (const auto &piece : pieces)
+        *text += piece;
+    std::vector<std::string_view> views;
+    std::size_t start = 0;
+    for (const auto &piece : pieces) {
+        views.push_back(std::string_view(*text).substr(start, piece.size()));
+        start += piece.size();
+        expected += piece + "  \r\n";
+    }
+    EssayText essay(std::move(text), std::move(views));
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        essay.setTail(i, EssayText::Tail::Gap);
+        essay.endLineAfter(i + 1);
+    }
+    return essay;
+}
+
+// However large its pieces, the essay arrives whole and in order, and in
+// few handovers rather than one per piece.
+TEST(EssayText, ProducesItsBytesInFewLargeHandovers)
+{
+    const std::string big((1 << 20) + 5, 'b');
+    const struct {
+        const char *what;
+        std::vector<std::string> pieces;
+        int atMostHandovers;
+    } cases[] = {
+        {"nothing", {}, 0},
+        {"a few small pieces", {"One.", "Two!", "Three?"}, 1},
+        {"small pieces past two megabytes", std::vector<std::string>(200000, "Sentence."), 3},
+        {"a piece larger than a megabyte between small ones", {"a.", big, "c."}, 3},
+    };
+    for (const auto &c : cases) {
+        std::string expected;
+        const EssayText essay = essayOf(c.pieces, expected);
+        std::string produced;
+        int handovers = 0;
+        essay.produce([&](std::string_view bytes) {
+            produced += bytes;
+            ++handovers;
+            return true;
+        });
+        EXPECT_TRUE(produced == expected) << c.what;
+        EXPECT_LE(handovers, c.atMostHandovers) << c.what;
+        EXPECT_TRUE(essay.bytes() == expected) << c.what;
+    }
+}
+
+TEST(EssayText, StopsOnceTheWriterFails)
+{
+    std::string expected;
+    const EssayText essay = essayOf(std::vector<std::string>(200000, "Sentence."), expected);
+    int handovers = 0;
+    essay.produce([&](std::string_view) { return ++handovers < 2; });
+    EXPECT_EQ(handovers, 2);
+}
+
+} // namespace
+} // namespace varnok
