@@ -1,6 +1,7 @@
 #include "core/filelist.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/files.h"
 
@@ -9,6 +10,25 @@ namespace varnok {
 void FileList::reread(const std::string &folder)
 {
     setNames(listFolder(folder, mask_));
+}
+
+bool FileList::refresh(const std::string &folder)
+{
+    std::vector<std::string> names = listFolder(folder, mask_);
+    if (names == names_)
+        return false;
+    const std::vector<std::string> kept = selectedNames();
+    setNames(std::move(names));
+    selectNames(kept);
+    return true;
+}
+
+void FileList::selectNames(const std::vector<std::string> &names)
+{
+    const std::unordered_set<std::string> wanted(names.begin(), names.end());
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (wanted.count(names_[i]))
+            selected_[i] = 1;
 }
 
 void FileList::setNames(std::vector<std::string> names)

@@ -16,6 +16,11 @@ public:
 
     // Lists the folder anew; this clears the selection.
     void reread(const std::string &folder);
+    // Lists the folder anew keeping the selected names that are still there,
+    // for changes made outside the program. True when anything changed.
+    bool refresh(const std::string &folder);
+    // Selects the entries of these names; names not listed are passed over.
+    void selectNames(const std::vector<std::string> &names);
 
     int count() const { return static_cast<int>(names_.size()); }
     const std::string &name(int index) const { return names_[static_cast<std::size_t>(index)]; }

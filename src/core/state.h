@@ -8,6 +8,7 @@
 #include "core/options.h"
 #include "platform/clock.h"
 #include "platform/textfile.h"
+#include "platform/trash.h"
 
 namespace varnok {
 
@@ -47,6 +48,10 @@ struct EditState {
     // False when the file could not be loaded: the text area then holds
     // nothing that may be written back.
     bool loaded = false;
+    // The file as it was loaded, to notice another program changing it
+    // meanwhile.
+    std::size_t loadedSize = 0;
+    std::size_t loadedHash = 0;
     // The text area's text as loaded, so closing the window asks about
     // unsaved changes only when there are some.
     std::string loadedText;
@@ -73,6 +78,10 @@ struct AppState {
     bool retainLies = false; // cbRetainLies
     // Set when the window is closing: commands that would open another edit stop.
     bool closing = false;
+    // The home Trash deleted files go to; empty when there is none.
+    std::string homeTrash;
+    // The files each Delete moved to the Trash, the last one on top, for Undo.
+    std::vector<std::vector<TrashedFile>> deleted;
 
     FileList &list(ListId id);
 };

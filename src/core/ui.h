@@ -70,6 +70,9 @@ public:
     virtual void setMemoWritable(bool writable) = 0;
     // Gives the text area the keyboard focus with the caret after the last character.
     virtual void focusMemoAtEnd() = 0;
+    // Selects a part of the text area's text, given in bytes of memoText(),
+    // and scrolls it into view.
+    virtual void selectMemoBytes(std::size_t offset, std::size_t length) = 0;
     virtual void setPage(Page page) = 0;
     virtual void setStatus(const std::string &text) = 0;
     // Start Here page: idle (Start shown) or running (Next, Stop, the scale and its labels, the strip).

@@ -10,6 +10,7 @@
 #include "documents/editing.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
+#include "platform/trash.h"
 
 namespace varnok {
 
@@ -173,6 +174,7 @@ void bTestsViewClick(Context &ctx)
 
 void DeleteClick(Context &ctx)
 {
+    std::vector<TrashedFile> trashed;
     runCommand(ctx, [&] {
         if (const auto id = listOfPage(ctx.state.page)) {
             for (const auto &name : ctx.state.list(*id).selectedNames()) {
@@ -180,12 +182,83 @@ void DeleteClick(Context &ctx)
                     continue;
                 // The exact listed name: when that file is gone, another whose
                 // name differs only in case was not asked about and stays.
-                removeFile(ctx.state.lieFolder + name);
+                const std::string path = ctx.state.lieFolder + name;
+                const TrashOutcome outcome = moveToTrash(path, ctx.state.homeTrash, ctx.clock.now());
+                if (outcome.trashed) {
+                    trashed.push_back(*outcome.trashed);
+                    continue;
+                }
+                // A file that could not be deleted either stays, without a word.
+                if (outcome.failure == TrashFailure::Gone || outcome.failure == TrashFailure::Refused)
+                    continue;
+                const char *question =
+                    outcome.failure == TrashFailure::NoTrash ? kNoTrashQuestion : kTrashFailedQuestion;
+                if (ctx.ui.confirm(formatMessage(question, name)))
+                    removeFile(path);
             }
         }
     });
+    // Files trashed before a failure can be put back as well.
+    if (!trashed.empty())
+        ctx.state.deleted.push_back(std::move(trashed));
     // Files deleted before a failure are gone from the lists too.
     runCommand(ctx, [&] { rereadLists(ctx); });
+}
+
+bool canUndoDelete(const AppState &state)
+{
+    return !state.deleted.empty();
+}
+
+void UndoDelete1Click(Context &ctx)
+{
+    if (ctx.state.deleted.empty())
+        return;
+    const std::vector<TrashedFile> files = std::move(ctx.state.deleted.back());
+    ctx.state.deleted.pop_back();
+    std::vector<std::string> restored;
+    runCommand(ctx, [&] {
+        for (const auto &file : files) {
+            const std::string name = baseName(file.originalPath);
+            switch (restoreFromTrash(file)) {
+            case RestoreResult::Restored:
+                restored.push_back(name);
+                break;
+            case RestoreResult::Gone:
+                ctx.ui.message(formatMessage(kNotInTrashMessage, name));
+                break;
+            case RestoreResult::NameTaken:
+                ctx.ui.message(formatMessage(kNameTakenMessage, name));
+                break;
+            case RestoreResult::Failed:
+                ctx.ui.message(formatMessage(kCannotRestoreMessage, name));
+                break;
+            }
+        }
+    });
+    // Files put back before a failure show, selected, too.
+    runCommand(ctx, [&] {
+        rereadLists(ctx);
+        for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests}) {
+            ctx.state.list(id).selectNames(restored);
+            ctx.view.listChanged(id);
+        }
+        if (!restored.empty()) {
+            std::string status = kRestoredStatus;
+            for (std::size_t i = 0; i < restored.size(); ++i)
+                status += (i ? ", " : "") + restored[i];
+            ctx.view.setStatus(status);
+        }
+    });
+}
+
+void refreshLists(Context &ctx)
+{
+    runCommand(ctx, [&] {
+        for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
+            if (ctx.state.list(id).refresh(ctx.state.lieFolder))
+                ctx.view.listChanged(id);
+    });
 }
 
 void bLiesRenameClick(Context &ctx)

@@ -22,6 +22,16 @@ inline constexpr char kViewCaption[] = "Reading the files...";
 inline constexpr char kViewSeparator[] = "  * * *";
 
 inline constexpr char kDeleteQuestion[] = "Delete %s?";
+// Asked after a Yes to the question above when the Trash cannot take the file.
+inline constexpr char kNoTrashQuestion[] =
+    "The Trash cannot take %s: there is no Trash on its file system.  Delete it for good?";
+inline constexpr char kTrashFailedQuestion[] =
+    "The Trash cannot take %s: it could not be moved there.  Delete it for good?";
+// Undo delete, for a file it cannot put back.
+inline constexpr char kNotInTrashMessage[] = "%s is no longer in the Trash.";
+inline constexpr char kNameTakenMessage[] = "%s cannot be put back: a file of that name exists.";
+inline constexpr char kCannotRestoreMessage[] = "%s cannot be put back from the Trash.";
+inline constexpr char kRestoredStatus[] = "Put back: ";
 
 inline constexpr char kRenameLiesCaption[] = "Rename (Be sure to include the .lie suffix)";
 inline constexpr char kRenameEssaysCaption[] = "Rename (Be sure to include the .ess suffix)";
@@ -49,8 +59,20 @@ void bEssaysNewClick(Context &ctx);
 void bTestsViewClick(Context &ctx);
 
 // Delete, for the list of the page showing: one question per selected entry;
-// failures stay silent; all three lists are re-read.
+// a Yes moves the file to the Trash, or, where the Trash cannot take it,
+// deletes it after a second Yes; failures stay silent; all three lists are
+// re-read.
 void DeleteClick(Context &ctx);
+
+// Undo delete: puts the files of the last Delete back from the Trash and
+// selects them in the re-read lists. A file that cannot go back is named in a
+// message; the others still go back.
+void UndoDelete1Click(Context &ctx);
+bool canUndoDelete(const AppState &state);
+
+// Re-reads the three lists keeping their selections, for files added, removed
+// or renamed by other programs (and on demand).
+void refreshLists(Context &ctx);
 
 // Rename, one per page: the rename dialog and a confirmation per selected
 // entry; the file is never moved over another nor out of the lie folder;

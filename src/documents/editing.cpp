@@ -1,6 +1,7 @@
 #include "documents/editing.h"
 
 #include <cerrno>
+#include <functional>
 
 #include "core/text.h"
 #include "documents/documents.h"
@@ -40,7 +41,24 @@ Load loadEditedFile(Context &ctx)
     if (holdsLineLongerThan(bytes, kLongestShownLine))
         return Load::LineTooLong;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
+    ctx.state.edit.loadedSize = bytes.size();
+    ctx.state.edit.loadedHash = std::hash<std::string>{}(bytes);
     return Load::Done;
+}
+
+enum class OnDisk { AsLoaded, Changed, Removed };
+
+OnDisk editedFileOnDisk(const Context &ctx)
+{
+    const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
+    std::string bytes;
+    // Only a name that is gone is asked about; anything else in the way
+    // (a folder, a file without read permission) the write reports.
+    if (const Status read = readFileBytes(path, bytes); !read)
+        return read.error() == ENOENT ? OnDisk::Removed : OnDisk::AsLoaded;
+    const bool same = bytes.size() == ctx.state.edit.loadedSize &&
+                      std::hash<std::string>{}(bytes) == ctx.state.edit.loadedHash;
+    return same ? OnDisk::AsLoaded : OnDisk::Changed;
 }
 
 // Why a file that could be read is not edited here.
@@ -97,6 +115,19 @@ void bEditCommitClick(Context &ctx)
     runCommand(ctx, [&] {
         if (!ctx.state.edit.editInProgress || !ctx.state.edit.loaded)
             return;
+        const std::string shown = shownFileName(ctx.state.edit.editFileName);
+        switch (editedFileOnDisk(ctx)) {
+        case OnDisk::AsLoaded:
+            break;
+        case OnDisk::Changed:
+            if (!ctx.ui.confirm(formatMessage(kChangedOnDiskQuestion, shown)))
+                return;
+            break;
+        case OnDisk::Removed:
+            if (!ctx.ui.confirm(formatMessage(kRemovedOnDiskQuestion, shown)))
+                return;
+            break;
+        }
         const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
         if (!writeFileAtomic(path, bytesFromMemoText(ctx.view.memoText())))
             failCannotCreate(ctx.state.edit.editFileName);

@@ -20,6 +20,11 @@ inline constexpr char kHoldsNulMessage[] =
 inline constexpr char kLineTooLongMessage[] =
     "The file %s has a line too long to edit safely in the built-in editor. Please edit it with an external editor.";
 inline constexpr char kFinishEditsMessage[] = "Please finish your edits by pressing OK or Cancel";
+// OK, when another program changed or removed the file during the edit.
+inline constexpr char kChangedOnDiskQuestion[] =
+    "%s was changed by another program while you edited it.  Replace it with your text?";
+inline constexpr char kRemovedOnDiskQuestion[] =
+    "%s was removed by another program while you edited it.  Write it again with your text?";
 
 // The Edit buttons of the Lies, Essays and Tests pages: the list is the active
 // page's; each selected file is edited in turn.
@@ -28,6 +33,8 @@ void EditClick(Context &ctx);
 // Opens a file in the built-in editor and returns when the edit has ended with
 // OK or Cancel; the window's events keep flowing meanwhile.
 void InternalEdit(Context &ctx, const std::string &fileName);
+// OK: when the file changed on disk since it was loaded, only after a Yes;
+// after a No the edit stays open, so Revert can show the other text.
 void bEditCommitClick(Context &ctx);
 void bEditRevertClick(Context &ctx);
 void bEditCancelClick(Context &ctx);

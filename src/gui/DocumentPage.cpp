@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <span>
 
@@ -169,10 +170,14 @@ QPushButton *DocumentPage::button(const char *name) const
 
 void DocumentPage::listChanged()
 {
+    // A list re-read because another program changed the folder stays where
+    // the person had scrolled it.
+    const int scrolled = list_->verticalScrollBar()->value();
     syncingSelection_ = true;
     model_->reset();
     syncingSelection_ = false;
     syncSelectionToView();
+    list_->verticalScrollBar()->setValue(scrolled);
 }
 
 void DocumentPage::syncSelectionToView()

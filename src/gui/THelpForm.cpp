@@ -1,10 +1,13 @@
 #include "gui/THelpForm.h"
 
+#include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTextCharFormat>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <memory>
 #include <string>
 
 #include "gui/framing.h"
@@ -46,6 +49,21 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     layout->addWidget(StatusBar1);
+
+    // The usual keys to close a window of reading; the text area's own menu
+    // shows them.
+    auto *closeAction = new QAction("&Close", this);
+    closeAction->setObjectName("Close1");
+    closeAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
+    addAction(closeAction);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this, closeAction](const QPoint &at) {
+        std::unique_ptr<QMenu> menu(RichEdit1->createStandardContextMenu(at));
+        menu->addSeparator();
+        menu->addAction(closeAction);
+        menu->exec(RichEdit1->viewport()->mapToGlobal(at));
+    });
 }
 
 void THelpForm::showReadme(const QString &programFolder, const QStringList &helpText)

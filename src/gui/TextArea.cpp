@@ -1,10 +1,13 @@
 #include "gui/TextArea.h"
 
 #include <QDialogButtonBox>
+#include <QTextCursor>
 #include <QFontDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "core/text.h"
 #include "core/ui.h"
@@ -28,6 +31,23 @@ std::size_t shownPart(std::string_view line, bool utf8)
         while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80)
             --n;
     return n;
+}
+
+// UTF-16 units a piece of the text takes as shown.
+qsizetype shownLength(std::string_view bytes, bool latin1)
+{
+    if (latin1)
+        return static_cast<qsizetype>(bytes.size());
+    qsizetype units = 0;
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        if ((c & 0xC0) != 0x80)
+            ++units;
+        // A character beyond the basic plane takes a surrogate pair.
+        if (c >= 0xF0)
+            ++units;
+    }
+    return units;
 }
 
 } // namespace
@@ -122,6 +142,48 @@ std::string TextArea::bytes()
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return bytesFromText(text, shownAsLatin1_);
 }
+
+int TextArea::shownPosition(std::size_t offset) const
+{
+    const std::string_view all(given_);
+    offset = std::min(offset, all.size());
+    qsizetype position = 0;
+    std::size_t pos = 0;
+    // Line by line as nextSlice shows them, cut lines with their note.
+    for (;;) {
+        const void *found = std::memchr(all.data() + pos, '\n', all.size() - pos);
+        const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char *>(found) - all.data()) : all.size();
+        const std::string_view line = all.substr(pos, end - pos);
+        const bool cut = line.size() > kLongestShownLine;
+        const std::size_t part = cut ? shownPart(line, !shownAsLatin1_) : line.size();
+        if (offset <= end) {
+            // An offset in the hidden rest of a cut line stands where the
+            // shown part ends.
+            return static_cast<int>(position + shownLength(line.substr(0, std::min(offset - pos, part)), shownAsLatin1_));
+        }
+        position += shownLength(line.substr(0, part), shownAsLatin1_) + 1;
+        if (cut)
+            position += QString(kLineCutNote).arg(line.size() - part).size();
+        pos = end + 1;
+    }
+}
+
+void TextArea::selectBytes(std::size_t offset, std::size_t length)
+{
+    offset = std::min(offset, given_.size());
+    const std::size_t end = offset + std::min(length, given_.size() - offset);
+    // Filled in only as far as the selection reaches; the rest still
+    // arrives behind, so a hit near the top of a big file shows at once.
+    while (pendingActive_ && pendingPos_ <= end)
+        fillSlice();
+    const int last = document()->characterCount() - 1;
+    QTextCursor cursor(document());
+    cursor.setPosition(std::min(shownPosition(offset), last));
+    cursor.setPosition(std::min(shownPosition(end), last), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    centerCursor();
+}
+
 void TextArea::chooseFont()
 {
     QFontDialog dialog(font(), window());

@@ -24,6 +24,9 @@ public:
     bool showsLinesCut() const { return cut_; }
     // Puts in what is still to come, at once.
     void fillAll();
+    // Selects a part of the text, given in bytes of the text as it was set
+    // (so before any change), and shows it.
+    void selectBytes(std::size_t offset, std::size_t length);
     // The font dialog, with an Apply button that shows a font before it is taken.
     void chooseFont();
 
@@ -31,6 +34,8 @@ private:
     void fillSlice();
     // The next slice of the text as shown, from pendingPos_ on.
     QString nextSlice();
+    // Where a byte of the given text stands in the text as shown.
+    int shownPosition(std::size_t offset) const;
 
     std::string given_;
     std::size_t pendingPos_ = 0;

@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -21,11 +23,13 @@
 
 #include "app/startup.h"
 #include "core/text.h"
+#include "documents/commands.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "gui/AskPage.h"
 #include "gui/BlinkStrip.h"
 #include "gui/DocumentPage.h"
+#include "gui/FindPanel.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
 #include "gui/ScaleSlider.h"
@@ -37,6 +41,7 @@
 #include "gui/TfSelFolder.h"
 #include "gui/bytetext.h"
 #include "gui/framing.h"
+#include "platform/trash.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"
 #include "testrun/summaries.h"
@@ -53,6 +58,8 @@ namespace varnok {
 namespace {
 
 constexpr int kBlinkInterval = 666;
+// A file added outside shows within a second: changes are gathered this long.
+constexpr int kFolderSettle = 150;
 
 // The pages in tab order.
 constexpr Page kPageOrder[] = {Page::Ask, Page::Essays, Page::Lies, Page::Tests, Page::Options};
@@ -81,8 +88,9 @@ TfHello::TfHello(Services services, QWidget *parent)
     initResources();
     setObjectName("fHello");
     setWindowTitle("Varnok");
-    createMenus();
     createPages();
+    createFind();
+    createMenus();
     wireCommands();
     ask_->Memo1->setBytes(builtInHelpText());
 
@@ -92,13 +100,24 @@ TfHello::TfHello(Services services, QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, &TfHello::Timer1Timer);
     Timer1->start();
     loadStartPicture();
+
+    folderSettle_ = new QTimer(this);
+    folderSettle_->setSingleShot(true);
+    folderSettle_->setInterval(kFolderSettle);
+    connect(folderSettle_, &QTimer::timeout, this, &TfHello::refreshFromFolder);
+    if (watch_.descriptor() >= 0) {
+        watchNotifier_ = new QSocketNotifier(watch_.descriptor(), QSocketNotifier::Read, this);
+        connect(watchNotifier_, &QSocketNotifier::activated, this, &TfHello::folderChanged);
+    }
 }
 
 TfHello::~TfHello() = default;
 
 void TfHello::start(const std::vector<std::string> &arguments)
 {
+    state_.homeTrash = homeTrashFolder();
     startUp(ctx_, systemStartupPlaces(arguments));
+    watchLieFolder();
     ask_->bAskStart->setFocus();
 }
 
@@ -110,17 +129,80 @@ void TfHello::createMenus()
     QAction *lieSet = file->addAction("Open &Lie set...");
     lieSet->setObjectName("LieSet1");
     connect(lieSet, &QAction::triggered, this, &TfHello::openLieSetDialog);
+    QAction *findAction = file->addAction("&Find...");
+    findAction->setObjectName("Find1");
+    findAction->setShortcut(QKeySequence::Find);
+    connect(findAction, &QAction::triggered, this, &TfHello::showFind);
+    QAction *refresh = file->addAction("Re-rea&d folder");
+    refresh->setObjectName("Refresh1");
+    refresh->setShortcut(Qt::Key_F5);
+    connect(refresh, &QAction::triggered, this, [this] { refreshLists(ctx_); });
+    file->addSeparator();
     QAction *exitAction = file->addAction("E&xit");
     exitAction->setObjectName("Exit1");
+    exitAction->setShortcut(Qt::CTRL | Qt::Key_Q);
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
+
+    createEditMenu();
 
     QMenu *help = menuBar()->addMenu("&Help");
     QAction *readme = help->addAction("&Read me");
     readme->setObjectName("Readme1");
+    readme->setShortcut(Qt::Key_F1);
     connect(readme, &QAction::triggered, this, &TfHello::readme);
     QAction *about = help->addAction("&About");
     about->setObjectName("About1");
     connect(about, &QAction::triggered, this, &TfHello::about);
+}
+
+void TfHello::createEditMenu()
+{
+    // No mnemonic: Alt+E belongs to the pages' "&Edit" buttons.
+    QMenu *edit = menuBar()->addMenu("Edit");
+    UndoDelete1 = edit->addAction("&Undo delete");
+    UndoDelete1->setObjectName("UndoDelete1");
+    UndoDelete1->setShortcut(QKeySequence::Undo);
+    connect(UndoDelete1, &QAction::triggered, this, [this] { UndoDelete1Click(ctx_); });
+    edit->addSeparator();
+    QAction *remove = edit->addAction("&Delete");
+    remove->setObjectName("Delete1");
+    remove->setShortcut(QKeySequence::Delete);
+    connect(remove, &QAction::triggered, this, [this] {
+        if (shownList())
+            DeleteClick(ctx_);
+    });
+    Rename1 = edit->addAction("Re&name");
+    Rename1->setObjectName("Rename1");
+    Rename1->setShortcut(Qt::Key_F2);
+    connect(Rename1, &QAction::triggered, this, &TfHello::renameInList);
+    QAction *selectAll = edit->addAction("Select &All");
+    selectAll->setObjectName("SelectAll1");
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    connect(selectAll, &QAction::triggered, this, &TfHello::selectAllInList);
+    connect(edit, &QMenu::aboutToShow, this, &TfHello::updateEditActions);
+    updateEditActions();
+}
+
+void TfHello::createFind()
+{
+    FindDock = new QDockWidget("Find", this);
+    FindDock->setObjectName("FindDock");
+    FindDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    find_ = new FindPanel(ctx_, FindDock);
+    FindDock->setWidget(find_);
+    addDockWidget(Qt::BottomDockWidgetArea, FindDock);
+    FindDock->hide();
+    connect(find_, &FindPanel::closeRequested, this, &TfHello::closeFind);
+}
+
+void TfHello::closeFind()
+{
+    // Back to the text being read rather than to whatever widget follows the
+    // panel in the focus chain.
+    const bool focusInside = FindDock->isAncestorOf(QApplication::focusWidget());
+    FindDock->hide();
+    if (focusInside && ask_->Memo1->isVisible())
+        ask_->Memo1->setFocus(Qt::OtherFocusReason);
 }
 
 void TfHello::createPages()
@@ -174,6 +256,77 @@ void TfHello::applyOptionDependencies()
     options_->applyDependencies();
     for (DocumentPage *page : {essays_, lies_, tests_})
         page->renameButton()->setVisible(state_.options.allowRenames);
+    updateEditActions();
+}
+
+void TfHello::showFind()
+{
+    FindDock->show();
+    FindDock->raise();
+    find_->focusField();
+}
+
+std::optional<ListId> TfHello::shownList() const
+{
+    return listOfPage(state_.page);
+}
+
+void TfHello::renameInList()
+{
+    const auto id = shownList();
+    if (!id || !state_.options.allowRenames)
+        return;
+    switch (*id) {
+    case ListId::Lies:
+        bLiesRenameClick(ctx_);
+        break;
+    case ListId::Essays:
+        bEssaysRenameClick(ctx_);
+        break;
+    case ListId::Tests:
+        bTestsRenameClick(ctx_);
+        break;
+    }
+}
+
+void TfHello::selectAllInList()
+{
+    if (const auto id = shownList()) {
+        state_.list(*id).selectAll();
+        listChanged(*id);
+    }
+}
+
+void TfHello::updateEditActions()
+{
+    if (UndoDelete1)
+        UndoDelete1->setEnabled(canUndoDelete(state_));
+    if (Rename1)
+        Rename1->setEnabled(state_.options.allowRenames);
+}
+
+void TfHello::watchLieFolder()
+{
+    if (watch_.folder() != state_.lieFolder)
+        watch_.watch(state_.lieFolder);
+}
+
+void TfHello::folderChanged()
+{
+    if (watch_.takeChanges())
+        folderSettle_->start();
+}
+
+void TfHello::refreshFromFolder()
+{
+    // A question on the screen belongs to a command that may still walk the
+    // lists it was started on; the lists catch up once it is answered.
+    if (QApplication::activeModalWidget()) {
+        folderSettle_->start();
+        return;
+    }
+    watchLieFolder();
+    refreshLists(ctx_);
 }
 
 void TfHello::optionsChanged()
@@ -202,6 +355,7 @@ void TfHello::openLieSetDialog()
     if (!selFolder_)
         selFolder_ = new TfSelFolder(ctx_, this);
     selFolder_->exec();
+    watchLieFolder();
 }
 
 void TfHello::showLieHistory()
@@ -282,6 +436,15 @@ void TfHello::PageControl1Change(int index)
 
 void TfHello::keyPressEvent(QKeyEvent *event)
 {
+    // Choosing a hit moves the focus to the text area; Escape there still
+    // closes the find bar beside it, as in the bar itself.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && FindDock->isVisible()) {
+        QWidget *focused = QApplication::focusWidget();
+        if (focused == ask_->Memo1 || FindDock->isAncestorOf(focused)) {
+            closeFind();
+            return;
+        }
+    }
     // Enter presses the page's default button unless another button has the
     // focus: then it presses that one. Buttons outside dialogs leave Enter to
     // their window, so it arrives here.
@@ -372,6 +535,12 @@ void TfHello::focusMemoAtEnd()
     ask_->Memo1->ensureCursorVisible();
 }
 
+void TfHello::selectMemoBytes(std::size_t offset, std::size_t length)
+{
+    ask_->Memo1->selectBytes(offset, length);
+    ask_->Memo1->setFocus();
+}
+
 void TfHello::setPage(Page page)
 {
     pageChangeByProgram_ = true;
@@ -431,6 +600,7 @@ void TfHello::setEditing(bool editing)
 void TfHello::listChanged(ListId id)
 {
     listPages_[static_cast<std::size_t>(id)]->listChanged();
+    updateEditActions();
 }
 
 } // namespace varnok

@@ -4,11 +4,16 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "core/context.h"
 #include "core/ui.h"
+#include "platform/folderwatch.h"
 
+class QAction;
+class QDockWidget;
 class QLabel;
+class QSocketNotifier;
 class QTabWidget;
 class QTimer;
 
@@ -17,6 +22,7 @@ namespace varnok {
 class AskPage;
 class BlinkStrip;
 class DocumentPage;
+class FindPanel;
 class OptionsPage;
 class QtUi;
 class TfSelFolder;
@@ -50,6 +56,7 @@ public:
     bool memoShown() const override;
     void setMemoWritable(bool writable) override;
     void focusMemoAtEnd() override;
+    void selectMemoBytes(std::size_t offset, std::size_t length) override;
     void setPage(Page page) override;
     void setStatus(const std::string &text) override;
     void setTestRunning(bool running) override;
@@ -70,6 +77,19 @@ protected:
 
 private:
     void createMenus();
+    void createEditMenu();
+    void createFind();
+    void showFind();
+    void closeFind();
+    // The lists follow the lie folder as other programs change it.
+    void watchLieFolder();
+    void folderChanged();
+    void refreshFromFolder();
+    // The Edit menu's commands act on the list of the page showing.
+    std::optional<ListId> shownList() const;
+    void renameInList();
+    void selectAllInList();
+    void updateEditActions();
     void createPages();
     void wireCommands();
     void loadStartPicture();
@@ -97,6 +117,15 @@ private:
     BlinkStrip *Panel1 = nullptr;
     QLabel *reviewPosition_ = nullptr;
     QTimer *Timer1 = nullptr;
+
+    FindPanel *find_ = nullptr;
+    QDockWidget *FindDock = nullptr;
+    QAction *UndoDelete1 = nullptr;
+    QAction *Rename1 = nullptr;
+    FolderWatch watch_;
+    QSocketNotifier *watchNotifier_ = nullptr;
+    // Gathers a burst of changes (a sync tool writing many files) into one re-read.
+    QTimer *folderSettle_ = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/collate.h"
 #include "platform/textfile.h"
 
 #include <cerrno>
@@ -225,7 +226,7 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
         if (plain)
             names.emplace_back(name);
     }
-    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return lessNoCase(a, b); });
+    NameCollator::user().sort(names);
     return names;
 }
 

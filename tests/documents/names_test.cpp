@@ -12,6 +12,7 @@
 #include "documents/commands.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
+#include "platform/collate.h"
 #include "platform/files.h"
 #include "support/fakeui.h"
 #include "testrun/testrun.h"
@@ -138,7 +139,7 @@ TEST(Names, StrangeNamesAreListedAndViewed)
     Nested n;
     addStrangeFiles(n);
     Names sorted = kStrangeNames;
-    std::sort(sorted.begin(), sorted.end(), [](const std::string &a, const std::string &b) { return lessNoCase(a, b); });
+    NameCollator::user().sort(sorted);
     EXPECT_EQ(n.h.state.essays.names(), sorted);
 
     bTestsViewClick(n.h.ctx);

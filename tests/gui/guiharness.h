@@ -25,6 +25,8 @@ struct Window {
         folder.write("Varnok.Ini", settings);
         window = std::make_unique<TfHello>(TfHello::Services{clock, random});
         window->start({folder.path()});
+        // Deleted files go to a Trash of the test's own, never the user's.
+        window->state().homeTrash = home.path() + "Trash/";
         window->show();
     }
     ~Window()
@@ -40,6 +42,7 @@ struct Window {
 
     std::string startFolder = currentFolder();
     TempFolder folder;
+    TempFolder home;
     FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
     ScriptedRandom random;
     std::unique_ptr<TfHello> window;

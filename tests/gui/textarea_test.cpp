@@ -129,6 +129,47 @@ private slots:
         QCOMPARE(area.bytes(), std::string("short\n"));
     }
 
+    // The first "HIT" of the text is selected by its bytes, as Find shows a match.
+    void aSelectionGivenInBytesFallsOnTheCharactersShown_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("shownAt"); // where the selection starts on the screen
+        const auto limit = static_cast<int>(kLongestShownLine);
+        QTest::newRow("ascii") << QByteArray("one\ntwo HIT\n") << QString("HIT") << 8;
+        // Two, three and four bytes a character; the last takes two places on the screen.
+        QTest::newRow("utf-8") << QByteArray("\xc3\xa4 \xe2\x82\xac \xf0\x9f\x98\x80\nHIT") << QString("HIT") << 7;
+        QTest::newRow("latin-1") << QByteArray("caf\xe9\nna\xefve HIT") << QString("HIT") << 11;
+        const QByteArray cut = QByteArray(limit + 500, 'x');
+        const int note = static_cast<int>(QString(" \u2026 [the rest of this line, 500 bytes, is not shown]").size());
+        QTest::newRow("after a line shown cut") << cut + "\nthe HIT" << QString("HIT") << limit + note + 5;
+        // In the part of the line not shown: where the shown part ends, nothing selected.
+        QTest::newRow("in the rest of a cut line") << QByteArray(limit + 20, 'x') + "HIT" << QString() << limit;
+    }
+    void aSelectionGivenInBytesFallsOnTheCharactersShown()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, selected);
+        QFETCH(int, shownAt);
+        TextArea area(nullptr);
+        area.setBytes(bytes.toStdString());
+        area.selectBytes(static_cast<std::size_t>(bytes.indexOf("HIT")), 3);
+        QCOMPARE(area.textCursor().selectedText(), selected);
+        QCOMPARE(area.textCursor().selectionStart(), shownAt);
+        QCOMPARE(area.bytes(), bytes.toStdString());
+    }
+
+    void aSelectionInABigTextDoesNotWaitForTheRest()
+    {
+        const std::string text = manyLines(1u << 20) + "\nHIT\n" + manyLines(4u << 20);
+        TextArea area(nullptr);
+        area.setBytes(text);
+        area.selectBytes(text.find("HIT"), 3);
+        QCOMPARE(area.textCursor().selectedText(), QString("HIT"));
+        QVERIFY(area.document()->characterCount() < static_cast<int>(text.size()) / 2);
+        QCOMPARE(area.bytes(), text);
+    }
+
     void textFromBytesShowsInvalidUtf8AsLatin1()
     {
         QCOMPARE(textFromBytes("caf\xc3\xa9"), QString("caf") + QChar(0xe9));

@@ -297,6 +297,7 @@ std::vector<std::string> TempFolder::names() const
 Harness::Harness() : startFolder(currentFolder())
 {
     state.lieFolder = folder.path();
+    state.homeTrash = home.path() + "Trash/";
 }
 
 Harness::~Harness()

@@ -69,6 +69,7 @@ public:
     bool memoShown() const override { return memoVisible; }
     void setMemoWritable(bool writable) override { memoWritable = writable; }
     void focusMemoAtEnd() override { log.push_back("focus memo"); }
+    void selectMemoBytes(std::size_t offset, std::size_t length) override { memoSelection = {offset, length}; }
     void setPage(Page page) override;
     void setStatus(const std::string &text) override;
     void setTestRunning(bool running) override;
@@ -97,6 +98,7 @@ public:
     std::string memo;
     bool memoVisible = false;
     bool memoWritable = false;
+    std::pair<std::size_t, std::size_t> memoSelection{0, 0}; // offset and length in bytes
     Page page = Page::Ask;
     std::string status;
     bool testRunning = false;
@@ -172,6 +174,8 @@ struct Harness {
     // Commands make the lie folder the current folder; the test's own is restored.
     std::string startFolder;
     TempFolder folder;
+    // Holds the home Trash, apart from the lie folder.
+    TempFolder home;
     FakeUi ui;
     FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
     ScriptedRandom random;

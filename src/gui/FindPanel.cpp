@@ -1,0 +1,163 @@
+#include "gui/FindPanel.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <set>
+
+#include "gui/bytetext.h"
+
+namespace varnok {
+
+namespace {
+
+// Typing a word waits this long after the last key before searching, so a
+// fast typist starts one search, not one per letter.
+constexpr int kTypingPause = 150;
+
+enum Column { FileColumn, LineColumn, TextColumn };
+
+} // namespace
+
+FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
+{
+    setObjectName("FindPanel");
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto *row = new QHBoxLayout;
+    // No mnemonic of its own: Ctrl+F reaches the field, and the pages' letters stay theirs.
+    auto *label = new QLabel("Find:", this);
+    FindText = new QLineEdit(this);
+    FindText->setObjectName("FindText");
+    FindText->setPlaceholderText("Text to find in every document");
+    FindText->setClearButtonEnabled(true);
+    FindStatus = new QLabel(this);
+    FindStatus->setObjectName("FindStatus");
+    auto *close = new QToolButton(this);
+    close->setObjectName("FindClose");
+    close->setText("Close");
+    close->setToolTip("Close the search (Escape)");
+    row->addWidget(label);
+    row->addWidget(FindText, 1);
+    row->addWidget(FindStatus);
+    row->addWidget(close);
+    layout->addLayout(row);
+
+    FindResults = new QTreeWidget(this);
+    FindResults->setObjectName("FindResults");
+    FindResults->setHeaderLabels({"File", "Line", "Text"});
+    FindResults->setRootIsDecorated(false);
+    FindResults->setUniformRowHeights(true);
+    FindResults->setAllColumnsShowFocus(true);
+    FindResults->header()->setStretchLastSection(true);
+    FindResults->setColumnWidth(FileColumn, 180);
+    FindResults->setColumnWidth(LineColumn, 50);
+    layout->addWidget(FindResults, 1);
+
+    typing_ = new QTimer(this);
+    typing_->setSingleShot(true);
+    typing_->setInterval(kTypingPause);
+    connect(typing_, &QTimer::timeout, this, &FindPanel::startSearch);
+    connect(FindText, &QLineEdit::textChanged, this, [this] {
+        runner_.cancel();
+        typing_->start();
+    });
+    connect(FindText, &QLineEdit::returnPressed, this, [this] {
+        if (FindResults->topLevelItemCount() > 0) {
+            FindResults->setCurrentItem(FindResults->topLevelItem(0));
+            showHit(0);
+        }
+    });
+    connect(FindResults, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem *item) { showHit(FindResults->indexOfTopLevelItem(item)); });
+    connect(FindResults, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *item) { showHit(FindResults->indexOfTopLevelItem(item)); });
+    connect(close, &QToolButton::clicked, this, &FindPanel::closeRequested);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &FindPanel::closeRequested);
+}
+
+FindPanel::~FindPanel()
+{
+    // Before the members go: a search still running must not deliver into them.
+    runner_.cancel();
+    runner_.wait();
+}
+
+void FindPanel::focusField()
+{
+    FindText->setFocus(Qt::ShortcutFocusReason);
+    FindText->selectAll();
+}
+
+void FindPanel::startSearch()
+{
+    const std::string query = utf8Bytes(FindText->text());
+    if (query.empty()) {
+        showResult(FindResult{});
+        return;
+    }
+    FindStatus->setText("Searching...");
+    QPointer<FindPanel> self(this);
+    runner_.start(ctx_.state.lieFolder, query, [self](FindResult result) {
+        // From the search's thread to the window's.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, result = std::move(result)] {
+                if (self)
+                    self->showResult(result);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FindPanel::showResult(const FindResult &result)
+{
+    if (result.query != utf8Bytes(FindText->text()))
+        return; // the text changed meanwhile; its own search follows
+    hits_ = result.hits;
+    FindResults->clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(static_cast<qsizetype>(hits_.size()));
+    std::set<std::string> files;
+    for (const FindHit &hit : hits_) {
+        files.insert(hit.fileName);
+        auto *item = new QTreeWidgetItem;
+        item->setText(FileColumn, textFromBytes(hit.fileName));
+        item->setText(LineColumn, QString::number(hit.line));
+        item->setTextAlignment(LineColumn, Qt::AlignRight | Qt::AlignVCenter);
+        const QString before = QString::fromUtf8(hit.before);
+        item->setText(TextColumn, before + QString::fromUtf8(hit.match) + QString::fromUtf8(hit.after));
+        item->setToolTip(TextColumn, item->text(TextColumn));
+        items.append(item);
+    }
+    FindResults->addTopLevelItems(items);
+    if (result.query.empty())
+        FindStatus->clear();
+    else if (hits_.empty())
+        FindStatus->setText("Not found");
+    else if (result.truncated)
+        FindStatus->setText(QString("The first %1 matches").arg(hits_.size()));
+    else
+        FindStatus->setText(QString("%1 in %2 %3")
+                                .arg(hits_.size() == 1 ? QString("1 match") : QString("%1 matches").arg(hits_.size()))
+                                .arg(files.size())
+                                .arg(files.size() == 1 ? "file" : "files"));
+    emit searched();
+}
+
+void FindPanel::showHit(int index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= hits_.size())
+        return;
+    showFindHit(ctx_, hits_[static_cast<std::size_t>(index)]);
+}
+
+} // namespace varnok

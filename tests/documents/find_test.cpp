@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "documents/editing.h"
+#include "documents/find.h"
+#include "support/fakeui.h"
+
+namespace varnok {
+namespace {
+
+using testing::Harness;
+
+// line:column+length [before|match|after]
+std::string describe(const FindHit &hit)
+{
+    return (hit.fileName.empty() ? "" : hit.fileName + " ") + std::to_string(hit.line) + ":" +
+           std::to_string(hit.column) + "+" + std::to_string(hit.length) + " [" + hit.before + "|" + hit.match + "|" +
+           hit.after + "]";
+}
+
+std::vector<std::string> describe(const std::vector<FindHit> &hits)
+{
+    std::vector<std::string> out;
+    for (const auto &hit : hits)
+        out.push_back(describe(hit));
+    return out;
+}
+
+TEST(Find, MatchesWithoutRegardToCaseInUtf8AndLatin1)
+{
+    const struct {
+        const char *what;
+        std::string text;
+        std::string query;
+        std::vector<std::string> hits;
+    } cases[] = {
+        {"ASCII, every case, line ends of every kind", "One\r\nthe THE\rThe\nxthe", "tHe",
+         {"2:0+3 [|the| THE]", "2:4+3 [the |THE|]", "3:0+3 [|The|]", "4:1+3 [x|the|]"}},
+        {"UTF-8 accents", "Der \xC3\x84rger, der \xC3\xA4rger.", "\xC3\xA4RGER",
+         {"1:4+6 [Der |\xC3\x84rger|, der \xC3\xA4rger.]", "1:16+6 [Der \xC3\x84rger, der |\xC3\xA4rger|.]"}},
+        {"Latin-1 text, UTF-8 query", "Der \xC4rger\r\n\xE9lan", "\xC3\x84RGER",
+         {"1:4+5 [Der |\xC3\x84rger|]"}},
+        {"Latin-1 text, ASCII query, shown as UTF-8", "caf\xE9 au lait", "AU", {"1:5+2 [caf\xC3\xA9 |au| lait]"}},
+        {"Greek and Cyrillic", "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8A\xCE\x91 \xD0\x94\xD0\xB0", "\xCF\x83\xCE\xBF\xCF\x86",
+         {"1:0+6 [|\xCE\xA3\xCE\x9F\xCE\xA6|\xCE\x8A\xCE\x91 \xD0\x94\xD0\xB0]"}},
+        {"no overlapping hits", "aaaaa", "AA", {"1:0+2 [|aa|aaa]", "1:2+2 [aa|aa|a]"}},
+        {"the text ends at a NUL byte", std::string("one\0two", 7), "two", {}},
+        {"tabs show as blanks", "\tx\ty", "x", {"1:1+1 [ |x| y]"}},
+        {"an empty query finds nothing", "abc", "", {}},
+        {"a query longer than the text", "ab", "abc", {}},
+        {"a UTF-8 query split by a line break is no match", "\xC3\xA4\r\nb", "\xC3\xA4" "b", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(describe(findInBytes(c.text, c.query)), c.hits) << c.what;
+}
+
+TEST(Find, LongLinesShowWholeWordsAroundTheHit)
+{
+    const std::string words = "alpha bravo charlie delta echo foxtrot golf hotel india juliet kilo lima mike";
+    const auto hits = findInBytes(words + " NEEDLE " + words, "needle");
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].before, "golf hotel india juliet kilo lima mike ");
+    EXPECT_EQ(hits[0].after, " alpha bravo charlie delta echo foxtrot");
+    EXPECT_LE(hits[0].before.size(), kFindContext);
+}
+
+TEST(Find, HitsAcrossTheBoundsOfWhatIsSearchedAtOnceAreFoundOnce)
+{
+    const std::size_t mega = std::size_t{1} << 20;
+    for (std::size_t offset : {mega - 3, mega - 1, mega, 2 * mega - 2}) {
+        std::string text(3 * mega, '.');
+        text.replace(offset, 6, "NeEdLe");
+        text.replace(offset + 500, 7, "\xC3\x84rger!");
+        const auto ascii = findInBytes(text, "needle");
+        ASSERT_EQ(ascii.size(), 1u) << offset;
+        EXPECT_EQ(ascii[0].column, offset);
+        const auto accented = findInBytes(text, "\xC3\xA4RGER");
+        ASSERT_EQ(accented.size(), 1u) << offset;
+        EXPECT_EQ(accented[0].column, offset + 500);
+    }
+    const std::string many(5000, 'x');
+    EXPECT_EQ(findInBytes(many, "x", 3).size(), 3u);
+}
+
+TEST(Find, SearchesEveryDocumentOfTheFolderInListOrder)
+{
+    Harness h;
+    h.folder.write("b.lie", "A lie.\r\n");
+    h.folder.write("a.ess", "Essay\r\nEXPLAIN YOURSELF\r\na LIE about lies\r\n");
+    h.folder.write("c.gen", "generated lie");
+    h.folder.write("d.tst", "Test\r\n\r\nlie\r\n");
+    h.folder.write("e.txt", "text lie");
+    h.folder.write("f.doc", "not a document lie");
+    h.folder.write("Varnok.Ini", "[Settings]\r\nlie=1\r\n");
+    std::atomic<bool> cancel{false};
+    const FindResult result = findInFolder(h.folder.path(), "lie", cancel);
+    EXPECT_EQ(result.query, "lie");
+    EXPECT_FALSE(result.truncated);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(describe(result.hits),
+              (std::vector<std::string>{"a.ess 3:2+3 [a |LIE| about lies]", "a.ess 3:12+3 [a LIE about |lie|s]",
+                                        "b.lie 1:2+3 [A |lie|.]", "c.gen 1:10+3 [generated |lie|]",
+                                        "d.tst 3:0+3 [|lie|]", "e.txt 1:5+3 [text |lie|]"}));
+
+    cancel = true;
+    const FindResult cancelled = findInFolder(h.folder.path(), "lie", cancel);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_TRUE(cancelled.hits.empty());
+}
+
+TEST(Find, ManyFilesManyHitsStopAtTheLimit)
+{
+    Harness h;
+    std::string essay;
+    for (int line = 0; line < 30; ++line)
+        essay += "Why do I react? I react.\r\n";
+    for (int i = 0; i < 40; ++i)
+        h.folder.write("essay " + std::to_string(100 + i) + ".ess", essay);
+    std::atomic<bool> cancel{false};
+    const FindResult result = findInFolder(h.folder.path(), "REACT", cancel);
+    EXPECT_TRUE(result.truncated);
+    ASSERT_EQ(result.hits.size(), kMaxFindHits);
+    EXPECT_EQ(describe(result.hits.front()), "essay 100.ess 1:9+5 [Why do I |react|? I react.]");
+    EXPECT_EQ(describe(result.hits.back()), "essay 116.ess 20:18+5 [Why do I react? I |react|.]");
+}
+
+TEST(Find, TheRunnerDeliversOnlyTheLatestSearch)
+{
+    Harness h;
+    h.folder.write("a.lie", "apple\r\n");
+    h.folder.write("b.lie", "banana\r\n");
+    std::mutex mutex;
+    std::vector<std::string> delivered;
+    {
+        FindRunner runner;
+        const auto record = [&](FindResult result) {
+            std::lock_guard lock(mutex);
+            delivered.push_back(result.query + "=" + std::to_string(result.hits.size()));
+        };
+        runner.start(h.folder.path(), "apple", record);
+        runner.start(h.folder.path(), "an", record);
+        runner.wait();
+        runner.start(h.folder.path(), "never", record);
+        runner.cancel();
+    } // a cancelled search delivers nothing, even while the runner goes away
+    ASSERT_FALSE(delivered.empty());
+    EXPECT_EQ(delivered.back(), "an=2");
+    EXPECT_LE(delivered.size(), 2u);
+    EXPECT_TRUE(delivered.size() == 1 || delivered.front() == "apple=1");
+}
+
+TEST(Find, AHitShowsItsFileWithTheMatchSelected)
+{
+    Harness h;
+    h.folder.write("M\xFC" "ller.ess", "first\r\nsecond\rthird \xC4rger\r\n");
+    std::atomic<bool> cancel{false};
+    const FindResult result = findInFolder(h.folder.path(), "\xC3\xA4rger", cancel);
+    ASSERT_EQ(result.hits.size(), 1u);
+    showFindHit(h.ctx, result.hits[0]);
+    EXPECT_EQ(h.ui.memo, "first\nsecond\nthird \xC4rger\n");
+    EXPECT_TRUE(h.ui.memoVisible);
+    EXPECT_FALSE(h.ui.memoWritable);
+    EXPECT_EQ(h.ui.page, Page::Ask);
+    EXPECT_EQ(h.ui.memo.substr(h.ui.memoSelection.first, h.ui.memoSelection.second), "\xC4rger");
+    EXPECT_EQ(h.ui.status, "M\xFC" "ller.ess, line 3");
+
+    // Gone since the search: the described error; while editing: not at all.
+    h.folder.write("x.lie", "x\r\n");
+    FindHit gone = result.hits[0];
+    gone.fileName = "gone.ess";
+    showFindHit(h.ctx, gone);
+    EXPECT_EQ(h.ui.messages.back(), "Cannot open file gone.ess.");
+    h.ui.whileWaiting([&] {
+        showFindHit(h.ctx, result.hits[0]);
+        EXPECT_EQ(h.ui.memo, "x\n");
+        bEditCancelClick(h.ctx);
+    });
+    InternalEdit(h.ctx, "x.lie");
+    EXPECT_EQ(h.ui.messages.back(), "Please finish your edits by pressing OK or Cancel");
+}
+
+} // namespace
+} // namespace varnok

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "documents/commands.h"
+#include "documents/documents.h"
+#include "documents/editing.h"
+#include "platform/files.h"
+#include "support/fakeui.h"
+
+namespace varnok {
+namespace {
+
+using testing::Harness;
+using Names = std::vector<std::string>;
+
+void listAndSelect(Harness &h, ListId id, const Names &selected)
+{
+    for (const ListId each : {ListId::Lies, ListId::Essays, ListId::Tests})
+        h.state.list(each).reread(h.state.lieFolder);
+    h.state.list(id).selectNames(selected);
+}
+
+Names trashFiles(const Harness &h)
+{
+    const std::string trash = h.home.path() + "Trash/files/";
+    return folderExists(trash) ? listFolder(trash, "*") : Names{};
+}
+
+// ---- Delete to the Trash and Undo delete ----------------------------------
+
+TEST(UndoDelete, DeletedFilesComeBackByteForByteAndSelected)
+{
+    Harness h;
+    const std::string essay = "Money is evil.\r\n\r\nEXPLAIN YOURSELF\r\n\xE4rger\r\n";
+    h.folder.write("Money.lie", "Money is evil.\r\n");
+    h.folder.write("Money.ess", essay);
+    h.folder.write("Work.ess", "Work.\r\n");
+    h.folder.write("Zebra.ess", "Z.\r\n");
+    listAndSelect(h, ListId::Essays, {"Money.ess", "Work.ess", "Zebra.ess"});
+    h.state.page = Page::Essays;
+    EXPECT_FALSE(canUndoDelete(h.state));
+    for (bool yes : {true, false, true})
+        h.ui.answerConfirm(yes);
+    DeleteClick(h.ctx);
+    EXPECT_EQ(h.state.essays.names(), Names{"Work.ess"});
+    EXPECT_EQ(trashFiles(h), (Names{"Money.ess", "Zebra.ess"}));
+    ASSERT_TRUE(canUndoDelete(h.state));
+
+    // A second delete is undone first.
+    listAndSelect(h, ListId::Lies, {"Money.lie"});
+    h.state.page = Page::Lies;
+    h.ui.answerConfirm(true);
+    DeleteClick(h.ctx);
+    EXPECT_TRUE(h.state.lies.names().empty());
+
+    h.ui.log.clear();
+    UndoDelete1Click(h.ctx);
+    EXPECT_EQ(h.folder.read("Money.lie"), "Money is evil.\r\n");
+    EXPECT_EQ(h.state.lies.selectedNames(), Names{"Money.lie"});
+    EXPECT_EQ(h.ui.status, "Put back: Money.lie");
+
+    UndoDelete1Click(h.ctx);
+    EXPECT_EQ(h.folder.read("Money.ess"), essay);
+    EXPECT_EQ(h.folder.read("Zebra.ess"), "Z.\r\n");
+    EXPECT_EQ(h.state.essays.names(), (Names{"Money.ess", "Work.ess", "Zebra.ess"}));
+    EXPECT_EQ(h.state.essays.selectedNames(), (Names{"Money.ess", "Zebra.ess"}));
+    EXPECT_EQ(h.ui.status, "Put back: Money.ess, Zebra.ess");
+    EXPECT_TRUE(trashFiles(h).empty());
+    EXPECT_TRUE(h.ui.messages.empty());
+    EXPECT_FALSE(canUndoDelete(h.state));
+    UndoDelete1Click(h.ctx); // nothing left: nothing happens
+    EXPECT_TRUE(h.ui.messages.empty());
+}
+
+TEST(UndoDelete, AFileThatCannotGoBackIsNamedAndTheOthersGoBack)
+{
+    Harness h;
+    for (const char *name : {"a.lie", "b.lie", "c.lie"})
+        h.folder.write(name, std::string(name) + "\r\n");
+    listAndSelect(h, ListId::Lies, {"a.lie", "b.lie", "c.lie"});
+    h.state.page = Page::Lies;
+    for (int i = 0; i < 3; ++i)
+        h.ui.answerConfirm(true);
+    DeleteClick(h.ctx);
+    const std::vector<TrashedFile> trashed = h.state.deleted.back();
+    ASSERT_EQ(trashed.size(), 3u);
+    h.folder.write("A.LIE", "made meanwhile\r\n"); // names the same document
+    ASSERT_EQ(::unlink(trashed[1].trashedPath.c_str()), 0); // the Trash was emptied of it
+
+    UndoDelete1Click(h.ctx);
+    EXPECT_EQ(h.ui.messages, (Names{"a.lie cannot be put back: a file of that name exists.",
+                                    "b.lie is no longer in the Trash."}));
+    EXPECT_EQ(h.folder.read("A.LIE"), "made meanwhile\r\n");
+    EXPECT_EQ(h.folder.read("c.lie"), "c.lie\r\n");
+    EXPECT_TRUE(fileExists(trashed[0].trashedPath)) << "left in the Trash, not lost";
+    EXPECT_EQ(h.state.lies.selectedNames(), Names{"c.lie"});
+}
+
+TEST(UndoDelete, WhereTheTrashCannotTakeAFileASecondYesDeletesIt)
+{
+    Harness h;
+    h.home.write("blocker", "");
+    h.state.homeTrash = h.home.file("blocker") + "/Trash/"; // cannot be made
+    for (const char *name : {"a.tst", "b.tst"})
+        h.folder.write(name, "x\r\n");
+    listAndSelect(h, ListId::Tests, {"a.tst", "b.tst"});
+    h.state.page = Page::Tests;
+    for (bool yes : {true, false, true, true})
+        h.ui.answerConfirm(yes);
+    DeleteClick(h.ctx);
+    EXPECT_EQ(h.ui.log,
+              (Names{"confirm: Delete a.tst?",
+                     "confirm: The Trash cannot take a.tst: there is no Trash on its file system.  Delete it for good?",
+                     "confirm: Delete b.tst?",
+                     "confirm: The Trash cannot take b.tst: there is no Trash on its file system.  Delete it for good?",
+                     "list: Lies", "list: Essays", "list: Tests"}));
+    EXPECT_EQ(h.state.tests.names(), Names{"a.tst"});
+    EXPECT_FALSE(canUndoDelete(h.state)) << "nothing deleted for good can be undone";
+}
+
+// ---- A live folder ---------------------------------------------------------
+
+TEST(LiveFolder, ChangesFromOutsideKeepTheSelection)
+{
+    Harness h;
+    for (const char *name : {"a.lie", "b.lie", "c.lie", "x.ess"})
+        h.folder.write(name, "x\r\n");
+    listAndSelect(h, ListId::Lies, {"b.lie", "c.lie"});
+    h.state.essays.selectNames({"x.ess"});
+
+    // Another program adds a Lie, removes one and renames a selected one.
+    h.folder.write("aa.lie", "new\r\n");
+    ::unlink(h.folder.file("a.lie").c_str());
+    ::rename(h.folder.file("c.lie").c_str(), h.folder.file("d.lie").c_str());
+    h.ui.log.clear();
+    refreshLists(h.ctx);
+    EXPECT_EQ(h.state.lies.names(), (Names{"aa.lie", "b.lie", "d.lie"}));
+    EXPECT_EQ(h.state.lies.selectedNames(), Names{"b.lie"});
+    EXPECT_EQ(h.state.essays.selectedNames(), Names{"x.ess"});
+    EXPECT_EQ(h.ui.log, Names{"list: Lies"}) << "only a list that changed is shown anew";
+
+    h.ui.log.clear();
+    refreshLists(h.ctx);
+    EXPECT_TRUE(h.ui.log.empty());
+}
+
+TEST(LiveFolder, ConflictCopiesOfSyncToolsAreListedAsDocuments)
+{
+    Harness h;
+    const Names lies = {"Money (Ann's conflicted copy).lie", "Money (conflicted copy 2026-12-07 172705).lie",
+                        "Money.lie", "Money.sync-conflict-20261207-172705-ABCDEFG.lie"};
+    const Names essays = {"Money (conflicted copy 2026-12-07).ess", "Money.sync-conflict-20261207-172705-Z.ess"};
+    for (const auto &name : lies)
+        h.folder.write(name, "x\r\n");
+    for (const auto &name : essays)
+        h.folder.write(name, "x\r\n");
+    refreshLists(h.ctx);
+    EXPECT_EQ(h.state.lies.names(), lies);
+    EXPECT_EQ(h.state.essays.names(), essays);
+}
+
+// ---- The built-in editor and a file changed on disk -----------------------
+
+TEST(BuiltInEditorOnDisk, OkAsksBeforeReplacingAFileChangedMeanwhile)
+{
+    struct Case {
+        const char *what;
+        std::function<void(Harness &)> meanwhile;
+        std::vector<bool> answers;
+        const char *question; // empty: none asked
+        std::string fileAfter;
+        bool stillEditing;
+    };
+    const Case cases[] = {
+        {"unchanged", [](Harness &) {}, {}, "", "mine\r\n", false},
+        {"rewritten with the same bytes", [](Harness &h) { h.folder.write("a.ess", "old\r\n"); }, {}, "", "mine\r\n",
+         false},
+        {"changed, Yes", [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); }, {true},
+         "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?", "mine\r\n",
+         false},
+        {"changed, No", [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); }, {false},
+         "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?",
+         "synced\r\n", true},
+        {"removed, Yes", [](Harness &h) { ::unlink(h.folder.file("a.ess").c_str()); }, {true},
+         "confirm: a.ess was removed by another program while you edited it.  Write it again with your text?",
+         "mine\r\n", false},
+    };
+    for (const auto &c : cases) {
+        Harness h;
+        h.folder.write("a.ess", "old\r\n");
+        for (bool yes : c.answers)
+            h.ui.answerConfirm(yes);
+        bool editingAfterOk = true;
+        h.ui.whileWaiting([&] {
+            c.meanwhile(h);
+            h.ui.memo = "mine\n";
+            h.ui.log.clear();
+            bEditCommitClick(h.ctx);
+            editingAfterOk = h.state.edit.editInProgress;
+            if (editingAfterOk)
+                bEditCancelClick(h.ctx);
+        });
+        InternalEdit(h.ctx, "a.ess");
+        EXPECT_EQ(editingAfterOk, c.stillEditing) << c.what;
+        Names asked;
+        for (const auto &line : h.ui.log)
+            if (line.rfind("confirm: ", 0) == 0)
+                asked.push_back(line);
+        EXPECT_EQ(asked, std::string(c.question).empty() ? Names{} : Names{c.question}) << c.what;
+        EXPECT_EQ(h.folder.read("a.ess"), c.fileAfter) << c.what;
+    }
+}
+
+TEST(BuiltInEditorOnDisk, RevertTakesTheNewTextAsTheOneLoaded)
+{
+    Harness h;
+    h.folder.write("a.ess", "old\r\n");
+    h.ui.whileWaiting([&] {
+        h.folder.write("a.ess", "synced\r\n");
+        bEditRevertClick(h.ctx);
+        EXPECT_EQ(h.ui.memo, "synced\n");
+        h.ui.memo = "synced\nmine\n";
+        bEditCommitClick(h.ctx); // no question: the text came from the file as it is now
+    });
+    InternalEdit(h.ctx, "a.ess");
+    EXPECT_EQ(h.folder.read("a.ess"), "synced\r\nmine\r\n");
+    EXPECT_TRUE(h.ui.messages.empty());
+}
+
+} // namespace
+} // namespace varnok
