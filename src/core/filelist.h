@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ public:
     // Lists the folder anew keeping the selected names that are still there,
     // for changes made outside the program. True when anything changed.
     bool refresh(const std::string &folder);
+    // The same from the folder's files read once for several lists, in any
+    // order; the names this list's mask does not match are passed over.
+    void rereadFrom(const std::vector<std::string> &files);
+    bool refreshFrom(const std::vector<std::string> &files);
     // Selects the entries of these names; names not listed are passed over.
     void selectNames(const std::vector<std::string> &names);
 
@@ -38,9 +43,27 @@ public:
     void setNames(std::vector<std::string> names);
 
 private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    bool update(const std::vector<std::string> &files, bool keepSelection);
+    // The index in the list of each of these names, kNone for a new one.
+    std::vector<std::size_t> findListed(const std::vector<const std::string *> &listed) const;
+
     std::string mask_;
     std::vector<std::string> names_;
     std::vector<char> selected_;
+    // The collation's key of each name, made when the name first shows: a
+    // re-read sorts only the names that are new. Empty for a list set by hand.
+    std::vector<std::string> keys_;
+    // The names in the order the folder gave them last, each ended by a NUL,
+    // and where each starts and stands in the list: a re-read that finds the
+    // folder as it was compares bytes in a row instead of looking names up.
+    std::string folderNames_;
+    struct FolderEntry {
+        std::size_t offset;
+        std::size_t index;
+    };
+    std::vector<FolderEntry> folderOrder_;
 };
 
 } // namespace varnok

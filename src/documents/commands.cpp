@@ -255,8 +255,9 @@ void UndoDelete1Click(Context &ctx)
 void refreshLists(Context &ctx)
 {
     runCommand(ctx, [&] {
+        const std::vector<std::string> files = filesOfLists(ctx.state);
         for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
-            if (ctx.state.list(id).refresh(ctx.state.lieFolder))
+            if (ctx.state.list(id).refreshFrom(files))
                 ctx.view.listChanged(id);
     });
 }

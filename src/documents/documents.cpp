@@ -78,11 +78,21 @@ void rereadList(Context &ctx, ListId id)
     ctx.view.listChanged(id);
 }
 
+std::vector<std::string> filesOfLists(const AppState &state)
+{
+    std::string masks;
+    for (const FileList *list : {&state.lies, &state.essays, &state.tests})
+        masks += list->mask() + ';';
+    return listFolderUnordered(state.lieFolder, masks);
+}
+
 void rereadLists(Context &ctx)
 {
-    rereadList(ctx, ListId::Lies);
-    rereadList(ctx, ListId::Essays);
-    rereadList(ctx, ListId::Tests);
+    const std::vector<std::string> files = filesOfLists(ctx.state);
+    for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests}) {
+        ctx.state.list(id).rereadFrom(files);
+        ctx.view.listChanged(id);
+    }
 }
 
 std::string essaysMask(bool essays, bool generated, bool text)

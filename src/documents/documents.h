@@ -46,6 +46,9 @@ std::string bytesFromMemoText(std::string_view text);
 // Re-reads one or all three lists from the lie folder.
 void rereadList(Context &ctx, ListId id);
 void rereadLists(Context &ctx);
+// The lie folder's files any of the three lists shows, in the folder's order:
+// the folder is read once for all three.
+std::vector<std::string> filesOfLists(const AppState &state);
 
 // The Essays list's mask from the three "Show:" boxes.
 std::string essaysMask(bool essays, bool generated, bool text);

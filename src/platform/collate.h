@@ -30,7 +30,8 @@ public:
     int compare(std::string_view a, std::string_view b) const;
     void sort(std::vector<std::string> &names) const;
 
-    // A key whose byte order is this collation's order, for sorting many names.
+    // The order spelled out: the locale's own key, the letters, the accents
+    // and case, then the bytes, compared in turn.
     struct Key {
         std::wstring locale; // the locale's own key, empty without one
         std::u32string letters;
@@ -40,7 +41,13 @@ public:
     };
     Key key(std::string_view name) const;
 
+    // The same order packed into one string compared as bytes (memcmp), for
+    // sorting many names and keeping their keys between listings.
+    std::string sortKey(std::string_view name) const;
+
 private:
+    std::wstring localeKey(const std::u32string &text) const;
+
     locale_t locale_ = nullptr;
 };
 

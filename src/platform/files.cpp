@@ -201,7 +201,7 @@ bool matchesMask(std::string_view name, std::string_view mask)
     return false;
 }
 
-std::vector<std::string> listFolder(const std::string &folder, std::string_view mask)
+std::vector<std::string> listFolderUnordered(const std::string &folder, std::string_view mask)
 {
     std::vector<std::string> names;
     if (mask.empty())
@@ -226,6 +226,12 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
         if (plain)
             names.emplace_back(name);
     }
+    return names;
+}
+
+std::vector<std::string> listFolder(const std::string &folder, std::string_view mask)
+{
+    std::vector<std::string> names = listFolderUnordered(folder, mask);
     NameCollator::user().sort(names);
     return names;
 }

@@ -47,6 +47,8 @@ bool matchesMask(std::string_view name, std::string_view mask);
 // whatever their first character. The program's own temporary files are
 // left out.
 std::vector<std::string> listFolder(const std::string &folder, std::string_view mask);
+// The same in the order the folder gives them.
+std::vector<std::string> listFolderUnordered(const std::string &folder, std::string_view mask);
 
 // The size of a file in bytes; 0 when it cannot be found.
 std::size_t fileSize(const std::string &path);
