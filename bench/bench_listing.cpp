@@ -1,6 +1,7 @@
 // Times listing and sorting a lie folder of 1,000, 10,000 and 100,000 Lies,
 // and the first listing of a fresh program (the Lies, Essays and Tests lists),
-// each size in a fresh child process so the peak memory is its own.
+// each size in a fresh child process so the peak memory is its own; then the
+// three lists as the window keeps them, from one reading of the folder.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,29 @@ void measure(const std::string &folder, int lies)
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%8d Lies: three lists %.3f s, re-read of the Lies %.3f s (%.2f us a file), %d listed, peak %.1f MB\n",
                 lies, first, reread, reread * 1e6 / lies, liesList.count(), usage.ru_maxrss / 1024.0);
+    // As the window does it: the folder read once for the three lists, then
+    // read again after one Lie was added, and once more with nothing changed.
+    varnok::FileList windowLies("*.lie"), windowEssays("*.ess;*.gen"), windowTests("*.tst");
+    const auto readAll = [&] {
+        const auto files = varnok::listFolderUnordered(folder, "*.lie;*.ess;*.gen;*.tst");
+        windowLies.refreshFrom(files);
+        windowEssays.refreshFrom(files);
+        windowTests.refreshFrom(files);
+    };
+    auto step = Clock::now();
+    readAll();
+    const double windowFirst = seconds(step);
+    std::ofstream(folder + "One more.lie", std::ios::binary) << "A statement.\r\n";
+    step = Clock::now();
+    readAll();
+    const double windowAdded = seconds(step);
+    step = Clock::now();
+    readAll();
+    const double windowSame = seconds(step);
+    std::filesystem::remove(folder + "One more.lie");
+
+    std::printf("%8d Lies, as the window reads them: first %.3f s, one Lie added %.3f s, nothing changed %.3f s\n",
+                lies, windowFirst, windowAdded, windowSame);
     std::fflush(stdout);
 }
 

@@ -137,8 +137,20 @@ NameCollator::Key NameCollator::key(std::string_view name) const
 
 std::string NameCollator::sortKey(std::string_view name) const
 {
-    const std::u32string text = decodeText(name);
     std::string out;
+    const bool plainAscii = std::all_of(name.begin(), name.end(), [](char c) { return c >= 0 && c < 0x7F; });
+    if (plainAscii && !locale_) {
+        // Most names: their letters are their small letters, one byte each.
+        out.reserve(3 * name.size() + 2);
+        for (int part = 0; part < 2; ++part) {
+            for (char c : name)
+                out += static_cast<char>(((c >= 'A' && c <= 'Z') ? c + 32 : c) + 1);
+            out += '\0';
+        }
+        out += name;
+        return out;
+    }
+    const std::u32string text = decodeText(name);
     out.reserve(2 * text.size() + name.size() + 4);
     if (locale_)
         appendLocaleKey(out, localeKey(text));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,52 @@ std::string latin1(const std::string &utf8)
     for (char32_t c : decodeText(utf8))
         out += static_cast<char>(c);
     return out;
+}
+
+// Names that try the byte key's edges: one name the start of another, case
+// and accent ties, letters that become two ("ß", "æ"), the boundaries of
+// UTF-8's lengths, Latin-1 twins, control characters and a NUL.
+Names edgeNames()
+{
+    Names names = {"",          "a",          "A",          "a ",          "ab",         "aB",
+                   "abc",       "\xC3\x84",   "\xC4",       "\xC3\x84" "b",   "\xC3\x9F",   "ss",
+                   "s",         "sss",        "\xC3\xA6",   "ae",          "\xC3\x86",   "af",
+                   "1",         "10",         "9",          "~",           "\x7F",        "\x01",
+                   "\xC2\x80",  "\xDF\xBF",   "\xE0\xA0\x80", "\xEF\xBF\xBF", "\xF0\x90\x80\x80",
+                   "\xF4\x8F\xBF\xBF", "\xFF",       "\xCE\xA9",   "\xCF\x89",    "z",          "Z.lie"};
+    names.push_back(std::string("a\0b", 3));
+    names.push_back(std::string("a\0", 2));
+    // And many made of those pieces, so long shared starts meet.
+    const char *const pieces[] = {"a", "A", "\xC3\xA4", "\xE4", "ss", "\xC3\x9F", " ", "1", "9", ".", "\xCE\xA9",
+                                  "e", "\xC3\xA9", "ae", "\xC3\xA6"};
+    std::mt19937 random(19);
+    for (int i = 0; i < 300; ++i) {
+        std::string name;
+        const int length = static_cast<int>(random() % 6);
+        for (int k = 0; k < length; ++k)
+            name += pieces[random() % std::size(pieces)];
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The packed key must order every pair as the key it packs.
+void expectByteKeysAgree(const NameCollator &collator)
+{
+    const Names names = edgeNames();
+    std::vector<NameCollator::Key> keys;
+    std::vector<std::string> bytes;
+    for (const auto &name : names) {
+        keys.push_back(collator.key(name));
+        bytes.push_back(collator.sortKey(name));
+    }
+    const auto sign = [](auto order) { return order < 0 ? -1 : (order > 0 ? 1 : 0); };
+    int disagreements = 0;
+    for (std::size_t a = 0; a < names.size(); ++a)
+        for (std::size_t b = 0; b < names.size(); ++b)
+            if (sign(keys[a] <=> keys[b]) != sign(bytes[a].compare(bytes[b])) && ++disagreements <= 5)
+                ADD_FAILURE() << "\"" << names[a] << "\" against \"" << names[b] << "\"";
+    EXPECT_EQ(disagreements, 0);
 }
 
 TEST(Unicode, FoldingCoversTheScriptsOfAJournalAndKeepsAsciiApart)
@@ -69,6 +117,11 @@ TEST(NameCollator, WithoutALanguageLocaleLettersSortAsPeopleReadThem)
     }
 }
 
+TEST(NameCollator, TheByteKeyOrdersAsTheKeyItPacks)
+{
+    expectByteKeysAgree(NameCollator("C"));
+}
+
 TEST(NameCollator, Latin1NamesSortLikeTheirUtf8Twins)
 {
     const NameCollator collator("C");
@@ -114,6 +167,13 @@ TEST_F(GeneratedLocale, ALanguageLocaleDecidesTheOrder)
     collator.sort(names);
     EXPECT_EQ(names, (Names{"apfel.lie", "Apfel.lie", "Ärger.lie", "Banane.lie", "Élan.lie", latin1("Öl.lie"),
                             "zucchini.lie"}));
+}
+
+TEST_F(GeneratedLocale, TheByteKeyOrdersAsTheLocalesKeyItPacks)
+{
+    const NameCollator collator("de_DE.UTF-8");
+    ASSERT_TRUE(collator.usesLocale());
+    expectByteKeysAgree(collator);
 }
 
 TEST(ListFolder, SortsWithTheUsersCollation)
