@@ -396,16 +396,8 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
         if (lie.summaries)
             add(lie.summaries);
     }
-    // The list beside the chart names the Lies; the chart's own legend keeps
-    // only the limits, which the list does not hold.
-    for (const auto &lie : lies) {
-        for (auto *marker : chart->legend()->markers(lie.line))
-            marker->setVisible(false);
-        if (lie.summaries) {
-            for (auto *marker : chart->legend()->markers(lie.summaries))
-                marker->setVisible(false);
-        }
-    }
+    for (const auto &lie : lies)
+        keepOutOfChartLegend(*chart, lie);
 
     // Smoothing thousands of segments costs more than it shows.
     chartView->setRenderHint(QPainter::Antialiasing, markers);
@@ -473,9 +465,24 @@ void TChartForm::updateVisibility(QListWidgetItem *item)
     // A Lie filtered out of the list leaves the chart too, so the filter
     // shows the lines it names and no others.
     const bool visible = item->checkState() == Qt::Checked && !item->isHidden();
-    lieLines[index].line->setVisible(visible);
-    if (lieLines[index].summaries)
-        lieLines[index].summaries->setVisible(visible);
+    const LieLines &lie = lieLines[index];
+    lie.line->setVisible(visible);
+    if (lie.summaries)
+        lie.summaries->setVisible(visible);
+    // Showing a series shows its legend marker again.
+    keepOutOfChartLegend(*chart(), lie);
+}
+
+void TChartForm::keepOutOfChartLegend(QChart &chart, const LieLines &lie)
+{
+    // The list beside the chart names the Lies; the chart's own legend keeps
+    // only the limits, which the list does not hold.
+    for (auto *marker : chart.legend()->markers(lie.line))
+        marker->setVisible(false);
+    if (lie.summaries) {
+        for (auto *marker : chart.legend()->markers(lie.summaries))
+            marker->setVisible(false);
+    }
 }
 
 void TChartForm::applyPalette()

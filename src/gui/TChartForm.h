@@ -91,6 +91,8 @@ private:
         QScatterSeries *summaries = nullptr;
     };
 
+    static void keepOutOfChartLegend(QChart &chart, const LieLines &lie);
+
     QChartView *chartView;
     QLineEdit *ChartFilter;
     QListWidget *ChartLegend;

@@ -383,6 +383,57 @@ private slots:
         QVERIFY(!squares[0]->isVisible() && !lines[0]->isVisible());
     }
 
+    void chartLegendKeepsToTheLimitsWhateverIsShown()
+    {
+        // Ten Lies, each with an essay response and a test summary's answer,
+        // so every Lie has a line and a series of squares.
+        std::vector<ChartSeries> lies(10);
+        for (std::size_t i = 0; i < lies.size(); ++i) {
+            lies[i].lieFileName = "Lie " + std::to_string(i) + ".lie";
+            lies[i].statement = "Statement " + std::to_string(i);
+            lies[i].points = {{at(2026, 12, 1, 9, 0), 1 + int(i)},
+                              {at(2026, 12, 7, 17, 27), 2 + int(i), ResponseSource::Summary}};
+        }
+        TChartForm form;
+        form.showSeries(lies, 5, 20);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *legend = form.findChild<QListWidget *>("ChartLegend");
+        auto *filter = form.findChild<QLineEdit *>("ChartFilter");
+        QVERIFY(legend && filter);
+        const auto shownLabels = [&form] {
+            QStringList labels;
+            for (auto *marker : form.chart()->legend()->markers())
+                if (marker->isVisible())
+                    labels.append(marker->label());
+            return labels;
+        };
+        const QStringList limitsOnly = {QStringLiteral("Weak limit (5)"), QStringLiteral("Strong limit (20)")};
+        QCOMPARE(shownLabels(), limitsOnly);
+
+        const auto setAll = [legend](Qt::CheckState state) {
+            for (int row = 0; row < legend->count(); ++row)
+                legend->item(row)->setCheckState(state);
+        };
+        const std::vector<std::pair<const char *, std::function<void()>>> steps = {
+            {"untick", [&] { legend->item(2)->setCheckState(Qt::Unchecked); }},
+            {"retick", [&] { legend->item(2)->setCheckState(Qt::Checked); }},
+            {"filter", [&] { filter->setText("Statement 7"); }},
+            {"clear filter", [&] { filter->clear(); }},
+            {"untick all", [&] { setAll(Qt::Unchecked); }},
+            {"retick all", [&] { setAll(Qt::Checked); }},
+            {"new palette", [&] { form.setPalette(QPalette(QColor(0x30, 0x30, 0x34))); }},
+        };
+        for (const auto &[name, step] : steps) {
+            step();
+            QCoreApplication::processEvents();
+            QVERIFY2(shownLabels() == limitsOnly, qPrintable(QString(name) + ": " + shownLabels().join(" | ")));
+        }
+        // The lines themselves came back.
+        for (auto *line : lineSeries(form.chart()))
+            QVERIFY(line->isVisible());
+    }
+
     void followsTheDesktopPalette()
     {
         TChartForm form;
