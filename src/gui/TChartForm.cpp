@@ -26,6 +26,7 @@
 #include <QValueAxis>
 #include <QDir>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QSplitter>
 #include <algorithm>
 #include <cmath>
@@ -163,6 +164,7 @@ TChartForm::TChartForm(QWidget *parent)
     chartView->setObjectName("ChartView");
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(480, 320);
+    chartView->viewport()->installEventFilter(this);
 
     ChartFilter = new QLineEdit(this);
     ChartFilter->setObjectName("ChartFilter");
@@ -402,6 +404,7 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     // Smoothing thousands of segments costs more than it shows.
     chartView->setRenderHint(QPainter::Antialiasing, markers);
     QChart *old = chartView->chart();
+    hoverTip.clear();
     chartView->setChart(chart);
     delete old;
     lieLines = std::move(lies);
@@ -554,10 +557,22 @@ QString TChartForm::pointToolTip(const QXYSeries &series, QPointF at)
 
 void TChartForm::showPointToolTip(const QXYSeries &series, QPointF at, bool entered)
 {
+    hoverTip = entered ? pointToolTip(series, at) : QString();
     if (entered)
-        QToolTip::showText(QCursor::pos(), pointToolTip(series, at), chartView);
+        QToolTip::showText(QCursor::pos(), hoverTip, chartView);
     else
         QToolTip::hideText();
+}
+
+bool TChartForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // When the mouse comes to rest the window asks the chart for a tool tip;
+    // the chart has none of its own and would take the point's away.
+    if (watched == chartView->viewport() && event->type() == QEvent::ToolTip && !hoverTip.isEmpty()) {
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), hoverTip, chartView);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 TChartForm::~TChartForm() = default;

@@ -74,6 +74,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString askSavePath();
@@ -107,6 +108,8 @@ private:
     QPushButton *bChartClose;
     std::vector<ChartSeries> shown;
     SavePathChooser chooseSavePath;
+    // The tip of the point under the mouse, empty when it is on none.
+    QString hoverTip;
     // Reports a failed save over this window.
     std::unique_ptr<QtUi> ui_;
 };

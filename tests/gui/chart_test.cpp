@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QDateTimeAxis>
 #include <QFile>
 #include <QLabel>
@@ -432,6 +433,53 @@ private slots:
         // The lines themselves came back.
         for (auto *line : lineSeries(form.chart()))
             QVERIFY(line->isVisible());
+    }
+
+    void hoveringAPointShowsItsToolTip()
+    {
+        ChartSeries money = twoLies()[0];
+        money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
+        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b)
+                         { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+        TChartForm form;
+        form.showSeries({money}, 5, 20);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *view = form.findChild<QChartView *>("ChartView");
+        QVERIFY(view);
+        QScatterSeries *squares = nullptr;
+        for (auto *s : form.chart()->series())
+            if (auto *scatter = qobject_cast<QScatterSeries *>(s))
+                squares = scatter;
+        QVERIFY(squares);
+        const auto lines = lineSeries(form.chart());
+        struct Case {
+            QXYSeries *series;
+            int index;
+            QString tip;
+        };
+        const Case cases[] = {
+            {squares, 0, QStringLiteral("Money is evil.\n2026-04-01 08:00am  Response: 9 (test summary)")},
+            {lines[0], 3, QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13")},
+        };
+        for (const auto &c : cases) {
+            QToolTip::hideText();
+            QTest::mouseMove(view->viewport(), QPoint(1, 1));
+            const QPointF inScene = form.chart()->mapToPosition(c.series->at(c.index), c.series);
+            const QPoint inView = view->mapFromScene(inScene);
+            QTest::mouseMove(view->viewport(), inView);
+            QTRY_COMPARE(QToolTip::text(), c.tip);
+            // The mouse comes to rest: the window then asks the chart for
+            // a tool tip of its own, which must not take this one away.
+            QHelpEvent rest(QEvent::ToolTip, inView, view->viewport()->mapToGlobal(inView));
+            QApplication::sendEvent(view->viewport(), &rest);
+            QTest::qWait(500);
+            QVERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), c.tip);
+        }
+        // Off the points, the tip goes.
+        QTest::mouseMove(view->viewport(), QPoint(1, 1));
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void followsTheDesktopPalette()
