@@ -59,6 +59,7 @@ const char *const kToolTipDateFormat = "yyyy-MM-dd hh:mmap";
 const char *const kToolTip = "%1\n%2  Response: %3";
 const char *const kSummaryToolTip = "%1\n%2  Response: %3 (test summary)";
 const char *const kFilterPlaceholder = "Filter Lies";
+const char *const kPointKey = "\u25CF essay response  \u25A0 answer from a test summary";
 const char *const kLegendToolTip = "%1\n%2";
 const char *const kUnlinkedOne =
     "1 answer in the test summaries is for a statement no Lie has now (edited or deleted since) and is left out";
@@ -183,10 +184,21 @@ TChartForm::TChartForm(QWidget *parent)
     legendLayout->setContentsMargins(0, 0, 0, 0);
     legendLayout->addWidget(ChartFilter);
     legendLayout->addWidget(ChartLegend, 1);
+    // Only the points tell essay responses from a test summary's answers,
+    // so the window says which is which whenever it shows both.
+    lPointKey = new QLabel(QString::fromUtf8(kPointKey), this);
+    lPointKey->setObjectName("lPointKey");
+    lPointKey->setAlignment(Qt::AlignCenter);
+    lPointKey->hide();
+    auto *chartPanel = new QWidget(this);
+    auto *chartLayout = new QVBoxLayout(chartPanel);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chartLayout->addWidget(chartView, 1);
+    chartLayout->addWidget(lPointKey);
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName("ChartSplitter");
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(chartView);
+    splitter->addWidget(chartPanel);
     splitter->addWidget(legendPanel);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
@@ -407,6 +419,7 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
     hoverTip.clear();
     chartView->setChart(chart);
     delete old;
+    lPointKey->setVisible(std::any_of(lies.begin(), lies.end(), [](const LieLines &lie) { return lie.summaries; }));
     lieLines = std::move(lies);
     limitLines = std::move(limits);
     applyPalette();

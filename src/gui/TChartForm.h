@@ -98,6 +98,7 @@ private:
     QLineEdit *ChartFilter;
     QListWidget *ChartLegend;
     QLabel *lUnlinked;
+    QLabel *lPointKey;
     std::vector<LieLines> lieLines;
     std::vector<QXYSeries *> limitLines;
     std::string lieFolder_;

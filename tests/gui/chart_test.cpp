@@ -435,6 +435,36 @@ private slots:
             QVERIFY(line->isVisible());
     }
 
+    void keySaysWhatTheSquaresMean()
+    {
+        ChartSeries essays = twoLies()[0];
+        ChartSeries withSummary = essays;
+        withSummary.points.push_back({at(2026, 12, 8, 18, 10), 9, ResponseSource::Summary});
+        // So many points that none is drawn, squares included.
+        ChartSeries crowded = withSummary;
+        for (int i = 0; i < 2100; ++i)
+            crowded.points.insert(crowded.points.begin(), {DateTime::fromMilliseconds(at(2020, 1, 1, 0, 0).toMilliseconds() + i * 60000LL), 5});
+        const struct {
+            const char *name;
+            std::vector<ChartSeries> series;
+            bool key;
+        } cases[] = {
+            {"essay responses only", {essays}, false},
+            {"a summary's answer", {essays, withSummary}, true},
+            {"no points drawn", {crowded}, false},
+            {"no Lie", {}, false},
+        };
+        TChartForm form;
+        auto *key = form.findChild<QLabel *>("lPointKey");
+        QVERIFY(key);
+        for (const auto &c : cases) {
+            form.showSeries(c.series, 5, 20);
+            QVERIFY2(key->isHidden() != c.key, c.name);
+        }
+        form.showSeries({withSummary}, 5, 20);
+        QCOMPARE(key->text(), QString::fromUtf8("\u25CF essay response  \u25A0 answer from a test summary"));
+    }
+
     void hoveringAPointShowsItsToolTip()
     {
         ChartSeries money = twoLies()[0];
