@@ -38,7 +38,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     varnok::SystemClock clock;
     varnok::SeededRandom random(1);
-    varnok::TfHello window({folder}, {clock, random});
+    varnok::TfHello window({clock, random});
+    window.start({folder});
     window.show();
     app.processEvents();
     window.findChild<QTabWidget *>("PageControl1")->setCurrentIndex(1);

@@ -1,6 +1,8 @@
 #include "gui/AskPage.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +13,7 @@
 
 #include "documents/commands.h"
 #include "documents/editing.h"
+#include "gui/bytetext.h"
 #include "gui/ScaleSlider.h"
 #include "gui/StretchedPicture.h"
 #include "gui/TextArea.h"
@@ -205,6 +208,21 @@ void AskPage::setEditing(bool editing)
 {
     ToolBar->setVisible(editing);
     TestPanel->setVisible(!editing);
+}
+
+void AskPage::loadStartPicture()
+{
+    const QString path = QDir::current().filePath("startup.bmp");
+    QImage picture(":/startpicture.png");
+    if (QFileInfo::exists(path)) {
+        QString reason;
+        QImage loaded = readPictureFile(path, reason);
+        if (loaded.isNull())
+            ctx_.ui.error(utf8Bytes("Cannot load the start picture " + path + ": " + reason) + ".");
+        else
+            picture = loaded;
+    }
+    Image1->setPicture(picture.convertToFormat(QImage::Format_RGB32));
 }
 
 } // namespace varnok

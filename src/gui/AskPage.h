@@ -24,6 +24,9 @@ public:
     // Idle shows Start; running shows Next, Stop, the scale and its labels.
     void setTestRunning(bool running);
     void setEditing(bool editing);
+    // The picture above the test panel: startup.bmp of the current folder
+    // where there is one, else the built-in picture.
+    void loadStartPicture();
 
     QWidget *ToolBar;
     QPushButton *bEditCommit;

@@ -1,9 +1,11 @@
 #include "gui/FindPanel.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
@@ -158,6 +160,39 @@ void FindPanel::showHit(int index)
     if (index < 0 || static_cast<std::size_t>(index) >= hits_.size())
         return;
     showFindHit(ctx_, hits_[static_cast<std::size_t>(index)]);
+}
+
+FindDock::FindDock(Context &ctx, QMainWindow *window, QWidget *textArea)
+    : QDockWidget("Find", window), panel_(new FindPanel(ctx, this)), textArea_(textArea)
+{
+    setObjectName("FindDock");
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    setWidget(panel_);
+    window->addDockWidget(Qt::BottomDockWidgetArea, this);
+    hide();
+    connect(panel_, &FindPanel::closeRequested, this, &FindDock::close);
+}
+
+void FindDock::open()
+{
+    show();
+    raise();
+    panel_->focusField();
+}
+
+void FindDock::close()
+{
+    // Back to the text being read rather than to whatever widget follows the
+    // panel in the focus chain.
+    const bool focusInside = isAncestorOf(QApplication::focusWidget());
+    hide();
+    if (focusInside && textArea_->isVisible())
+        textArea_->setFocus(Qt::OtherFocusReason);
+}
+
+bool FindDock::escapeCloses(const QWidget *focused) const
+{
+    return isVisible() && (focused == textArea_ || isAncestorOf(focused));
 }
 
 } // namespace varnok

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDockWidget>
 #include <QWidget>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "documents/find.h"
 
 class QLabel;
+class QMainWindow;
 class QLineEdit;
 class QTimer;
 class QTreeWidget;
@@ -45,6 +47,25 @@ private:
     QTimer *typing_;
     FindRunner runner_;
     std::vector<FindHit> hits_;
+};
+
+// The find panel docked below the main window's pages, hidden until asked for.
+class FindDock : public QDockWidget {
+public:
+    FindDock(Context &ctx, QMainWindow *window, QWidget *textArea);
+
+    FindPanel *panel() const { return panel_; }
+    // Shows the panel with the focus in its field.
+    void open();
+    // Hides the panel; a focus inside it goes back to the text being read.
+    void close();
+    // Escape closes the panel from inside it and from the text area a hit
+    // was shown in.
+    bool escapeCloses(const QWidget *focused) const;
+
+private:
+    FindPanel *panel_;
+    QWidget *textArea_;
 };
 
 } // namespace varnok

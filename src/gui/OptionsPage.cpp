@@ -54,6 +54,17 @@ QCheckBox *makeCheckBox(QWidget *parent, const char *name, const QString &captio
     return box;
 }
 
+// A group's controls one below the other, close together, with the room
+// left over below them.
+void stackInGroup(QBoxLayout *layout, std::initializer_list<QWidget *> widgets)
+{
+    for (QWidget *w : widgets)
+        layout->addWidget(w);
+    layout->addStretch();
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(2);
+}
+
 } // namespace
 
 OptionsPage::OptionsPage(Options &options, Ui &ui, QWidget *parent) : QScrollArea(parent), options_(options), ui_(ui)
@@ -90,11 +101,7 @@ QWidget *OptionsPage::createEditorGroup(QWidget *page)
     Editor = new QLineEdit(group);
     Editor->setObjectName("Editor");
     Editor->setToolTip("Location of Editor");
-    for (QWidget *w : std::initializer_list<QWidget *>{cbOptionsInternalEditor, bOptionsFont, bOptionsEditorLocate, Editor})
-        layout->addWidget(w);
-    layout->addStretch();
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->setSpacing(2);
+    stackInGroup(layout, {cbOptionsInternalEditor, bOptionsFont, bOptionsEditorLocate, Editor});
     return group;
 }
 
@@ -153,12 +160,7 @@ QWidget *OptionsPage::createGenerationGroup(QWidget *page)
     Label4->setObjectName("Label4");
     Label4->setWordWrap(true);
     TrackBar4 = makeSentenceSlider(group, "TrackBar4", "Maximum sentences per paragraph");
-    for (QWidget *w : std::initializer_list<QWidget *>{cbOptionsRandomize, cbOptionsSentenceParse, Label5, TrackBar3,
-                                                        Label4, TrackBar4})
-        layout->addWidget(w);
-    layout->addStretch();
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->setSpacing(2);
+    stackInGroup(layout, {cbOptionsRandomize, cbOptionsSentenceParse, Label5, TrackBar3, Label4, TrackBar4});
     return group;
 }
 
@@ -168,8 +170,7 @@ QWidget *OptionsPage::createOtherGroup(QWidget *page)
     auto *layout = new QVBoxLayout(group);
     cbOptionsAllowRenames = makeCheckBox(group, "cbOptionsAllowRenames", "Allow Renames",
                                          "Renaming Lies or Essays may cause them to be skipped in Lie History");
-    layout->addWidget(cbOptionsAllowRenames);
-    layout->addStretch();
+    stackInGroup(layout, {cbOptionsAllowRenames});
     return group;
 }
 

@@ -1,18 +1,10 @@
 #include "gui/TfHello.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QDockWidget>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QSocketNotifier>
-#include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -30,13 +22,13 @@
 #include "gui/BlinkStrip.h"
 #include "gui/DocumentPage.h"
 #include "gui/FindPanel.h"
+#include "gui/FolderFollower.h"
+#include "gui/MainMenus.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
+#include "gui/ReviewCount.h"
 #include "gui/ScaleSlider.h"
-#include "gui/StretchedPicture.h"
 #include "gui/TChartForm.h"
-#include "gui/THelpForm.h"
-#include "gui/TSplashForm.h"
 #include "gui/TextArea.h"
 #include "gui/TfSelFolder.h"
 #include "gui/bytetext.h"
@@ -58,8 +50,6 @@ namespace varnok {
 namespace {
 
 constexpr int kBlinkInterval = 666;
-// A file added outside shows within a second: changes are gathered this long.
-constexpr int kFolderSettle = 150;
 
 // The pages in tab order.
 constexpr Page kPageOrder[] = {Page::Ask, Page::Essays, Page::Lies, Page::Tests, Page::Options};
@@ -89,8 +79,9 @@ TfHello::TfHello(Services services, QWidget *parent)
     setObjectName("fHello");
     setWindowTitle("Varnok");
     createPages();
-    createFind();
-    createMenus();
+    findDock_ = new FindDock(ctx_, this, ask_->Memo1);
+    menus_ = new MainMenus(this, ctx_, {[this] { openLieSetDialog(); }, [this] { findDock_->open(); }});
+    follower_ = new FolderFollower(ctx_, this);
     wireCommands();
     ask_->Memo1->setBytes(builtInHelpText());
 
@@ -99,16 +90,7 @@ TfHello::TfHello(Services services, QWidget *parent)
     Timer1->setInterval(kBlinkInterval);
     connect(Timer1, &QTimer::timeout, this, &TfHello::Timer1Timer);
     Timer1->start();
-    loadStartPicture();
-
-    folderSettle_ = new QTimer(this);
-    folderSettle_->setSingleShot(true);
-    folderSettle_->setInterval(kFolderSettle);
-    connect(folderSettle_, &QTimer::timeout, this, &TfHello::refreshFromFolder);
-    if (watch_.descriptor() >= 0) {
-        watchNotifier_ = new QSocketNotifier(watch_.descriptor(), QSocketNotifier::Read, this);
-        connect(watchNotifier_, &QSocketNotifier::activated, this, &TfHello::folderChanged);
-    }
+    ask_->loadStartPicture();
 }
 
 TfHello::~TfHello() = default;
@@ -117,93 +99,11 @@ void TfHello::start(const std::vector<std::string> &arguments)
 {
     state_.homeTrash = homeTrashFolder();
     startUp(ctx_, systemStartupPlaces(arguments));
-    watchLieFolder();
+    follower_->followLieFolder();
     ask_->bAskStart->setFocus();
 }
 
 // --- layout ---------------------------------------------------------------
-
-void TfHello::createMenus()
-{
-    QMenu *file = menuBar()->addMenu("&File");
-    QAction *lieSet = file->addAction("Open &Lie set...");
-    lieSet->setObjectName("LieSet1");
-    connect(lieSet, &QAction::triggered, this, &TfHello::openLieSetDialog);
-    QAction *findAction = file->addAction("&Find...");
-    findAction->setObjectName("Find1");
-    findAction->setShortcut(QKeySequence::Find);
-    connect(findAction, &QAction::triggered, this, &TfHello::showFind);
-    QAction *refresh = file->addAction("Re-rea&d folder");
-    refresh->setObjectName("Refresh1");
-    refresh->setShortcut(Qt::Key_F5);
-    connect(refresh, &QAction::triggered, this, [this] { refreshLists(ctx_); });
-    file->addSeparator();
-    QAction *exitAction = file->addAction("E&xit");
-    exitAction->setObjectName("Exit1");
-    exitAction->setShortcut(Qt::CTRL | Qt::Key_Q);
-    connect(exitAction, &QAction::triggered, this, &QWidget::close);
-
-    createEditMenu();
-
-    QMenu *help = menuBar()->addMenu("&Help");
-    QAction *readme = help->addAction("&Read me");
-    readme->setObjectName("Readme1");
-    readme->setShortcut(Qt::Key_F1);
-    connect(readme, &QAction::triggered, this, &TfHello::readme);
-    QAction *about = help->addAction("&About");
-    about->setObjectName("About1");
-    connect(about, &QAction::triggered, this, &TfHello::about);
-}
-
-void TfHello::createEditMenu()
-{
-    // No mnemonic: Alt+E belongs to the pages' "&Edit" buttons.
-    QMenu *edit = menuBar()->addMenu("Edit");
-    UndoDelete1 = edit->addAction("&Undo delete");
-    UndoDelete1->setObjectName("UndoDelete1");
-    UndoDelete1->setShortcut(QKeySequence::Undo);
-    connect(UndoDelete1, &QAction::triggered, this, [this] { UndoDelete1Click(ctx_); });
-    edit->addSeparator();
-    QAction *remove = edit->addAction("&Delete");
-    remove->setObjectName("Delete1");
-    remove->setShortcut(QKeySequence::Delete);
-    connect(remove, &QAction::triggered, this, [this] {
-        if (shownList())
-            DeleteClick(ctx_);
-    });
-    Rename1 = edit->addAction("Re&name");
-    Rename1->setObjectName("Rename1");
-    Rename1->setShortcut(Qt::Key_F2);
-    connect(Rename1, &QAction::triggered, this, &TfHello::renameInList);
-    QAction *selectAll = edit->addAction("Select &All");
-    selectAll->setObjectName("SelectAll1");
-    selectAll->setShortcut(QKeySequence::SelectAll);
-    connect(selectAll, &QAction::triggered, this, &TfHello::selectAllInList);
-    connect(edit, &QMenu::aboutToShow, this, &TfHello::updateEditActions);
-    updateEditActions();
-}
-
-void TfHello::createFind()
-{
-    FindDock = new QDockWidget("Find", this);
-    FindDock->setObjectName("FindDock");
-    FindDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-    find_ = new FindPanel(ctx_, FindDock);
-    FindDock->setWidget(find_);
-    addDockWidget(Qt::BottomDockWidgetArea, FindDock);
-    FindDock->hide();
-    connect(find_, &FindPanel::closeRequested, this, &TfHello::closeFind);
-}
-
-void TfHello::closeFind()
-{
-    // Back to the text being read rather than to whatever widget follows the
-    // panel in the focus chain.
-    const bool focusInside = FindDock->isAncestorOf(QApplication::focusWidget());
-    FindDock->hide();
-    if (focusInside && ask_->Memo1->isVisible())
-        ask_->Memo1->setFocus(Qt::OtherFocusReason);
-}
 
 void TfHello::createPages()
 {
@@ -234,10 +134,7 @@ void TfHello::createPages()
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
     // Beside the status line's own texts, so those keep their words.
-    reviewPosition_ = new QLabel(statusBar());
-    reviewPosition_->setObjectName("ReviewPosition");
-    statusBar()->addPermanentWidget(reviewPosition_);
-    reviewPosition_->hide();
+    reviewCount_ = new ReviewCount(statusBar());
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfHello::PageControl1Change);
 }
 
@@ -256,77 +153,7 @@ void TfHello::applyOptionDependencies()
     options_->applyDependencies();
     for (DocumentPage *page : {essays_, lies_, tests_})
         page->renameButton()->setVisible(state_.options.allowRenames);
-    updateEditActions();
-}
-
-void TfHello::showFind()
-{
-    FindDock->show();
-    FindDock->raise();
-    find_->focusField();
-}
-
-std::optional<ListId> TfHello::shownList() const
-{
-    return listOfPage(state_.page);
-}
-
-void TfHello::renameInList()
-{
-    const auto id = shownList();
-    if (!id || !state_.options.allowRenames)
-        return;
-    switch (*id) {
-    case ListId::Lies:
-        bLiesRenameClick(ctx_);
-        break;
-    case ListId::Essays:
-        bEssaysRenameClick(ctx_);
-        break;
-    case ListId::Tests:
-        bTestsRenameClick(ctx_);
-        break;
-    }
-}
-
-void TfHello::selectAllInList()
-{
-    if (const auto id = shownList()) {
-        state_.list(*id).selectAll();
-        listChanged(*id);
-    }
-}
-
-void TfHello::updateEditActions()
-{
-    if (UndoDelete1)
-        UndoDelete1->setEnabled(canUndoDelete(state_));
-    if (Rename1)
-        Rename1->setEnabled(state_.options.allowRenames);
-}
-
-void TfHello::watchLieFolder()
-{
-    if (watch_.folder() != state_.lieFolder)
-        watch_.watch(state_.lieFolder);
-}
-
-void TfHello::folderChanged()
-{
-    if (watch_.takeChanges())
-        folderSettle_->start();
-}
-
-void TfHello::refreshFromFolder()
-{
-    // A question on the screen belongs to a command that may still walk the
-    // lists it was started on; the lists catch up once it is answered.
-    if (QApplication::activeModalWidget()) {
-        folderSettle_->start();
-        return;
-    }
-    watchLieFolder();
-    refreshLists(ctx_);
+    menus_->updateEditActions();
 }
 
 void TfHello::optionsChanged()
@@ -355,7 +182,7 @@ void TfHello::openLieSetDialog()
     if (!selFolder_)
         selFolder_ = new TfSelFolder(ctx_, this);
     selFolder_->exec();
-    watchLieFolder();
+    follower_->followLieFolder();
 }
 
 void TfHello::showLieHistory()
@@ -382,38 +209,6 @@ void TfHello::showLieHistory()
     chartForm_->present();
 }
 
-void TfHello::readme()
-{
-    if (!helpForm_)
-        helpForm_ = new THelpForm(this);
-    QStringList lines;
-    lines.reserve(static_cast<qsizetype>(state_.helpText.size()));
-    for (const std::string &line : state_.helpText)
-        lines.append(textFromBytes(line));
-    helpForm_->showReadme(QCoreApplication::applicationDirPath() + "/", lines);
-}
-
-void TfHello::about()
-{
-    TSplashForm splash(this);
-    splash.exec();
-}
-
-void TfHello::loadStartPicture()
-{
-    const QString path = QDir::current().filePath("startup.bmp");
-    QImage picture(":/startpicture.png");
-    if (QFileInfo::exists(path)) {
-        QString reason;
-        QImage loaded = readPictureFile(path, reason);
-        if (loaded.isNull())
-            ui_->error(utf8Bytes("Cannot load the start picture " + path + ": " + reason) + ".");
-        else
-            picture = loaded;
-    }
-    ask_->Image1->setPicture(picture.convertToFormat(QImage::Format_RGB32));
-}
-
 // --- events -----------------------------------------------------------------
 
 void TfHello::Timer1Timer()
@@ -438,12 +233,10 @@ void TfHello::keyPressEvent(QKeyEvent *event)
 {
     // Choosing a hit moves the focus to the text area; Escape there still
     // closes the find bar beside it, as in the bar itself.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && FindDock->isVisible()) {
-        QWidget *focused = QApplication::focusWidget();
-        if (focused == ask_->Memo1 || FindDock->isAncestorOf(focused)) {
-            closeFind();
-            return;
-        }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        findDock_->escapeCloses(QApplication::focusWidget())) {
+        findDock_->close();
+        return;
     }
     // Enter presses the page's default button unless another button has the
     // focus: then it presses that one. Buttons outside dialogs leave Enter to
@@ -587,8 +380,7 @@ void TfHello::setTestPosition(const std::string &text)
 
 void TfHello::setReviewPosition(const std::string &text, bool laterOffered)
 {
-    reviewPosition_->setText(textFromBytes(text));
-    reviewPosition_->setVisible(!text.empty());
+    reviewCount_->setCount(textFromBytes(text));
     ask_->bEditLater->setVisible(laterOffered);
 }
 
@@ -600,7 +392,7 @@ void TfHello::setEditing(bool editing)
 void TfHello::listChanged(ListId id)
 {
     listPages_[static_cast<std::size_t>(id)]->listChanged();
-    updateEditActions();
+    menus_->updateEditActions();
 }
 
 } // namespace varnok

@@ -8,12 +8,7 @@
 
 #include "core/context.h"
 #include "core/ui.h"
-#include "platform/folderwatch.h"
 
-class QAction;
-class QDockWidget;
-class QLabel;
-class QSocketNotifier;
 class QTabWidget;
 class QTimer;
 
@@ -22,12 +17,14 @@ namespace varnok {
 class AskPage;
 class BlinkStrip;
 class DocumentPage;
-class FindPanel;
+class FindDock;
+class FolderFollower;
+class MainMenus;
 class OptionsPage;
 class QtUi;
+class ReviewCount;
 class TfSelFolder;
 class TChartForm;
-class THelpForm;
 
 // The program's main window. Building it only builds it: the start-up sequence
 // runs when main calls startUp on its context. Its handlers are short: the work
@@ -76,29 +73,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void createMenus();
-    void createEditMenu();
-    void createFind();
-    void showFind();
-    void closeFind();
-    // The lists follow the lie folder as other programs change it.
-    void watchLieFolder();
-    void folderChanged();
-    void refreshFromFolder();
-    // The Edit menu's commands act on the list of the page showing.
-    std::optional<ListId> shownList() const;
-    void renameInList();
-    void selectAllInList();
-    void updateEditActions();
     void createPages();
     void wireCommands();
-    void loadStartPicture();
     void applyOptionDependencies();
     void storeWindowGeometry();
     void openLieSetDialog();
     void showLieHistory();
-    void readme();
-    void about();
     void Timer1Timer();
     void PageControl1Change(int index);
 
@@ -115,21 +95,15 @@ private:
     // The document pages in ListId order.
     std::array<DocumentPage *, 3> listPages_{};
     BlinkStrip *Panel1 = nullptr;
-    QLabel *reviewPosition_ = nullptr;
+    ReviewCount *reviewCount_ = nullptr;
     QTimer *Timer1 = nullptr;
 
-    FindPanel *find_ = nullptr;
-    QDockWidget *FindDock = nullptr;
-    QAction *UndoDelete1 = nullptr;
-    QAction *Rename1 = nullptr;
-    FolderWatch watch_;
-    QSocketNotifier *watchNotifier_ = nullptr;
-    // Gathers a burst of changes (a sync tool writing many files) into one re-read.
-    QTimer *folderSettle_ = nullptr;
+    FindDock *findDock_ = nullptr;
+    MainMenus *menus_ = nullptr;
+    FolderFollower *follower_ = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
-    QPointer<THelpForm> helpForm_;
     bool pageChangeByProgram_ = false;
 };
 

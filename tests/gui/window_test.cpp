@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "gui/ReviewCount.h"
 #include "gui/guitest.h"
 #include "gui/guiharness.h"
 
@@ -199,6 +200,33 @@ private slots:
         QCOMPARE(commits, 2);
         QCOMPARE(w.folder.read("latin.ess"), latin1);
         QCOMPARE(w.folder.read("utf.ess"), utf8);
+    }
+
+    // The review's count stands beside the described status text without
+    // cutting it: where both do not fit, the count drops the file name.
+    void theReviewCountLeavesTheStatusTextWhole()
+    {
+        const QString status = "Editing: Money does not matter to me..ess";
+        const QString count = "Essay 2 of 6: Money does not matter to me..ess";
+        QStatusBar bar;
+        bar.setSizeGripEnabled(true);
+        auto *label = new ReviewCount(&bar);
+        bar.show();
+        for (const int width : {400, 780}) {
+            bar.resize(width, 24);
+            QTRY_COMPARE(bar.width(), width);
+            bar.showMessage(status);
+            label->setCount(count);
+            const bool roomForBoth =
+                bar.fontMetrics().horizontalAdvance(status) + label->fontMetrics().horizontalAdvance(count) + 60 < width;
+            QTRY_COMPARE(label->text(), roomForBoth ? count : QString("Essay 2 of 6"));
+            QTRY_VERIFY(label->isVisible());
+            QTRY_VERIFY2(bar.fontMetrics().horizontalAdvance(status) <= label->x(),
+                         qPrintable(QString("status %1 wide, count at %2").arg(bar.fontMetrics().horizontalAdvance(status)).arg(label->x())));
+        }
+        QCOMPARE(label->text(), count); // 780 wide: both whole
+        label->setCount("");
+        QVERIFY(!label->isVisible());
     }
 
     void appliedFontStaysAfterCancel()
