@@ -21,6 +21,12 @@ public:
     // The horizontal centre of the handle at a value, in widget coordinates.
     int positionOf(int value) const;
 
+    // The colour of the limit marks: the highlight's hue, light or dark
+    // enough to stand out from the ground the scale is drawn on.
+    static QColor limitMarkColor(const QPalette &palette);
+    // The contrast ratio of two colours, from 1 (alike) to 21.
+    static double contrast(const QColor &a, const QColor &b);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

@@ -26,6 +26,7 @@
 #include <QValueAxis>
 #include <QDir>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QSplitter>
 #include <algorithm>
 #include <cmath>
@@ -58,6 +59,7 @@ const char *const kToolTipDateFormat = "yyyy-MM-dd hh:mmap";
 const char *const kToolTip = "%1\n%2  Response: %3";
 const char *const kSummaryToolTip = "%1\n%2  Response: %3 (test summary)";
 const char *const kFilterPlaceholder = "Filter Lies";
+const char *const kPointKey = "\u25CF essay response  \u25A0 answer from a test summary";
 const char *const kLegendToolTip = "%1\n%2";
 const char *const kUnlinkedOne =
     "1 answer in the test summaries is for a statement no Lie has now (edited or deleted since) and is left out";
@@ -163,6 +165,7 @@ TChartForm::TChartForm(QWidget *parent)
     chartView->setObjectName("ChartView");
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(480, 320);
+    chartView->viewport()->installEventFilter(this);
 
     ChartFilter = new QLineEdit(this);
     ChartFilter->setObjectName("ChartFilter");
@@ -181,10 +184,21 @@ TChartForm::TChartForm(QWidget *parent)
     legendLayout->setContentsMargins(0, 0, 0, 0);
     legendLayout->addWidget(ChartFilter);
     legendLayout->addWidget(ChartLegend, 1);
+    // Only the points tell essay responses from a test summary's answers,
+    // so the window says which is which whenever it shows both.
+    lPointKey = new QLabel(QString::fromUtf8(kPointKey), this);
+    lPointKey->setObjectName("lPointKey");
+    lPointKey->setAlignment(Qt::AlignCenter);
+    lPointKey->hide();
+    auto *chartPanel = new QWidget(this);
+    auto *chartLayout = new QVBoxLayout(chartPanel);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chartLayout->addWidget(chartView, 1);
+    chartLayout->addWidget(lPointKey);
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName("ChartSplitter");
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(chartView);
+    splitter->addWidget(chartPanel);
     splitter->addWidget(legendPanel);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
@@ -396,22 +410,16 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
         if (lie.summaries)
             add(lie.summaries);
     }
-    // The list beside the chart names the Lies; the chart's own legend keeps
-    // only the limits, which the list does not hold.
-    for (const auto &lie : lies) {
-        for (auto *marker : chart->legend()->markers(lie.line))
-            marker->setVisible(false);
-        if (lie.summaries) {
-            for (auto *marker : chart->legend()->markers(lie.summaries))
-                marker->setVisible(false);
-        }
-    }
+    for (const auto &lie : lies)
+        keepOutOfChartLegend(*chart, lie);
 
     // Smoothing thousands of segments costs more than it shows.
     chartView->setRenderHint(QPainter::Antialiasing, markers);
     QChart *old = chartView->chart();
+    hoverTip.clear();
     chartView->setChart(chart);
     delete old;
+    lPointKey->setVisible(std::any_of(lies.begin(), lies.end(), [](const LieLines &lie) { return lie.summaries; }));
     lieLines = std::move(lies);
     limitLines = std::move(limits);
     applyPalette();
@@ -473,9 +481,24 @@ void TChartForm::updateVisibility(QListWidgetItem *item)
     // A Lie filtered out of the list leaves the chart too, so the filter
     // shows the lines it names and no others.
     const bool visible = item->checkState() == Qt::Checked && !item->isHidden();
-    lieLines[index].line->setVisible(visible);
-    if (lieLines[index].summaries)
-        lieLines[index].summaries->setVisible(visible);
+    const LieLines &lie = lieLines[index];
+    lie.line->setVisible(visible);
+    if (lie.summaries)
+        lie.summaries->setVisible(visible);
+    // Showing a series shows its legend marker again.
+    keepOutOfChartLegend(*chart(), lie);
+}
+
+void TChartForm::keepOutOfChartLegend(QChart &chart, const LieLines &lie)
+{
+    // The list beside the chart names the Lies; the chart's own legend keeps
+    // only the limits, which the list does not hold.
+    for (auto *marker : chart.legend()->markers(lie.line))
+        marker->setVisible(false);
+    if (lie.summaries) {
+        for (auto *marker : chart.legend()->markers(lie.summaries))
+            marker->setVisible(false);
+    }
 }
 
 void TChartForm::applyPalette()
@@ -547,10 +570,22 @@ QString TChartForm::pointToolTip(const QXYSeries &series, QPointF at)
 
 void TChartForm::showPointToolTip(const QXYSeries &series, QPointF at, bool entered)
 {
+    hoverTip = entered ? pointToolTip(series, at) : QString();
     if (entered)
-        QToolTip::showText(QCursor::pos(), pointToolTip(series, at), chartView);
+        QToolTip::showText(QCursor::pos(), hoverTip, chartView);
     else
         QToolTip::hideText();
+}
+
+bool TChartForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // When the mouse comes to rest the window asks the chart for a tool tip;
+    // the chart has none of its own and would take the point's away.
+    if (watched == chartView->viewport() && event->type() == QEvent::ToolTip && !hoverTip.isEmpty()) {
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), hoverTip, chartView);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 TChartForm::~TChartForm() = default;

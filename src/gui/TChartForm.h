@@ -74,6 +74,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString askSavePath();
@@ -91,10 +92,13 @@ private:
         QScatterSeries *summaries = nullptr;
     };
 
+    static void keepOutOfChartLegend(QChart &chart, const LieLines &lie);
+
     QChartView *chartView;
     QLineEdit *ChartFilter;
     QListWidget *ChartLegend;
     QLabel *lUnlinked;
+    QLabel *lPointKey;
     std::vector<LieLines> lieLines;
     std::vector<QXYSeries *> limitLines;
     std::string lieFolder_;
@@ -105,6 +109,8 @@ private:
     QPushButton *bChartClose;
     std::vector<ChartSeries> shown;
     SavePathChooser chooseSavePath;
+    // The tip of the point under the mouse, empty when it is on none.
+    QString hoverTip;
     // Reports a failed save over this window.
     std::unique_ptr<QtUi> ui_;
 };

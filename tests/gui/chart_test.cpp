@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QDateTimeAxis>
 #include <QFile>
 #include <QLabel>
@@ -381,6 +382,134 @@ private slots:
         // Unchecked, the Lie's squares go with its line.
         form.findChild<QListWidget *>("ChartLegend")->item(0)->setCheckState(Qt::Unchecked);
         QVERIFY(!squares[0]->isVisible() && !lines[0]->isVisible());
+    }
+
+    void chartLegendKeepsToTheLimitsWhateverIsShown()
+    {
+        // Ten Lies, each with an essay response and a test summary's answer,
+        // so every Lie has a line and a series of squares.
+        std::vector<ChartSeries> lies(10);
+        for (std::size_t i = 0; i < lies.size(); ++i) {
+            lies[i].lieFileName = "Lie " + std::to_string(i) + ".lie";
+            lies[i].statement = "Statement " + std::to_string(i);
+            lies[i].points = {{at(2026, 12, 1, 9, 0), 1 + int(i)},
+                              {at(2026, 12, 7, 17, 27), 2 + int(i), ResponseSource::Summary}};
+        }
+        TChartForm form;
+        form.showSeries(lies, 5, 20);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *legend = form.findChild<QListWidget *>("ChartLegend");
+        auto *filter = form.findChild<QLineEdit *>("ChartFilter");
+        QVERIFY(legend && filter);
+        const auto shownLabels = [&form] {
+            QStringList labels;
+            for (auto *marker : form.chart()->legend()->markers())
+                if (marker->isVisible())
+                    labels.append(marker->label());
+            return labels;
+        };
+        const QStringList limitsOnly = {QStringLiteral("Weak limit (5)"), QStringLiteral("Strong limit (20)")};
+        QCOMPARE(shownLabels(), limitsOnly);
+
+        const auto setAll = [legend](Qt::CheckState state) {
+            for (int row = 0; row < legend->count(); ++row)
+                legend->item(row)->setCheckState(state);
+        };
+        const std::vector<std::pair<const char *, std::function<void()>>> steps = {
+            {"untick", [&] { legend->item(2)->setCheckState(Qt::Unchecked); }},
+            {"retick", [&] { legend->item(2)->setCheckState(Qt::Checked); }},
+            {"filter", [&] { filter->setText("Statement 7"); }},
+            {"clear filter", [&] { filter->clear(); }},
+            {"untick all", [&] { setAll(Qt::Unchecked); }},
+            {"retick all", [&] { setAll(Qt::Checked); }},
+            {"new palette", [&] { form.setPalette(QPalette(QColor(0x30, 0x30, 0x34))); }},
+        };
+        for (const auto &[name, step] : steps) {
+            step();
+            QCoreApplication::processEvents();
+            QVERIFY2(shownLabels() == limitsOnly, qPrintable(QString(name) + ": " + shownLabels().join(" | ")));
+        }
+        // The lines themselves came back.
+        for (auto *line : lineSeries(form.chart()))
+            QVERIFY(line->isVisible());
+    }
+
+    void keySaysWhatTheSquaresMean()
+    {
+        ChartSeries essays = twoLies()[0];
+        ChartSeries withSummary = essays;
+        withSummary.points.push_back({at(2026, 12, 8, 18, 10), 9, ResponseSource::Summary});
+        // So many points that none is drawn, squares included.
+        ChartSeries crowded = withSummary;
+        for (int i = 0; i < 2100; ++i)
+            crowded.points.insert(crowded.points.begin(), {DateTime::fromMilliseconds(at(2020, 1, 1, 0, 0).toMilliseconds() + i * 60000LL), 5});
+        const struct {
+            const char *name;
+            std::vector<ChartSeries> series;
+            bool key;
+        } cases[] = {
+            {"essay responses only", {essays}, false},
+            {"a summary's answer", {essays, withSummary}, true},
+            {"no points drawn", {crowded}, false},
+            {"no Lie", {}, false},
+        };
+        TChartForm form;
+        auto *key = form.findChild<QLabel *>("lPointKey");
+        QVERIFY(key);
+        for (const auto &c : cases) {
+            form.showSeries(c.series, 5, 20);
+            QVERIFY2(key->isHidden() != c.key, c.name);
+        }
+        form.showSeries({withSummary}, 5, 20);
+        QCOMPARE(key->text(), QString::fromUtf8("\u25CF essay response  \u25A0 answer from a test summary"));
+    }
+
+    void hoveringAPointShowsItsToolTip()
+    {
+        ChartSeries money = twoLies()[0];
+        money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
+        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b)
+                         { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+        TChartForm form;
+        form.showSeries({money}, 5, 20);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *view = form.findChild<QChartView *>("ChartView");
+        QVERIFY(view);
+        QScatterSeries *squares = nullptr;
+        for (auto *s : form.chart()->series())
+            if (auto *scatter = qobject_cast<QScatterSeries *>(s))
+                squares = scatter;
+        QVERIFY(squares);
+        const auto lines = lineSeries(form.chart());
+        struct Case {
+            QXYSeries *series;
+            int index;
+            QString tip;
+        };
+        const Case cases[] = {
+            {squares, 0, QStringLiteral("Money is evil.\n2026-04-01 08:00am  Response: 9 (test summary)")},
+            {lines[0], 3, QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13")},
+        };
+        for (const auto &c : cases) {
+            QToolTip::hideText();
+            QTest::mouseMove(view->viewport(), QPoint(1, 1));
+            const QPointF inScene = form.chart()->mapToPosition(c.series->at(c.index), c.series);
+            const QPoint inView = view->mapFromScene(inScene);
+            QTest::mouseMove(view->viewport(), inView);
+            QTRY_COMPARE(QToolTip::text(), c.tip);
+            // The mouse comes to rest: the window then asks the chart for
+            // a tool tip of its own, which must not take this one away.
+            QHelpEvent rest(QEvent::ToolTip, inView, view->viewport()->mapToGlobal(inView));
+            QApplication::sendEvent(view->viewport(), &rest);
+            QTest::qWait(500);
+            QVERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), c.tip);
+        }
+        // Off the points, the tip goes.
+        QTest::mouseMove(view->viewport(), QPoint(1, 1));
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void followsTheDesktopPalette()
