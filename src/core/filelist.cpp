@@ -138,7 +138,10 @@ std::vector<std::size_t> FileList::findListed(const std::vector<const std::strin
     std::vector<std::size_t> known(listed.size(), kNone);
     std::vector<char> met(names_.size(), 0);
     const auto wasAt = [&](std::size_t place, const std::string &name) {
-        const char *before = folderNames_.data() + folderOrder_[place].offset;
+        const std::size_t offset = folderOrder_[place].offset;
+        if (offset + name.size() >= folderNames_.size())
+            return false;
+        const char *before = folderNames_.data() + offset;
         return std::memcmp(before, name.data(), name.size()) == 0 && before[name.size()] == '\0';
     };
     // A name is in the list at most once, so the leftovers are few.

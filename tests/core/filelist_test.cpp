@@ -116,6 +116,16 @@ TEST(FileList, AListSetByHandIsSortedAfreshKeepingItsSelection)
     EXPECT_EQ(list.selectedNames(), (Names{"b.lie", "c.lie"}));
 }
 
+TEST(FileList, NamesLongerThanAnyListedBeforeAreNew)
+{
+    FileList list("*.lie");
+    list.rereadFrom({"b, long enough to be kept apart.lie"});
+    const Names now = {"a, longer than the one listed before.lie", "b, long enough to be kept apart.lie",
+                       "c, longer than the one listed before.lie"};
+    EXPECT_TRUE(list.refreshFrom(now));
+    EXPECT_EQ(list.names(), now);
+}
+
 TEST(FileList, ANewMaskTakesTheFilesItMatchesInOrder)
 {
     FileList list("*.lie");
