@@ -52,10 +52,10 @@ void MainMenus::createEditMenu()
     UndoDelete1->setShortcut(QKeySequence::Undo);
     connect(UndoDelete1, &QAction::triggered, this, [this] { UndoDelete1Click(ctx_); });
     edit->addSeparator();
-    QAction *remove = edit->addAction("&Delete");
-    remove->setObjectName("Delete1");
-    remove->setShortcut(QKeySequence::Delete);
-    connect(remove, &QAction::triggered, this, [this] {
+    Delete1 = edit->addAction("&Delete");
+    Delete1->setObjectName("Delete1");
+    Delete1->setShortcut(QKeySequence::Delete);
+    connect(Delete1, &QAction::triggered, this, [this] {
         if (shownList())
             DeleteClick(ctx_);
     });
@@ -63,10 +63,10 @@ void MainMenus::createEditMenu()
     Rename1->setObjectName("Rename1");
     Rename1->setShortcut(Qt::Key_F2);
     connect(Rename1, &QAction::triggered, this, &MainMenus::renameInList);
-    QAction *selectAll = edit->addAction("Select &All");
-    selectAll->setObjectName("SelectAll1");
-    selectAll->setShortcut(QKeySequence::SelectAll);
-    connect(selectAll, &QAction::triggered, this, &MainMenus::selectAllInList);
+    SelectAll1 = edit->addAction("Select &All");
+    SelectAll1->setObjectName("SelectAll1");
+    SelectAll1->setShortcut(QKeySequence::SelectAll);
+    connect(SelectAll1, &QAction::triggered, this, &MainMenus::selectAllInList);
     connect(edit, &QMenu::aboutToShow, this, &MainMenus::updateEditActions);
     updateEditActions();
 }
@@ -116,8 +116,13 @@ void MainMenus::selectAllInList()
 
 void MainMenus::updateEditActions()
 {
+    // Delete, Rename and Select All act on the list of the page showing;
+    // elsewhere (the text of Start Here among them) the keys are the widgets'.
+    const bool list = shownList().has_value();
     UndoDelete1->setEnabled(canUndoDelete(ctx_.state));
-    Rename1->setEnabled(ctx_.state.options.allowRenames);
+    Delete1->setEnabled(list);
+    Rename1->setEnabled(list && ctx_.state.options.allowRenames);
+    SelectAll1->setEnabled(list);
 }
 
 void MainMenus::readme()

@@ -26,7 +26,7 @@ public:
     };
     MainMenus(QMainWindow *window, Context &ctx, WindowActions actions);
 
-    // Undo delete and Rename as the state allows them now.
+    // The Edit menu's entries as the page showing and the state allow them now.
     void updateEditActions();
 
 private:
@@ -43,7 +43,9 @@ private:
     Context &ctx_;
     WindowActions actions_;
     QAction *UndoDelete1 = nullptr;
+    QAction *Delete1 = nullptr;
     QAction *Rename1 = nullptr;
+    QAction *SelectAll1 = nullptr;
     QPointer<THelpForm> helpForm_;
 };
 

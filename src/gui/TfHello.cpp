@@ -223,6 +223,7 @@ void TfHello::Timer1Timer()
 void TfHello::PageControl1Change(int index)
 {
     state_.page = pageAt(index);
+    menus_->updateEditActions();
     if (pageChangeByProgram_ || !state_.edit.editInProgress)
         return;
     if (!pageChangeAllowed(ctx_))

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -84,7 +86,16 @@ private:
         last_ = top;
         Handler handler = std::move(handlers_.front());
         handlers_.erase(handlers_.begin());
-        QTimer::singleShot(0, top, [handler, top] { handler(top); });
+        QTimer::singleShot(0, top, [handler, top] {
+            // Under a window manager a person answers a box once it is on the
+            // screen and has the focus; closed before the manager has even
+            // mapped it, the focus is left nowhere, which no person meets.
+            QPointer<QWidget> shown(top);
+            if (QGuiApplication::platformName() == "xcb")
+                (void)QTest::qWaitForWindowActive(top, 15000);
+            if (shown)
+                handler(top);
+        });
         QObject::connect(top, &QObject::destroyed, this, [this, top] {
             if (last_ == top)
                 last_ = nullptr;

@@ -98,11 +98,21 @@ private slots:
             menus << menu->text();
         // The new menu takes no letter from the pages' buttons ("&Edit" among them).
         QCOMPARE(menus, (QStringList{"&File", "Edit", "&Help"}));
-        // F2 renames only where renames are allowed; nothing to undo yet.
-        QVERIFY(!w.find<QAction>("Rename1")->isEnabled());
-        QVERIFY(!w.find<QAction>("UndoDelete1")->isEnabled());
+        // F2 renames only where renames are allowed; nothing to undo yet;
+        // Delete, Rename and Select All only where a list shows.
+        const auto enabled = [&w](const char *name) { return w.find<QAction>(name)->isEnabled(); };
+        w.window->setPage(Page::Lies);
+        QVERIFY(!enabled("Rename1"));
+        QVERIFY(!enabled("UndoDelete1"));
+        QVERIFY(enabled("Delete1") && enabled("SelectAll1"));
         w.find<QCheckBox>("cbOptionsAllowRenames")->click();
-        QVERIFY(w.find<QAction>("Rename1")->isEnabled());
+        QVERIFY(enabled("Rename1"));
+        for (const Page page : {Page::Ask, Page::Options}) {
+            w.window->setPage(page);
+            QVERIFY(!enabled("Delete1") && !enabled("Rename1") && !enabled("SelectAll1"));
+        }
+        w.window->setPage(Page::Tests);
+        QVERIFY(enabled("Delete1") && enabled("Rename1") && enabled("SelectAll1"));
     }
 
     void keysInAListSelectDeleteAndUndo()
