@@ -21,9 +21,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char *const kWords[] = {"the",  "reaction", "strong", "why",   "I",     "felt",   "money",   "work",
-                              "evil", "good",     "day",    "never", "always", "\xC3\xBC" "ber", "sch\xC3\xB6n",
-                              "and",  "because",  "today",  "angry", "calm"};
+const char *const kWords[] = {"the",          "reaction", "strong",  "why",   "I",     "felt",   "money",
+                              "work",         "evil",     "good",    "day",   "never", "always", "\u00fcber",
+                              "sch\xC3\xB6n", "and",      "because", "today", "angry", "calm"};
 
 std::string makeEssay(std::size_t bytes, unsigned seed, bool latin1)
 {
@@ -100,7 +100,8 @@ int main(int argc, char **argv)
         sizes.push_back(static_cast<std::size_t>(std::atoi(argv[i])));
     if (sizes.empty())
         sizes = {100};
-    const std::string base = std::filesystem::temp_directory_path() / ("varnok-bench-find-" + std::to_string(::getpid()));
+    const std::string base =
+        std::filesystem::temp_directory_path() / ("varnok-bench-find-" + std::to_string(::getpid()));
     for (std::size_t mb : sizes) {
         const std::string folder = base + "/" + std::to_string(mb) + "/";
         makeFolder(folder, mb);

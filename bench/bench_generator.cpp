@@ -270,8 +270,8 @@ ChildRun runChild(const std::vector<std::string> &argv)
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     run.wall = since(start);
-    run.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-              usage.ru_stime.tv_usec / 1e6;
+    run.cpu =
+        usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
     run.peakMB = usage.ru_maxrss / 1024.0;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", argv[0].c_str());
@@ -300,8 +300,8 @@ PipelineRun runPipelineChild(const std::string &folder, const std::string &outpu
     PipelineRun run;
     run.process = runChild(argv);
     if (std::sscanf(run.process.output.c_str(), "%zu %zu %zu %zu %lf %lf %lf %lf %lf %lf %lf %lf", &run.gathered,
-                    &run.sentences, &run.paragraphs, &run.essayBytes, &run.read, &run.gather, &run.cut,
-                    &run.shuffle, &run.compose, &run.write, &run.generated, &run.total) != 12) {
+                    &run.sentences, &run.paragraphs, &run.essayBytes, &run.read, &run.gather, &run.cut, &run.shuffle,
+                    &run.compose, &run.write, &run.generated, &run.total) != 12) {
         std::fprintf(stderr, "unexpected pipeline output: %s\n", run.process.output.c_str());
         std::exit(1);
     }
@@ -320,9 +320,10 @@ std::string loadAverage()
 
 void printPipeline(const char *label, const PipelineRun &run, double corpusMB, const ChildRun &shuf)
 {
-    std::printf("%-9s read %.3f  gather %.3f  cut %.3f  shuffle %.3f  compose %.3f  | generated %.3f  write %.3f  "
-                "total %.3f s\n",
-                label, run.read, run.gather, run.cut, run.shuffle, run.compose, run.generated, run.write, run.total);
+    std::printf(
+        "%-9s read %.3f  gather %.3f  cut %.3f  shuffle %.3f  compose %.3f  | generated %.3f  write %.3f  "
+        "total %.3f s\n",
+        label, run.read, run.gather, run.cut, run.shuffle, run.compose, run.generated, run.write, run.total);
     std::printf("%-9s process wall %.3f s, cpu %.3f s, peak %.1f MB = %.2f x corpus  ->  /shuf: wall %.2f, cpu %.2f\n",
                 "", run.process.wall, run.process.cpu, run.process.peakMB, run.process.peakMB / corpusMB,
                 run.process.wall / shuf.wall, run.process.cpu / shuf.cpu);
@@ -354,18 +355,19 @@ void benchSize(int megabytes, const std::string &root)
             shuf = std::move(shufRun);
     }
 
-    std::printf("\n== corpus %d MB: %zu files, %.1f MB, %zu user lines (%.1f MB for shuf), %zu sentences, "
-                "%zu paragraphs, essay %.1f MB  (load %s -> %s)\n",
-                megabytes, corpus.files.size(), corpusMB, synced.gathered, fs::file_size(shufInput) / 1048576.0,
-                synced.sentences, synced.paragraphs, synced.essayBytes / 1048576.0, loadBefore.c_str(),
-                loadAverage().c_str());
+    std::printf(
+        "\n== corpus %d MB: %zu files, %.1f MB, %zu user lines (%.1f MB for shuf), %zu sentences, "
+        "%zu paragraphs, essay %.1f MB  (load %s -> %s)\n",
+        megabytes, corpus.files.size(), corpusMB, synced.gathered, fs::file_size(shufInput) / 1048576.0,
+        synced.sentences, synced.paragraphs, synced.essayBytes / 1048576.0, loadBefore.c_str(), loadAverage().c_str());
     printPipeline("atomic", synced, corpusMB, shuf);
     printPipeline("no sync", unsynced, corpusMB, shuf);
     std::printf("%-9s process wall %.3f s, cpu %.3f s, peak %.1f MB\n", "shuf", shuf.wall, shuf.cpu, shuf.peakMB);
-    std::printf("%-9s sync costs %.3f s (atomic write %.3f s, plain write %.3f s); generation without the write "
-                "%.3f s = %.2f x shuf wall\n",
-                "", synced.write - unsynced.write, synced.write, unsynced.write, synced.generated,
-                synced.generated / shuf.wall);
+    std::printf(
+        "%-9s sync costs %.3f s (atomic write %.3f s, plain write %.3f s); generation without the write "
+        "%.3f s = %.2f x shuf wall\n",
+        "", synced.write - unsynced.write, synced.write, unsynced.write, synced.generated,
+        synced.generated / shuf.wall);
     std::fflush(stdout);
     fs::remove_all(folder);
     fs::remove(shufInput);
@@ -375,8 +377,7 @@ void benchSize(int megabytes, const std::string &root)
 
 int main(int argc, char **argv)
 {
-    if ((argc == 4 || (argc == 5 && std::strcmp(argv[4], "--no-sync") == 0)) &&
-        std::strcmp(argv[1], "--pipeline") == 0)
+    if ((argc == 4 || (argc == 5 && std::strcmp(argv[4], "--no-sync") == 0)) && std::strcmp(argv[1], "--pipeline") == 0)
         return runPipeline(withTrailingSeparator(argv[2]), argv[3], argc == 4);
     // Leaves a corpus in place, for profiling the pipeline by hand.
     if (argc == 4 && std::strcmp(argv[1], "--corpus") == 0) {
@@ -399,9 +400,10 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::string root = pattern + "/";
-    std::printf("essay generator benchmark in %s (times are wall clock; peak is the measuring "
-                "process's maximum resident set)\n",
-                root.c_str());
+    std::printf(
+        "essay generator benchmark in %s (times are wall clock; peak is the measuring "
+        "process's maximum resident set)\n",
+        root.c_str());
     for (const int size : sizes)
         if (size > 0)
             benchSize(size, root);

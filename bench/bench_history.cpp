@@ -30,7 +30,8 @@ int main(int argc, char **argv)
         essay << base << " is true.\r\n";
         for (int r = 0; r < 50; ++r) {
             char line[96];
-            std::snprintf(line, sizeof line, "\r\n2026-%02d-%02d %02d%02dpm  RESPONSE: %d\r\n\r\nEXPLAIN YOURSELF\r\nBecause.\r\n",
+            std::snprintf(line, sizeof line,
+                          "\r\n2026-%02d-%02d %02d%02dpm  RESPONSE: %d\r\n\r\nEXPLAIN YOURSELF\r\nBecause.\r\n",
                           1 + r % 12, 1 + r % 28, 1 + r % 12, r % 60, 1 + (lie + r) % 25);
             essay << line;
         }

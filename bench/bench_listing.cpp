@@ -85,7 +85,8 @@ void measure(const std::string &folder, int lies)
 
 int main()
 {
-    const std::string base = std::filesystem::temp_directory_path() / ("varnok-bench-listing-" + std::to_string(getpid()));
+    const std::string base =
+        std::filesystem::temp_directory_path() / ("varnok-bench-listing-" + std::to_string(getpid()));
     for (int lies : {1000, 10000, 100000}) {
         const std::string folder = base + "/" + std::to_string(lies) + "/";
         makeFolder(folder, lies);

@@ -118,8 +118,8 @@ void writeFile(const std::string &path, const std::string &bytes)
 
 std::string sentenceText(std::size_t bytes)
 {
-    static const char *const words[] = {"the", "lie", "was", "never", "quite", "true", "and", "yet", "I",
-                                        "said", "it", "again", "because", "nobody", "asked", "why"};
+    static const char *const words[] = {"the", "lie",  "was", "never", "quite",   "true",   "and",   "yet",
+                                        "I",   "said", "it",  "again", "because", "nobody", "asked", "why"};
     std::string text;
     text.reserve(bytes + 100);
     unsigned n = 7;

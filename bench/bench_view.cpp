@@ -61,9 +61,10 @@ int main(int argc, char **argv)
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("View of a 50 MB essay: the click held the window %lld ms, then the longest pass %lld ms; "
-                "peak %.1f MB\n",
-                static_cast<long long>(click), static_cast<long long>(longest), usage.ru_maxrss / 1024.0);
+    std::printf(
+        "View of a 50 MB essay: the click held the window %lld ms, then the longest pass %lld ms; "
+        "peak %.1f MB\n",
+        static_cast<long long>(click), static_cast<long long>(longest), usage.ru_maxrss / 1024.0);
     window.close();
     std::filesystem::remove_all(folder);
     return 0;

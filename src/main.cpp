@@ -27,10 +27,12 @@ int main(int argc, char **argv)
 
     // Without a display Qt would abort with a backtrace; say it plainly instead.
     const char *platform = std::getenv("QT_QPA_PLATFORM");
-    const bool headlessPlatform = platform && (std::string(platform) == "offscreen" || std::string(platform) == "minimal");
+    const bool headlessPlatform =
+        platform && (std::string(platform) == "offscreen" || std::string(platform) == "minimal");
     if (!headlessPlatform && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr, "varnok: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                             "Start Varnok from a desktop session, or under Xvfb for a virtual one.\n");
+        std::fprintf(stderr,
+                     "varnok: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "Start Varnok from a desktop session, or under Xvfb for a virtual one.\n");
         return 1;
     }
     // Lies kept under a shared folder such as /tmp would be open to every user.

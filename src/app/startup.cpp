@@ -25,8 +25,8 @@ std::string lieFolderFromArguments(const std::vector<std::string> &arguments, co
 bool isInstalledProgramFolder(const std::string &programFolder)
 {
     for (const std::string root : {"/usr", "/opt"}) {
-        if (programFolder.compare(0, root.size(), root) == 0
-            && (programFolder.size() == root.size() || programFolder[root.size()] == kSeparator))
+        if (programFolder.compare(0, root.size(), root) == 0 &&
+            (programFolder.size() == root.size() || programFolder[root.size()] == kSeparator))
             return true;
     }
     std::string folder = programFolder;
@@ -49,8 +49,8 @@ std::string firstStartProposal(const std::string &currentFolder, const std::vect
 
 std::string noHomeFolderText(unsigned userId)
 {
-    return "varnok: cannot find your home folder: HOME is not set and the password database has no entry for user "
-        + std::to_string(userId) + ".\nSet HOME (or XDG_DATA_HOME) to a folder of your own and start Varnok again.\n";
+    return "varnok: cannot find your home folder: HOME is not set and the password database has no entry for user " +
+           std::to_string(userId) + ".\nSet HOME (or XDG_DATA_HOME) to a folder of your own and start Varnok again.\n";
 }
 
 unsigned seedFromTime(const DateTime &now)

@@ -39,7 +39,6 @@ inline constexpr char kRenameTestsCaption[] = "Rename (Be sure to include the .t
 // Caption, From and To, as typed.
 inline constexpr char kRenameQuestion[] = "%s %s to %s?";
 
-
 // The lines of a new essay: the title, an empty line, "EXPLAIN YOURSELF", an empty line.
 Lines newEssayLines(const std::string &title);
 

@@ -15,8 +15,6 @@ inline constexpr char kTestExtension[] = ".tst";
 inline constexpr char kTextExtension[] = ".txt";
 inline constexpr std::size_t kNameChars = 50;
 
-
-
 // The nine characters a file name may not hold.
 inline constexpr std::string_view kRemovedNameChars = "\"*/:<>?\\|";
 

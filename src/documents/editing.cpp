@@ -56,8 +56,8 @@ OnDisk editedFileOnDisk(const Context &ctx)
     // (a folder, a file without read permission) the write reports.
     if (const Status read = readFileBytes(path, bytes); !read)
         return read.error() == ENOENT ? OnDisk::Removed : OnDisk::AsLoaded;
-    const bool same = bytes.size() == ctx.state.edit.loadedSize &&
-                      std::hash<std::string>{}(bytes) == ctx.state.edit.loadedHash;
+    const bool same =
+        bytes.size() == ctx.state.edit.loadedSize && std::hash<std::string>{}(bytes) == ctx.state.edit.loadedHash;
     return same ? OnDisk::AsLoaded : OnDisk::Changed;
 }
 

@@ -19,8 +19,8 @@ void ExecAndWait(Context &ctx, const std::string &fileName)
     const auto pid = startProcess(argv, ctx.state.lieFolder);
     if (!pid) {
         // The person would otherwise wait for an editor that never comes.
-        ctx.ui.error(errorReportText(
-            describeStartError(editorCommandLine(ctx.state.options.editor, fileName), pid.error())));
+        ctx.ui.error(
+            errorReportText(describeStartError(editorCommandLine(ctx.state.options.editor, fileName), pid.error())));
         return;
     }
     ctx.ui.waitBlocked([pid] { return !processFinished(*pid); });

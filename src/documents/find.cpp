@@ -241,8 +241,8 @@ private:
     std::string asciiNeedle_;
     bool firstIsLetter_ = false;
     bool lastIsLetter_ = false;
-    std::array<bool, 256> latin1Starts_ {};
-    std::array<bool, 256> utf8Starts_ {};
+    std::array<bool, 256> latin1Starts_{};
+    std::array<bool, 256> utf8Starts_{};
     // The bytes above when they are one or two, else empty.
     std::vector<unsigned char> latin1Few_;
     std::vector<unsigned char> utf8Few_;

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-
 namespace varnok {
 
 namespace {

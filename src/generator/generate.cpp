@@ -14,8 +14,8 @@
 
 namespace varnok {
 
-EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random,
-                            JobProgress *progress, double from)
+EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options, Random &random, JobProgress *progress,
+                            double from)
 {
     // The steps take roughly equal time: the cut, the shuffle, the composer.
     const auto step = [progress, from](double share) {
@@ -86,7 +86,8 @@ void MakeEssay(Context &ctx, EssayText &essay)
     essay.keepFirstLines(*wanted);
     // An essay of this minute and count in other letter case is the same
     // document, replaced like every other.
-    const std::string path = resolveNoCase(CleanFileName(ctx.state.lieFolder, generatedEssayName(ctx.clock.now(), *wanted)));
+    const std::string path =
+        resolveNoCase(CleanFileName(ctx.state.lieFolder, generatedEssayName(ctx.clock.now(), *wanted)));
     bool written = false;
     const bool done = ctx.ui.runLong(std::string(kWritingEssayCaption), [&](JobProgress &progress) {
         progress.checkpoint(0.0);
@@ -145,7 +146,8 @@ void bFunEssayClick(Context &ctx)
             std::string bytes;
             std::size_t read = 0;
             for (std::size_t i = 0; i < names.size(); ++i) {
-                progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total) : 0.0);
+                progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total)
+                                              : 0.0);
                 if (const Status status = readFileBytes(paths[i], bytes); !status)
                     failCannotOpen(names[i], status.error());
                 read += bytes.size();

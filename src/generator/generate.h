@@ -30,9 +30,9 @@ inline constexpr std::string_view kNegativeLineCountMessage =
 // The essay generation options, as read from the option controls when
 // Generate runs.
 struct GenerationOptions {
-    bool sentenceParse = true;  // "Separate Sentences"
-    bool randomize = true;      // "Randomize"; only with sentenceParse
-    ParagraphLimits limits;     // minimum and maximum sentences per paragraph
+    bool sentenceParse = true; // "Separate Sentences"
+    bool randomize = true;     // "Randomize"; only with sentenceParse
+    ParagraphLimits limits;    // minimum and maximum sentences per paragraph
 };
 
 // Generate: gathers lines from the selected files of the Essays list, cuts,

@@ -17,7 +17,9 @@ std::size_t skipBlanks(std::string_view text, std::size_t pos)
 
 } // namespace
 
-SentenceScanner::SentenceScanner(std::string_view text) : text_(text), pos_(skipBlanks(text, 0)) {}
+SentenceScanner::SentenceScanner(std::string_view text) : text_(text), pos_(skipBlanks(text, 0))
+{
+}
 
 std::string_view SentenceScanner::next()
 {

@@ -78,8 +78,7 @@ SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
 template <typename Index>
 class TiedRuns {
 public:
-    TiedRuns(const std::vector<std::string_view> &lines, SortEntry<Index> *entries)
-        : lines_(lines), entries_(entries)
+    TiedRuns(const std::vector<std::string_view> &lines, SortEntry<Index> *entries) : lines_(lines), entries_(entries)
     {
     }
 
@@ -135,8 +134,7 @@ private:
 // Draws one key per line, in list order, and gives the lines' entries sorted
 // by key and then by text.
 template <typename Index>
-std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random)
-{
+std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random) {
     const std::size_t count = lines.size();
     std::vector<std::uint16_t> keys(count);
     for (auto &key : keys) {

@@ -70,7 +70,8 @@ void AskPage::createToolBar()
     bEditCancel->setObjectName("bEditCancel");
     bEditLater = new QPushButton("&Later", ToolBar);
     bEditLater->setObjectName("bEditLater");
-    bEditLater->setToolTip("Keep this essay and add the rest of today's responses to their essays without opening them");
+    bEditLater->setToolTip(
+        "Keep this essay and add the rest of today's responses to their essays without opening them");
     bEditLater->hide();
     for (QPushButton *b : {bEditCommit, bEditRevert, bEditCancel, bEditLater})
         tools->addWidget(b);
@@ -160,8 +161,8 @@ void AskPage::wireCommands()
 {
     const std::pair<QPushButton *, void (*)(Context &)> commands[] = {
         {bEditCommit, bEditCommitClick}, {bEditRevert, bEditRevertClick}, {bEditCancel, bEditCancelClick},
-        {bEditLater, bEditLaterClick},
-        {bAskStart, bAskStartClick},     {bAskNext, bAskNextClick},       {bAskStop, bAskStopClick},
+        {bEditLater, bEditLaterClick},   {bAskStart, bAskStartClick},     {bAskNext, bAskNextClick},
+        {bAskStop, bAskStopClick},
     };
     for (const auto &[button, command] : commands)
         connect(button, &QPushButton::clicked, this, [this, command] { command(ctx_); });

@@ -91,7 +91,8 @@ QWidget *OptionsPage::createEditorGroup(QWidget *page)
 {
     auto *group = new QGroupBox("Text editor", page);
     auto *layout = new QVBoxLayout(group);
-    cbOptionsInternalEditor = makeCheckBox(group, "cbOptionsInternalEditor", "Use internal editor", "Use built-in editing");
+    cbOptionsInternalEditor =
+        makeCheckBox(group, "cbOptionsInternalEditor", "Use internal editor", "Use built-in editing");
     bOptionsFont = new QPushButton("Set font...", group);
     bOptionsFont->setObjectName("bOptionsFont");
     bOptionsFont->setToolTip("Change program font");
@@ -187,8 +188,10 @@ void OptionsPage::wire()
     connect(cbOptionsSentenceParse, &QCheckBox::clicked, this, dependency(&Options::sentenceParse));
     connect(cbOptionsAllowRenames, &QCheckBox::clicked, this, dependency(&Options::allowRenames));
     connect(cbOptionsRandomize, &QCheckBox::clicked, this, [this](bool on) { options_.randomize = on; });
-    connect(TrackBar3, &QSlider::valueChanged, this, [this](int v) { sentencesChanged(TrackBar3, &Options::minSentences, v); });
-    connect(TrackBar4, &QSlider::valueChanged, this, [this](int v) { sentencesChanged(TrackBar4, &Options::maxSentences, v); });
+    connect(TrackBar3, &QSlider::valueChanged, this,
+            [this](int v) { sentencesChanged(TrackBar3, &Options::minSentences, v); });
+    connect(TrackBar4, &QSlider::valueChanged, this,
+            [this](int v) { sentencesChanged(TrackBar4, &Options::maxSentences, v); });
     connect(Editor, &QLineEdit::textChanged, this, [this](const QString &t) { options_.editor = utf8Bytes(t); });
     // A limit reaches the options only whole and usable; the options keep the
     // last such value, so the exit never stores a half-typed one.
@@ -244,8 +247,8 @@ void OptionsPage::applyDependencies()
 
 void OptionsPage::locateEditor()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, "Locate your favorite editor", QString(),
-                                                        "Programs (*)", nullptr, QFileDialog::ReadOnly);
+    const QString chosen = QFileDialog::getOpenFileName(this, "Locate your favorite editor", QString(), "Programs (*)",
+                                                        nullptr, QFileDialog::ReadOnly);
     if (!chosen.isEmpty())
         Editor->setText(textFromBytes(editorTextForProgram(utf8Bytes(chosen))));
 }

@@ -92,7 +92,9 @@ private:
 
 } // namespace
 
-QtUi::QtUi(QWidget *window) : window_(window) {}
+QtUi::QtUi(QWidget *window) : window_(window)
+{
+}
 
 QtUi::~QtUi() = default;
 

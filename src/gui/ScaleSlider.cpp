@@ -60,7 +60,9 @@ QColor ScaleSlider::limitMarkColor(const QPalette &palette)
     return mark;
 }
 
-ScaleSlider::ScaleSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent) {}
+ScaleSlider::ScaleSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent)
+{
+}
 
 void ScaleSlider::setLimits(int weak, int strong)
 {
@@ -116,7 +118,8 @@ void ScaleSlider::paintEvent(QPaintEvent *)
         if (limit < minimum() || limit > maximum())
             continue;
         const int x = positionOf(limit);
-        painter.drawPolygon(QPolygon({QPoint(x, top), QPoint(x - 4, top + kTickRoom - 1), QPoint(x + 4, top + kTickRoom - 1)}));
+        painter.drawPolygon(
+            QPolygon({QPoint(x, top), QPoint(x - 4, top + kTickRoom - 1), QPoint(x + 4, top + kTickRoom - 1)}));
     }
 }
 

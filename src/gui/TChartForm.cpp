@@ -155,8 +155,7 @@ QLineSeries *limitLine(const QString &name, int value, qint64 from, qint64 to, c
 
 } // namespace
 
-TChartForm::TChartForm(QWidget *parent)
-    : QWidget(parent, Qt::Window), ui_(std::make_unique<QtUi>(this))
+TChartForm::TChartForm(QWidget *parent) : QWidget(parent, Qt::Window), ui_(std::make_unique<QtUi>(this))
 {
     setObjectName("ChartForm");
     setWindowTitle(kWindowTitle);
@@ -363,8 +362,8 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimi
             squares->setBorderColor(lieColor(i));
             squares->setProperty("summary", true);
             squares->replace(summaryPoints);
-            connect(squares, &QXYSeries::hovered, this, [this, squares](const QPointF &at, bool entered)
-                    { showPointToolTip(*squares, at, entered); });
+            connect(squares, &QXYSeries::hovered, this,
+                    [this, squares](const QPointF &at, bool entered) { showPointToolTip(*squares, at, entered); });
         }
         lies.push_back({line, squares});
         skipped += s.skipped;
@@ -551,7 +550,8 @@ void TChartForm::setLieFolder(const std::string &lieFolder)
 QString TChartForm::proposedCsvPath() const
 {
     const std::string name = csvFileNameProposal(lieFolder_, SystemClock().now());
-    const QString folder = lieFolder_.empty() ? QDir::homePath() : QFile::decodeName(QByteArray::fromStdString(lieFolder_));
+    const QString folder =
+        lieFolder_.empty() ? QDir::homePath() : QFile::decodeName(QByteArray::fromStdString(lieFolder_));
     return QDir(folder).filePath(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
@@ -560,8 +560,9 @@ QString TChartForm::pointToolTip(const QXYSeries &series, QPointF at)
     const QList<QPointF> points = series.points();
     if (points.isEmpty())
         return {};
-    const auto nearest = std::min_element(points.begin(), points.end(), [at](const QPointF &a, const QPointF &b)
-                                          { return std::abs(a.x() - at.x()) < std::abs(b.x() - at.x()); });
+    const auto nearest = std::min_element(points.begin(), points.end(), [at](const QPointF &a, const QPointF &b) {
+        return std::abs(a.x() - at.x()) < std::abs(b.x() - at.x());
+    });
     const QDateTime when = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(nearest->x()));
     const bool summary = series.property("summary").toBool();
     return QString(summary ? kSummaryToolTip : kToolTip)

@@ -29,8 +29,7 @@ class QtUi;
 // one line per Lie over time, with the weak and strong limits drawn across.
 // Not modal; the main window creates it once and brings it to the front on
 // each History.
-class TChartForm : public QWidget
-{
+class TChartForm : public QWidget {
     Q_OBJECT
 
 public:

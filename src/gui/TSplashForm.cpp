@@ -142,8 +142,8 @@ QImage TSplashForm::picture()
     // The dial: a half circle with five ticks and the needle past the middle.
     painter.drawArc(QRect(3, 2, 30, 30), 0, 180 * 16);
     painter.drawLine(3, 17, 32, 17);
-    const QPoint ticks[][2] = {{{5, 10}, {7, 11}}, {{10, 5}, {11, 7}}, {{18, 3}, {18, 5}},
-                               {{26, 5}, {25, 7}}, {{31, 10}, {29, 11}}};
+    const QPoint ticks[][2] = {
+        {{5, 10}, {7, 11}}, {{10, 5}, {11, 7}}, {{18, 3}, {18, 5}}, {{26, 5}, {25, 7}}, {{31, 10}, {29, 11}}};
     for (const auto &tick : ticks)
         painter.drawLine(tick[0], tick[1]);
     painter.drawLine(18, 16, 25, 8);
@@ -151,7 +151,7 @@ QImage TSplashForm::picture()
     painter.fillRect(QRect(16, 15, 4, 2), ink);
 
     // The trace: calm, then a sharp reaction, then calm again.
-    const QPoint trace[] = {{1, 26}, {6, 26}, {8, 24}, {10, 27}, {12, 25}, {14, 26}, {16, 20},
+    const QPoint trace[] = {{1, 26},  {6, 26},  {8, 24},  {10, 27}, {12, 25}, {14, 26}, {16, 20},
                             {18, 31}, {20, 21}, {22, 29}, {24, 25}, {27, 26}, {30, 25}, {34, 26}};
     painter.drawPolyline(trace, static_cast<int>(std::size(trace)));
     painter.end();

@@ -68,9 +68,11 @@ QString TextArea::nextSlice()
     QString shown;
     std::size_t pos = pendingPos_;
     // Whole lines until the slice is full; the last one may run past it.
-    for (bool first = true; pos < all.size() && (first || static_cast<std::size_t>(shown.size()) < kSlice); first = false) {
+    for (bool first = true; pos < all.size() && (first || static_cast<std::size_t>(shown.size()) < kSlice);
+         first = false) {
         const void *found = std::memchr(all.data() + pos, '\n', all.size() - pos);
-        const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char *>(found) - all.data()) : all.size();
+        const std::size_t end =
+            found ? static_cast<std::size_t>(static_cast<const char *>(found) - all.data()) : all.size();
         const std::string_view line = all.substr(pos, end - pos);
         if (!first)
             shown += QLatin1Char('\n');
@@ -152,14 +154,16 @@ int TextArea::shownPosition(std::size_t offset) const
     // Line by line as nextSlice shows them, cut lines with their note.
     for (;;) {
         const void *found = std::memchr(all.data() + pos, '\n', all.size() - pos);
-        const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char *>(found) - all.data()) : all.size();
+        const std::size_t end =
+            found ? static_cast<std::size_t>(static_cast<const char *>(found) - all.data()) : all.size();
         const std::string_view line = all.substr(pos, end - pos);
         const bool cut = line.size() > kLongestShownLine;
         const std::size_t part = cut ? shownPart(line, !shownAsLatin1_) : line.size();
         if (offset <= end) {
             // An offset in the hidden rest of a cut line stands where the
             // shown part ends.
-            return static_cast<int>(position + shownLength(line.substr(0, std::min(offset - pos, part)), shownAsLatin1_));
+            return static_cast<int>(position +
+                                    shownLength(line.substr(0, std::min(offset - pos, part)), shownAsLatin1_));
         }
         position += shownLength(line.substr(0, part), shownAsLatin1_) + 1;
         if (cut)

@@ -162,8 +162,8 @@ void TfHello::optionsChanged()
     // The stored bounds are the frame's. Moved before the window exists, the
     // window manager puts the frame there itself; the bounds are first kept on
     // the screen, so a title bar is never above it or off to a side.
-    const QRect bounds = boundsOnScreen(o.left, o.top, o.width, o.height, minimumSizeHint(),
-                                        screenAreaAt(QPoint(o.left, o.top)));
+    const QRect bounds =
+        boundsOnScreen(o.left, o.top, o.width, o.height, minimumSizeHint(), screenAreaAt(QPoint(o.left, o.top)));
     setOuterSize(this, bounds.size());
     move(bounds.topLeft());
     QFont memoFont(textFromBytes(o.fontName));

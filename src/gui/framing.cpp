@@ -44,8 +44,9 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == window_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-                                   event->type() == QEvent::Expose || event->type() == QEvent::Show) &&
+        if (watched == window_ &&
+            (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Expose ||
+             event->type() == QEvent::Show) &&
             window_->isVisible() && apply())
             deleteLater();
         return false;

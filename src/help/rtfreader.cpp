@@ -109,19 +109,38 @@ const std::unordered_map<std::string_view, WordInfo> &controlWords()
             {"zwnj", {Word::Character, 0x200C}},
         };
         // Every kind of underline (dotted, double, wave, ...) shows as one.
-        for (std::string_view ul : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                                    "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-                                    "ulwave"})
+        for (std::string_view ul :
+             {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd", "ulthdash",
+              "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"})
             m.emplace(ul, WordInfo{Word::Underline});
         // Destinations whose contents are not body text. Those written behind
         // "\*" are skipped anyway; these are the ones that often are not.
-        for (std::string_view dest :
-             {"fonttbl", "stylesheet", "info", "pict", "object", "objdata", "header", "headerl", "headerr", "headerf",
-              "footer", "footerl", "footerr", "footerf", "listtable", "listoverridetable", "generator", "footnote",
-              "annotation", "fldinst", "themedata", "colorschememapping", "datastore", "latentstyles", "rsidtbl",
-              "xmlnstbl", "filetbl", "revtbl", "mmathPr", "pgdsctbl", "nonshppict", "xe", "tc", "txe", "bkmkstart",
-              "bkmkend", "author", "operator", "title", "subject", "keywords", "comment", "doccomm", "company",
-              "userprops", "private", "template", "docvar", "pntxta", "pntxtb", "listpicture", "shpinst"})
+        for (std::string_view dest : {"fonttbl",     "stylesheet",
+                                      "info",        "pict",
+                                      "object",      "objdata",
+                                      "header",      "headerl",
+                                      "headerr",     "headerf",
+                                      "footer",      "footerl",
+                                      "footerr",     "footerf",
+                                      "listtable",   "listoverridetable",
+                                      "generator",   "footnote",
+                                      "annotation",  "fldinst",
+                                      "themedata",   "colorschememapping",
+                                      "datastore",   "latentstyles",
+                                      "rsidtbl",     "xmlnstbl",
+                                      "filetbl",     "revtbl",
+                                      "mmathPr",     "pgdsctbl",
+                                      "nonshppict",  "xe",
+                                      "tc",          "txe",
+                                      "bkmkstart",   "bkmkend",
+                                      "author",      "operator",
+                                      "title",       "subject",
+                                      "keywords",    "comment",
+                                      "doccomm",     "company",
+                                      "userprops",   "private",
+                                      "template",    "docvar",
+                                      "pntxta",      "pntxtb",
+                                      "listpicture", "shpinst"})
             m.emplace(dest, WordInfo{Word::SkipDestination});
         return m;
     }();
@@ -229,15 +248,9 @@ private:
 
     // Text counts only in a body-text group that is neither skipped for its
     // depth nor hidden.
-    bool readingText() const
-    {
-        return overflowDepth_ == 0 && top_->destination == Destination::Text && !top_->hidden;
-    }
+    bool readingText() const { return overflowDepth_ == 0 && top_->destination == Destination::Text && !top_->hidden; }
 
-    bool readingColors() const
-    {
-        return overflowDepth_ == 0 && top_->destination == Destination::ColorTable;
-    }
+    bool readingColors() const { return overflowDepth_ == 0 && top_->destination == Destination::ColorTable; }
 
     void openGroup()
     {
@@ -457,8 +470,8 @@ private:
             s.colorIndex = 0;
             break;
         case Word::FontSize:
-            s.fontSize = hasParameter && value > 0 ? std::min(value, kRtfMaxFontSizeHalfPoints)
-                                                   : kRtfDefaultFontSizeHalfPoints;
+            s.fontSize =
+                hasParameter && value > 0 ? std::min(value, kRtfMaxFontSizeHalfPoints) : kRtfDefaultFontSizeHalfPoints;
             break;
         case Word::ColorIndex:
             s.colorIndex = std::max(value, 0);
@@ -715,10 +728,11 @@ std::string rtfPlainText(const RtfDocument &document)
 
 std::string rtfToHtml(const RtfDocument &document)
 {
-    static constexpr std::string_view head = "<html><head><style>"
-                                             "p { margin-top:0; margin-bottom:0; white-space:pre-wrap; } "
-                                             ".e { -qt-paragraph-type:empty; }"
-                                             "</style></head><body>";
+    static constexpr std::string_view head =
+        "<html><head><style>"
+        "p { margin-top:0; margin-bottom:0; white-space:pre-wrap; } "
+        ".e { -qt-paragraph-type:empty; }"
+        "</style></head><body>";
     static constexpr std::string_view tail = "</body></html>";
     std::size_t estimate = head.size() + tail.size();
     for (const RtfParagraph &paragraph : document.paragraphs) {

@@ -13,7 +13,7 @@ namespace varnok {
 // The folder separator of this platform; every folder path the program keeps ends in it.
 inline constexpr char kSeparator = '/';
 
-bool fileExists(const std::string &path);   // anything but a folder
+bool fileExists(const std::string &path); // anything but a folder
 bool folderExists(const std::string &path);
 // A folder in which the current user may create and replace files.
 bool folderWritable(const std::string &path);

@@ -17,7 +17,9 @@ constexpr std::uint32_t kNameEvents =
 
 } // namespace
 
-FolderWatch::FolderWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+FolderWatch::FolderWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+{
+}
 
 FolderWatch::~FolderWatch()
 {

@@ -31,8 +31,7 @@ bool isBlank(char c)
 }
 
 // Owns the spawn attributes and file actions so every return path frees them.
-class SpawnSetup
-{
+class SpawnSetup {
 public:
     SpawnSetup()
     {
@@ -79,8 +78,8 @@ public:
         return posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
 
-    posix_spawn_file_actions_t actions {};
-    posix_spawnattr_t attributes {};
+    posix_spawn_file_actions_t actions{};
+    posix_spawnattr_t attributes{};
 
 private:
     int actionsError = 0;
@@ -114,7 +113,7 @@ std::vector<std::string> splitCommandLine(std::string_view commandLine)
     }
     words.push_back(std::move(word));
 
-    inQuotes = false;   // a quote left open in the program name does not carry over
+    inQuotes = false; // a quote left open in the program name does not carry over
     for (;;) {
         while (p < end && isBlank(commandLine[p]))
             ++p;
@@ -188,7 +187,7 @@ bool processFinished(pid_t pid)
         if (r == 0)
             return false;
         if (errno != EINTR)
-            return true;   // ECHILD: reaped already, nothing left to wait for
+            return true; // ECHILD: reaped already, nothing left to wait for
     }
 }
 
@@ -223,8 +222,8 @@ std::string findOnPath(std::string_view name, std::string_view searchPath)
     std::size_t start = 0;
     for (;;) {
         const auto colon = searchPath.find(':', start);
-        auto folder = searchPath.substr(start, colon == std::string_view::npos ? std::string_view::npos
-                                                                               : colon - start);
+        auto folder =
+            searchPath.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
         // An empty entry means the current folder, as for every PATH search.
         std::string candidate = folder.empty() ? std::string(".") : std::string(folder);
         candidate += '/';

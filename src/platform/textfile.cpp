@@ -334,7 +334,8 @@ bool isTemporaryName(std::string_view name)
 {
     // "." base "." suffix ".varnok-tmp", with a base of at least one byte.
     constexpr std::size_t tail = 1 + kTemporarySuffixLength + kTemporaryEnd.size();
-    if (name.size() < 2 + tail || name.front() != '.' || name.substr(name.size() - kTemporaryEnd.size()) != kTemporaryEnd)
+    if (name.size() < 2 + tail || name.front() != '.' ||
+        name.substr(name.size() - kTemporaryEnd.size()) != kTemporaryEnd)
         return false;
     const std::string_view suffix = name.substr(name.size() - tail, tail - kTemporaryEnd.size());
     if (suffix.front() != '.')

@@ -100,8 +100,8 @@ std::string twoDigits(int value)
 
 std::string deletionDate(const DateTime &t)
 {
-    return std::to_string(t.year) + "-" + twoDigits(t.month) + "-" + twoDigits(t.day) + "T" + twoDigits(t.hour) +
-           ":" + twoDigits(t.minute) + ":" + twoDigits(t.second);
+    return std::to_string(t.year) + "-" + twoDigits(t.month) + "-" + twoDigits(t.day) + "T" + twoDigits(t.hour) + ":" +
+           twoDigits(t.minute) + ":" + twoDigits(t.second);
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -195,7 +195,7 @@ TrashOutcome moveToTrash(const std::string &path, const std::string &homeTrash, 
     // so only a Trash on the file's own file system will do.
     std::string trash;
     std::string recordedPath = original;
-    dev_t homeDevice {};
+    dev_t homeDevice{};
     // Without a home there is no way to tell whose Trash a file system's
     // top would be for, so nothing is trashed at all.
     if (homeTrash.empty() || !deviceOfNearest(homeTrash, homeDevice)) {

@@ -238,9 +238,29 @@ std::u32string baseLetters(char32_t c)
     if (c >= 0x100 && c <= 0x17F) {
         // Pairs of capital and small letter, one base letter for each; "I" is
         // the ligature ij, "O" the ligature oe.
-        static constexpr char kLatinA[] = "aaaaaa" "cccccccc" "dddd" "eeeeeeeeee" "gggggggg" "hhhh" "iiiiiiiiii" "II"
-                                          "jj" "kkk" "llllllllll" "nnnnnnnnn" "oooooo" "OO" "rrrrrr" "ssssssss"
-                                          "tttttt" "uuuuuuuuuuuu" "ww" "yyy" "zzzzzz" "s";
+        static constexpr char kLatinA[] =
+            "aaaaaa"
+            "cccccccc"
+            "dddd"
+            "eeeeeeeeee"
+            "gggggggg"
+            "hhhh"
+            "iiiiiiiiii"
+            "II"
+            "jj"
+            "kkk"
+            "llllllllll"
+            "nnnnnnnnn"
+            "oooooo"
+            "OO"
+            "rrrrrr"
+            "ssssssss"
+            "tttttt"
+            "uuuuuuuuuuuu"
+            "ww"
+            "yyy"
+            "zzzzzz"
+            "s";
         static_assert(sizeof kLatinA == 0x80 + 1);
         const char base = kLatinA[c - 0x100];
         if (base == 'I')

@@ -74,8 +74,8 @@ bool readStamp(std::string_view text, std::size_t &at, DateTime &t)
         return false;
     const bool afternoon = text[at] == 'p';
     at += 2;
-    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) ||
-        hour12 < 1 || hour12 > 12 || t.minute > 59)
+    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || hour12 < 1 ||
+        hour12 > 12 || t.minute > 59)
         return false;
     t.hour = hour12 % 12 + (afternoon ? 12 : 0);
     t.second = 0;
@@ -202,9 +202,9 @@ ChartSeries buildChartSeries(std::string_view lieFileName, const Lines &lieLines
     }
     // The review appends in time order; a clock set back or a hand edit must
     // not make the plotted line run backwards.
-    std::stable_sort(series.points.begin(), series.points.end(),
-                     [](const ResponsePoint &a, const ResponsePoint &b)
-                     { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+    std::stable_sort(series.points.begin(), series.points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
+        return a.when.toMilliseconds() < b.when.toMilliseconds();
+    });
     return series;
 }
 

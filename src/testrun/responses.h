@@ -37,7 +37,7 @@ enum class ResponseSource { Essay, Summary };
 // One response as the chart shows it.
 struct ResponsePoint {
     DateTime when; // from an essay, seconds and milliseconds are 0: the stamp holds minutes
-    int value = 0;  // 1..25
+    int value = 0; // 1..25
     ResponseSource source = ResponseSource::Essay;
 
     bool operator==(const ResponsePoint &) const = default;

@@ -134,8 +134,8 @@ std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const TestAnswer
     if (const Status read = essayExists ? readFileBytes(essayPath, essayBytes) : Status(); !read)
         failCannotOpen(essayPath, read.error());
     // A new essay begins with the statement of the Lie.
-    Lines essay = essayExists ? splitLines(essayBytes)
-                              : readLinesOrFail(documentPath(folder, answer.lieName), answer.lieName);
+    Lines essay =
+        essayExists ? splitLines(essayBytes) : readLinesOrFail(documentPath(folder, answer.lieName), answer.lieName);
     const Lines block{"", stamp + kEssayResponse + toDecimal(answer.response), "", kExplainYourself, ""};
     essay.insert(essay.end(), block.begin(), block.end());
     // Stored before the editor opens, so the block stays whatever the

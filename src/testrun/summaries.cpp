@@ -43,7 +43,8 @@ bool isSummaryResponse(const Lines &lines, std::size_t at)
 // Lie's lines and an empty line before the first response block.
 Lines essayOpening(const Lines &essay)
 {
-    const auto first = std::find_if(essay.begin(), essay.end(), [](const std::string &line) { return isResponseLine(line); });
+    const auto first =
+        std::find_if(essay.begin(), essay.end(), [](const std::string &line) { return isResponseLine(line); });
     if (first == essay.end())
         return {};
     Lines opening(essay.begin(), first);
@@ -189,8 +190,9 @@ HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<s
         auto &points = chart.series[i].points;
         dropEssayCopies(fromSummaries[i], points);
         points.insert(points.end(), fromSummaries[i].begin(), fromSummaries[i].end());
-        std::stable_sort(points.begin(), points.end(), [](const ResponsePoint &a, const ResponsePoint &b)
-                         { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+        std::stable_sort(points.begin(), points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
+            return a.when.toMilliseconds() < b.when.toMilliseconds();
+        });
     }
 
     // An answer of a Lie that is merely not selected is no fault; only one whose
@@ -218,8 +220,9 @@ std::optional<LieHistory> bLiesHistoryWithChart(Context &ctx)
     HistoryChart chart;
     const std::string lieFolder = ctx.state.lieFolder;
     const std::vector<std::string> allLieNames = ctx.state.lies.names();
-    auto entries = showLieHistory(ctx, [&](const std::vector<LieHistoryEntry> &read, JobProgress &progress)
-                                  { chart = buildHistoryChart(lieFolder, allLieNames, read, &progress); });
+    auto entries = showLieHistory(ctx, [&](const std::vector<LieHistoryEntry> &read, JobProgress &progress) {
+        chart = buildHistoryChart(lieFolder, allLieNames, read, &progress);
+    });
     if (!entries)
         return std::nullopt;
     return LieHistory{std::move(*entries), std::move(chart)};

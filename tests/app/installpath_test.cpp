@@ -109,22 +109,28 @@ TEST(InstallPath, AProgramFolderOfTheUsersOwnNeedsAWritableLieFolder)
     Harness h;
     ASSERT_TRUE(createFolders(h.folder.path() + "app/Lies"));
     ASSERT_EQ(::chmod((h.folder.path() + "app/Lies").c_str(), 0500), 0);
-    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
-        h.ui.answerOpen(std::nullopt);
-        startUp(h.ctx, {{}, h.folder.path() + "app/", h.folder.path() + "data/", "x"});
-        EXPECT_EQ(h.state.lieFolder, h.folder.path() + "data/Lies/");
-    }), "");
+    EXPECT_EQ(
+        testing::checkUnprivileged(h.folder.path(),
+                                   [&] {
+                                       h.ui.answerOpen(std::nullopt);
+                                       startUp(h.ctx, {{}, h.folder.path() + "app/", h.folder.path() + "data/", "x"});
+                                       EXPECT_EQ(h.state.lieFolder, h.folder.path() + "data/Lies/");
+                                   }),
+        "");
 
     // A read-only program folder with a writable "Lies" made for the user.
     Harness shared;
     ASSERT_TRUE(createFolders(shared.folder.path() + "app/Lies"));
     ASSERT_EQ(::chmod((shared.folder.path() + "app").c_str(), 0500), 0);
-    EXPECT_EQ(testing::checkUnprivileged(shared.folder.path(), [&] {
-        shared.ui.answerOpen(std::nullopt);
-        startUp(shared.ctx, {{}, shared.folder.path() + "app/", shared.folder.path() + "data/", "x"});
-        EXPECT_EQ(shared.state.lieFolder, shared.folder.path() + "app/Lies/");
-        EXPECT_FALSE(shared.folder.exists("data"));
-    }), "");
+    EXPECT_EQ(testing::checkUnprivileged(
+                  shared.folder.path(),
+                  [&] {
+                      shared.ui.answerOpen(std::nullopt);
+                      startUp(shared.ctx, {{}, shared.folder.path() + "app/", shared.folder.path() + "data/", "x"});
+                      EXPECT_EQ(shared.state.lieFolder, shared.folder.path() + "app/Lies/");
+                      EXPECT_FALSE(shared.folder.exists("data"));
+                  }),
+              "");
     ::chmod((shared.folder.path() + "app").c_str(), 0700);
 }
 

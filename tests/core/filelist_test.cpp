@@ -30,8 +30,21 @@ Names selectedOf(const FileList &list)
 Names namePool()
 {
     Names pool;
-    const char *const stems[] = {"apfel", "Apfel", "\xC3\x84rger", "\xC4rger", "Banane", "banane", "Stra\xC3\x9F" "e",
-                                 "Strasse", "\xC3\x89lan", "Elan", "Lie 1", "Lie 10", "Lie 9", "lie 2"};
+    const char *const stems[] = {"apfel",
+                                 "Apfel",
+                                 "\xC3\x84rger",
+                                 "\xC4rger",
+                                 "Banane",
+                                 "banane",
+                                 "Stra\xC3\x9F"
+                                 "e",
+                                 "Strasse",
+                                 "\xC3\x89lan",
+                                 "Elan",
+                                 "Lie 1",
+                                 "Lie 10",
+                                 "Lie 9",
+                                 "lie 2"};
     for (const char *stem : stems)
         for (const char *tail : {"", " a", " B", " \xC3\xA4"})
             for (const char *extension : {".lie", ".LIE", ".ess"})

@@ -32,11 +32,21 @@ TEST(IniFile, IntegersAndBooleans)
         int expected;
     };
     const Case cases[] = {
-        {"12", 12},       {"0x0C", 12},     {"0X1f", 31}, {" -7 ", -7}, {"abc", 99},
-        {"12abc", 99},    {"", 99},         {"0x", 99},   {"99999999999999999999", 99},
+        {"12", 12},
+        {"0x0C", 12},
+        {"0X1f", 31},
+        {" -7 ", -7},
+        {"abc", 99},
+        {"12abc", 99},
+        {"", 99},
+        {"0x", 99},
+        {"99999999999999999999", 99},
         {"2147483647", 2147483647},
         // Written back at exit, the lowest int must read back.
-        {"-2147483648", INT32_MIN}, {"-0x80000000", INT32_MIN}, {"2147483648", 99}, {"-2147483649", 99},
+        {"-2147483648", INT32_MIN},
+        {"-0x80000000", INT32_MIN},
+        {"2147483648", 99},
+        {"-2147483649", 99},
     };
     for (const auto &c : cases) {
         const IniFile ini(std::string("[S]\nK=") + c.value + "\n");
@@ -82,8 +92,9 @@ TEST(IniFile, AKeyBelongsToItsOwnSectionOnly)
     ini.writeInteger("Settings", "Width", 500);
     ini.writeInteger("Editor", "Top", 7);
     ini.writeInteger("Settings2", "Width", 8);
-    EXPECT_EQ(ini.text(), "[Settings]\r\nHeight=300\r\nWidth=500\r\n[Editor]\r\nWidth=999\r\nProgramName=ed\r\n"
-                          "Top=7\r\n[Settings2]\r\nTop=1\r\nWidth=8\r\n");
+    EXPECT_EQ(ini.text(),
+              "[Settings]\r\nHeight=300\r\nWidth=500\r\n[Editor]\r\nWidth=999\r\nProgramName=ed\r\n"
+              "Top=7\r\n[Settings2]\r\nTop=1\r\nWidth=8\r\n");
 }
 
 TEST(IniFile, TextIsReadUpTo1023Characters)
@@ -99,8 +110,9 @@ TEST(IniFile, WritingAKeyChangesOnlyItsLine)
     ini.writeInteger("Settings", "Height", 500);
     ini.writeString("Settings", "Width", "415");
     ini.writeBool("General", "AllowRenames", true);
-    EXPECT_EQ(ini.text(), "; kept comment\r\n[Mine]\r\nstay=1\r\n\r\n[Settings]\r\nheight=500\r\nWidth=415\r\nodd "
-                          "line\r\n\r\n[General]\r\nAllowRenames=1\r\n");
+    EXPECT_EQ(ini.text(),
+              "; kept comment\r\n[Mine]\r\nstay=1\r\n\r\n[Settings]\r\nheight=500\r\nWidth=415\r\nodd "
+              "line\r\n\r\n[General]\r\nAllowRenames=1\r\n");
 }
 
 TEST(IniFile, BinaryJunkGivesDefaultsWithoutCrashing)
@@ -116,8 +128,9 @@ TEST(IniFile, BinaryJunkGivesDefaultsWithoutCrashing)
 
 TEST(Options, ReadsClampsAndWritesTheSixteenKeysInOrder)
 {
-    const IniFile ini("[EssayGeneration]\nSentencesPerParagraph=40\nMinSentencesPerParagraph=-3\n"
-                      "[Settings]\nFont Size=0x0C\n[Editor]\nUseInternalEditor=2\n");
+    const IniFile ini(
+        "[EssayGeneration]\nSentencesPerParagraph=40\nMinSentencesPerParagraph=-3\n"
+        "[Settings]\nFont Size=0x0C\n[Editor]\nUseInternalEditor=2\n");
     const Options o = readOptions(ini, "gedit --wait");
     EXPECT_EQ(o.maxSentences, 11);
     EXPECT_EQ(o.minSentences, 1);
@@ -127,11 +140,12 @@ TEST(Options, ReadsClampsAndWritesTheSixteenKeysInOrder)
 
     IniFile out;
     writeOptions(out, o);
-    EXPECT_EQ(out.text(), "[Settings]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=10\r\nFont Name=Arial\r\n"
-                          "Font Size=12\r\n\r\n[ReactionLimits]\r\nWeak=05\r\nStrong=20\r\nVariance=10\r\n\r\n"
-                          "[Editor]\r\nProgramName=gedit --wait\r\nUseInternalEditor=1\r\n\r\n[EssayGeneration]\r\n"
-                          "Randomize=1\r\nSentenceParse=1\r\nSentencesPerParagraph=11\r\n"
-                          "MinSentencesPerParagraph=1\r\n\r\n[General]\r\nAllowRenames=0\r\n");
+    EXPECT_EQ(out.text(),
+              "[Settings]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=10\r\nFont Name=Arial\r\n"
+              "Font Size=12\r\n\r\n[ReactionLimits]\r\nWeak=05\r\nStrong=20\r\nVariance=10\r\n\r\n"
+              "[Editor]\r\nProgramName=gedit --wait\r\nUseInternalEditor=1\r\n\r\n[EssayGeneration]\r\n"
+              "Randomize=1\r\nSentenceParse=1\r\nSentencesPerParagraph=11\r\n"
+              "MinSentencesPerParagraph=1\r\n\r\n[General]\r\nAllowRenames=0\r\n");
 }
 
 TEST(Options, ReactionLimitsFallBackOneByOne)
@@ -144,8 +158,11 @@ TEST(Options, ReactionLimitsFallBackOneByOne)
     };
     // A limit field left with an empty position holds "_5" or "  ".
     const Case cases[] = {
-        {"05", "20", 5, 20}, {"01", "25", 1, 25}, {"_5", "20", kDefaultWeakLimit, 20},
-        {"07", "  ", 7, kDefaultStrongLimit}, {"", "", kDefaultWeakLimit, kDefaultStrongLimit},
+        {"05", "20", 5, 20},
+        {"01", "25", 1, 25},
+        {"_5", "20", kDefaultWeakLimit, 20},
+        {"07", "  ", 7, kDefaultStrongLimit},
+        {"", "", kDefaultWeakLimit, kDefaultStrongLimit},
     };
     for (const Case &c : cases) {
         Options options;
@@ -289,10 +306,7 @@ TEST(LieSet, NewBuildsRelativeNamesFromTheirLastExistingFolder)
         const char *made; // relative to the tree's folder; empty when refused
     };
     const Case cases[] = {
-        {"Sub/Work", "Sub/Work"},
-        {"Sub/Deeper/Still/", "Sub/Deeper/Still/"},
-        {"../x", "../x"},
-        {"Work", ""},
+        {"Sub/Work", "Sub/Work"}, {"Sub/Deeper/Still/", "Sub/Deeper/Still/"}, {"../x", "../x"}, {"Work", ""},
         {"Missing/Work", ""},
     };
     for (const auto &c : cases) {
@@ -359,13 +373,15 @@ TEST(StartUp, AnUnreadableLieFolderIsReportedAndStartUpCompletes)
     ASSERT_TRUE(createFolders(folder));
     h.folder.write("closed/Varnok.Ini", "[Settings]\r\n");
     ::chmod(folder.c_str(), 0);
-    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
-        h.ui.answerOpen(std::nullopt);
-        startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "x"});
-        ASSERT_FALSE(h.ui.messages.empty());
-        EXPECT_EQ(h.ui.messages[0].rfind("Unable to read the lie folder", 0), 0u);
-        EXPECT_EQ(h.state.options.width, 415);
-    }), "");
+    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(),
+                                         [&] {
+                                             h.ui.answerOpen(std::nullopt);
+                                             startUp(h.ctx, {{folder}, "/nowhere/", h.folder.path(), "x"});
+                                             ASSERT_FALSE(h.ui.messages.empty());
+                                             EXPECT_EQ(h.ui.messages[0].rfind("Unable to read the lie folder", 0), 0u);
+                                             EXPECT_EQ(h.state.options.width, 415);
+                                         }),
+              "");
     ::chmod(folder.c_str(), 0700);
 }
 

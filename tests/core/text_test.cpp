@@ -14,10 +14,8 @@ TEST(DateStamp, TwelveHourClockWithoutSeparatorAndATrailingBlank)
         const char *stamp;
     };
     const Case cases[] = {
-        {{2026, 12, 7, 17, 27, 0, 0}, "2026-12-07 0527pm "},
-        {{2026, 1, 2, 0, 5, 0, 0}, "2026-01-02 1205am "},
-        {{2026, 1, 2, 12, 0, 0, 0}, "2026-01-02 1200pm "},
-        {{2026, 1, 2, 11, 59, 59, 999}, "2026-01-02 1159am "},
+        {{2026, 12, 7, 17, 27, 0, 0}, "2026-12-07 0527pm "}, {{2026, 1, 2, 0, 5, 0, 0}, "2026-01-02 1205am "},
+        {{2026, 1, 2, 12, 0, 0, 0}, "2026-01-02 1200pm "},   {{2026, 1, 2, 11, 59, 59, 999}, "2026-01-02 1159am "},
         {{2026, 1, 2, 23, 1, 0, 0}, "2026-01-02 1101pm "},
     };
     for (const auto &c : cases)
@@ -31,11 +29,29 @@ TEST(WholeNumber, BlanksSignAndDollarHex)
         std::optional<int> value;
     };
     const Case cases[] = {
-        {"13", 13},         {"  13", 13},        {"-4", -4},          {"+4", 4},         {"$1F", 31},
-        {"  $a", 10},       {"-$10", std::nullopt}, {"+$A", std::nullopt}, {"-$5", std::nullopt}, {"$-5", std::nullopt},
-        {"$", std::nullopt}, {"13 ", std::nullopt}, {"1 3", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
-        {"-", std::nullopt}, {"0x10", std::nullopt}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
-        {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt}, {"$FFFFFFFF", -1}, {"\t5", std::nullopt},
+        {"13", 13},
+        {"  13", 13},
+        {"-4", -4},
+        {"+4", 4},
+        {"$1F", 31},
+        {"  $a", 10},
+        {"-$10", std::nullopt},
+        {"+$A", std::nullopt},
+        {"-$5", std::nullopt},
+        {"$-5", std::nullopt},
+        {"$", std::nullopt},
+        {"13 ", std::nullopt},
+        {"1 3", std::nullopt},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"-", std::nullopt},
+        {"0x10", std::nullopt},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"$FFFFFFFF", -1},
+        {"\t5", std::nullopt},
     };
     for (const auto &c : cases)
         EXPECT_EQ(parseWholeNumber(c.text), c.value) << '"' << c.text << '"';

@@ -412,31 +412,67 @@ TEST(Rename, OneLieInEveryWay)
 {
     const std::string question = "confirm: Rename (Be sure to include the .lie suffix) Money.lie to ";
     const RenameCase cases[] = {
-        {"cleaned", RenameAnswer{"Money.lie", "x/y:z.lie"}, true, {"Cash.lie", "Money.ess", "xyz.lie"},
+        {"cleaned",
+         RenameAnswer{"Money.lie", "x/y:z.lie"},
+         true,
+         {"Cash.lie", "Money.ess", "xyz.lie"},
          {"Cash.lie", "xyz.lie"}},
         {"no extension", RenameAnswer{"Money.lie", "Cash"}, true, {"Cash", "Cash.lie", "Money.ess"}, {"Cash.lie"}},
-        {"onto existing", RenameAnswer{"Money.lie", "Cash.lie"}, true, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"onto existing",
+         RenameAnswer{"Money.lie", "Cash.lie"},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
-        {"onto existing in other case", RenameAnswer{"Money.lie", "cASH.LIE"}, true,
-         {"Cash.lie", "Money.ess", "Money.lie"}, {"Cash.lie", "Money.lie"}},
-        {"parent folder", RenameAnswer{"Money.lie", ".."}, true, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"onto existing in other case",
+         RenameAnswer{"Money.lie", "cASH.LIE"},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
-        {"this folder", RenameAnswer{"Money.lie", "."}, true, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"parent folder",
+         RenameAnswer{"Money.lie", ".."},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
-        {"cleaned to nothing", RenameAnswer{"Money.lie", "/"}, true, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"this folder",
+         RenameAnswer{"Money.lie", "."},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
-        {"cleaned to parent", RenameAnswer{"Money.lie", "./."}, true, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"cleaned to nothing",
+         RenameAnswer{"Money.lie", "/"},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
-        {"answered No", RenameAnswer{"Money.lie", "New.lie"}, false, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"cleaned to parent",
+         RenameAnswer{"Money.lie", "./."},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
+         {"Cash.lie", "Money.lie"}},
+        {"answered No",
+         RenameAnswer{"Money.lie", "New.lie"},
+         false,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
         {"cancelled", std::nullopt, std::nullopt, {"Cash.lie", "Money.ess", "Money.lie"}, {"Cash.lie", "Money.lie"}},
-        {"empty To", RenameAnswer{"Money.lie", ""}, std::nullopt, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"empty To",
+         RenameAnswer{"Money.lie", ""},
+         std::nullopt,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
-        {"From edited", RenameAnswer{"Cash.lie", "Coins.lie"}, true, {"Coins.lie", "Money.ess", "Money.lie"},
+        {"From edited",
+         RenameAnswer{"Cash.lie", "Coins.lie"},
+         true,
+         {"Coins.lie", "Money.ess", "Money.lie"},
          {"Coins.lie", "Money.lie"}},
-        {"From typed in other case", RenameAnswer{"money.LIE", "Gold.lie"}, true, {"Cash.lie", "Gold.lie", "Money.ess"},
+        {"From typed in other case",
+         RenameAnswer{"money.LIE", "Gold.lie"},
+         true,
+         {"Cash.lie", "Gold.lie", "Money.ess"},
          {"Cash.lie", "Gold.lie"}},
-        {"From missing", RenameAnswer{"Nothing.lie", "New.lie"}, true, {"Cash.lie", "Money.ess", "Money.lie"},
+        {"From missing",
+         RenameAnswer{"Nothing.lie", "New.lie"},
+         true,
+         {"Cash.lie", "Money.ess", "Money.lie"},
          {"Cash.lie", "Money.lie"}},
     };
     for (const auto &c : cases) {
@@ -509,8 +545,7 @@ TEST(Rename, TwoSelectedEntriesAreAskedInListOrder)
     };
     const Case cases[] = {
         {bLiesRenameClick, ListId::Lies, "Rename (Be sure to include the .lie suffix)", "a.lie", "c.lie", "b.lie"},
-        {bEssaysRenameClick, ListId::Essays, "Rename (Be sure to include the .ess suffix)", "a.ess", "c.gen",
-         "b.ess"},
+        {bEssaysRenameClick, ListId::Essays, "Rename (Be sure to include the .ess suffix)", "a.ess", "c.gen", "b.ess"},
         {bTestsRenameClick, ListId::Tests, "Rename (Be sure to include the .tst suffix)", "a.tst", "c.tst", "b.tst"},
     };
     for (const auto &c : cases) {
@@ -525,11 +560,11 @@ TEST(Rename, TwoSelectedEntriesAreAskedInListOrder)
         h.ui.answerConfirm(true);
         c.command(h.ctx);
         const std::string listName = c.list == ListId::Lies ? "Lies" : c.list == ListId::Essays ? "Essays" : "Tests";
-        EXPECT_EQ(h.ui.log, (Log{"rename: " + c.caption + " | " + h.folder.path() + " | " + c.first,
-                                 "confirm: " + c.caption + " " + c.first + " to 1" + c.first + "?",
-                                 "rename: " + c.caption + " | " + h.folder.path() + " | " + c.second,
-                                 "confirm: " + c.caption + " " + c.second + " to 2" + c.second + "?",
-                                 "list: " + listName}));
+        EXPECT_EQ(h.ui.log,
+                  (Log{"rename: " + c.caption + " | " + h.folder.path() + " | " + c.first,
+                       "confirm: " + c.caption + " " + c.first + " to 1" + c.first + "?",
+                       "rename: " + c.caption + " | " + h.folder.path() + " | " + c.second,
+                       "confirm: " + c.caption + " " + c.second + " to 2" + c.second + "?", "list: " + listName}));
         EXPECT_EQ(h.folder.read("1" + c.first), c.first + "\r\n");
         EXPECT_EQ(h.folder.read("2" + c.second), c.second + "\r\n");
         EXPECT_EQ(h.folder.read(c.other), c.other + "\r\n");
@@ -606,32 +641,35 @@ TEST(ReadOnlyFolder, CommandsFailAsDescribedAndChangeNothing)
     h.folder.write("b.lie", "b\r\n");
     listAndSelect(h, ListId::Lies, {"a.lie", "b.lie"});
     ASSERT_EQ(::chmod(h.folder.path().c_str(), 0500), 0);
-    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
-        h.state.page = Page::Lies;
+    EXPECT_EQ(testing::checkUnprivileged(
+                  h.folder.path(),
+                  [&] {
+                      h.state.page = Page::Lies;
 
-        h.ui.answerInput("New");
-        bLiesNewClick(h.ctx);
-        h.ui.answerInput("Essay Title");
-        bEssaysNewClick(h.ctx);
-        h.ui.memo = "x";
-        h.ui.answerSave(h.folder.file("out.txt"));
-        Savetofile1Click(h.ctx);
-        EXPECT_EQ(h.ui.messages, (Log{"Cannot create file " + h.folder.file("New.lie") + ".",
-                                      "Cannot create file " + h.folder.file("Essay Title.ess") + ".",
-                                      "Cannot create file " + h.folder.file("out.txt") + "."}));
-        EXPECT_FALSE(h.state.edit.editInProgress);
+                      h.ui.answerInput("New");
+                      bLiesNewClick(h.ctx);
+                      h.ui.answerInput("Essay Title");
+                      bEssaysNewClick(h.ctx);
+                      h.ui.memo = "x";
+                      h.ui.answerSave(h.folder.file("out.txt"));
+                      Savetofile1Click(h.ctx);
+                      EXPECT_EQ(h.ui.messages, (Log{"Cannot create file " + h.folder.file("New.lie") + ".",
+                                                    "Cannot create file " + h.folder.file("Essay Title.ess") + ".",
+                                                    "Cannot create file " + h.folder.file("out.txt") + "."}));
+                      EXPECT_FALSE(h.state.edit.editInProgress);
 
-        h.ui.answerConfirm(true);
-        h.ui.answerConfirm(true);
-        DeleteClick(h.ctx);
-        listAndSelect(h, ListId::Lies, {"a.lie"});
-        h.ui.answerRename(RenameAnswer{"a.lie", "c.lie"});
-        h.ui.answerConfirm(true);
-        bLiesRenameClick(h.ctx);
-        EXPECT_EQ(h.ui.messages.size(), 3u) << "failed deletes and renames are silent";
-        EXPECT_EQ(h.folder.names(), (Log{"a.lie", "b.lie"}));
-        EXPECT_EQ(h.state.lies.names(), (Log{"a.lie", "b.lie"}));
-    }), "");
+                      h.ui.answerConfirm(true);
+                      h.ui.answerConfirm(true);
+                      DeleteClick(h.ctx);
+                      listAndSelect(h, ListId::Lies, {"a.lie"});
+                      h.ui.answerRename(RenameAnswer{"a.lie", "c.lie"});
+                      h.ui.answerConfirm(true);
+                      bLiesRenameClick(h.ctx);
+                      EXPECT_EQ(h.ui.messages.size(), 3u) << "failed deletes and renames are silent";
+                      EXPECT_EQ(h.folder.names(), (Log{"a.lie", "b.lie"}));
+                      EXPECT_EQ(h.state.lies.names(), (Log{"a.lie", "b.lie"}));
+                  }),
+              "");
 }
 
 } // namespace

@@ -28,7 +28,8 @@ TEST(CleanFileName, FiftyCharactersAreCountedBeforeCleaning)
     state.lieFolder = "/lies/";
     const std::string seventy = std::string(10, '?') + std::string(60, 'a');
     EXPECT_EQ(documentPathFromText(state.lieFolder, seventy, ".lie"), "/lies/" + std::string(40, 'a') + ".lie");
-    EXPECT_EQ(documentPathFromText(state.lieFolder, std::string(70, 'b'), ".lie"), "/lies/" + std::string(50, 'b') + ".lie");
+    EXPECT_EQ(documentPathFromText(state.lieFolder, std::string(70, 'b'), ".lie"),
+              "/lies/" + std::string(50, 'b') + ".lie");
     EXPECT_EQ(documentPathFromText(state.lieFolder, "", ".lie"), "/lies/.lie");
 }
 
@@ -48,13 +49,14 @@ TEST(FileLists, CaseInsensitiveOrderMasksAndOnlyTemporariesHidden)
     // Names with a leading "." are documents like any other; only the
     // program's own temporaries stay out of the lists, even under a mask
     // that would match them.
-    for (const char *name : {"Gamma.lie", "alpha.lie", "Beta.lie", ".hidden.lie", ".lie", "Note.LIE", "x.ess",
-                             "y.gen", "z.txt", "Varnok.Ini", "...and yet it moves.lie",
-                             ".Gamma.lie.AbCdEf012345.varnok-tmp", ".Gamma.lie.AbCdEf012345.tmp"})
+    for (const char *name :
+         {"Gamma.lie", "alpha.lie", "Beta.lie", ".hidden.lie", ".lie", "Note.LIE", "x.ess", "y.gen", "z.txt",
+          "Varnok.Ini", "...and yet it moves.lie", ".Gamma.lie.AbCdEf012345.varnok-tmp", ".Gamma.lie.AbCdEf012345.tmp"})
         f.write(name, "x");
     ::mkdir(f.file("folder.lie").c_str(), 0700);
-    EXPECT_EQ(listFolder(f.path(), "*.lie"), (std::vector<std::string>{"...and yet it moves.lie", ".hidden.lie", ".lie",
-                                                                      "alpha.lie", "Beta.lie", "Gamma.lie", "Note.LIE"}));
+    EXPECT_EQ(listFolder(f.path(), "*.lie"),
+              (std::vector<std::string>{"...and yet it moves.lie", ".hidden.lie", ".lie", "alpha.lie", "Beta.lie",
+                                        "Gamma.lie", "Note.LIE"}));
     EXPECT_EQ(listFolder(f.path(), "*.varnok-tmp;*.tmp"), std::vector<std::string>{".Gamma.lie.AbCdEf012345.tmp"});
     EXPECT_EQ(listFolder(f.path(), "*.ess;*.txt"), (std::vector<std::string>{"x.ess", "z.txt"}));
     EXPECT_EQ(listFolder(f.path(), "?.gen"), std::vector<std::string>{"y.gen"});

@@ -300,8 +300,8 @@ TEST(ExternalEditor, NoNameReachesTheEditorAsAnOptionOrACommand)
     Harness h;
     testing::TempFolder records;
     ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
-    const std::vector<std::string> names = {"+!touch PWNED.lie", "+.lie", "+5 x.lie", "-.lie", "--help.lie",
-                                            "-c q.lie", "Plain.lie", "~x.lie", "@args.lie", ".lie"};
+    const std::vector<std::string> names = {"+!touch PWNED.lie", "+.lie",     "+5 x.lie", "-.lie",     "--help.lie",
+                                            "-c q.lie",          "Plain.lie", "~x.lie",   "@args.lie", ".lie"};
     for (const auto &name : names)
         h.folder.write(name, "x");
     selectAllIn(h, ListId::Lies);

@@ -122,8 +122,7 @@ std::vector<Scenario> scenarios()
                  bEditCancelClick(h.ctx);
              });
          },
-         [](Harness &h) { EditClick(h.ctx); },
-         [](const Harness &) { return Log{cannotCreate("a.lie")}; }},
+         [](Harness &h) { EditClick(h.ctx); }, [](const Harness &) { return Log{cannotCreate("a.lie")}; }},
         {"Save to file",
          [](Harness &h) {
              h.folder.write("out.txt", "an older text");
@@ -132,8 +131,7 @@ std::vector<Scenario> scenarios()
          },
          [](Harness &h) { Savetofile1Click(h.ctx); },
          [](const Harness &h) { return Log{cannotCreate(h.folder.file("out.txt"))}; }},
-        {"settings at exit",
-         [](Harness &h) { h.folder.write("varnok.ini", "[Settings]\r\nHeight=300\r\n"); },
+        {"settings at exit", [](Harness &h) { h.folder.write("varnok.ini", "[Settings]\r\nHeight=300\r\n"); },
          [](Harness &h) { exitSequence(h.ctx); },
          [](const Harness &h) { return Log{"Unable to write to " + h.folder.file("varnok.ini")}; }},
         {"Delete",
@@ -143,8 +141,7 @@ std::vector<Scenario> scenarios()
              select(h, ListId::Lies, "a.lie");
              h.ui.answerConfirm(true);
          },
-         [](Harness &h) { DeleteClick(h.ctx); },
-         [](const Harness &) { return Log{}; }, false},
+         [](Harness &h) { DeleteClick(h.ctx); }, [](const Harness &) { return Log{}; }, false},
         {"Rename",
          [](Harness &h) {
              h.folder.write("a.lie", kOldLie);
@@ -152,8 +149,7 @@ std::vector<Scenario> scenarios()
              h.ui.answerRename(RenameAnswer{"a.lie", "b.lie"});
              h.ui.answerConfirm(true);
          },
-         [](Harness &h) { bLiesRenameClick(h.ctx); },
-         [](const Harness &) { return Log{}; }, false},
+         [](Harness &h) { bLiesRenameClick(h.ctx); }, [](const Harness &) { return Log{}; }, false},
     };
 }
 

@@ -38,21 +38,30 @@ TEST(Find, MatchesWithoutRegardToCaseInUtf8AndLatin1)
         std::string query;
         std::vector<std::string> hits;
     } cases[] = {
-        {"ASCII, every case, line ends of every kind", "One\r\nthe THE\rThe\nxthe", "tHe",
+        {"ASCII, every case, line ends of every kind",
+         "One\r\nthe THE\rThe\nxthe",
+         "tHe",
          {"2:0+3 [|the| THE]", "2:4+3 [the |THE|]", "3:0+3 [|The|]", "4:1+3 [x|the|]"}},
-        {"UTF-8 accents", "Der \xC3\x84rger, der \xC3\xA4rger.", "\xC3\xA4RGER",
+        {"UTF-8 accents",
+         "Der \xC3\x84rger, der \xC3\xA4rger.",
+         "\xC3\xA4RGER",
          {"1:4+6 [Der |\xC3\x84rger|, der \xC3\xA4rger.]", "1:16+6 [Der \xC3\x84rger, der |\xC3\xA4rger|.]"}},
-        {"Latin-1 text, UTF-8 query", "Der \xC4rger\r\n\xE9lan", "\xC3\x84RGER",
-         {"1:4+5 [Der |\xC3\x84rger|]"}},
+        {"Latin-1 text, UTF-8 query", "Der \xC4rger\r\n\xE9lan", "\xC3\x84RGER", {"1:4+5 [Der |\xC3\x84rger|]"}},
         {"Latin-1 text, ASCII query, shown as UTF-8", "caf\xE9 au lait", "AU", {"1:5+2 [caf\xC3\xA9 |au| lait]"}},
-        {"Greek and Cyrillic", "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8A\xCE\x91 \xD0\x94\xD0\xB0", "\xCF\x83\xCE\xBF\xCF\x86",
+        {"Greek and Cyrillic",
+         "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8A\xCE\x91 \xD0\x94\xD0\xB0",
+         "\xCF\x83\xCE\xBF\xCF\x86",
          {"1:0+6 [|\xCE\xA3\xCE\x9F\xCE\xA6|\xCE\x8A\xCE\x91 \xD0\x94\xD0\xB0]"}},
         {"no overlapping hits", "aaaaa", "AA", {"1:0+2 [|aa|aaa]", "1:2+2 [aa|aa|a]"}},
         {"the text ends at a NUL byte", std::string("one\0two", 7), "two", {}},
         {"tabs show as blanks", "\tx\ty", "x", {"1:1+1 [ |x| y]"}},
         {"an empty query finds nothing", "abc", "", {}},
         {"a query longer than the text", "ab", "abc", {}},
-        {"a UTF-8 query split by a line break is no match", "\xC3\xA4\r\nb", "\xC3\xA4" "b", {}},
+        {"a UTF-8 query split by a line break is no match",
+         "\xC3\xA4\r\nb",
+         "\xC3\xA4"
+         "b",
+         {}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(describe(findInBytes(c.text, c.query)), c.hits) << c.what;
@@ -156,7 +165,10 @@ TEST(Find, TheRunnerDeliversOnlyTheLatestSearch)
 TEST(Find, AHitShowsItsFileWithTheMatchSelected)
 {
     Harness h;
-    h.folder.write("M\xFC" "ller.ess", "first\r\nsecond\rthird \xC4rger\r\n");
+    h.folder.write(
+        "M\xFC"
+        "ller.ess",
+        "first\r\nsecond\rthird \xC4rger\r\n");
     std::atomic<bool> cancel{false};
     const FindResult result = findInFolder(h.folder.path(), "\xC3\xA4rger", cancel);
     ASSERT_EQ(result.hits.size(), 1u);
@@ -166,7 +178,9 @@ TEST(Find, AHitShowsItsFileWithTheMatchSelected)
     EXPECT_FALSE(h.ui.memoWritable);
     EXPECT_EQ(h.ui.page, Page::Ask);
     EXPECT_EQ(h.ui.memo.substr(h.ui.memoSelection.first, h.ui.memoSelection.second), "\xC4rger");
-    EXPECT_EQ(h.ui.status, "M\xFC" "ller.ess, line 3");
+    EXPECT_EQ(h.ui.status,
+              "M\xFC"
+              "ller.ess, line 3");
 
     // Gone since the search: the described error; while editing: not at all.
     h.folder.write("x.lie", "x\r\n");

@@ -88,12 +88,12 @@ TEST(UndoDelete, AFileThatCannotGoBackIsNamedAndTheOthersGoBack)
     DeleteClick(h.ctx);
     const std::vector<TrashedFile> trashed = h.state.deleted.back();
     ASSERT_EQ(trashed.size(), 3u);
-    h.folder.write("A.LIE", "made meanwhile\r\n"); // names the same document
+    h.folder.write("A.LIE", "made meanwhile\r\n");          // names the same document
     ASSERT_EQ(::unlink(trashed[1].trashedPath.c_str()), 0); // the Trash was emptied of it
 
     UndoDelete1Click(h.ctx);
-    EXPECT_EQ(h.ui.messages, (Names{"a.lie cannot be put back: a file of that name exists.",
-                                    "b.lie is no longer in the Trash."}));
+    EXPECT_EQ(h.ui.messages,
+              (Names{"a.lie cannot be put back: a file of that name exists.", "b.lie is no longer in the Trash."}));
     EXPECT_EQ(h.folder.read("A.LIE"), "made meanwhile\r\n");
     EXPECT_EQ(h.folder.read("c.lie"), "c.lie\r\n");
     EXPECT_TRUE(fileExists(trashed[0].trashedPath)) << "left in the Trash, not lost";
@@ -177,17 +177,30 @@ TEST(BuiltInEditorOnDisk, OkAsksBeforeReplacingAFileChangedMeanwhile)
     };
     const Case cases[] = {
         {"unchanged", [](Harness &) {}, {}, "", "mine\r\n", false},
-        {"rewritten with the same bytes", [](Harness &h) { h.folder.write("a.ess", "old\r\n"); }, {}, "", "mine\r\n",
+        {"rewritten with the same bytes",
+         [](Harness &h) { h.folder.write("a.ess", "old\r\n"); },
+         {},
+         "",
+         "mine\r\n",
          false},
-        {"changed, Yes", [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); }, {true},
-         "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?", "mine\r\n",
-         false},
-        {"changed, No", [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); }, {false},
+        {"changed, Yes",
+         [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); },
+         {true},
          "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?",
-         "synced\r\n", true},
-        {"removed, Yes", [](Harness &h) { ::unlink(h.folder.file("a.ess").c_str()); }, {true},
+         "mine\r\n",
+         false},
+        {"changed, No",
+         [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); },
+         {false},
+         "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?",
+         "synced\r\n",
+         true},
+        {"removed, Yes",
+         [](Harness &h) { ::unlink(h.folder.file("a.ess").c_str()); },
+         {true},
          "confirm: a.ess was removed by another program while you edited it.  Write it again with your text?",
-         "mine\r\n", false},
+         "mine\r\n",
+         false},
     };
     for (const auto &c : cases) {
         Harness h;

@@ -55,8 +55,9 @@ bool insideFolder(const std::string &path, const std::string &folder)
     return !rest.empty() && rest != "." && rest != ".." && rest.find('/') == std::string::npos;
 }
 
-const char *const kHostileTexts[] = {"..", "/", "\\..\\", "../../etc/passwd", "/etc/passwd", "a/../../b",
-                                     ".", "line\nbreak", "..\\..\\x", "./.", "-rf", "--help"};
+const char *const kHostileTexts[] = {"..",          "/",         "\\..\\", "../../etc/passwd",
+                                     "/etc/passwd", "a/../../b", ".",      "line\nbreak",
+                                     "..\\..\\x",   "./.",       "-rf",    "--help"};
 
 TEST(Names, EveryPathFormedFromATextStaysInTheLieFolder)
 {
@@ -110,9 +111,9 @@ TEST(Names, CommandsGivenHostileTextsWriteOnlyInsideTheLieFolder)
 
 // Names another program may give files, none of which may do anything but name one.
 const std::vector<std::string> kStrangeNames = {
-    "say \"no\".ess", "$(touch pwned).ess", "$HOME.ess",     "a;touch pwned.ess", "`touch pwned`.ess",
-    "two\nlines.ess", "-rf.ess",            "--help.ess",    "'single'.ess",      "back\\slash.ess",
-    "star*?.ess",     " blank.ess",         "caf\xe9.ess",   "a|b>c<d.ess",       "%s%n.ess"};
+    "say \"no\".ess", "$(touch pwned).ess", "$HOME.ess",    "a;touch pwned.ess", "`touch pwned`.ess", "two\nlines.ess",
+    "-rf.ess",        "--help.ess",         "'single'.ess", "back\\slash.ess",   "star*?.ess",        " blank.ess",
+    "caf\xe9.ess",    "a|b>c<d.ess",        "%s%n.ess"};
 
 std::string contentOf(std::size_t i)
 {

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(varnok::lastStoredResponse(varnok::splitLines(varnok::joinLines(essay))) == last);
 
     // The review's block, stamped at any minute, is what the next review reads.
-    const varnok::DateTime when{2000 + data[0] % 50, data[0] % 12 + 1, data[0] % 28 + 1, data[0] % 24, data[0] % 60,
-                                0, 0};
+    const varnok::DateTime when{
+        2000 + data[0] % 50, data[0] % 12 + 1, data[0] % 28 + 1, data[0] % 24, data[0] % 60, 0, 0};
     essay.emplace_back();
     essay.push_back(varnok::dateStamp(when) + varnok::kEssayResponse + std::to_string(response));
     essay.emplace_back();
@@ -48,7 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(varnok::lastStoredResponse(essay) == response);
     // And the chart reads that line as the same point.
     const auto point = varnok::parseResponsePoint(essay[essay.size() - 4]);
-    FUZZ_CHECK(point && point->value == response && point->when.hour == when.hour &&
-               point->when.minute == when.minute);
+    FUZZ_CHECK(point && point->value == response && point->when.hour == when.hour && point->when.minute == when.minute);
     return 0;
 }

@@ -58,7 +58,8 @@ TEST(ParagraphTarget, RaisedToTheMinimum)
     const struct {
         int minimum, maximum, drawn, target;
     } cases[] = {
-        {6, 9, 0, 6}, {6, 9, 5, 6}, {6, 9, 6, 6}, {6, 9, 8, 8}, {9, 3, 2, 9}, {1, 1, 0, 1}, {3, 3, 2, 3}, {1, 11, 10, 10},
+        {6, 9, 0, 6}, {6, 9, 5, 6}, {6, 9, 6, 6}, {6, 9, 8, 8},
+        {9, 3, 2, 9}, {1, 1, 0, 1}, {3, 3, 2, 3}, {1, 11, 10, 10},
     };
     for (const auto &c : cases) {
         testing::ListedRandom random({c.drawn});
@@ -88,12 +89,22 @@ TEST(ComposeParagraphs, ParagraphSizesAndLineBreaks)
         int minimum, maximum, sentences;
         Lines expected;
     } cases[] = {
-        {"short last paragraph has no break", 6, 6, 14,
+        {"short last paragraph has no break",
+         6,
+         6,
+         14,
          {paragraphOf(1, 6) + "\r\n", paragraphOf(7, 12) + "\r\n", paragraphOf(13, 14)}},
         {"complete paragraphs all get a break", 6, 6, 12, {paragraphOf(1, 6) + "\r\n", paragraphOf(7, 12) + "\r\n"}},
-        {"minimum above maximum", 9, 3, 20,
+        {"minimum above maximum",
+         9,
+         3,
+         20,
          {paragraphOf(1, 9) + "\r\n", paragraphOf(10, 18) + "\r\n", paragraphOf(19, 20)}},
-        {"one sentence each", 1, 1, 3, {paragraphOf(1, 1) + "\r\n", paragraphOf(2, 2) + "\r\n", paragraphOf(3, 3) + "\r\n"}},
+        {"one sentence each",
+         1,
+         1,
+         3,
+         {paragraphOf(1, 1) + "\r\n", paragraphOf(2, 2) + "\r\n", paragraphOf(3, 3) + "\r\n"}},
         {"no sentences", 3, 3, 0, {}},
     };
     for (const auto &c : cases) {

@@ -27,19 +27,20 @@ Lines takeLines(Gatherer &gatherer, bool withBreaks = true)
 
 // An essay as the review writes it: the Lie, then per test an empty line, the
 // response line, an empty line, "EXPLAIN YOURSELF" and what the user wrote.
-const char kTwoBlockEssay[] = "Money is evil.\r\n"
-                              "\r\n"
-                              "2026-12-07 0527pm  RESPONSE: 3\r\n"
-                              "\r\n"
-                              "EXPLAIN YOURSELF\r\n"
-                              "I never had any.\r\n"
-                              "\r\n"
-                              "It comes and goes.\r\n"
-                              "\r\n"
-                              "2026-12-08 0101am  RESPONSE: 22\r\n"
-                              "\r\n"
-                              "EXPLAIN YOURSELF\r\n"
-                              "Now I have some.\r\n";
+const char kTwoBlockEssay[] =
+    "Money is evil.\r\n"
+    "\r\n"
+    "2026-12-07 0527pm  RESPONSE: 3\r\n"
+    "\r\n"
+    "EXPLAIN YOURSELF\r\n"
+    "I never had any.\r\n"
+    "\r\n"
+    "It comes and goes.\r\n"
+    "\r\n"
+    "2026-12-08 0101am  RESPONSE: 22\r\n"
+    "\r\n"
+    "EXPLAIN YOURSELF\r\n"
+    "Now I have some.\r\n";
 
 TEST(Gatherer, EssayResponsesAreTheUsersLinesOnly)
 {
@@ -48,7 +49,9 @@ TEST(Gatherer, EssayResponsesAreTheUsersLinesOnly)
         std::string file;
         Lines gathered;
     } cases[] = {
-        {"two blocks, user lines of both", kTwoBlockEssay, {"I never had any.", "It comes and goes.", "Now I have some."}},
+        {"two blocks, user lines of both",
+         kTwoBlockEssay,
+         {"I never had any.", "It comes and goes.", "Now I have some."}},
         {"no keyword line", "Money is evil.\r\nSome text.\r\nRESPONSE\r\n", {}},
         {"an empty file", "", {}},
         {"keyword inside a longer line starts collecting but is not taken",
@@ -65,8 +68,7 @@ TEST(Gatherer, EssayResponsesAreTheUsersLinesOnly)
          {"one", "two"}},
         {"lines keep their bytes", "EXPLAIN YOURSELF\r\n\ttab\x01\xff end  \r\n", {"\ttab\x01\xff end  "}},
         {"lone CR and LF end lines too", "EXPLAIN YOURSELF\rCR\rline\n\nLF\n\r", {"CR", "line", "LF"}},
-        {"a NUL ends the text", "EXPLAIN YOURSELF\r\nkept\r\nNUL ends \0the text\r\nlost"s,
-         {"kept", "NUL ends "}},
+        {"a NUL ends the text", "EXPLAIN YOURSELF\r\nkept\r\nNUL ends \0the text\r\nlost"s, {"kept", "NUL ends "}},
     };
     for (const auto &c : cases) {
         Gatherer gatherer(EssayType::EssayResponses);

@@ -19,7 +19,8 @@ using testing::Harness;
 // Two essays as the review leaves them, with one line of explanation each.
 void writeEssays(Harness &h)
 {
-    h.folder.write("A.ess", "Alpha\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n\r\nEXPLAIN YOURSELF\r\nFirst. Second.\r\n");
+    h.folder.write("A.ess",
+                   "Alpha\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n\r\nEXPLAIN YOURSELF\r\nFirst. Second.\r\n");
     h.folder.write("B.ess", "Beta\r\n\r\nEXPLAIN YOURSELF\r\nThird. Fourth. Fifth.\r\n");
     rereadLists(h.ctx);
     h.state.essays.selectAll();
@@ -167,7 +168,8 @@ TEST(Generate, RunsAsLongJobsAndCancelAnywhereWritesNothing)
     full.ui.answerInput(std::string("2"));
     bFunEssayClick(full.ctx);
     ASSERT_TRUE(full.folder.exists("2026-12-07 0527pm 2Essay.gen"));
-    EXPECT_EQ(full.ui.jobs, (std::vector<std::string>{std::string(kGeneratingCaption), std::string(kWritingEssayCaption)}));
+    EXPECT_EQ(full.ui.jobs,
+              (std::vector<std::string>{std::string(kGeneratingCaption), std::string(kWritingEssayCaption)}));
     const std::vector<double> &reports = full.ui.reports;
     ASSERT_GE(reports.size(), 5u);
     EXPECT_EQ(reports.front(), 0.0);
@@ -230,12 +232,9 @@ TEST(EssayLineCount, KeepsAtMostTheNumberAskedFor)
         const char *bytes;
         std::size_t lines;
     } cases[] = {
-        {-1, "a.  \r\n\r\n\r\nc\r\n", 3},
-        {0, "", 0},
-        {1, "a.  \r\n\r\n", 1},
-        {2, "a.  \r\n\r\n\r\n", 2},
-        {3, "a.  \r\n\r\n\r\nc\r\n", 3},
-        {10, "a.  \r\n\r\n\r\nc\r\n", 3},
+        {-1, "a.  \r\n\r\n\r\nc\r\n", 3}, {0, "", 0},
+        {1, "a.  \r\n\r\n", 1},           {2, "a.  \r\n\r\n\r\n", 2},
+        {3, "a.  \r\n\r\n\r\nc\r\n", 3},  {10, "a.  \r\n\r\n\r\nc\r\n", 3},
     };
     for (const auto &c : cases) {
         // Three lines: a paragraph, an empty line, a line of plain text.
@@ -279,20 +278,40 @@ TEST(GenerateEssayText, DescribedCases)
         std::vector<int> bounds;
     } cases[] = {
         {"without sentences essay responses are followed by an empty line",
-         {"EXPLAIN YOURSELF\r\nb. a.\r\n\r\nc!"}, EssayType::EssayResponses, {false, true, {1, 1}}, {},
-         "b. a.\r\n\r\nc!\r\n\r\n", {}},
+         {"EXPLAIN YOURSELF\r\nb. a.\r\n\r\nc!"},
+         EssayType::EssayResponses,
+         {false, true, {1, 1}},
+         {},
+         "b. a.\r\n\r\nc!\r\n\r\n",
+         {}},
         {"without sentences plain lines stay as they are, never shuffled",
-         {"b. a.\r\n\r\n", "c!"}, EssayType::PlainText, {false, true, {1, 1}}, {},
-         "b. a.\r\n\r\nc!\r\n", {}},
+         {"b. a.\r\n\r\n", "c!"},
+         EssayType::PlainText,
+         {false, true, {1, 1}},
+         {},
+         "b. a.\r\n\r\nc!\r\n",
+         {}},
         {"keys 5, 1, 3 put the sentences in the order Two, Three, One",
-         {"EXPLAIN YOURSELF\r\nOne. Two.\r\nThree."}, EssayType::EssayResponses, {true, true, {2, 2}},
-         {5, 1, 3, 0}, "Two.  Three.  \r\n\r\nOne.  \r\n", {10000, 10000, 10000, 2, 2}},
+         {"EXPLAIN YOURSELF\r\nOne. Two.\r\nThree."},
+         EssayType::EssayResponses,
+         {true, true, {2, 2}},
+         {5, 1, 3, 0},
+         "Two.  Three.  \r\n\r\nOne.  \r\n",
+         {10000, 10000, 10000, 2, 2}},
         {"kept in order, across lines and files",
-         {"One. Tw", "o.\r\nThree."}, EssayType::PlainText, {true, false, {3, 3}}, {},
-         "One.  Two.  Three.  \r\n\r\n", {3, 3}},
+         {"One. Tw", "o.\r\nThree."},
+         EssayType::PlainText,
+         {true, false, {3, 3}},
+         {},
+         "One.  Two.  Three.  \r\n\r\n",
+         {3, 3}},
         {"a text without terminator becomes one sentence",
-         {"no end\r\n", " here"}, EssayType::PlainText, {true, true, {1, 1}}, {},
-         "no end here.  \r\n\r\n", {10000, 1, 1}},
+         {"no end\r\n", " here"},
+         EssayType::PlainText,
+         {true, true, {1, 1}},
+         {},
+         "no end here.  \r\n\r\n",
+         {10000, 1, 1}},
     };
     for (const auto &c : cases) {
         testing::ListedRandom random(c.draws);
@@ -312,12 +331,9 @@ TEST(GenerateEssayText, SameBytesAsTheReference)
         bool sentenceParse, randomize;
         bool crowdedKeys; // sentences often share a key, so their text decides
     } cases[] = {
-        {4242, EssayType::EssayResponses, true, true, true},
-        {4243, EssayType::EssayResponses, true, true, false},
-        {4244, EssayType::EssayResponses, true, false, false},
-        {4245, EssayType::EssayResponses, false, true, false},
-        {808, EssayType::PlainText, true, true, true},
-        {809, EssayType::PlainText, true, false, false},
+        {4242, EssayType::EssayResponses, true, true, true},   {4243, EssayType::EssayResponses, true, true, false},
+        {4244, EssayType::EssayResponses, true, false, false}, {4245, EssayType::EssayResponses, false, true, false},
+        {808, EssayType::PlainText, true, true, true},         {809, EssayType::PlainText, true, false, false},
         {810, EssayType::PlainText, false, false, false},
     };
     for (const auto &c : cases) {

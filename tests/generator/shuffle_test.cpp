@@ -43,11 +43,11 @@ TEST(Shuffle, LinesSharingTheirFirstEightBytesGoByTheRest)
 {
     // One key for all: bytes past the eighth, their case, a NUL and the
     // lengths decide, as they do when the whole texts are compared.
-    const Lines lines = {"abcdefghxyz",  "ABCDEFGHxyz0", "abcdefghXyz1", "abcdefghx",
-                         "abcdefghxy",   std::string("abcdefghxy\0", 11), "abcdefgh~",
-                         "abcdefgh",     "abcdefghxyZ9", "ABCDEFGHXYZ"};
-    const Lines expected = {"abcdefgh",    "abcdefghx",    "abcdefghxy",   std::string("abcdefghxy\0", 11),
-                            "ABCDEFGHXYZ", "abcdefghxyz",  "ABCDEFGHxyz0", "abcdefghXyz1",
+    const Lines lines = {
+        "abcdefghxyz", "ABCDEFGHxyz0", "abcdefghXyz1", "abcdefghx",  "abcdefghxy", std::string("abcdefghxy\0", 11),
+        "abcdefgh~",   "abcdefgh",     "abcdefghxyZ9", "ABCDEFGHXYZ"};
+    const Lines expected = {"abcdefgh",     "abcdefghx",   "abcdefghxy",   std::string("abcdefghxy\0", 11),
+                            "ABCDEFGHXYZ",  "abcdefghxyz", "ABCDEFGHxyz0", "abcdefghXyz1",
                             "abcdefghxyZ9", "abcdefgh~"};
     testing::ListedRandom random({});
     EXPECT_EQ(randomizedLines(lines, random), expected);
@@ -88,9 +88,9 @@ TEST(Shuffle, SameAsSortingPrefixedEntries)
     SeededRandom texts(99);
     // Letters in both cases, bytes between the two cases of ASCII letters,
     // bytes above 127, NUL, and long shared beginnings.
-    static const std::string words[] = {"a",  "A",  "b",         "B",         ":",         " ",
-                                        "",   "ab", "Ab",        "\xe9",      "\xc9",      "~",
-                                        "[",  "_",  "abcdefgh",  "ABCDEFGH",  "abcdefg",   std::string(1, '\0')};
+    static const std::string words[] = {"a", "A",  "b",        "B",        ":",       " ",
+                                        "",  "ab", "Ab",       "\xe9",     "\xc9",    "~",
+                                        "[", "_",  "abcdefgh", "ABCDEFGH", "abcdefg", std::string(1, '\0')};
     for (int round = 0; round < 400; ++round) {
         Lines lines;
         const int count = texts.next(60);

@@ -68,8 +68,8 @@ private:
 // removed, lone CR and LF, empty and long lines.
 inline Lines randomGatheredLines(SeededRandom &random)
 {
-    static const char *const pieces[] = {".", "!", "?", " ", "  ", "\r\n", "\r", "\n", "\r\r\n\n", "a", "Bc",
-                                         "word", "x", "\t", "...", "?!", "\r\n\r\n", ":", "Q"};
+    static const char *const pieces[] = {".",  "!",    "?", " ",  "  ",  "\r\n", "\r",       "\n", "\r\r\n\n", "a",
+                                         "Bc", "word", "x", "\t", "...", "?!",   "\r\n\r\n", ":",  "Q"};
     constexpr int pieceCount = sizeof pieces / sizeof pieces[0];
     Lines lines;
     const int count = random.next(12);
@@ -100,9 +100,26 @@ inline Lines randomGatheredLines(SeededRandom &random)
 // lines.
 inline std::string randomFileBytes(SeededRandom &random)
 {
-    static const char *const pieces[] = {"EXPLAIN YOURSELF", "RESPONSE", "EXPLAIN YOUR\r\nSELF", "RESP\nONSE",
-                                         "explain yourself", "response", "\r\n", "\r", "\n", "\n\r",
-                                         "\r\r\n\n", " ", "  ", "a", "Word", "x.", "!", "?", ".", "\t"};
+    static const char *const pieces[] = {"EXPLAIN YOURSELF",
+                                         "RESPONSE",
+                                         "EXPLAIN YOUR\r\nSELF",
+                                         "RESP\nONSE",
+                                         "explain yourself",
+                                         "response",
+                                         "\r\n",
+                                         "\r",
+                                         "\n",
+                                         "\n\r",
+                                         "\r\r\n\n",
+                                         " ",
+                                         "  ",
+                                         "a",
+                                         "Word",
+                                         "x.",
+                                         "!",
+                                         "?",
+                                         ".",
+                                         "\t"};
     constexpr int pieceCount = sizeof pieces / sizeof pieces[0];
     std::string bytes;
     const int length = random.next(40);

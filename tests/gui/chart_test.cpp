@@ -35,12 +35,27 @@ using testing::responseLine;
 // typed by hand that the chart cannot read.
 std::vector<ChartSeries> twoLies()
 {
-    const Lines money = {"Money is evil.", "",
-                         responseLine(at(2026, 3, 1, 9, 5), 3), "", "EXPLAIN YOURSELF", "why",
-                         "", responseLine(at(2026, 5, 1, 20, 0), 22), "", "EXPLAIN YOURSELF",
-                         "", responseLine(at(2026, 12, 7, 17, 27), 13), "", "EXPLAIN YOURSELF"};
-    const Lines work = {"Work is good.", "", responseLine(at(2026, 4, 2, 0, 15), 8), "", "EXPLAIN YOURSELF",
-                        "RESPONSE: 13 (tired)", "2026-04-31 0100pm  RESPONSE: 4"};
+    const Lines money = {"Money is evil.",
+                         "",
+                         responseLine(at(2026, 3, 1, 9, 5), 3),
+                         "",
+                         "EXPLAIN YOURSELF",
+                         "why",
+                         "",
+                         responseLine(at(2026, 5, 1, 20, 0), 22),
+                         "",
+                         "EXPLAIN YOURSELF",
+                         "",
+                         responseLine(at(2026, 12, 7, 17, 27), 13),
+                         "",
+                         "EXPLAIN YOURSELF"};
+    const Lines work = {"Work is good.",
+                        "",
+                        responseLine(at(2026, 4, 2, 0, 15), 8),
+                        "",
+                        "EXPLAIN YOURSELF",
+                        "RESPONSE: 13 (tired)",
+                        "2026-04-31 0100pm  RESPONSE: 4"};
     return {buildChartSeries("Money.lie", {"Money is evil."}, money),
             buildChartSeries("Work, play.lie", {"Work is good."}, work)};
 }
@@ -66,8 +81,7 @@ QString readAll(const QString &path)
 
 } // namespace
 
-class ChartTest : public QObject
-{
+class ChartTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -168,18 +182,24 @@ private slots:
         longOne.statement = std::string(70, 'x');
         ChartSeries latin;
         latin.lieFileName = "latin.lie";
-        latin.statement = "Gr\xFC\xDF" "e";
+        latin.statement =
+            "Gr\xFC\xDF"
+            "e";
         ChartSeries utf8;
         utf8.lieFileName = "utf8.lie";
-        utf8.statement = "Gr\xC3\xBC\xC3\x9F" "e";
+        utf8.statement =
+            "Gr\xC3\xBC\xC3\x9F"
+            "e";
         ChartSeries unnamed;
         unnamed.lieFileName = "Nameless.lie";
         TChartForm form;
         form.showSeries({longOne, latin, utf8, unnamed}, 5, 20);
         const auto lines = lineSeries(form.chart());
         QCOMPARE(lines[0]->name(), QString(60, QChar('x')) + QChar(0x2026));
-        QCOMPARE(lines[1]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
-        QCOMPARE(lines[2]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
+        QCOMPARE(lines[1]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"
+                                                     "e"));
+        QCOMPARE(lines[2]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"
+                                                     "e"));
         QCOMPARE(lines[3]->name(), QStringLiteral("Nameless.lie"));
     }
 
@@ -211,7 +231,10 @@ private slots:
         TChartForm form;
         form.showSeries(twoLies(), 5, 20);
         int asked = 0;
-        form.setSavePathChooser([&] { ++asked; return path; });
+        form.setSavePathChooser([&] {
+            ++asked;
+            return path;
+        });
         QTest::mouseClick(form.findChild<QPushButton *>("bChartSave"), Qt::LeftButton);
         QCOMPARE(asked, 1);
         QCOMPARE(readAll(path), QStringLiteral("Lie,Statement,Date,Response,Source\r\n"
@@ -261,8 +284,8 @@ private slots:
             many[i].lieFileName = "Lie " + std::to_string(i) + ".lie";
             many[i].statement = "Statement " + std::to_string(i);
             for (int run = 0; run < 50; ++run) {
-                const auto ms = at(2020, 1, 1, 0, 0).toMilliseconds() + std::int64_t(run) * 7 * 86400000 +
-                                std::int64_t(i) * 60000;
+                const auto ms =
+                    at(2020, 1, 1, 0, 0).toMilliseconds() + std::int64_t(run) * 7 * 86400000 + std::int64_t(i) * 60000;
                 many[i].points.push_back({DateTime::fromMilliseconds(ms), 1 + int(i + run) % 25});
             }
         }
@@ -327,12 +350,14 @@ private slots:
             QCOMPARE(lines[i]->pen().color(), TChartForm::lieColor(std::size_t(i)));
         for (std::size_t i = 0; i < 40; ++i) {
             for (std::size_t j = i + 1; j < 40; ++j)
-                QVERIFY2(TChartForm::lieColor(i) != TChartForm::lieColor(j), qPrintable(QString("%1 %2").arg(i).arg(j)));
+                QVERIFY2(TChartForm::lieColor(i) != TChartForm::lieColor(j),
+                         qPrintable(QString("%1 %2").arg(i).arg(j)));
         }
         for (std::size_t i = 0; i < 12; ++i) {
             for (std::size_t j = i + 1; j < 12; ++j) {
                 const int apart = std::abs(TChartForm::lieColor(i).hsvHue() - TChartForm::lieColor(j).hsvHue());
-                const bool grey = TChartForm::lieColor(i).hsvSaturation() < 30 || TChartForm::lieColor(j).hsvSaturation() < 30;
+                const bool grey =
+                    TChartForm::lieColor(i).hsvSaturation() < 30 || TChartForm::lieColor(j).hsvSaturation() < 30;
                 QVERIFY2(grey || std::min(apart, 360 - apart) >= 10, qPrintable(QString("%1 %2").arg(i).arg(j)));
             }
         }
@@ -361,8 +386,9 @@ private slots:
     {
         ChartSeries money = twoLies()[0];
         money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
-        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b)
-                         { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
+            return a.when.toMilliseconds() < b.when.toMilliseconds();
+        });
         TChartForm form;
         form.showSeries({money}, 5, 20);
         const auto lines = lineSeries(form.chart());
@@ -443,7 +469,8 @@ private slots:
         // So many points that none is drawn, squares included.
         ChartSeries crowded = withSummary;
         for (int i = 0; i < 2100; ++i)
-            crowded.points.insert(crowded.points.begin(), {DateTime::fromMilliseconds(at(2020, 1, 1, 0, 0).toMilliseconds() + i * 60000LL), 5});
+            crowded.points.insert(crowded.points.begin(),
+                                  {DateTime::fromMilliseconds(at(2020, 1, 1, 0, 0).toMilliseconds() + i * 60000LL), 5});
         const struct {
             const char *name;
             std::vector<ChartSeries> series;
@@ -469,8 +496,9 @@ private slots:
     {
         ChartSeries money = twoLies()[0];
         money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
-        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b)
-                         { return a.when.toMilliseconds() < b.when.toMilliseconds(); });
+        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
+            return a.when.toMilliseconds() < b.when.toMilliseconds();
+        });
         TChartForm form;
         form.showSeries({money}, 5, 20);
         form.show();

@@ -112,9 +112,10 @@ private slots:
         QVERIFY(!scale->isVisible());
         const std::string stamp = "2026-12-07 0527pm ";
         QCOMPARE(w.folder.read(stamp + "Test Results.tst"),
-                 stamp + "Test Results\r\n\r\nAlpha is true.\r\n\r\n\r\nRESPONSE: 1\r\n\r\nBeta is true.\r\n\r\n\r\n"
-                         "RESPONSE: 8\r\n\r\nGamma is true.\r\n\r\n\r\nRESPONSE: 25\r\n\r\n\r\nTest Time: 0  Hours  0  "
-                         "Minutes  0 Seconds\r\n");
+                 stamp +
+                     "Test Results\r\n\r\nAlpha is true.\r\n\r\n\r\nRESPONSE: 1\r\n\r\nBeta is true.\r\n\r\n\r\n"
+                     "RESPONSE: 8\r\n\r\nGamma is true.\r\n\r\n\r\nRESPONSE: 25\r\n\r\n\r\nTest Time: 0  Hours  0  "
+                     "Minutes  0 Seconds\r\n");
         QCOMPARE(w.folder.read("A.ess"),
                  "Alpha is true.\r\n\r\n" + stamp + " RESPONSE: 1\r\n\r\nEXPLAIN YOURSELF\r\n\r\n");
         QVERIFY(!w.folder.exists("B.ess"));
@@ -172,7 +173,8 @@ private slots:
         QTRY_COMPARE(w.find<QSlider>("TrackBar1")->isVisible(), true);
         // The strip starts blue and swaps to red at the timer's next tick.
         QVERIFY(w.find<QWidget>("Shape2")->isVisible() && !w.find<QWidget>("Shape1")->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(w.find<QWidget>("Shape1")->isVisible() && !w.find<QWidget>("Shape2")->isVisible(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.find<QWidget>("Shape1")->isVisible() && !w.find<QWidget>("Shape2")->isVisible(),
+                                 2000);
         w.find<QSlider>("TrackBar1")->setValue(20); // set by the program: no answer
         // As with the mouse: the button takes the focus, then acts.
         w.window->activateWindow();
@@ -317,8 +319,9 @@ private slots:
     {
         Window w;
         w.folder.write("Money.lie", "Money is evil.\r\n");
-        w.folder.write("Money.ess", "Money is evil.\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n\r\nEXPLAIN YOURSELF\r\nx\r\n"
-                                    "\r\n2026-12-05 1200pm  RESPONSE: 22\r\n\r\nEXPLAIN YOURSELF\r\nRESPONSE: typed\r\n");
+        w.folder.write("Money.ess",
+                       "Money is evil.\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n\r\nEXPLAIN YOURSELF\r\nx\r\n"
+                       "\r\n2026-12-05 1200pm  RESPONSE: 22\r\n\r\nEXPLAIN YOURSELF\r\nRESPONSE: typed\r\n");
         w.folder.write("Work.lie", "Work is good.\r\n");
         rereadLists(w.window->context());
         w.find<QTabWidget>("PageControl1")->setCurrentIndex(2);

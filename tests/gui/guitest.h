@@ -21,5 +21,5 @@ struct GuiTestRegistration {
 
 } // namespace varnok
 
-#define VARNOK_GUI_TEST(Class) \
+#define VARNOK_GUI_TEST(Class)                                                                                         \
     static varnok::GuiTestRegistration registration##Class([] { return static_cast<QObject *>(new Class); })

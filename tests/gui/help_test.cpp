@@ -53,11 +53,12 @@ private:
     bool written_ = false;
 };
 
-const QByteArray kSampleRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
-                              "{\\colortbl;\\red200\\green0\\blue0;}\n"
-                              "\\f0\\fs24 Plain start {\\b Bold words} then {\\i italic words} and "
-                              "\\cf1 red\\cf0 .\\par\n"
-                              "Second paragraph\\par}";
+const QByteArray kSampleRtf =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
+    "{\\colortbl;\\red200\\green0\\blue0;}\n"
+    "\\f0\\fs24 Plain start {\\b Bold words} then {\\i italic words} and "
+    "\\cf1 red\\cf0 .\\par\n"
+    "Second paragraph\\par}";
 
 QString builtInText(Window &w)
 {
@@ -96,9 +97,8 @@ bool anyFragment(const QTextDocument *document, const std::function<bool(const Q
 bool fragmentWith(const QTextDocument *document, const QString &text,
                   const std::function<bool(const QTextCharFormat &)> &passes)
 {
-    return anyFragment(document, [&](const QTextFragment &f) {
-        return f.text().contains(text) && passes(f.charFormat());
-    });
+    return anyFragment(document,
+                       [&](const QTextFragment &f) { return f.text().contains(text) && passes(f.charFormat()); });
 }
 
 bool isBold(const QTextCharFormat &format)
@@ -221,18 +221,14 @@ private slots:
         QVERIFY(area);
         const QTextDocument *document = area->document();
         QCOMPARE(area->toPlainText(), QString("Plain start Bold words then italic words and red.\nSecond paragraph"));
-        QVERIFY(fragmentWith(document, "Bold words", [](const QTextCharFormat &f) {
-            return isBold(f) && !f.fontItalic();
-        }));
-        QVERIFY(fragmentWith(document, "italic words", [](const QTextCharFormat &f) {
-            return f.fontItalic() && !isBold(f);
-        }));
-        QVERIFY(fragmentWith(document, " then ", [](const QTextCharFormat &f) {
-            return !f.fontItalic() && !isBold(f);
-        }));
-        QVERIFY(fragmentWith(document, "red", [](const QTextCharFormat &f) {
-            return f.foreground().color() == QColor(200, 0, 0);
-        }));
+        QVERIFY(fragmentWith(document, "Bold words",
+                             [](const QTextCharFormat &f) { return isBold(f) && !f.fontItalic(); }));
+        QVERIFY(fragmentWith(document, "italic words",
+                             [](const QTextCharFormat &f) { return f.fontItalic() && !isBold(f); }));
+        QVERIFY(
+            fragmentWith(document, " then ", [](const QTextCharFormat &f) { return !f.fontItalic() && !isBold(f); }));
+        QVERIFY(fragmentWith(document, "red",
+                             [](const QTextCharFormat &f) { return f.foreground().color() == QColor(200, 0, 0); }));
 
         // Read anew: a changed file shows changed.
         file.remove();
@@ -245,9 +241,8 @@ private slots:
         changed.remove();
         readme(w);
         QCOMPARE(area->toPlainText(), builtInText(w));
-        QVERIFY(!anyFragment(document, [](const QTextFragment &f) {
-            return isBold(f.charFormat()) || f.charFormat().fontItalic();
-        }));
+        QVERIFY(!anyFragment(
+            document, [](const QTextFragment &f) { return isBold(f.charFormat()) || f.charFormat().fontItalic(); }));
     }
 
     void editsAreGoneAfterTheNextReadme_data()

@@ -21,8 +21,7 @@ QPalette paletteOf(QRgb window, QRgb button, QRgb highlight)
 
 } // namespace
 
-class ScaleSliderTest : public QObject
-{
+class ScaleSliderTest : public QObject {
     Q_OBJECT
 
 private slots:

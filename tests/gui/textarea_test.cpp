@@ -38,7 +38,9 @@ private slots:
         QTest::newRow("empty lines first and last") << QByteArray("\n\nthird\n\n");
         QTest::newRow("utf-8") << QByteArray("na\xc3\xafve caf\xc3\xa9 \xe2\x82\xac");
         QTest::newRow("latin-1") << QByteArray("na\xefve caf\xe9 \xa0no-break");
-        QTest::newRow("utf-8 no-break space") << QByteArray("a\xc2\xa0" "b\n");
+        QTest::newRow("utf-8 no-break space") << QByteArray(
+            "a\xc2\xa0"
+            "b\n");
         QTest::newRow("broken utf-8 sequence") << QByteArray("ok \xe2\x82 cut");
     }
     void bytesComeBackUnchanged()
@@ -192,7 +194,8 @@ private slots:
         QVERIFY(memo->toPlainText().endsWith("a launcher of his own.\n"));
         const QImage picture = window.findChild<StretchedPicture *>("Image1")->picture();
         QCOMPARE(picture.size(), QSize(162, 193));
-        QVERIFY(picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither).colorCount() <= 16);
+        QVERIFY(picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither).colorCount() <=
+                16);
     }
 };
 

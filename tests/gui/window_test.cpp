@@ -29,13 +29,20 @@ private slots:
             bool visible;
         };
         const Expected buttons[] = {
-            {"bAskStart", "Start &Test", true},   {"bAskNext", "&Next Lie", false},
-            {"bAskStop", "&Stop Test", false},    {"bEditCommit", "&OK", false},
-            {"bEditRevert", "&Revert", false},    {"bEditCancel", "C&ancel", false},
-            {"bEssaysNew", "&New", false},        {"bFunEssay", "&Generate", false},
-            {"bFunSelectAll", "&Select All", false}, {"bLiesHistory", "H&istory", false},
-            {"Button5", "&Open Lies", false},     {"btnLoad", "&Create from file", false},
-            {"bTestsEdit", "&Edit", false},       {"bOptionsFont", "Set font...", false},
+            {"bAskStart", "Start &Test", true},
+            {"bAskNext", "&Next Lie", false},
+            {"bAskStop", "&Stop Test", false},
+            {"bEditCommit", "&OK", false},
+            {"bEditRevert", "&Revert", false},
+            {"bEditCancel", "C&ancel", false},
+            {"bEssaysNew", "&New", false},
+            {"bFunEssay", "&Generate", false},
+            {"bFunSelectAll", "&Select All", false},
+            {"bLiesHistory", "H&istory", false},
+            {"Button5", "&Open Lies", false},
+            {"btnLoad", "&Create from file", false},
+            {"bTestsEdit", "&Edit", false},
+            {"bOptionsFont", "Set font...", false},
             {"bOptionsEditorLocate", "External editor...", false},
         };
         for (const auto &b : buttons) {
@@ -218,11 +225,14 @@ private slots:
             bar.showMessage(status);
             label->setCount(count);
             const bool roomForBoth =
-                bar.fontMetrics().horizontalAdvance(status) + label->fontMetrics().horizontalAdvance(count) + 60 < width;
+                bar.fontMetrics().horizontalAdvance(status) + label->fontMetrics().horizontalAdvance(count) + 60 <
+                width;
             QTRY_COMPARE(label->text(), roomForBoth ? count : QString("Essay 2 of 6"));
             QTRY_VERIFY(label->isVisible());
             QTRY_VERIFY2(bar.fontMetrics().horizontalAdvance(status) <= label->x(),
-                         qPrintable(QString("status %1 wide, count at %2").arg(bar.fontMetrics().horizontalAdvance(status)).arg(label->x())));
+                         qPrintable(QString("status %1 wide, count at %2")
+                                        .arg(bar.fontMetrics().horizontalAdvance(status))
+                                        .arg(label->x())));
         }
         QCOMPARE(label->text(), count); // 780 wide: both whole
         label->setCount("");

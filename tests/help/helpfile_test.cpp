@@ -61,7 +61,8 @@ TEST(HelpDocument, TheShippedHelpReadsCleanlyAndCoversTheProgram)
 
     ASSERT_FALSE(document.paragraphs.empty());
     EXPECT_EQ(rtfPlainText(RtfDocument{{document.paragraphs.front()}}), "Varnok Help");
-    EXPECT_NE(text.find(std::string("Varnok ") + VARNOK_VERSION), std::string::npos) << "the help names another version";
+    EXPECT_NE(text.find(std::string("Varnok ") + VARNOK_VERSION), std::string::npos)
+        << "the help names another version";
     // A mistyped control word or a lost brace shows up as raw markup.
     for (const char markup : {'\\', '{', '}'})
         EXPECT_EQ(text.find(markup), std::string::npos) << "raw '" << markup << "' in the help text";
@@ -71,9 +72,9 @@ TEST(HelpDocument, TheShippedHelpReadsCleanlyAndCoversTheProgram)
     for (const auto &paragraph : document.paragraphs)
         if (paragraph.runs.size() == 1 && paragraph.runs.front().bold)
             headings.push_back(paragraph.runs.front().text);
-    for (const char *heading : {"The pages", "Taking a test", "The review: when you are asked to write",
-                                "History and chart", "Generating an essay", "Viewing and editing",
-                                "Files and settings", "Keyboard"})
+    for (const char *heading :
+         {"The pages", "Taking a test", "The review: when you are asked to write", "History and chart",
+          "Generating an essay", "Viewing and editing", "Files and settings", "Keyboard"})
         EXPECT_NE(std::find(headings.begin(), headings.end(), heading), headings.end()) << heading;
     // The words the program writes into essays are quoted as it writes them.
     for (const char *keyword : {"RESPONSE:", "EXPLAIN YOURSELF", "Varnok.Ini", ".lie", ".ess", ".tst", ".gen"})

@@ -78,10 +78,10 @@ void expectSane(std::string_view input, const RtfDocument &doc)
 
 TEST(RtfReaderFormat, BoldItalicUnderlineRuns)
 {
-    EXPECT_EQ(runsOf(R"({\rtf1 This is \b bold\b0 , \i italic\i0  and \ul under\ulnone  \ul x\ul0 y.})"),
-              (std::vector<RtfRun>{run("This is "), run("bold", true), run(", "), run("italic", false, true),
-                                   run(" and "), run("under", false, false, true), run(" "),
-                                   run("x", false, false, true), run("y.")}));
+    EXPECT_EQ(
+        runsOf(R"({\rtf1 This is \b bold\b0 , \i italic\i0  and \ul under\ulnone  \ul x\ul0 y.})"),
+        (std::vector<RtfRun>{run("This is "), run("bold", true), run(", "), run("italic", false, true), run(" and "),
+                             run("under", false, false, true), run(" "), run("x", false, false, true), run("y.")}));
     // Any underline style counts as underline; \b1 is on, \b0 off.
     EXPECT_EQ(runsOf(R"({\uldb a\ulnone\b1 b\b0 c})"),
               (std::vector<RtfRun>{run("a", false, false, true), run("b", true), run("c")}));
@@ -96,11 +96,10 @@ TEST(RtfReaderFormat, FontSizeAndColourTable)
 {
     const std::string rtf = R"({\rtf1{\colortbl ;\red255\green0\blue0;\red0\green128\blue255;})"
                             R"(\fs20 small {\cf1 red} {\cf2\fs29 blue} \cf0 auto \cf7 unknown \fs plain})";
-    EXPECT_EQ(runsOf(rtf), (std::vector<RtfRun>{run("small ", false, false, false, 20),
-                                                run("red", false, false, false, 20, 0xFF0000),
-                                                run(" ", false, false, false, 20),
-                                                run("blue", false, false, false, 29, 0x0080FF),
-                                                run(" auto unknown ", false, false, false, 20), run("plain")}));
+    EXPECT_EQ(runsOf(rtf), (std::vector<RtfRun>{
+                               run("small ", false, false, false, 20), run("red", false, false, false, 20, 0xFF0000),
+                               run(" ", false, false, false, 20), run("blue", false, false, false, 29, 0x0080FF),
+                               run(" auto unknown ", false, false, false, 20), run("plain")}));
     // A table whose first entry has a colour gives \cf0 that colour; missing
     // components are 0 and out-of-range ones are cut to 255.
     EXPECT_EQ(runsOf(R"({{\colortbl\red300\blue16;\green1;}\cf0 a\cf1 b})"),
@@ -114,9 +113,8 @@ TEST(RtfReaderFormat, NestedGroupsRestoreFormatting)
 {
     EXPECT_EQ(runsOf(R"({\rtf1 {\b A{\i B{\ul C}D}E}F{\fs40 G{\plain H}I}J})"),
               (std::vector<RtfRun>{run("A", true), run("B", true, true), run("C", true, true, true),
-                                   run("D", true, true), run("E", true), run("F"),
-                                   run("G", false, false, false, 40), run("H"),
-                                   run("I", false, false, false, 40), run("J")}));
+                                   run("D", true, true), run("E", true), run("F"), run("G", false, false, false, 40),
+                                   run("H"), run("I", false, false, false, 40), run("J")}));
     // \uc is scoped too: after the group the default of one fallback is back.
     EXPECT_EQ(plain(R"({{\uc0 \u233 x}\u233 xy})"), "\xC3\xA9x\xC3\xA9y");
 }
@@ -139,23 +137,36 @@ TEST(RtfReaderText, Characters)
         {"escape cut short", R"(a\'e)", "a"},
         {"escape without digits", R"(a\'zb)", "azb"},
         {"unicode with fallback", R"(\u8364? 5)", "\xE2\x82\xAC 5"},
-        {"unicode fallback is an escape", R"(\u8364\'80x)", "\xE2\x82\xAC" "x"},
+        {"unicode fallback is an escape", R"(\u8364\'80x)",
+         "\xE2\x82\xAC"
+         "x"},
         {"negative unicode", R"(\u-3913?)", "\xEF\x82\xB7"},
         {"no fallback", R"({\uc0 \u8364 ?})", "\xE2\x82\xAC?"},
-        {"two fallbacks", R"({\uc2 \u8364 EUx})", "\xE2\x82\xAC" "x"},
+        {"two fallbacks", R"({\uc2 \u8364 EUx})",
+         "\xE2\x82\xAC"
+         "x"},
         {"two escaped fallbacks", R"({\uc2\u8212\'97\'97 done})", "\xE2\x80\x94 done"},
-        {"fallback stops at a group", R"({\uc3 \u233{}ab})", "\xC3\xA9" "ab"},
+        {"fallback stops at a group", R"({\uc3 \u233{}ab})",
+         "\xC3\xA9"
+         "ab"},
         {"surrogate pair", R"(\u-10179?\u-8704?)", "\xF0\x9F\x98\x80"},
         {"lone high surrogate", R"(\u-10179?x)", "\xEF\xBF\xBDx"},
         {"lone low surrogate", R"(\u-8704?x)", "\xEF\xBF\xBDx"},
         {"huge unicode", R"(\u99999999999999999999?x)", "\xEF\xBF\xBDx"},
         {"escaped braces and backslash", R"(\\ \{ \})", "\\ { }"},
-        {"nbsp, optional and hard hyphen", R"(a\~b\-c\_d)", "a\xC2\xA0" "bc\xE2\x80\x91" "d"},
+        {"nbsp, optional and hard hyphen", R"(a\~b\-c\_d)",
+         "a\xC2\xA0"
+         "bc\xE2\x80\x91"
+         "d"},
         {"named characters", R"(\emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote)",
          "\xE2\x80\x94\xE2\x80\x93\xE2\x80\xA2\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9C\xE2\x80\x9D"},
         {"line ends in the source are not text", "a\r\nb\nc\rd", "abcd"},
         {"tab word and raw tab", "a\\tab b\tc", "a\tb\tc"},
-        {"control characters dropped", std::string("a\0\x01\x1F\x7F" "b\\'00c", 11), "abc"},
+        {"control characters dropped",
+         std::string("a\0\x01\x1F\x7F"
+                     "b\\'00c",
+                     11),
+         "abc"},
         {"one space ends a word", R"(\b  x)", " x"},
         {"digits end a word", R"(\b1x\b0 y)", "xy"},
         {"unknown words and their numbers", R"(\foo42 a\bar-7b\baz c)", "abc"},
@@ -211,8 +222,8 @@ TEST(RtfReaderText, ParagraphsAndLineBreaks)
 
 TEST(RtfReaderHtml, EscapesAndTags)
 {
-    const std::string html = rtfToHtml(parseRtf(
-        R"({\rtf1{\colortbl;\red255\green0\blue0;}<a href="x">&'\line {\b\i\ul\cf1\fs21 all}\par x})"));
+    const std::string html = rtfToHtml(
+        parseRtf(R"({\rtf1{\colortbl;\red255\green0\blue0;}<a href="x">&'\line {\b\i\ul\cf1\fs21 all}\par x})"));
     EXPECT_NE(html.find("<p><span style=\"font-size:12pt\">&lt;a href=&quot;x&quot;&gt;&amp;&#39;<br></span>"
                         "<span style=\"font-size:10.5pt;color:#ff0000\"><b><i><u>all</u></i></b></span></p>"
                         "<p><span style=\"font-size:12pt\">x</span></p></body>"),
@@ -247,8 +258,13 @@ TEST(RtfReaderRobustness, AbsurdNumbersAreClamped)
 TEST(RtfReaderRobustness, OutputStaysInProportion)
 {
     const std::vector<std::string> patterns = {
-        "\\b\"\\b0\"", "\\b\\i\\ul'\\plain'", "\\cf1'\\cf0'", "\\fs1&\\fs3&", "\\\n", "\\par", "\"",
-        "\\~", "\\_", "\x80", "\\'80", "\\uc0\\u-10179 ", "{}",
+        "\\b\"\\b0\"",  "\\b\\i\\ul'\\plain'",
+        "\\cf1'\\cf0'", "\\fs1&\\fs3&",
+        "\\\n",         "\\par",
+        "\"",           "\\~",
+        "\\_",          "\x80",
+        "\\'80",        "\\uc0\\u-10179 ",
+        "{}",
     };
     for (const std::string &pattern : patterns) {
         std::string input = "{\\colortbl;\\red255;}";
@@ -306,8 +322,8 @@ TEST(RtfReaderRobustness, TenMegabytesReadWhole)
 
     ASSERT_EQ(doc.paragraphs.size(), chunks);
     EXPECT_EQ(doc.paragraphs.back().runs,
-              (std::vector<RtfRun>{run("When the reaction is "), run("strong", true), run(" or "), run("weak", false, true),
-                                   run(", the program asks for an essay that explains it; "),
+              (std::vector<RtfRun>{run("When the reaction is "), run("strong", true), run(" or "),
+                                   run("weak", false, true), run(", the program asks for an essay that explains it; "),
                                    run("colour", false, false, false, 30, 0x0A141E),
                                    run(" plain \xC3\xA9\xE2\x82\xAC and the limits are set on the options page, "
                                        "where they can be changed at any time.")}));
@@ -321,10 +337,12 @@ TEST(RtfReaderRobustness, TenMegabytesReadWhole)
 TEST(RtfReaderRobustness, RandomInputs)
 {
     const std::vector<std::string> pieces = {
-        "{", "}", "\\", "\\b", "\\b0", "\\i", "\\ul", "\\ulnone", "\\plain", "\\par", "\\line", "\\tab", "\\fs",
-        "\\cf", "\\colortbl", "\\red", ";", "\\u", "\\uc", "-", "0", "9", "99999999999", "\\'", "e", "9", "\\bin",
-        "\\*", "\\fonttbl", "\\pict", "\\~", "\\-", "\\_", "\\emdash", "\\ansicpg", "28591", " ", "\r\n", "a",
-        "<&>\"'", "\x80", "\xFF", "\\v", "\\row", "\\\n", "\\u-10179?", "\\u-8704?",
+        "{",       "}",        "\\",        "\\b",   "\\b0",      "\\i",        "\\ul",        "\\ulnone",
+        "\\plain", "\\par",    "\\line",    "\\tab", "\\fs",      "\\cf",       "\\colortbl",  "\\red",
+        ";",       "\\u",      "\\uc",      "-",     "0",         "9",          "99999999999", "\\'",
+        "e",       "9",        "\\bin",     "\\*",   "\\fonttbl", "\\pict",     "\\~",         "\\-",
+        "\\_",     "\\emdash", "\\ansicpg", "28591", " ",         "\r\n",       "a",           "<&>\"'",
+        "\x80",    "\xFF",     "\\v",       "\\row", "\\\n",      "\\u-10179?", "\\u-8704?",
     };
     SeededRandom random(20261207);
     for (int iteration = 0; iteration < 4000; ++iteration) {
@@ -353,15 +371,19 @@ struct CorpusCase {
 TEST(RtfReaderCorpus, SampleFiles)
 {
     const std::vector<CorpusCase> cases = {
-        {"basic.rtf", "Varnok Help\nThis is bold, italic and underlined text.\n"
-                      "Red text and big blue back to normal.\nSecond line\tafter tab."},
-        {"unicode.rtf", "Caf\xC3\xA9 costs 5\xE2\x82\xAC or \xE2\x82\xAC 5.\n"
-                        "Two fallbacks: \xE2\x80\x94 done.\n"
-                        "No fallback: \xE2\x80\xA2x\n"
-                        "Smile: \xF0\x9F\x98\x80\n"
-                        "Quotes: \xE2\x80\x9Chi\xE2\x80\x9D \xE2\x80\x98x\xE2\x80\x99 "
-                        "\xE2\x80\x94\xE2\x80\x93\xE2\x80\xA2\n"
-                        "Spaces:\xC2\xA0" "ab\xE2\x80\x91" "c"},
+        {"basic.rtf",
+         "Varnok Help\nThis is bold, italic and underlined text.\n"
+         "Red text and big blue back to normal.\nSecond line\tafter tab."},
+        {"unicode.rtf",
+         "Caf\xC3\xA9 costs 5\xE2\x82\xAC or \xE2\x82\xAC 5.\n"
+         "Two fallbacks: \xE2\x80\x94 done.\n"
+         "No fallback: \xE2\x80\xA2x\n"
+         "Smile: \xF0\x9F\x98\x80\n"
+         "Quotes: \xE2\x80\x9Chi\xE2\x80\x9D \xE2\x80\x98x\xE2\x80\x99 "
+         "\xE2\x80\x94\xE2\x80\x93\xE2\x80\xA2\n"
+         "Spaces:\xC2\xA0"
+         "ab\xE2\x80\x91"
+         "c"},
         {"picture.rtf", "Before picture.After picture.\nMarked.\nLink text"},
         {"broken.rtf", "Start bold both still bold extra tail open group never closed "},
     };
@@ -391,9 +413,8 @@ TEST(RtfReaderCorpus, SampleFiles)
     const RtfDocument broken = parseRtf(readFile(corpusFolder() / "broken.rtf"));
     ASSERT_EQ(broken.paragraphs.size(), 1u);
     EXPECT_EQ(broken.paragraphs[0].runs,
-              (std::vector<RtfRun>{run("Start "), run("bold ", true), run("both", true, true),
-                                   run(" still bold", true), run(" extra tail "),
-                                   run("open group never closed ", true)}));
+              (std::vector<RtfRun>{run("Start "), run("bold ", true), run("both", true, true), run(" still bold", true),
+                                   run(" extra tail "), run("open group never closed ", true)}));
 }
 
 } // namespace

@@ -85,7 +85,8 @@ TEST(CrashSafety, KilledWritesLeaveOldOrNewContentWhole)
 
         std::string after;
         ASSERT_TRUE(readFileBytes(path, after));
-        ASSERT_TRUE(after == versions[0] || after == versions[1]) << "kill " << kill << ": " << after.size() << " bytes";
+        ASSERT_TRUE(after == versions[0] || after == versions[1])
+            << "kill " << kill << ": " << after.size() << " bytes";
         (after == before ? sawOld : sawNew)++;
         ASSERT_EQ(listFolder(folder.path(), "*.ess"), Names{"Money.ess"});
         ASSERT_EQ(listFolder(folder.path(), "*"), Names{"Money.ess"});

@@ -28,15 +28,19 @@ TEST(FolderWatch, TellsOfNamesComingAndGoingButNotOfWrites)
         {"a file made", [&] { folder.write("b.lie", "x"); }, true},
         {"a file renamed", [&] { std::rename(folder.file("b.lie").c_str(), folder.file("c.lie").c_str()); }, true},
         {"a file removed", [&] { ::unlink(folder.file("c.lie").c_str()); }, true},
-        {"a file moved in", [&] {
+        {"a file moved in",
+         [&] {
              other.write("d.lie", "x");
              std::rename(other.file("d.lie").c_str(), folder.file("d.lie").c_str());
-         }, true},
-        {"a file written in place", [&] {
+         },
+         true},
+        {"a file written in place",
+         [&] {
              FILE *f = std::fopen(folder.file("a.lie").c_str(), "ab");
              std::fputs("more", f);
              std::fclose(f);
-         }, false},
+         },
+         false},
         {"a file made in another folder", [&] { other.write("e.lie", "x"); }, false},
     };
     for (const auto &step : steps) {

@@ -198,10 +198,19 @@ TEST(Privacy, PlantedLinksAreNeverWrittenThrough)
     TempFolder elsewhere;
     // Links at every name a careless writer might use beside x.ess, and one
     // at x.ess itself.
-    const std::vector<std::string> planted = {
-        ".x.ess.tmp", "x.ess.tmp", ".x.ess.swp", "x.ess~",  "x.ess.new", ".x.ess.new",
-        "x.ess.bak",  "#x.ess#",   ".x.ess.tmp.0", ".x.ess.aaaaaaaaaaaa.tmp", ".x.ess.000000000000.tmp",
-        ".x.ess.aaaaaaaaaaaa.varnok-tmp", "x.ess"};
+    const std::vector<std::string> planted = {".x.ess.tmp",
+                                              "x.ess.tmp",
+                                              ".x.ess.swp",
+                                              "x.ess~",
+                                              "x.ess.new",
+                                              ".x.ess.new",
+                                              "x.ess.bak",
+                                              "#x.ess#",
+                                              ".x.ess.tmp.0",
+                                              ".x.ess.aaaaaaaaaaaa.tmp",
+                                              ".x.ess.000000000000.tmp",
+                                              ".x.ess.aaaaaaaaaaaa.varnok-tmp",
+                                              "x.ess"};
     for (std::size_t i = 0; i < planted.size(); ++i) {
         const std::string victim = "victim" + std::to_string(i);
         elsewhere.write(victim, "not yours");

@@ -20,8 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using Words = std::vector<std::string>;
 
-struct SplitCase
-{
+struct SplitCase {
     std::string_view line;
     Words words;
 };
@@ -102,15 +101,11 @@ TEST(SplitCommandLine, ReadsTheProgramNameByItsOwnRule)
 TEST(EditorArguments, MatchesTheQuotedCommandLine)
 {
     const std::string_view editors[] = {
-        "notepad.exe",
-        "gedit --wait",
-        R"("/opt/my ed/ed" -n "two words")",
-        R"(ed a\b "x\\" \"q)",
-        "  ed\t",
+        "notepad.exe", "gedit --wait", R"("/opt/my ed/ed" -n "two words")", R"(ed a\b "x\\" \"q)", "  ed\t",
     };
     const std::string names[] = {
-        "Money.lie", "two words.lie", "$(touch pwned).lie", "a;b", "`x`", "it's.ess",
-        "-rf",       "tab\there",     R"(back\slash)",       "new\nline", "",  "%PATH%",
+        "Money.lie", "two words.lie", "$(touch pwned).lie", "a;b",       "`x`", "it's.ess",
+        "-rf",       "tab\there",     R"(back\slash)",      "new\nline", "",    "%PATH%",
     };
     for (auto editor : editors) {
         for (const auto &name : names) {
@@ -144,8 +139,7 @@ TEST(DescribeStartError, NamesTheCommandAndTheReason)
               "The editor \"/opt/ed --x\" could not be started: Permission denied");
 }
 
-class ProcessTest : public ::testing::Test
-{
+class ProcessTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -270,8 +264,7 @@ TEST_F(ProcessTest, ReportsWhatCannotBeStarted)
     fs::permissions(plainFile, fs::perms::owner_read | fs::perms::owner_write);
     const auto subFolder = makeFolder("sub");
 
-    struct Case
-    {
+    struct Case {
         const char *what;
         std::vector<std::string> argv;
         std::string workingFolder;
@@ -306,7 +299,7 @@ TEST_F(ProcessTest, ExitCodeDoesNotMatter)
     EXPECT_TRUE(result);
     EXPECT_EQ(result.error(), 0);
 
-    ::unsetenv("VARNOK_RECORD");   // the recorder then ends with status 2
+    ::unsetenv("VARNOK_RECORD"); // the recorder then ends with status 2
     EXPECT_TRUE(runAndWait({recorder}, folder));
 }
 
@@ -320,7 +313,7 @@ TEST_F(ProcessTest, WaitsForTheEnd)
     EXPECT_FALSE(processFinished(*pid));
     waitProcess(*pid);
     EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(250));
-    EXPECT_TRUE(processFinished(*pid));   // reaped: nothing left to wait for
+    EXPECT_TRUE(processFinished(*pid)); // reaped: nothing left to wait for
 
     const auto quick = startProcess({recorder, "polled"}, folder);
     ASSERT_TRUE(quick);
@@ -328,7 +321,7 @@ TEST_F(ProcessTest, WaitsForTheEnd)
     while (!processFinished(*quick) && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_LT(Clock::now(), deadline);
-    waitProcess(*quick);   // already reaped: must not block
+    waitProcess(*quick); // already reaped: must not block
     EXPECT_EQ(takeRecord(), (Words{folder, "polled"}));
 }
 
@@ -344,8 +337,7 @@ TEST_F(ProcessTest, PassesOnNoOtherDescriptors)
     ASSERT_EQ(::dup2(ends[1], 300), 300);
 
     const auto listing = folder + "/fds";
-    const auto result =
-        runAndWait({"/bin/sh", "-c", "exec ls /proc/self/fd > \"$1\"", "sh", listing}, folder);
+    const auto result = runAndWait({"/bin/sh", "-c", "exec ls /proc/self/fd > \"$1\"", "sh", listing}, folder);
     for (int fd : {ends[0], ends[1], file, 77, 300})
         ::close(fd);
     ASSERT_TRUE(result);
@@ -354,7 +346,7 @@ TEST_F(ProcessTest, PassesOnNoOtherDescriptors)
     ASSERT_TRUE(readLines(listing, seen));
     ASSERT_FALSE(seen.empty());
     // 0 to 2 are inherited; ls itself opens the listed folder as the lowest free one.
-    std::set<std::string> allowed {"0", "1", "2", "3"};
+    std::set<std::string> allowed{"0", "1", "2", "3"};
     for (const auto &fd : seen)
         EXPECT_TRUE(allowed.count(fd)) << "descriptor " << fd << " was passed on";
 }
@@ -365,8 +357,7 @@ TEST(DefaultEditorCommand, PrefersEditorsThatBlockUntilClosed)
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     const std::string root = pattern;
 
-    struct Case
-    {
+    struct Case {
         std::vector<std::string> installed;
         std::string command;
     };
@@ -409,7 +400,7 @@ TEST(DefaultEditorCommand, PrefersEditorsThatBlockUntilClosed)
     fs::permissions(decoys + "/mousepad", fs::perms::owner_all);
     EXPECT_EQ(defaultEditorCommand(decoys), "mousepad --disable-server");
     EXPECT_EQ(findOnPath("mousepad", "/nonexistent:" + decoys), decoys + "/mousepad");
-    EXPECT_EQ(findOnPath(decoys + "/mousepad", decoys), "");   // a path is not searched
+    EXPECT_EQ(findOnPath(decoys + "/mousepad", decoys), ""); // a path is not searched
 
     std::error_code ignored;
     fs::remove_all(root, ignored);

@@ -70,11 +70,11 @@ TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
             for (const auto piece : c.pieces)
                 expected += piece;
         const bool written = writeFileAtomic(folder.file("out.gen"), [&c](const BytePut &put) {
-            for (int r = 0; r < c.repeats; ++r)
-                for (const auto piece : c.pieces)
-                    if (!put(piece))
-                        return;
-        }).ok();
+                                 for (int r = 0; r < c.repeats; ++r)
+                                     for (const auto piece : c.pieces)
+                                         if (!put(piece))
+                                             return;
+                             }).ok();
         ASSERT_TRUE(written) << c.what;
         EXPECT_TRUE(folder.read("out.gen") == expected) << c.what;
         EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"}) << c.what;

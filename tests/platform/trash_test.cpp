@@ -115,7 +115,8 @@ TEST(Trash, WhatCannotBeTrashedSaysWhy)
 // there are removed again.
 TEST(Trash, OtherFileSystemsUseTheTrashAtTheirTop)
 {
-    struct stat tmp {}, shm {};
+    struct stat tmp {
+    }, shm{};
     TempFolder home;
     if (::stat(home.path().c_str(), &tmp) != 0 || ::stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev ||
         ::access("/dev/shm", W_OK) != 0)

@@ -23,8 +23,8 @@ namespace {
 
 struct Call {
     std::string op;
-    std::string path;   // fsync: the file synced; rename: the old name
-    std::string target; // rename: the new name
+    std::string path;    // fsync: the file synced; rename: the old name
+    std::string target;  // rename: the new name
     long long size = -1; // fsync: the file's size then
 };
 
@@ -32,9 +32,9 @@ struct Call {
 struct Seam {
     bool recording = false;
     std::vector<Call> calls;
-    int renameError = 0;    // errno rename gives instead of renaming
-    int renameat2Error = 0; // errno renameat2 gives instead of renaming
-    int exitAfterChanges = 0;      // _exit once this many names have changed
+    int renameError = 0;      // errno rename gives instead of renaming
+    int renameat2Error = 0;   // errno renameat2 gives instead of renaming
+    int exitAfterChanges = 0; // _exit once this many names have changed
     int changes = 0;
 
     void reset() { *this = Seam(); }
@@ -206,8 +206,7 @@ TEST_F(WriteSteps, ARenameEndedAfterAnyStepLeavesExactlyOneName)
 {
     for (const bool fileSystemRefusesNoReplace : {false, true}) {
         for (int step = 1; step <= 3; ++step) {
-            SCOPED_TRACE(std::string(fileSystemRefusesNoReplace ? "fallback, " : "") + "step " +
-                         std::to_string(step));
+            SCOPED_TRACE(std::string(fileSystemRefusesNoReplace ? "fallback, " : "") + "step " + std::to_string(step));
             TempFolder f;
             f.write("Money.lie", "money");
             const pid_t child = ::fork();

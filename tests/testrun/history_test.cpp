@@ -29,22 +29,23 @@ void listAndSelect(Harness &h, const std::vector<std::string> &selected)
 
 // An essay as the review leaves it after three tests, with the user's own
 // lines among the blocks.
-const char kMoneyEssay[] = "Money is evil.\r\n"
-                           "\r\n"
-                           "2026-01-03 0905am  RESPONSE: 3\r\n"
-                           "\r\n"
-                           "EXPLAIN YOURSELF\r\n"
-                           "It scares me; my response: low.\r\n"
-                           "\r\n"
-                           "2026-02-10 1200pm  RESPONSE: 22\r\n"
-                           "\r\n"
-                           "EXPLAIN YOURSELF\r\n"
-                           "Not a RESPONSE at all.\r\n"
-                           "\r\n"
-                           "2026-03-01 1207am  RESPONSE: 13 \r\n"
-                           "\r\n"
-                           "EXPLAIN YOURSELF\r\n"
-                           "\tI typed RESPONSE:maybe myself\r\n";
+const char kMoneyEssay[] =
+    "Money is evil.\r\n"
+    "\r\n"
+    "2026-01-03 0905am  RESPONSE: 3\r\n"
+    "\r\n"
+    "EXPLAIN YOURSELF\r\n"
+    "It scares me; my response: low.\r\n"
+    "\r\n"
+    "2026-02-10 1200pm  RESPONSE: 22\r\n"
+    "\r\n"
+    "EXPLAIN YOURSELF\r\n"
+    "Not a RESPONSE at all.\r\n"
+    "\r\n"
+    "2026-03-01 1207am  RESPONSE: 13 \r\n"
+    "\r\n"
+    "EXPLAIN YOURSELF\r\n"
+    "\tI typed RESPONSE:maybe myself\r\n";
 
 TEST(LieHistory, ShowsEachSelectedLieWithItsResponseLines)
 {
@@ -61,20 +62,22 @@ TEST(LieHistory, ShowsEachSelectedLieWithItsResponseLines)
 
     const auto entries = bLiesHistoryClick(h.ctx);
 
-    EXPECT_EQ(h.ui.memo, "\n\nLie History:\n"
-                         "Money is evil.\n"
-                         "\n"
-                         "2026-01-03 0905am  RESPONSE: 3\n"
-                         "2026-02-10 1200pm  RESPONSE: 22\n"
-                         "2026-03-01 1207am  RESPONSE: 13 \n"
-                         "\tI typed RESPONSE:maybe myself\n"
-                         "\n\nLie History:\n"
-                         "Work is good.\n"
-                         "Work is a duty.\n"
-                         "\n");
+    EXPECT_EQ(h.ui.memo,
+              "\n\nLie History:\n"
+              "Money is evil.\n"
+              "\n"
+              "2026-01-03 0905am  RESPONSE: 3\n"
+              "2026-02-10 1200pm  RESPONSE: 22\n"
+              "2026-03-01 1207am  RESPONSE: 13 \n"
+              "\tI typed RESPONSE:maybe myself\n"
+              "\n\nLie History:\n"
+              "Work is good.\n"
+              "Work is a duty.\n"
+              "\n");
     EXPECT_TRUE(h.ui.memoVisible);
     EXPECT_EQ(h.ui.log, Log{"page: Start Here"});
-    EXPECT_EQ(h.folder.names(), (Log{"Money more.ess", "Money.ess", "Money.lie", "Other.ess", "Other.lie", "Work.lie"}));
+    EXPECT_EQ(h.folder.names(),
+              (Log{"Money more.ess", "Money.ess", "Money.lie", "Other.ess", "Other.lie", "Work.lie"}));
     EXPECT_EQ(h.state.lies.selectedCount(), 2) << "the selection stays";
 
     // What the chart gets: the same reading, in list order, essay lines whole.
@@ -96,11 +99,8 @@ TEST(LieHistory, EssayIsFoundByItsNameWithoutRegardToCase)
         bool found;
     };
     const Case cases[] = {
-        {"a.b.lie", "a.b.ess", true},
-        {"a.b.lie", "a.ess", false},
-        {"Money.lie", "MONEY.ESS", true},
-        {"Money.lie", "Money.lie.ess", false},
-        {"Money.lie", "Money.ess.txt", false},
+        {"a.b.lie", "a.b.ess", true},          {"a.b.lie", "a.ess", false},           {"Money.lie", "MONEY.ESS", true},
+        {"Money.lie", "Money.lie.ess", false}, {"Money.lie", "Money.ess.txt", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.essay);
@@ -109,7 +109,8 @@ TEST(LieHistory, EssayIsFoundByItsNameWithoutRegardToCase)
         h.folder.write(c.essay, "2026-01-03 0905am  RESPONSE: 3\r\n");
         listAndSelect(h, {c.lie});
         bLiesHistoryClick(h.ctx);
-        EXPECT_EQ(h.ui.memo, std::string("\n\nLie History:\nL\n\n") + (c.found ? "2026-01-03 0905am  RESPONSE: 3\n" : ""));
+        EXPECT_EQ(h.ui.memo,
+                  std::string("\n\nLie History:\nL\n\n") + (c.found ? "2026-01-03 0905am  RESPONSE: 3\n" : ""));
     }
 }
 
@@ -225,13 +226,16 @@ TEST(LieHistory, EssayThatCannotBeReadIsReported)
     h.folder.write("a.lie", "a\r\n");
     h.folder.write("a.ess", "x\r\n");
     ASSERT_EQ(::chmod(h.folder.file("a.ess").c_str(), 0200), 0);
-    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(), [&] {
-        listAndSelect(h, {"a.lie"});
-        h.ui.memo = "before";
-        bLiesHistoryClick(h.ctx);
-        EXPECT_EQ(h.ui.messages, Log{"Cannot open file " + h.folder.file("a.ess") + "."});
-        EXPECT_EQ(h.ui.memo, "before");
-    }), "");
+    EXPECT_EQ(testing::checkUnprivileged(h.folder.path(),
+                                         [&] {
+                                             listAndSelect(h, {"a.lie"});
+                                             h.ui.memo = "before";
+                                             bLiesHistoryClick(h.ctx);
+                                             EXPECT_EQ(h.ui.messages,
+                                                       Log{"Cannot open file " + h.folder.file("a.ess") + "."});
+                                             EXPECT_EQ(h.ui.memo, "before");
+                                         }),
+              "");
 }
 
 // How long this takes is for bench/bench_history to watch.
@@ -253,7 +257,8 @@ TEST(LieHistory, ThousandLiesWithFiftyResponsesEach)
     ASSERT_TRUE(entries.has_value());
     EXPECT_EQ(entries->size(), 1000u);
     std::size_t responseLines = 0;
-    for (std::size_t at = h.ui.memo.find("RESPONSE:"); at != std::string::npos; at = h.ui.memo.find("RESPONSE:", at + 1))
+    for (std::size_t at = h.ui.memo.find("RESPONSE:"); at != std::string::npos;
+         at = h.ui.memo.find("RESPONSE:", at + 1))
         ++responseLines;
     EXPECT_EQ(responseLines, 50000u);
 }

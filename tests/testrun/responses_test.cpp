@@ -26,26 +26,26 @@ TEST(LastResponseValue, ReadsTheThreeCharactersAfterTheSkippedOne)
         {"2026-12-07 0527pm  RESPONSE: 13", 13},
         {"2026-12-07 0527pm  RESPONSE: 5", 5},
         {"RESPONSE: 25", 25},
-        {"RESPONSE:13", 3},         // the "1" is the skipped character
-        {"RESPONSE:x7", 7},         // whatever that character is
-        {"RESPONSE: 13 ", 0},       // "13 ": nothing may follow the digits
+        {"RESPONSE:13", 3},          // the "1" is the skipped character
+        {"RESPONSE:x7", 7},          // whatever that character is
+        {"RESPONSE: 13 ", 0},        // "13 ": nothing may follow the digits
         {"RESPONSE: 5 and more", 0}, // "5 a"
-        {"RESPONSE: 123456", 123},  // only three characters are read
-        {"RESPONSE:   7", 7},       // "  7": leading blanks are allowed
-        {"RESPONSE:    7", 0},      // "   ": the 7 lies beyond the three
+        {"RESPONSE: 123456", 123},   // only three characters are read
+        {"RESPONSE:   7", 7},        // "  7": leading blanks are allowed
+        {"RESPONSE:    7", 0},       // "   ": the 7 lies beyond the three
         {"RESPONSE:   ", 0},
         {"RESPONSE: ", 0},
         {"RESPONSE:", 0},
-        {"RESPONSE: +7", 7},        // a sign, as every whole number may carry
+        {"RESPONSE: +7", 7}, // a sign, as every whole number may carry
         {"RESPONSE: -3", -3},
-        {"RESPONSE: $19", 25},      // "$" makes the rest hexadecimal
+        {"RESPONSE: $19", 25}, // "$" makes the rest hexadecimal
         {"RESPONSE: $", 0},
-        {"I wrote RESPONSE: 9 myself", 0},     // "9 m"
-        {"I wrote RESPONSE: 9", 9},            // anywhere in the line
-        {"RESPONSE: 4 then RESPONSE: 8", 0},   // the first keyword counts: "4 t"
+        {"I wrote RESPONSE: 9 myself", 0},   // "9 m"
+        {"I wrote RESPONSE: 9", 9},          // anywhere in the line
+        {"RESPONSE: 4 then RESPONSE: 8", 0}, // the first keyword counts: "4 t"
         {"RESPONSE: 4RESPONSE: 8", 0},
-        {"response: 13", std::nullopt},        // exact capitals
-        {"RESPONSE 13", std::nullopt},         // the colon belongs to the keyword
+        {"response: 13", std::nullopt}, // exact capitals
+        {"RESPONSE 13", std::nullopt},  // the colon belongs to the keyword
         {"", std::nullopt},
     };
     for (const auto &c : cases)
@@ -58,8 +58,8 @@ TEST(LastStoredResponse, TheLastLineHoldingTheKeywordDecides)
     const DateTime second = at(2026, 4, 2, 21, 40);
     EXPECT_EQ(lastStoredResponse({}), 0);
     EXPECT_EQ(lastStoredResponse({"Money is evil.", "", "EXPLAIN YOURSELF", "no keyword here"}), 0);
-    EXPECT_EQ(lastStoredResponse({"Money is evil.", "", responseLine(first, 3), "", "EXPLAIN YOURSELF", "why",
-                                  "", responseLine(second, 22), "", "EXPLAIN YOURSELF", "because"}),
+    EXPECT_EQ(lastStoredResponse({"Money is evil.", "", responseLine(first, 3), "", "EXPLAIN YOURSELF", "why", "",
+                                  responseLine(second, 22), "", "EXPLAIN YOURSELF", "because"}),
               22);
     EXPECT_EQ(lastStoredResponse({responseLine(first, 18), responseLine(second, 7), "response: 12"}), 7);
     // A typed line that reads as 0 still decides: it is the last one.
@@ -74,15 +74,13 @@ TEST(ParseResponsePoint, ReadsTheReviewsOwnLines)
         int value;
     };
     const Case cases[] = {
-        {at(2026, 12, 7, 17, 27), 13},
-        {at(2026, 12, 7, 0, 0), 1},    // 12am
-        {at(2026, 12, 7, 0, 59), 25},  // 12:59am
-        {at(2026, 12, 7, 12, 0), 5},   // 12pm
-        {at(2026, 12, 7, 11, 59), 20}, // 11am
-        {at(2026, 12, 7, 23, 59), 9},  // 11pm
-        {at(2024, 2, 29, 13, 1), 10},  // leap day
-        {at(2000, 2, 29, 1, 1), 10},
-        {at(1999, 12, 31, 23, 30), 24},
+        {at(2026, 12, 7, 17, 27), 13}, {at(2026, 12, 7, 0, 0), 1}, // 12am
+        {at(2026, 12, 7, 0, 59), 25},                              // 12:59am
+        {at(2026, 12, 7, 12, 0), 5},                               // 12pm
+        {at(2026, 12, 7, 11, 59), 20},                             // 11am
+        {at(2026, 12, 7, 23, 59), 9},                              // 11pm
+        {at(2024, 2, 29, 13, 1), 10},                              // leap day
+        {at(2000, 2, 29, 1, 1), 10},   {at(1999, 12, 31, 23, 30), 24},
     };
     for (const auto &c : cases) {
         const std::string line = responseLine(c.when, c.value);
@@ -176,7 +174,7 @@ TEST(BuildChartSeries, PlotsReadableLinesAndCountsTheOthers)
         responseLine(at(2026, 5, 1, 20, 0), 22),
         "",
         "EXPLAIN YOURSELF",
-        "I wrote RESPONSE: 9 myself",       // shown by the history, unreadable for the chart
+        "I wrote RESPONSE: 9 myself",        // shown by the history, unreadable for the chart
         "the word RESPONSE without a colon", // not a history line at all
         "",
         responseLine(at(2026, 3, 1, 9, 5), 3), // older, though later in the file
@@ -207,8 +205,7 @@ TEST(ResponsesCsv, QuotesWhatASpreadsheetWouldSplit)
 {
     const DateTime evening = at(2026, 12, 7, 17, 27);
     const DateTime midnight = at(2027, 1, 2, 0, 5);
-    auto one = [&](std::string name, std::vector<ResponsePoint> points)
-    {
+    auto one = [&](std::string name, std::vector<ResponsePoint> points) {
         ChartSeries s;
         // The statement goes beside the name, quoted by the same rules.
         s.statement = name;
@@ -229,8 +226,14 @@ TEST(ResponsesCsv, QuotesWhatASpreadsheetWouldSplit)
         {"cr\rhere.lie", "\"cr\rhere.lie\""},
         {"semi;colon 'single'.lie", "semi;colon 'single'.lie"},
         {" blank .lie", " blank .lie"},
-        {"Gr\xFC\xDF" "e.lie", "Gr\xFC\xDF" "e.lie"}, // Latin-1 bytes pass unchanged
-        {"Gr\xC3\xBC\xC3\x9F" "e, ja.lie", "\"Gr\xC3\xBC\xC3\x9F" "e, ja.lie\""},
+        {"Gr\xFC\xDF"
+         "e.lie",
+         "Gr\xFC\xDF"
+         "e.lie"}, // Latin-1 bytes pass unchanged
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e, ja.lie",
+         "\"Gr\xC3\xBC\xC3\x9F"
+         "e, ja.lie\""},
         {"", ""},
     };
     for (const auto &c : cases) {
@@ -279,8 +282,8 @@ TEST(BuildChartSeries, ThousandLiesWithFiftyResponsesEach)
     for (int lie = 0; lie < 1000; ++lie) {
         Lines essay = {"Statement number " + std::to_string(lie)};
         for (int run = 0; run < 50; ++run) {
-            const DateTime t = DateTime::fromMilliseconds(at(2020, 1, 1, 0, 0).toMilliseconds() +
-                                                          static_cast<std::int64_t>(run) * 86'400'000 * 7 + lie * 60'000);
+            const DateTime t = DateTime::fromMilliseconds(
+                at(2020, 1, 1, 0, 0).toMilliseconds() + static_cast<std::int64_t>(run) * 86'400'000 * 7 + lie * 60'000);
             essay.insert(essay.end(), {"", responseLine(t, 1 + (lie + run) % 25), "", "EXPLAIN YOURSELF",
                                        "An explanation of some length, as people write them."});
         }

@@ -36,17 +36,18 @@ TEST(ReviewSummary, TheEveningExample)
     d.commitNextEdit(); // 13 is 10 away from no stored response
     bAskStopClick(d.h.ctx);
 
-    EXPECT_EQ(d.read("Evening.tst"), "Evening\r\n"
-                                     "\r\n"
-                                     "Money is evil.\r\n"
-                                     "\r\n"
-                                     "\r\n"
-                                     "RESPONSE: 13\r\n"
-                                     "\r\n"
-                                     "Work is good.\r\n"
-                                     "\r\n"
-                                     "\r\n"
-                                     "Test Time: 1  Hours  3  Minutes  7 Seconds\r\n");
+    EXPECT_EQ(d.read("Evening.tst"),
+              "Evening\r\n"
+              "\r\n"
+              "Money is evil.\r\n"
+              "\r\n"
+              "\r\n"
+              "RESPONSE: 13\r\n"
+              "\r\n"
+              "Work is good.\r\n"
+              "\r\n"
+              "\r\n"
+              "Test Time: 1  Hours  3  Minutes  7 Seconds\r\n");
     EXPECT_EQ(d.read("Money.ess"), "Money is evil.\r\n" + block("13"));
     EXPECT_FALSE(d.exists("Work.ess"));
     EXPECT_EQ(d.h.state.run.testEndTime, (DateTime{2026, 12, 7, 18, 30, 7, 400}));
@@ -133,17 +134,18 @@ TEST(ReviewEssay, MoneyAfterTwoRuns)
     d.writeInNextEdit("It pays the rent.");
     d.answer(22);
 
-    EXPECT_EQ(d.read("Money.ess"), "Money is evil.\r\n"
-                                   "\r\n"
-                                   "2026-12-07 0527pm  RESPONSE: 3\r\n"
-                                   "\r\n"
-                                   "EXPLAIN YOURSELF\r\n"
-                                   "I hardly have any.\r\n"
-                                   "\r\n"
-                                   "2026-12-09 0805am  RESPONSE: 22\r\n"
-                                   "\r\n"
-                                   "EXPLAIN YOURSELF\r\n"
-                                   "It pays the rent.\r\n");
+    EXPECT_EQ(d.read("Money.ess"),
+              "Money is evil.\r\n"
+              "\r\n"
+              "2026-12-07 0527pm  RESPONSE: 3\r\n"
+              "\r\n"
+              "EXPLAIN YOURSELF\r\n"
+              "I hardly have any.\r\n"
+              "\r\n"
+              "2026-12-09 0805am  RESPONSE: 22\r\n"
+              "\r\n"
+              "EXPLAIN YOURSELF\r\n"
+              "It pays the rent.\r\n");
 }
 
 TEST(ReviewEssay, TheBlockIsStoredBeforeTheEditorOpensAndSurvivesCancel)

@@ -95,15 +95,16 @@ TEST(HistoryChart, TwoTestsADayApartGiveEveryLieTwoPoints)
     EXPECT_EQ(history->chart.unreadableSummaries, 0);
 
     // The text area shows what it always showed: the essays' lines only.
-    EXPECT_EQ(d.h.ui.memo, "\n\nLie History:\nMoney is evil.\n\n"
-                           "2026-12-07 0527pm  RESPONSE: 3\n"
-                           "2026-12-08 0527pm  RESPONSE: 4\n"
-                           "\n\nLie History:\nWork is good.\n\n"
-                           "\n\nLie History:\nCats are cruel.\n\n"
-                           "2026-12-08 0527pm  RESPONSE: 13\n"
-                           "\n\nLie History:\nRain is sad.\n\n"
-                           "2026-12-07 0527pm  RESPONSE: 22\n"
-                           "2026-12-08 0527pm  RESPONSE: 12\n");
+    EXPECT_EQ(d.h.ui.memo,
+              "\n\nLie History:\nMoney is evil.\n\n"
+              "2026-12-07 0527pm  RESPONSE: 3\n"
+              "2026-12-08 0527pm  RESPONSE: 4\n"
+              "\n\nLie History:\nWork is good.\n\n"
+              "\n\nLie History:\nCats are cruel.\n\n"
+              "2026-12-08 0527pm  RESPONSE: 13\n"
+              "\n\nLie History:\nRain is sad.\n\n"
+              "2026-12-07 0527pm  RESPONSE: 22\n"
+              "2026-12-08 0527pm  RESPONSE: 12\n");
     EXPECT_EQ(d.h.ui.log, std::vector<std::string>{"page: Start Here"});
 
     // The CSV marks where each response was found and names the statement.
@@ -119,9 +120,11 @@ TEST(HistoryChart, SummaryIsDatedByItsNameElseByItsFileTime)
     d.h.folder.write("Evening.tst", "Evening\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 9\r\n\r\n\r\nTest Time: 0\r\n");
     setFileTime(d.h.folder.file("Evening.tst"), at(2025, 6, 30, 21, 15));
     // A renamed summary whose first line still holds the proposed name.
-    d.h.folder.write("Renamed.tst",
-                     "2026-01-05 0930am Test Results\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 11\r\n\r\n\r\nTest Time: 0\r\n");
-    d.h.folder.write("Day 2026-02-14.tst", "Day\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 14\r\n\r\n\r\nTest Time: 0\r\n");
+    d.h.folder.write(
+        "Renamed.tst",
+        "2026-01-05 0930am Test Results\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 11\r\n\r\n\r\nTest Time: 0\r\n");
+    d.h.folder.write("Day 2026-02-14.tst",
+                     "Day\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 14\r\n\r\n\r\nTest Time: 0\r\n");
     selectAll(d);
 
     const auto history = bLiesHistoryWithChart(d.h.ctx);
@@ -158,11 +161,28 @@ TEST(HistoryChart, DateInName)
 TEST(HistoryChart, SummaryAnswersFollowTheLayout)
 {
     // Answered, answered, a two-line Lie answered, the last one stopped.
-    const Lines summary = {"Evening", "",
-                           "Money is evil.", "", "", "RESPONSE: 13", "",
-                           "", "", "RESPONSE: 1", "", // an empty Lie file
-                           "Work is good.", "", "Work is a duty.", "", "", "RESPONSE: 25", "",
-                           "Stopped here.", "", "", "Test Time: 0  Hours  0  Minutes  9 Seconds"};
+    const Lines summary = {"Evening",
+                           "",
+                           "Money is evil.",
+                           "",
+                           "",
+                           "RESPONSE: 13",
+                           "",
+                           "",
+                           "",
+                           "RESPONSE: 1",
+                           "", // an empty Lie file
+                           "Work is good.",
+                           "",
+                           "Work is a duty.",
+                           "",
+                           "",
+                           "RESPONSE: 25",
+                           "",
+                           "Stopped here.",
+                           "",
+                           "",
+                           "Test Time: 0  Hours  0  Minutes  9 Seconds"};
     const auto answers = summaryAnswers(summary);
     ASSERT_EQ(answers.size(), 3u);
     EXPECT_EQ(answers[0].statement, Lines{"Money is evil."});
@@ -230,7 +250,8 @@ TEST(HistoryChart, AnswerInBothPlacesIsDrawnOnceAndUnreadableOnesCount)
     // The essay's block is stamped at the test's start; the renamed summary
     // is dated by its file, written when that test ended 40 minutes later.
     d.h.folder.write("A.ess", "Money is evil.\r\n\r\n2026-03-01 0900am  RESPONSE: 22\r\n\r\nEXPLAIN YOURSELF\r\n");
-    d.h.folder.write("Evening.tst", "Evening\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 22\r\n\r\n\r\nTest Time: 0\r\n");
+    d.h.folder.write("Evening.tst",
+                     "Evening\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 22\r\n\r\n\r\nTest Time: 0\r\n");
     setFileTime(d.h.folder.file("Evening.tst"), at(2026, 3, 1, 9, 40));
     // Same value two days on: another answer.
     d.h.folder.write("2026-03-03 0900am x.tst", "x\r\n\r\nMoney is evil.\r\n\r\n\r\nRESPONSE: 22\r\n\r\n\r\nT\r\n");

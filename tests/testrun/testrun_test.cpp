@@ -79,8 +79,7 @@ TEST(TestRunStart, PutsThePageIntoTheRunningStateAndAsksTheNameWithTheStampPropo
     d.h.ui.scale = 17;
     d.startFull("Evening");
 
-    EXPECT_EQ(d.h.ui.log, (std::vector<std::string>{"test params", "list: Lies", "running",
-                                                    "status: Test in progress",
+    EXPECT_EQ(d.h.ui.log, (std::vector<std::string>{"test params", "list: Lies", "running", "status: Test in progress",
                                                     "input: Test | Enter Test Name | 2026-12-07 0527pm Test Results"}));
     const TestRun &run = d.h.state.run;
     EXPECT_TRUE(run.running);
@@ -250,8 +249,8 @@ TEST(TestRunNext, CopiesEveryLineOfTheLieFileIntoTheSummary)
     EXPECT_EQ(d.h.ui.memo, "First line\nSecond line\nThird line\n");
     d.answer(8);
     EXPECT_EQ(d.h.ui.memo, "Before");
-    EXPECT_EQ(d.h.state.run.testSummary, (Lines{"Lines", "", "First line", "Second line", "Third line", "", "",
-                                                "RESPONSE: 8", "", "Before", ""}));
+    EXPECT_EQ(d.h.state.run.testSummary,
+              (Lines{"Lines", "", "First line", "Second line", "Third line", "", "", "RESPONSE: 8", "", "Before", ""}));
 }
 
 TEST(TestRunNext, AnUnreadableLieIsReportedAndSkipped)
@@ -407,8 +406,8 @@ TEST(SelectLies, DrawsWithOrWithoutKeepingTheSelection)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TestDrive d;
-        d.h.state.lies.setNames({"0.lie", "1.lie", "2.lie", "3.lie", "4.lie", "5.lie", "6.lie", "7.lie", "8.lie",
-                                 "9.lie"});
+        d.h.state.lies.setNames(
+            {"0.lie", "1.lie", "2.lie", "3.lie", "4.lie", "5.lie", "6.lie", "7.lie", "8.lie", "9.lie"});
         for (int i : {1, 2, 4, 6, 8})
             d.h.state.lies.setSelected(i, true);
         d.h.state.retainLies = c.retain;

@@ -45,7 +45,8 @@ private slots:
     // xdotool, as a person would.
     void inputDuringTheExternalEditorIsDiscarded()
     {
-        QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool is missing (scripts/setup installs it)");
+        QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(),
+                 "xdotool is missing (scripts/setup installs it)");
         ActiveWindow w;
         QVERIFY(w.active);
         w.folder.write("a.lie", "Alpha\r\n");
@@ -55,11 +56,12 @@ private slots:
         // Alt+D is "&Delete" on the Lies page; the click lands on the Tests tab.
         auto *tabs = w.find<QTabWidget>("PageControl1");
         const QPoint tab = tabs->tabBar()->mapToGlobal(tabs->tabBar()->tabRect(3).center());
-        const std::string editor = writeEditor(
-            w, "typist",
-            "xdotool key --clearmodifiers alt+d\n"
-            "xdotool mousemove --sync " + std::to_string(tab.x()) + " " + std::to_string(tab.y()) + " click 1\n"
-            "sleep 0.5\n");
+        const std::string editor = writeEditor(w, "typist",
+                                               "xdotool key --clearmodifiers alt+d\n"
+                                               "xdotool mousemove --sync " +
+                                                   std::to_string(tab.x()) + " " + std::to_string(tab.y()) +
+                                                   " click 1\n"
+                                                   "sleep 0.5\n");
         w.window->state().options.useInternalEditor = false;
         w.window->state().options.editor = editor;
 

@@ -211,7 +211,9 @@ private slots:
                 QVERIFY(QApplication::focusWidget() != field);
             }
             const Options &o = w.window->state().options;
-            const std::string stored = std::string(c.field) == "MIN" ? o.weak : std::string(c.field) == "MAX" ? o.strong : o.variance;
+            const std::string stored = std::string(c.field) == "MIN"   ? o.weak
+                                       : std::string(c.field) == "MAX" ? o.strong
+                                                                       : o.variance;
             QCOMPARE(QString::fromStdString(stored), *c.message ? before : QString(c.typed));
         }
     }

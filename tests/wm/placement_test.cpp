@@ -90,7 +90,8 @@ void checkFitsItsWords(QWidget *dialog)
     if (auto *field = dialog->findChild<QLineEdit *>()) {
         const int text = field->fontMetrics().horizontalAdvance(field->text());
         QVERIFY2(text <= field->contentsRect().width() - 8,
-                 qPrintable(QString("\"%1\" needs %2 in %3").arg(field->text()).arg(text).arg(field->contentsRect().width())));
+                 qPrintable(
+                     QString("\"%1\" needs %2 in %3").arg(field->text()).arg(text).arg(field->contentsRect().width())));
     }
 }
 
@@ -152,16 +153,19 @@ private slots:
             long long width, height;
         };
         const Case cases[] = {
-            {2200, 1200, 415, 400}, {-500, -300, 415, 400}, {10, 10, 2147483647, 2147483647}, {600, 0, 900, 400},
-            {10, 10, 0, -5},
+            {2200, 1200, 415, 400}, {-500, -300, 415, 400}, {10, 10, 2147483647, 2147483647},
+            {600, 0, 900, 400},     {10, 10, 0, -5},
         };
         for (const Case &c : cases) {
             ActiveWindow w(boundsSettings(c.left, c.top, c.width, c.height));
             QVERIFY(framed(w.window.get()));
             const QRect area = screenArea(w.window.get());
             QTRY_VERIFY2(area.contains(w.window->frameGeometry()),
-                         qPrintable(QString("%1,%2 %3x%4").arg(w.window->frameGeometry().x()).arg(w.window->frameGeometry().y())
-                                        .arg(w.window->frameGeometry().width()).arg(w.window->frameGeometry().height())));
+                         qPrintable(QString("%1,%2 %3x%4")
+                                        .arg(w.window->frameGeometry().x())
+                                        .arg(w.window->frameGeometry().y())
+                                        .arg(w.window->frameGeometry().width())
+                                        .arg(w.window->frameGeometry().height())));
             QVERIFY(w.window->width() >= w.window->minimumSizeHint().width() || w.window->width() == area.width());
             w.window->close();
             QVERIFY(area.contains(storedBounds(w.folder.read("Varnok.Ini"))));
@@ -257,8 +261,9 @@ private slots:
         ActiveWindow w(boundsSettings(380, 355, 415, 400));
         w.folder.write("Money.lie", "Money is evil.\r\n");
         w.folder.write("Plain.lie", "No essay.\r\n");
-        w.folder.write("Money.ess", "Money is evil.\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n\r\n"
-                                    "2026-12-07 0527pm  RESPONSE: 22\r\n");
+        w.folder.write("Money.ess",
+                       "Money is evil.\r\n\r\n2026-12-01 0900am  RESPONSE: 3\r\n\r\n"
+                       "2026-12-07 0527pm  RESPONSE: 22\r\n");
         rereadLists(w.window->context());
         w.find<QTabWidget>("PageControl1")->setCurrentIndex(2);
         auto *lies = w.find<QListView>("FileListBox1");
@@ -285,8 +290,11 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(QApplication::activeWindow(), static_cast<QWidget *>(w.window.get()));
         QVERIFY2(screenArea(chart).contains(chart->frameGeometry()),
-                 qPrintable(QString("%1,%2 %3x%4").arg(chart->frameGeometry().x()).arg(chart->frameGeometry().y())
-                                .arg(chart->frameGeometry().width()).arg(chart->frameGeometry().height())));
+                 qPrintable(QString("%1,%2 %3x%4")
+                                .arg(chart->frameGeometry().x())
+                                .arg(chart->frameGeometry().y())
+                                .arg(chart->frameGeometry().width())
+                                .arg(chart->frameGeometry().height())));
     }
 };
 

@@ -40,7 +40,8 @@ inline bool pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifier
         return QApplication::focusWidget() == target;
     };
     if (!QTest::qWaitFor(focused, kSettle)) {
-        qWarning("pressOn: the focus stays on %s", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "nothing");
+        qWarning("pressOn: the focus stays on %s",
+                 QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "nothing");
         return false;
     }
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
