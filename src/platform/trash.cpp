@@ -124,7 +124,10 @@ std::string candidateName(const std::string &name, int attempt)
     if (attempt == 1)
         return name;
     const auto dot = name.rfind('.');
-    const std::string suffix = "." + std::to_string(attempt);
+    // Built up rather than "." + ...: GCC 12 at -O2 warns (wrongly) of
+    // overlapping copies in that operator.
+    std::string suffix = ".";
+    suffix += std::to_string(attempt);
     if (dot == std::string::npos || dot == 0)
         return name + suffix;
     return name.substr(0, dot) + suffix + name.substr(dot);
