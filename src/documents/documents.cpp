@@ -27,11 +27,15 @@ std::string documentPath(const std::string &lieFolder, const std::string &name)
     return resolveNoCase(lieFolder + name);
 }
 
-std::string essayPathOf(const std::string &lieFolder, const std::string &lieName)
+std::string essayNameOf(const std::string &lieName)
 {
     const auto dot = lieName.rfind('.');
-    const std::string base = dot == std::string::npos ? lieName : lieName.substr(0, dot);
-    return resolveNoCase(CleanFileName(lieFolder, base + kEssayExtension));
+    return (dot == std::string::npos ? lieName : lieName.substr(0, dot)) + kEssayExtension;
+}
+
+std::string essayPathOf(const std::string &lieFolder, const std::string &lieName)
+{
+    return resolveNoCase(CleanFileName(lieFolder, essayNameOf(lieName)));
 }
 
 std::string shownFileName(const std::string &name)

@@ -32,6 +32,8 @@ std::string documentPath(const std::string &lieFolder, const std::string &name);
 // The essay of a Lie: its list name with everything from the last full stop
 // replaced by ".ess", cleaned.
 std::string essayPathOf(const std::string &lieFolder, const std::string &lieName);
+// The essay's file name for a Lie's: its base name with the essay extension.
+std::string essayNameOf(const std::string &lieName);
 
 // The file name without its folder.
 std::string shownFileName(const std::string &name);

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <atomic>
 #include <exception>
 #include <thread>
@@ -81,8 +82,13 @@ protected:
         default:
             return false;
         }
-        auto *widget = qobject_cast<QWidget *>(watched);
-        return !(widget && (widget == allowed_ || allowed_->isAncestorOf(widget)));
+        if (auto *widget = qobject_cast<QWidget *>(watched))
+            return !(widget == allowed_ || allowed_->isAncestorOf(widget));
+        // Input from the window system reaches a window's native window
+        // first, and only then the widget under the mouse or in focus.
+        if (auto *native = qobject_cast<QWindow *>(watched))
+            return native != allowed_->windowHandle();
+        return true;
     }
 
 private:

@@ -156,6 +156,37 @@ std::string resolveNoCase(const std::string &path)
     return path;
 }
 
+namespace {
+
+std::string foldedName(std::string_view name)
+{
+    std::string folded(name);
+    for (char &c : folded)
+        c = foldCase(c);
+    return folded;
+}
+
+} // namespace
+
+FolderNamesNoCase::FolderNamesNoCase(const std::string &folder) : folder_(folder)
+{
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        exact_.insert(entry->d_name);
+        folded_.emplace(foldedName(entry->d_name), entry->d_name);
+    }
+}
+
+std::string FolderNamesNoCase::resolve(const std::string &name) const
+{
+    if (exact_.count(name))
+        return folder_ + name;
+    const auto found = folded_.find(foldedName(name));
+    return folder_ + (found == folded_.end() ? name : found->second);
+}
+
 int compareNoCase(std::string_view a, std::string_view b)
 {
     const std::size_t common = std::min(a.size(), b.size());

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/clock.h"
@@ -32,6 +34,21 @@ Status renameNoReplace(const std::string &from, const std::string &to);
 // has exactly this name but one differs from it only in case, returns that
 // file's path; otherwise the path as given.
 std::string resolveNoCase(const std::string &path);
+
+// resolveNoCase for many names of one folder, which is read once rather than
+// once for every name that has no file of exactly its spelling.
+class FolderNamesNoCase {
+public:
+    explicit FolderNamesNoCase(const std::string &folder);
+    // The path resolveNoCase(folder + name) gives, as the folder stood when read.
+    std::string resolve(const std::string &name) const;
+
+private:
+    std::string folder_;
+    std::unordered_set<std::string> exact_;
+    // By the name in lower case, the first such name the folder listed.
+    std::unordered_map<std::string, std::string> folded_;
+};
 
 // Case-insensitive comparison for ordering names and texts: ASCII letters
 // compare without case, everything else by its byte value; equal texts are

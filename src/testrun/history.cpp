@@ -16,6 +16,9 @@ std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgres
     std::vector<LieHistoryEntry> entries;
     const auto names = ctx.state.lies.selectedNames();
     entries.reserve(names.size());
+    // Read once: looking up every essay in the folder on its own reads the
+    // whole folder for each Lie that has none, which at 100,000 Lies is hours.
+    const FolderNamesNoCase folderNames(ctx.state.lieFolder);
     for (const auto &name : names) {
         if (progress)
             progress->checkpoint(static_cast<double>(entries.size()) / static_cast<double>(names.size()));
@@ -23,7 +26,7 @@ std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgres
         entry.lieName = name;
         entry.lieLines = readLinesOrFail(documentPath(ctx.state.lieFolder, name), name);
         // The essay is found by name only: a renamed Lie or essay loses it.
-        const std::string essay = essayPathOf(ctx.state.lieFolder, name);
+        const std::string essay = folderNames.resolve(CleanFileName("", essayNameOf(name)));
         if (fileExists(essay))
             entry.essayLines = readLinesOrFail(essay, essay);
         entries.push_back(std::move(entry));

@@ -11,6 +11,19 @@ namespace {
 
 using testing::Harness;
 
+// One reading of the folder finds what a lookup per name finds.
+TEST(FolderNamesNoCase, ResolvesAsALookupPerNameDoes)
+{
+    testing::TempFolder folder;
+    for (const char *name : {"Money.ess", "money.ESS", "Work.ess", "WORK.lie", "\xC3\x84rger.ess", "a b.ess"})
+        folder.write(name, "x\r\n");
+    const FolderNamesNoCase names(folder.path());
+    for (const char *query : {"Money.ess", "money.ess", "MONEY.ESS", "money.ESS", "work.ESS", "Work.lie",
+                              "\xC3\x84RGER.ess", "\xC3\xA4rger.ess", "A B.ESS", "missing.ess", ""})
+        EXPECT_EQ(names.resolve(query), resolveNoCase(folder.path() + query)) << query;
+    EXPECT_EQ(names.resolve("work.ess"), folder.path() + "Work.ess");
+}
+
 TEST(CleanFileName, DropsTheNineCharactersAndNothingElse)
 {
     AppState state;
