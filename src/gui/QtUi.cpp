@@ -311,7 +311,9 @@ bool QtUi::runLong(const std::string &caption, const std::function<void(JobProgr
     dialog.setWindowTitle(kTitle);
     dialog.setWindowModality(Qt::WindowModal);
     auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(toQt(caption), &dialog));
+    auto *label = new QLabel(toQt(caption), &dialog);
+    label->setObjectName("ProgressCaption");
+    layout->addWidget(label);
     auto *bar = new QProgressBar(&dialog);
     bar->setObjectName("ProgressBar");
     bar->setRange(0, kProgressSteps);
@@ -323,8 +325,15 @@ bool QtUi::runLong(const std::string &caption, const std::function<void(JobProgr
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
     JobProgress progress;
-    // Escape and the close box reject the dialog too.
-    QObject::connect(&dialog, &QDialog::rejected, &dialog, [&progress] { progress.cancel(); });
+    // Escape and the close box reject the dialog too. The job stops at its
+    // next checkpoint, which may take a while: until then the dialog stays and
+    // says so, rather than leave a window that looks idle but takes no input.
+    QObject::connect(&dialog, &QDialog::rejected, &dialog, [&] {
+        progress.cancel();
+        label->setText("Cancelling...");
+        buttons->setEnabled(false);
+        dialog.show();
+    });
     InputGuard guard(window_, &dialog);
 
     QEventLoop loop;

@@ -301,9 +301,13 @@ void TChartForm::showHistory(const HistoryChart &history, int weakLimit, int str
     lUnlinked->setVisible(!notes.isEmpty());
 }
 
-void TChartForm::showSeries(const std::vector<ChartSeries> &series, int weakLimit, int strongLimit)
+void TChartForm::showSeries(const std::vector<ChartSeries> &given, int weakLimit, int strongLimit)
 {
-    shown = series;
+    shown = given;
+    // The Lies with something to draw come first, so the charted ones are
+    // never empty lines while Lies with answers go unlisted beyond the limit.
+    std::vector<ChartSeries> series(given);
+    std::stable_partition(series.begin(), series.end(), [](const ChartSeries &s) { return !s.points.empty(); });
     lUnlinked->clear();
     lUnlinked->hide();
 

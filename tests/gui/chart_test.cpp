@@ -319,6 +319,18 @@ private slots:
         form.showSeries(many, 5, 20);
         QCOMPARE(lineSeries(form.chart()).size(), 42);
         QVERIFY(note->isHidden() && rest->isHidden());
+
+        // Lies with nothing to draw do not take the places of those with answers.
+        std::vector<ChartSeries> sparse(100);
+        for (std::size_t i = 0; i < sparse.size(); ++i)
+            sparse[i].statement = "Empty " + std::to_string(i);
+        sparse[50] = many[0];
+        sparse[99] = many[1];
+        form.showSeries(sparse, 5, 20);
+        const auto sparseLines = lineSeries(form.chart());
+        QCOMPARE(sparseLines[0]->name(), QStringLiteral("Statement 0"));
+        QCOMPARE(sparseLines[1]->name(), QStringLiteral("Statement 1"));
+        QCOMPARE(note->text(), QStringLiteral("60 more Lies are not charted, to keep the chart readable:"));
     }
 
     void legendListsTheLiesWholeWithColoursApart()

@@ -1,5 +1,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -117,6 +118,35 @@ private slots:
             thrown = std::string(e.what()) == "Cannot open file x.ess";
         }
         QVERIFY(thrown);
+    }
+
+    // A job that reaches its next checkpoint only a while after Cancel: the
+    // progress window stays meanwhile and says so, its button no longer offered.
+    void theProgressWindowStaysWhileTheJobWindsDown()
+    {
+        Window w;
+        ProgressWatch watch;
+        QString caption;
+        bool buttonOffered = true;
+        bool escaped = false;
+        watch.onShown = [&](QDialog *dialog) {
+            if (!escaped) {
+                escaped = true;
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                return;
+            }
+            caption = dialog->findChild<QLabel *>("ProgressCaption")->text();
+            buttonOffered = dialog->findChild<QPushButton *>("bCancelJob")->isEnabled();
+        };
+        const bool finished = w.window->ui().runLong("Waiting", [](JobProgress &p) {
+            while (!p.cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(400)); // a step without checkpoints
+            p.checkpoint(1.0);
+        });
+        QVERIFY(!finished);
+        QCOMPARE(caption, QString("Cancelling..."));
+        QVERIFY(!buttonOffered);
     }
 };
 
