@@ -303,11 +303,12 @@ void TChartForm::showHistory(const HistoryChart &history, int weakLimit, int str
 
 void TChartForm::showSeries(const std::vector<ChartSeries> &given, int weakLimit, int strongLimit)
 {
-    shown = given;
     // The Lies with something to draw come first, so the charted ones are
     // never empty lines while Lies with answers go unlisted beyond the limit.
-    std::vector<ChartSeries> series(given);
-    std::stable_partition(series.begin(), series.end(), [](const ChartSeries &s) { return !s.points.empty(); });
+    // (A Lie without points gives the CSV no rows, so its order is the same.)
+    shown = given;
+    std::stable_partition(shown.begin(), shown.end(), [](const ChartSeries &s) { return !s.points.empty(); });
+    const std::vector<ChartSeries> &series = shown;
     lUnlinked->clear();
     lUnlinked->hide();
 

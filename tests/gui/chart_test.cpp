@@ -330,6 +330,11 @@ private slots:
         const auto sparseLines = lineSeries(form.chart());
         QCOMPARE(sparseLines[0]->name(), QStringLiteral("Statement 0"));
         QCOMPARE(sparseLines[1]->name(), QStringLiteral("Statement 1"));
+        // The legend list names the same Lies as the lines it ticks.
+        auto *legend = form.findChild<QListWidget *>("ChartLegend");
+        QVERIFY(legend);
+        QVERIFY2(legend->item(0)->text().contains("Statement 0") && legend->item(1)->text().contains("Statement 1"),
+                 qPrintable(legend->item(0)->text() + " / " + legend->item(1)->text()));
         QCOMPARE(note->text(), QStringLiteral("60 more Lies are not charted, to keep the chart readable:"));
     }
 
