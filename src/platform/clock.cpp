@@ -63,6 +63,13 @@ DateTime SystemClock::now()
     const std::time_t seconds = system_clock::to_time_t(stamp);
     std::tm local{};
     localtime_r(&seconds, &local);
+    DateTime t = DateTime::fromLocal(local);
+    t.millisecond = static_cast<int>(duration_cast<milliseconds>(stamp.time_since_epoch()).count() % 1000);
+    return t;
+}
+
+DateTime DateTime::fromLocal(const std::tm &local)
+{
     DateTime t;
     t.year = local.tm_year + 1900;
     t.month = local.tm_mon + 1;
@@ -70,7 +77,6 @@ DateTime SystemClock::now()
     t.hour = local.tm_hour;
     t.minute = local.tm_min;
     t.second = local.tm_sec;
-    t.millisecond = static_cast<int>(duration_cast<milliseconds>(stamp.time_since_epoch()).count() % 1000);
     return t;
 }
 

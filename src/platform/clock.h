@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 namespace varnok {
 
@@ -18,6 +19,8 @@ struct DateTime {
     // differences of these are meaningful.
     std::int64_t toMilliseconds() const;
     static DateTime fromMilliseconds(std::int64_t ms);
+    // The calendar fields of a local time, to the second.
+    static DateTime fromLocal(const std::tm &local);
     bool operator==(const DateTime &) const = default;
 };
 

@@ -283,14 +283,7 @@ std::optional<DateTime> fileModifiedTime(const std::string &path)
     std::tm local{};
     if (!localtime_r(&info.st_mtime, &local))
         return std::nullopt;
-    DateTime t;
-    t.year = local.tm_year + 1900;
-    t.month = local.tm_mon + 1;
-    t.day = local.tm_mday;
-    t.hour = local.tm_hour;
-    t.minute = local.tm_min;
-    t.second = local.tm_sec;
-    return t;
+    return DateTime::fromLocal(local);
 }
 
 Status canListFolder(const std::string &path)
