@@ -60,6 +60,17 @@ std::vector<ChartSeries> twoLies()
             buildChartSeries("Work, play.lie", {"Work is good."}, work)};
 }
 
+// Money.lie with one more answer, found only in a test summary.
+ChartSeries moneyWithASummaryAnswer()
+{
+    ChartSeries money = twoLies()[0];
+    money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
+    std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
+        return a.when.toMilliseconds() < b.when.toMilliseconds();
+    });
+    return money;
+}
+
 QList<QLineSeries *> lineSeries(QChart *chart)
 {
     QList<QLineSeries *> result;
@@ -401,11 +412,7 @@ private slots:
 
     void summaryAnswersAreSquaresOnTheLine()
     {
-        ChartSeries money = twoLies()[0];
-        money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
-        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
-            return a.when.toMilliseconds() < b.when.toMilliseconds();
-        });
+        const ChartSeries money = moneyWithASummaryAnswer();
         TChartForm form;
         form.showSeries({money}, 5, 20);
         const auto lines = lineSeries(form.chart());
@@ -511,11 +518,7 @@ private slots:
 
     void hoveringAPointShowsItsToolTip()
     {
-        ChartSeries money = twoLies()[0];
-        money.points.push_back({at(2026, 4, 1, 8, 0), 9, ResponseSource::Summary});
-        std::stable_sort(money.points.begin(), money.points.end(), [](const ResponsePoint &a, const ResponsePoint &b) {
-            return a.when.toMilliseconds() < b.when.toMilliseconds();
-        });
+        const ChartSeries money = moneyWithASummaryAnswer();
         TChartForm form;
         form.showSeries({money}, 5, 20);
         form.show();
