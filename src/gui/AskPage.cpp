@@ -87,8 +87,10 @@ void AskPage::createDisplay()
     display->setContentsMargins(0, 0, 0, 0);
     Image1 = new StretchedPicture(Panel9);
     Image1->setObjectName("Image1");
+    Image1->setAccessibleName("Start picture");
     Memo1 = new TextArea(Panel9);
     Memo1->setObjectName("Memo1");
+    Memo1->setAccessibleName("Document text");
     Memo1->setReadOnly(true);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);

@@ -20,12 +20,17 @@ BlinkStrip::BlinkStrip(QWidget *parent) : QFrame(parent)
     Shape2->setStyleSheet("background-color: blue;");
     strip->addWidget(Shape1, 0, 0);
     strip->addWidget(Shape2, 0, 0);
+    Shape1->setAccessibleName("Red light");
+    Shape2->setAccessibleName("Blue light");
     Shape1->hide();
     Shape2->hide();
+    setRunning(false);
 }
 
 void BlinkStrip::setRunning(bool running)
 {
+    // Blinking alone would tell only those who see it.
+    setAccessibleName(running ? "Test in progress" : "No test running");
     Shape1->setVisible(false);
     Shape2->setVisible(running);
 }

@@ -106,6 +106,7 @@ DocumentPage::DocumentPage(ListId id, Context &ctx, QWidget *parent)
     buttons->setSpacing(3);
     list_ = new QListView(this);
     list_->setObjectName(page.listName);
+    list_->setAccessibleName(page.pageName);
     model_ = new FileListModel(files_, list_);
     list_->setModel(model_);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -154,7 +155,8 @@ void DocumentPage::addShowFilters(QWidget *column)
     cbText->setObjectName("cbText");
     for (QCheckBox *box : {cbEssays, cbGenerated, cbText}) {
         buttons->addWidget(box);
-        connect(box, &QCheckBox::clicked, this, [this, cbEssays, cbGenerated, cbText] {
+        // Toggled, so a box ticked by assistive technology (no click) acts too.
+        connect(box, &QCheckBox::toggled, this, [this, cbEssays, cbGenerated, cbText] {
             ctx_.state.showEssays = cbEssays->isChecked();
             ctx_.state.showGenerated = cbGenerated->isChecked();
             ctx_.state.showText = cbText->isChecked();

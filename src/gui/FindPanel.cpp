@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "gui/accessible.h"
 #include "gui/bytetext.h"
 
 namespace varnok {
@@ -40,6 +41,9 @@ FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
     FindText->setObjectName("FindText");
     FindText->setPlaceholderText("Text to find in every document");
     FindText->setClearButtonEnabled(true);
+    FindText->setAccessibleName("Find text");
+    nameClearButton(FindText);
+    label->setBuddy(FindText);
     FindStatus = new QLabel(this);
     FindStatus->setObjectName("FindStatus");
     auto *close = new QToolButton(this);
@@ -54,6 +58,7 @@ FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
 
     FindResults = new QTreeWidget(this);
     FindResults->setObjectName("FindResults");
+    FindResults->setAccessibleName("Find results");
     FindResults->setHeaderLabels({"File", "Line", "Text"});
     FindResults->setRootIsDecorated(false);
     FindResults->setUniformRowHeights(true);

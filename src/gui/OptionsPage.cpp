@@ -70,6 +70,7 @@ void stackInGroup(QBoxLayout *layout, std::initializer_list<QWidget *> widgets)
 OptionsPage::OptionsPage(Options &options, Ui &ui, QWidget *parent) : QScrollArea(parent), options_(options), ui_(ui)
 {
     setObjectName("Options");
+    setAccessibleName("Program Options");
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     auto *page = new QWidget;
@@ -102,6 +103,7 @@ QWidget *OptionsPage::createEditorGroup(QWidget *page)
     Editor = new QLineEdit(group);
     Editor->setObjectName("Editor");
     Editor->setToolTip("Location of Editor");
+    Editor->setAccessibleName("External editor program");
     stackInGroup(layout, {cbOptionsInternalEditor, bOptionsFont, bOptionsEditorLocate, Editor});
     return group;
 }
@@ -161,6 +163,8 @@ QWidget *OptionsPage::createGenerationGroup(QWidget *page)
     Label4->setObjectName("Label4");
     Label4->setWordWrap(true);
     TrackBar4 = makeSentenceSlider(group, "TrackBar4", "Maximum sentences per paragraph");
+    Label5->setBuddy(TrackBar3);
+    Label4->setBuddy(TrackBar4);
     stackInGroup(layout, {cbOptionsRandomize, cbOptionsSentenceParse, Label5, TrackBar3, Label4, TrackBar4});
     return group;
 }
@@ -184,10 +188,12 @@ void OptionsPage::wire()
             emit dependenciesChanged();
         };
     };
-    connect(cbOptionsInternalEditor, &QCheckBox::clicked, this, dependency(&Options::useInternalEditor));
-    connect(cbOptionsSentenceParse, &QCheckBox::clicked, this, dependency(&Options::sentenceParse));
-    connect(cbOptionsAllowRenames, &QCheckBox::clicked, this, dependency(&Options::allowRenames));
-    connect(cbOptionsRandomize, &QCheckBox::clicked, this, [this](bool on) { options_.randomize = on; });
+    // Toggled rather than clicked: assistive technology ticks a box without
+    // clicking it. The program's own changes are made with the signals blocked.
+    connect(cbOptionsInternalEditor, &QCheckBox::toggled, this, dependency(&Options::useInternalEditor));
+    connect(cbOptionsSentenceParse, &QCheckBox::toggled, this, dependency(&Options::sentenceParse));
+    connect(cbOptionsAllowRenames, &QCheckBox::toggled, this, dependency(&Options::allowRenames));
+    connect(cbOptionsRandomize, &QCheckBox::toggled, this, [this](bool on) { options_.randomize = on; });
     connect(TrackBar3, &QSlider::valueChanged, this,
             [this](int v) { sentencesChanged(TrackBar3, &Options::minSentences, v); });
     connect(TrackBar4, &QSlider::valueChanged, this,

@@ -25,6 +25,7 @@
 
 #include "core/text.h"
 #include "gui/TChangeDlg.h"
+#include "gui/accessible.h"
 #include "gui/bytetext.h"
 #include "gui/TETDialog.h"
 #include "gui/TStartTest.h"
@@ -206,6 +207,7 @@ std::optional<std::string> QtUi::openTextFile(const std::optional<std::string> &
         lastOpenName_ = toQt(*proposedName);
     QFileDialog dialog(dialogParent());
     dialog.setObjectName("OpenDialog2");
+    nameDialogParts(&dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({"Text Files (*.txt)", "All Files (*)"});
@@ -224,6 +226,7 @@ std::optional<std::string> QtUi::saveTextFile(const std::string &folder)
 {
     QFileDialog dialog(dialogParent());
     dialog.setObjectName("SaveDialog1");
+    nameDialogParts(&dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("Text file (*.txt)");
     dialog.setDefaultSuffix("txt");

@@ -1,5 +1,8 @@
 #include "gui/ScaleSlider.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QPolygon>
 #include <QStyle>
@@ -24,6 +27,47 @@ double luminance(const QColor &color)
     const auto linear = [](float c) { return c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
     const QColor rgb = color.toRgb();
     return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+const char *const kScaleName = "Reaction";
+const char *const kLimitsDescription = "1 is weak, 25 strong; weak limit %1, strong limit %2";
+
+// Qt's own slider interface sets a value as the program does, which is no
+// answer; a person using a screen reader or switch access answers through
+// this one.
+class ScaleAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit ScaleAccessible(ScaleSlider *scale) : QAccessibleWidget(scale, QAccessible::Slider) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? QString::number(scale()->value()) : QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return scale()->value(); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        if (scale()->isEnabled() && scale()->isVisible())
+            scale()->operate(qRound(value.toDouble()));
+    }
+    QVariant maximumValue() const override { return scale()->maximum(); }
+    QVariant minimumValue() const override { return scale()->minimum(); }
+    QVariant minimumStepSize() const override { return scale()->singleStep(); }
+
+private:
+    ScaleSlider *scale() const { return static_cast<ScaleSlider *>(widget()); }
+};
+
+QAccessibleInterface *scaleAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(ScaleSlider::staticMetaObject.className()))
+        return new ScaleAccessible(static_cast<ScaleSlider *>(object));
+    return nullptr;
 }
 
 } // namespace
@@ -62,6 +106,8 @@ QColor ScaleSlider::limitMarkColor(const QPalette &palette)
 
 ScaleSlider::ScaleSlider(QWidget *parent) : QSlider(Qt::Horizontal, parent)
 {
+    [[maybe_unused]] static const bool factoryInstalled = (QAccessible::installFactory(scaleAccessible), true);
+    setAccessibleName(kScaleName);
 }
 
 void ScaleSlider::setLimits(int weak, int strong)
@@ -69,7 +115,26 @@ void ScaleSlider::setLimits(int weak, int strong)
     weak_ = weak;
     strong_ = strong;
     setToolTip(QString("Weak limit %1, strong limit %2").arg(weak).arg(strong));
+    describe();
     update();
+}
+
+void ScaleSlider::setSubject(const QString &subject)
+{
+    subject_ = subject;
+    describe();
+}
+
+void ScaleSlider::describe()
+{
+    const QString limits = QString(kLimitsDescription).arg(weak_).arg(strong_);
+    setAccessibleDescription(subject_.isEmpty() ? limits : subject_ + "\n" + limits);
+}
+
+void ScaleSlider::operate(int value)
+{
+    setSliderPosition(std::clamp(value, minimum(), maximum()));
+    triggerAction(QAbstractSlider::SliderMove);
 }
 
 QSize ScaleSlider::sizeHint() const

@@ -15,6 +15,14 @@ public:
 
     // Limits outside the range are not marked.
     void setLimits(int weak, int strong);
+    // What the scale answers, such as "Lie 3 of 12: Money buys happiness":
+    // told to assistive technology with the limits, as the scale's
+    // description, since the scale keeps the focus while the Lies change.
+    // Empty between tests.
+    void setSubject(const QString &subject);
+    // Moves the scale as the person does: the value changes and the move
+    // counts as an answer. Assistive technology sets the value this way.
+    void operate(int value);
     int weakLimit() const { return weak_; }
     int strongLimit() const { return strong_; }
 
@@ -34,6 +42,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void describe();
+
+    QString subject_;
     int weak_ = 0;
     int strong_ = 0;
 };

@@ -32,6 +32,8 @@ TChangeDlg::TChangeDlg(QWidget *parent) : QDialog(parent)
     ToFileName = new QLineEdit(this);
     ToFileName->setObjectName("ToFileName");
     ToFileName->setGeometry(64, 80, 209, 21);
+    fromLabel->setBuddy(FromFileName);
+    toLabel->setBuddy(ToFileName);
     auto *ok = new QPushButton("OK", this);
     ok->setObjectName("OKBtn");
     ok->setGeometry(300, 8, 77, 27);

@@ -35,8 +35,10 @@
 #include "core/text.h"
 #include "gui/framing.h"
 #include "gui/QtUi.h"
+#include "gui/accessible.h"
 #include "gui/bytetext.h"
 #include "platform/clock.h"
+#include "testrun/charttext.h"
 
 namespace varnok {
 
@@ -162,6 +164,9 @@ TChartForm::TChartForm(QWidget *parent) : QWidget(parent, Qt::Window), ui_(std::
 
     chartView = new QChartView(new QChart, this);
     chartView->setObjectName("ChartView");
+    // The view and the viewport inside it that takes the focus.
+    chartView->setAccessibleName("Reaction chart");
+    chartView->viewport()->setAccessibleName("Reaction chart");
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(480, 320);
     chartView->viewport()->installEventFilter(this);
@@ -170,8 +175,11 @@ TChartForm::TChartForm(QWidget *parent) : QWidget(parent, Qt::Window), ui_(std::
     ChartFilter->setObjectName("ChartFilter");
     ChartFilter->setPlaceholderText(kFilterPlaceholder);
     ChartFilter->setClearButtonEnabled(true);
+    ChartFilter->setAccessibleName(kFilterPlaceholder);
+    nameClearButton(ChartFilter);
     ChartLegend = new QListWidget(this);
     ChartLegend->setObjectName("ChartLegend");
+    ChartLegend->setAccessibleName("Lies charted");
     ChartLegend->setWordWrap(true);
     ChartLegend->setTextElideMode(Qt::ElideNone);
     ChartLegend->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -217,6 +225,7 @@ TChartForm::TChartForm(QWidget *parent) : QWidget(parent, Qt::Window), ui_(std::
     lNotCharted->hide();
     NotCharted = new QPlainTextEdit(this);
     NotCharted->setObjectName("NotCharted");
+    NotCharted->setAccessibleName("Lies not charted");
     NotCharted->setReadOnly(true);
     NotCharted->setMaximumHeight(NotCharted->fontMetrics().lineSpacing() * 5);
     NotCharted->hide();
@@ -428,6 +437,12 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &given, int weakLimit
     limitLines = std::move(limits);
     applyPalette();
     fillLegend(charted);
+    // What the chart shows, for those who cannot see it; each Lie of the list
+    // beside it carries its responses as text.
+    const QString description = textFromBytes(chartDescription(series));
+    setAccessibleDescription(description);
+    chartView->setAccessibleDescription(description);
+    chartView->viewport()->setAccessibleDescription(description);
 
     for (std::size_t i = charted; i < series.size(); ++i)
         skipped += series[i].skipped;
@@ -462,6 +477,7 @@ void TChartForm::fillLegend(std::size_t charted)
         item->setCheckState(Qt::Checked);
         item->setToolTip(QString(kLegendToolTip).arg(statement, textFromBytes(s.lieFileName)));
         item->setData(Qt::UserRole, static_cast<qulonglong>(i));
+        item->setData(Qt::AccessibleDescriptionRole, textFromBytes(seriesDescription(s)));
         ChartLegend->addItem(item);
     }
     applyFilter();

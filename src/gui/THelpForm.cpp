@@ -40,6 +40,7 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->setSpacing(0);
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName("RichEdit1");
+    RichEdit1->setAccessibleName("Help text");
     RichEdit1->setAcceptRichText(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab stops every half inch, as rich-text files expect by default, so a

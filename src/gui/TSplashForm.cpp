@@ -72,6 +72,8 @@ TSplashForm::TSplashForm(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName("SplashForm");
+    // Frameless, so the title shows nowhere; a screen reader names the window by it.
+    setWindowTitle("About Varnok");
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
 

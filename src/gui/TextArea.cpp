@@ -11,6 +11,7 @@
 
 #include "core/text.h"
 #include "core/ui.h"
+#include "gui/accessible.h"
 #include "gui/bytetext.h"
 
 namespace varnok {
@@ -193,6 +194,7 @@ void TextArea::chooseFont()
     QFontDialog dialog(font(), window());
     dialog.setObjectName("FontDialog1");
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    nameDialogParts(&dialog);
     if (auto *box = dialog.findChild<QDialogButtonBox *>()) {
         QPushButton *apply = box->addButton(QDialogButtonBox::Apply);
         connect(apply, &QPushButton::clicked, this, [this, &dialog] { setFont(dialog.currentFont()); });

@@ -50,6 +50,8 @@ namespace varnok {
 namespace {
 
 constexpr int kBlinkInterval = 666;
+// A Lie is a sentence or two; a file of pages is not read out whole.
+constexpr int kSpokenLieLength = 500;
 
 // The pages in tab order.
 constexpr Page kPageOrder[] = {Page::Ask, Page::Essays, Page::Lies, Page::Tests, Page::Options};
@@ -120,6 +122,7 @@ void TfHello::createPages()
     options_ = new OptionsPage(state_.options, *ui_);
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName("PageControl1");
+    PageControl1->setAccessibleName("Pages");
     PageControl1->tabBar()->setAttribute(Qt::WA_Hover);
     PageControl1->addTab(ask_, "Start Here");
     PageControl1->addTab(essays_, "Essays");
@@ -133,6 +136,8 @@ void TfHello::createPages()
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
+    // The bar paints its message itself; its name is what a screen reader reads out.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setAccessibleName);
     // Beside the status line's own texts, so those keep their words.
     reviewCount_ = new ReviewCount(statusBar());
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfHello::PageControl1Change);
@@ -366,6 +371,9 @@ int TfHello::scalePosition() const
 
 void TfHello::focusScale()
 {
+    // The scale keeps the focus from Lie to Lie, so it tells which Lie it answers.
+    const QString lie = ask_->Memo1->toPlainText().left(kSpokenLieLength).simplified();
+    ask_->TrackBar1->setSubject(ask_->TestPosition->text() + ": " + lie);
     ask_->TrackBar1->setFocus();
 }
 
@@ -377,6 +385,8 @@ void TfHello::setScaleLimits(int weak, int strong)
 void TfHello::setTestPosition(const std::string &text)
 {
     ask_->TestPosition->setText(textFromBytes(text));
+    if (text.empty())
+        ask_->TrackBar1->setSubject({});
 }
 
 void TfHello::setReviewPosition(const std::string &text, bool laterOffered)

@@ -29,6 +29,7 @@ TfSelFolder::TfSelFolder(Context &ctx, QWidget *parent) : QDialog(parent), ctx_(
     model_->setRootPath("/");
     DirectoryListBox1 = new QTreeView(this);
     DirectoryListBox1->setObjectName("DirectoryListBox1");
+    DirectoryListBox1->setAccessibleName("Folders");
     DirectoryListBox1->setModel(model_);
     for (int column = 1; column < model_->columnCount(); ++column)
         DirectoryListBox1->hideColumn(column);
