@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "documents/commands.h"
 #include "documents/editing.h"
@@ -27,6 +28,7 @@ namespace {
 constexpr int kTestPanelHeight = 76;
 constexpr int kButtonWidth = 85;
 constexpr int kButtonHeight = 25;
+constexpr int kButtonTop = 50;
 constexpr int kScaleValueWidth = 28;
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint, int x)
@@ -34,7 +36,10 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setToolTip(hint);
-    button->setGeometry(x, 50, kButtonWidth, kButtonHeight);
+    // Larger where large text needs it, so a caption is never cut.
+    const QSize hinted = button->sizeHint();
+    button->setGeometry(x, kButtonTop, std::max(kButtonWidth, hinted.width()),
+                        std::max(kButtonHeight, hinted.height()));
     return button;
 }
 
@@ -157,6 +162,7 @@ void AskPage::createTestPanel()
     bAskNext->hide();
     bAskStop = makeButton(TestPanel, "bAskStop", "&Stop Test", "Stop the test here", 10);
     bAskStop->hide();
+    TestPanel->setFixedHeight(std::max(kTestPanelHeight, kButtonTop + bAskNext->height() + 1));
 }
 
 void AskPage::wireCommands()
