@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folderwatch.h"
@@ -42,6 +43,17 @@ TEST(FolderWatch, TellsOfNamesComingAndGoingButNotOfWrites)
          },
          false},
         {"a file made in another folder", [&] { other.write("e.lie", "x"); }, false},
+        // A folder deleted and made again (a sync tool, a restore) is
+        // followed again once it is back.
+        {"the folder removed",
+         [&] {
+             for (const char *name : {"a.lie", "d.lie"})
+                 ::unlink(folder.file(name).c_str());
+             ::rmdir(folder.path().c_str());
+         },
+         true},
+        {"the folder made again", [&] { ::mkdir(folder.path().c_str(), 0700); }, true},
+        {"a file made in the folder made again", [&] { folder.write("h.lie", "x"); }, true},
     };
     for (const auto &step : steps) {
         step.act();

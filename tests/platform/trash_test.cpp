@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include "core/text.h"
 #include "platform/files.h"
+#include "platform/textfile.h"
 #include "platform/trash.h"
 #include "support/fakeui.h"
 
@@ -99,7 +104,7 @@ TEST(Trash, WhatCannotBeTrashedSaysWhy)
     } cases[] = {
         {"no such file", lies.file("gone.lie"), trash, TrashFailure::Gone},
         {"a folder", lies.file("folder.lie"), trash, TrashFailure::Gone},
-        {"no home at all", lies.file("a.lie"), "", TrashFailure::NoTrash},
+        {"no home at all", lies.file("a.lie"), "", TrashFailure::NoHome},
         {"home Trash cannot be made", lies.file("a.lie"), lies.file("blocker") + "/Trash/", TrashFailure::NoTrash},
     };
     for (const auto &c : cases) {
@@ -108,6 +113,93 @@ TEST(Trash, WhatCannotBeTrashedSaysWhy)
         EXPECT_EQ(outcome.failure, c.failure) << c.what;
     }
     EXPECT_EQ(lies.read("a.lie"), "x");
+}
+
+// A name whose info file would pass the longest name goes in shortened, at a
+// whole character, keeping its extension; the info file keeps the whole path.
+TEST(Trash, LongNamesGoInShortenedAndComeBackWhole)
+{
+    TempFolder lies, home;
+    const std::string trash = home.path() + "Trash/";
+    const std::string umlauts = [] {
+        std::string s;
+        for (int i = 0; i < 126; ++i)
+            s += "\xC3\xA4"; // 252 bytes
+        return s;
+    }();
+    const std::string names[] = {std::string(235, 'a') + ".lie", std::string(236, 'b') + ".lie",
+                                 std::string(251, 'c') + ".ess", umlauts.substr(0, 250) + ".tst",
+                                 std::string(255, 'd')};
+    for (const std::string &name : names) {
+        lies.write(name, name.substr(0, 3));
+        const TrashOutcome outcome = moveToTrash(lies.file(name), trash, kDeletedAt);
+        ASSERT_TRUE(outcome.trashed) << name.size();
+        const std::string entry = baseName(outcome.trashed->trashedPath);
+        EXPECT_LE(baseName(outcome.trashed->infoPath).size(), 255u) << name.size();
+        EXPECT_EQ(entry.size() == name.size(), name.size() <= 235) << name.size();
+        EXPECT_EQ(entry.substr(entry.size() - 4), name.substr(name.size() - 4)) << "extension kept";
+        EXPECT_TRUE(isValidUtf8(entry)) << name.size();
+        EXPECT_EQ(readAll(outcome.trashed->infoPath), infoText(percentEncodePath(lies.file(name))));
+        EXPECT_EQ(restoreFromTrash(*outcome.trashed), RestoreResult::Restored);
+        EXPECT_EQ(lies.read(name), name.substr(0, 3));
+    }
+}
+
+// Undo takes back only what Delete put there: an entry whose info file or
+// file changed since (the Trash emptied and a stranger of the same name
+// trashed) stays where it is.
+TEST(Trash, OnlyTheFileTakenGoesBack)
+{
+    const struct {
+        const char *what;
+        std::function<void(const TrashedFile &)> meanwhile;
+        RestoreResult result;
+    } cases[] = {
+        {"untouched", [](const TrashedFile &) {}, RestoreResult::Restored},
+        {"emptied", [](const TrashedFile &f) { ::unlink(f.trashedPath.c_str()); }, RestoreResult::Gone},
+        {"info rewritten by another deletion",
+         [](const TrashedFile &f) { writeFileAtomic(f.infoPath, infoText("/elsewhere/Lie%200.lie")); },
+         RestoreResult::Replaced},
+        {"info removed", [](const TrashedFile &f) { ::unlink(f.infoPath.c_str()); }, RestoreResult::Replaced},
+        {"another file under the name, same info",
+         [](const TrashedFile &f) { writeFileAtomic(f.trashedPath, "a stranger\r\n"); }, RestoreResult::Replaced},
+    };
+    for (const auto &c : cases) {
+        TempFolder lies, home;
+        lies.write("Lie 0.lie", "mine\r\n");
+        const TrashOutcome outcome = moveToTrash(lies.file("Lie 0.lie"), home.path() + "Trash/", kDeletedAt);
+        ASSERT_TRUE(outcome.trashed) << c.what;
+        c.meanwhile(*outcome.trashed);
+        EXPECT_EQ(restoreFromTrash(*outcome.trashed), c.result) << c.what;
+        EXPECT_EQ(lies.exists("Lie 0.lie"), c.result == RestoreResult::Restored) << c.what;
+    }
+}
+
+// A Trash reused as some tool left it, open to others, is made ours alone;
+// an info file left without its file by an interrupted move long ago goes,
+// a young one (a move under way elsewhere) stays.
+TEST(Trash, ReusedTrashIsClosedAndStrayInfoFilesGo)
+{
+    TempFolder lies, home;
+    const std::string trash = home.path() + "Trash/";
+    for (const auto &[folder, mode] : {std::pair{trash, 0755}, {trash + "files", 0777}, {trash + "info", 0770}}) {
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), static_cast<mode_t>(mode)), 0);
+    }
+    writeFileAtomic(trash + "info/old.lie.trashinfo", infoText("/x/old.lie"));
+    writeFileAtomic(trash + "info/young.lie.trashinfo", infoText("/x/young.lie"));
+    writeFileAtomic(trash + "info/kept.lie.trashinfo", infoText("/x/kept.lie"));
+    writeFileAtomic(trash + "files/kept.lie", "k");
+    const struct timeval hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    for (const char *name : {"old.lie.trashinfo", "kept.lie.trashinfo"})
+        ASSERT_EQ(::utimes((trash + "info/" + name).c_str(), hourAgo), 0);
+
+    lies.write("a.lie", "a");
+    ASSERT_TRUE(moveToTrash(lies.file("a.lie"), trash, kDeletedAt).trashed);
+    for (const char *folder : {"", "files", "info"})
+        EXPECT_EQ(modeOf(trash + folder), 0700u) << folder;
+    EXPECT_EQ(listFolder(trash + "info/", "*"),
+              (std::vector<std::string>{"a.lie.trashinfo", "kept.lie.trashinfo", "young.lie.trashinfo"}));
 }
 
 // A file on another file system goes to the Trash at that file system's top.

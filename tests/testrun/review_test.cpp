@@ -106,16 +106,32 @@ TEST(ReviewSummary, ElapsedTimeInTheStatusLineAndTheSummary)
     }
 }
 
-TEST(ReviewSummary, ReplacesAnEarlierSummaryOfTheSameNameInAnyLetterCase)
+// Another test's summary under the proposed name (one of the same minute,
+// from a second window or a sync tool) is never replaced: the summary takes
+// the first free numbered name.
+TEST(ReviewSummary, NeverReplacesAnotherTestsSummary)
 {
-    TestDrive d;
-    d.lie("A.lie", "A");
-    d.h.folder.write("evening.TST", "old\r\n");
-    d.reread();
-    d.startFull("Evening");
-    bAskStopClick(d.h.ctx);
-    EXPECT_FALSE(d.exists("Evening.tst"));
-    EXPECT_EQ(d.read("evening.TST"), std::string("Evening\r\n\r\nA\r\n\r\n") + kNoTime);
+    const struct {
+        std::vector<std::string> existing;
+        const char *written;
+    } cases[] = {
+        {{}, "Evening.tst"},
+        {{"evening.TST"}, "Evening (2).tst"},
+        {{"Evening.tst", "EVENING (2).tst"}, "Evening (3).tst"},
+        {{"Evening (2).tst"}, "Evening.tst"},
+    };
+    for (const auto &c : cases) {
+        TestDrive d;
+        d.lie("A.lie", "A");
+        for (const auto &name : c.existing)
+            d.h.folder.write(name, "another test\r\n");
+        d.reread();
+        d.startFull("Evening");
+        bAskStopClick(d.h.ctx);
+        EXPECT_EQ(d.read(c.written), std::string("Evening\r\n\r\nA\r\n\r\n") + kNoTime) << c.written;
+        for (const auto &name : c.existing)
+            EXPECT_EQ(d.read(name), "another test\r\n") << name;
+    }
 }
 
 TEST(ReviewEssay, MoneyAfterTwoRuns)
