@@ -36,7 +36,7 @@ std::optional<bool> storedAnswer(const AppState &state, const std::string &folde
         return std::nullopt;
     std::optional<bool> answer;
     const std::string here = "\t" + percentEncodePath(folder) + "\t" + percentEncodePath(editor);
-    const std::string anywhere = std::string("\t") + kAnyFolder + "\t" + percentEncodePath(editor);
+    const std::string anywhere = "\t" + percentEncodePath(kAnyFolder) + "\t" + percentEncodePath(editor);
     for (const std::string &line : splitLines(bytes)) {
         const auto tab = line.find('\t');
         if (tab == std::string::npos)

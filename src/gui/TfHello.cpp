@@ -35,6 +35,7 @@
 #include "gui/TfSelFolder.h"
 #include "gui/bytetext.h"
 #include "gui/framing.h"
+#include "platform/files.h"
 #include "platform/trash.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"

@@ -1,5 +1,6 @@
 #include "platform/trash.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>

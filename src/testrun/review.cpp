@@ -186,11 +186,11 @@ void writeSummary(TestRun &run, const std::string &lieFolder)
         const std::string path = number == 1 ? wanted : stem + " (" + toDecimal(number) + ")" + extension;
         // Looked at again just before the rename: a file arriving meanwhile
         // is not replaced either.
-        const auto free = [&] { return !fileExists(resolveNoCase(path)); };
-        if (!free())
+        const auto stillFree = [&] { return !fileExists(resolveNoCase(path)); };
+        if (!stillFree())
             continue;
         const Status written = writeFileAtomic(
-            path, [&](const BytePut &put) { put(joinLines(run.testSummary)); }, free);
+            path, [&](const BytePut &put) { put(joinLines(run.testSummary)); }, stillFree);
         if (!written && written.error() == ECANCELED)
             continue;
         if (!written)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <unistd.h>
 #include <functional>
 #include <string>
 
@@ -39,6 +41,7 @@ TEST(FolderEditor, RunsOnlyWithThisUsersConsent)
     TempFolder records;
     ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         Harness h;
         TempFolder config;
         h.state.configFolder = config.path() + "varnok/";

@@ -93,6 +93,7 @@ TEST(UndoDelete, AFileThatCannotGoBackIsNamedAndTheOthersGoBack)
     ASSERT_EQ(::unlink(trashed[1].trashedPath.c_str()), 0); // the Trash was emptied of it
     // ... and of this one, and another folder's d.lie was trashed since.
     ASSERT_EQ(::unlink(trashed[3].trashedPath.c_str()), 0);
+    ASSERT_EQ(::unlink(trashed[3].infoPath.c_str()), 0);
     h.home.write("d.lie", "a stranger\r\n");
     ASSERT_TRUE(moveToTrash(h.home.file("d.lie"), h.state.homeTrash, h.clock.now()).trashed);
 
