@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <pwd.h>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -113,6 +115,20 @@ TEST(Trash, WhatCannotBeTrashedSaysWhy)
         EXPECT_EQ(outcome.failure, c.failure) << c.what;
     }
     EXPECT_EQ(lies.read("a.lie"), "x");
+
+    // Without HOME (a service, a cron job) the account's home still has a Trash.
+    const char *home = std::getenv("HOME");
+    const char *data = std::getenv("XDG_DATA_HOME");
+    const std::string savedHome = home ? home : "", savedData = data ? data : "";
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    const std::string fallback = homeTrashFolder();
+    if (home)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    if (data)
+        ::setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+    if (::getpwuid(::getuid()))
+        EXPECT_EQ(fallback, withTrailingSeparator(::getpwuid(::getuid())->pw_dir) + ".local/share/Trash/");
 }
 
 // A name whose info file would pass the longest name goes in shortened, at a
