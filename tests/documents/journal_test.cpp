@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/text.h"
 #include "documents/commands.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
@@ -101,9 +102,7 @@ TEST(UndoDelete, AFileThatCannotGoBackIsNamedAndTheOthersGoBack)
     EXPECT_EQ(h.ui.messages,
               (Names{"a.lie cannot be put back: a file of that name exists.  It stays in the Trash as " +
                          trashed[0].trashedPath + "; Undo delete puts it back once the name is free.",
-                     "b.lie is no longer in the Trash.",
-                     "d.lie was not put back: the Trash no longer holds the file deleted from here, but another of "
-                     "that name."}));
+                     "b.lie is no longer in the Trash.", formatMessage(kReplacedInTrashMessage, "d.lie")}));
     EXPECT_EQ(h.folder.read("A.LIE"), "made meanwhile\r\n");
     EXPECT_EQ(h.folder.read("c.lie"), "c.lie\r\n");
     EXPECT_FALSE(h.folder.exists("d.lie")) << "the stranger stays in the Trash";
@@ -137,16 +136,6 @@ TEST(UndoDelete, WhereTheTrashCannotTakeAFileASecondYesDeletesIt)
                                "system.  Delete it for good?",
                                "list: Lies", "list: Essays", "list: Tests"}));
     EXPECT_EQ(h.state.tests.names(), Names{"a.tst"});
-    // Without any home the question says so, not that the disk has no Trash.
-    h.state.homeTrash.clear();
-    listAndSelect(h, ListId::Tests, {"a.tst"});
-    h.ui.log.clear();
-    for (bool yes : {true, false})
-        h.ui.answerConfirm(yes);
-    DeleteClick(h.ctx);
-    EXPECT_EQ(h.ui.log.at(1),
-              "confirm, No by default: The Trash cannot take a.tst: you have no home folder to hold "
-              "a Trash.  Delete it for good?");
     EXPECT_FALSE(canUndoDelete(h.state)) << "nothing deleted for good can be undone";
 }
 

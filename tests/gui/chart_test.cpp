@@ -582,8 +582,7 @@ private slots:
         }
     }
 
-    // Responses dated at the ends of the calendar: the time axis keeps to
-    // the years of the points.
+    // Responses at the ends of the calendar: the axis keeps to their years.
     void timeAxisKeepsToThePointsYears()
     {
         const std::pair<DateTime, DateTime> cases[] = {{at(1, 1, 1, 0, 0), at(9999, 12, 31, 23, 59)},

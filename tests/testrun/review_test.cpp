@@ -106,30 +106,23 @@ TEST(ReviewSummary, ElapsedTimeInTheStatusLineAndTheSummary)
     }
 }
 
-// Another test's summary under the proposed name (one of the same minute,
-// from a second window or a sync tool) is never replaced: the summary takes
-// the first free numbered name.
+// Another test's summary is never replaced: the first free name is taken.
 TEST(ReviewSummary, NeverReplacesAnotherTestsSummary)
 {
-    const struct {
-        std::vector<std::string> existing;
-        const char *written;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, const char *> cases[] = {
         {{}, "Evening.tst"},
         {{"evening.TST"}, "Evening (2).tst"},
-        {{"Evening.tst", "EVENING (2).tst"}, "Evening (3).tst"},
-        {{"Evening (2).tst"}, "Evening.tst"},
-    };
-    for (const auto &c : cases) {
+        {{"Evening.tst", "EVENING (2).tst"}, "Evening (3).tst"}};
+    for (const auto &[existing, written] : cases) {
         TestDrive d;
         d.lie("A.lie", "A");
-        for (const auto &name : c.existing)
+        for (const auto &name : existing)
             d.h.folder.write(name, "another test\r\n");
         d.reread();
         d.startFull("Evening");
         bAskStopClick(d.h.ctx);
-        EXPECT_EQ(d.read(c.written), std::string("Evening\r\n\r\nA\r\n\r\n") + kNoTime) << c.written;
-        for (const auto &name : c.existing)
+        EXPECT_EQ(d.read(written), std::string("Evening\r\n\r\nA\r\n\r\n") + kNoTime) << written;
+        for (const auto &name : existing)
             EXPECT_EQ(d.read(name), "another test\r\n") << name;
     }
 }

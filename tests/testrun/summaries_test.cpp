@@ -279,9 +279,7 @@ TEST(HistoryChart, CsvNameProposal)
     EXPECT_EQ(csvFileNameProposal("/", day), "Lies 2026-12-08.csv");
 }
 
-// A summary of millions of empty lines (a sync conflict, a runaway script)
-// costs the chart no memory per line. Measured in a child process, whose
-// growth the memory this test process once used cannot hide.
+// A summary of empty lines costs no memory per line (measured in a child).
 TEST(HistoryChart, ASummaryOfEmptyLinesCostsNoMemoryPerLine)
 {
     TestDrive d;
@@ -291,7 +289,6 @@ TEST(HistoryChart, ASummaryOfEmptyLinesCostsNoMemoryPerLine)
     d.h.folder.write("2026-01-02 0100pm Flood.tst", bytes);
     const std::vector<LieHistoryEntry> entries{{"A.lie", {"A"}, {}}};
     const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         long pages = 0, resident = 0;
         FILE *statm = std::fopen("/proc/self/statm", "r");
@@ -306,8 +303,7 @@ TEST(HistoryChart, ASummaryOfEmptyLinesCostsNoMemoryPerLine)
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 255) << "the answer before the empty lines was not charted";
-    EXPECT_LT(WEXITSTATUS(status), 6) << "MiB grown while charting a summary of 8 MiB";
+    EXPECT_LT(WEXITSTATUS(status), 6) << "MiB grown charting a summary of 8 MiB (255: its answer was lost)";
 }
 
 } // namespace

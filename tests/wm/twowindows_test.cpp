@@ -16,23 +16,19 @@ static QString visibleWindowOf(const QProcess &process)
     return QString::fromLatin1(tool.readAllStandardOutput()).section('\n', 0, 0).trimmed();
 }
 
-// Two real Varnok processes, as two clicks on the desktop icon make them: on
-// the same folder (by any path) the second brings the first window forward
-// and ends; on another folder it runs as usual.
+// A second Varnok on the folder brings the first forward; elsewhere it runs.
 class TwoWindowsWmTest : public QObject {
     Q_OBJECT
 private slots:
     void aSecondStartOnTheSameFolderBringsTheFirstForward()
     {
         TempFolder lies, others, runtime;
-        lies.write("Varnok.Ini", "");
-        others.write("Varnok.Ini", "");
+        for (const auto *folder : {&lies, &others})
+            folder->write("Varnok.Ini", "");
         QCOMPARE(::symlink(lies.path().c_str(), runtime.file("link").c_str()), 0);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // Locks and doorbells of the test's own, apart from a Varnok the user runs.
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
+        qputenv("XDG_RUNTIME_DIR", runtime.path().c_str());
         QProcess first;
-        first.setProcessEnvironment(env);
         first.start(VARNOK_PROGRAM, {QString::fromStdString(lies.path())});
         QString window;
         QVERIFY(QTest::qWaitFor([&] { return !(window = visibleWindowOf(first)).isEmpty(); }, 4 * kSettle));
@@ -43,7 +39,6 @@ private slots:
         for (const auto &c : cases) {
             QProcess::execute("xdotool", {"windowminimize", "--sync", window});
             QProcess second;
-            second.setProcessEnvironment(env);
             second.start(VARNOK_PROGRAM, {QString::fromStdString(c.folder)});
             if (c.joins) {
                 QVERIFY2(second.waitForFinished(4 * kSettle), c.folder.c_str());
@@ -60,6 +55,7 @@ private slots:
         }
         first.kill();
         first.waitForFinished(kSettle);
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 };
 
