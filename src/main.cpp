@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "gui/Doorbell.h"
 #include "gui/TfHello.h"
 #include "app/commandline.h"
 #include "app/startup.h"
@@ -51,7 +52,17 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
     varnok::TfHello window({clock, random});
-    window.start(arguments);
+    if (!window.start(arguments)) {
+        // The folder is open in another Varnok: that window comes forward
+        // instead of a second one writing behind its back.
+        const auto &state = window.state();
+        if (varnok::Doorbell::ring(state.lockFolder, state.folderHolder))
+            return 0;
+        std::fprintf(stderr,
+                     "varnok: the lie folder %s is open in another Varnok (process %ld), which does not answer.\n",
+                     state.lieFolder.c_str(), state.folderHolder);
+        return 1;
+    }
     window.show();
     return app.exec();
 }

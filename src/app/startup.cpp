@@ -124,11 +124,30 @@ bool reachesExistingFolder(const std::string &base, std::string name)
     return false;
 }
 
+// Takes the lock of a lie folder for this process, letting go of the one it
+// held; the one already held is kept. False when another Varnok holds it.
+bool claimLieFolder(AppState &state, const std::string &folder)
+{
+    if (state.folderLock && sameFolder(folder, state.folderLock->folder()))
+        return true;
+    FolderClaim claim = claimFolder(folder, state.lockFolder);
+    if (claim.heldElsewhere) {
+        state.folderHolder = claim.holder;
+        return false;
+    }
+    state.folderLock = std::move(claim.lock);
+    return true;
+}
+
 } // namespace
 
-void startUp(Context &ctx, const StartupPlaces &places)
+bool startUp(Context &ctx, const StartupPlaces &places)
 {
     fixLieFolder(ctx, places);
+    // Before anything is read or written there, the first-start questions
+    // included: the other window may be in the middle of the same.
+    if (!claimLieFolder(ctx.state, ctx.state.lieFolder))
+        return false;
     removeStaleTemporaries(ctx.state.lieFolder);
 
     if (!fileExists(settingsPath(ctx.state))) {
@@ -136,7 +155,14 @@ void startUp(Context &ctx, const StartupPlaces &places)
         btnLoadClick(ctx, firstStartProposal(withTrailingSeparator(currentFolder()), places.dataFolders));
     }
 
-    ctx.state.options = readOptions(IniFile::load(settingsPath(ctx.state)), places.defaultEditor);
+    const std::string settings = settingsPath(ctx.state);
+    ctx.state.settingsRefused = linksOutOfItsFolder(settings);
+    if (ctx.state.settingsRefused)
+        ctx.ui.message(formatMessage(kSettingsLinkMessage, settings));
+    ctx.state.options =
+        readOptions(ctx.state.settingsRefused ? IniFile() : IniFile::load(settings), places.defaultEditor);
+    ctx.state.defaultEditor = places.defaultEditor;
+    ctx.state.settingsEditor = ctx.state.options.editor != places.defaultEditor ? ctx.state.options.editor : "";
     ctx.view.optionsChanged();
 
     if (!setCurrentFolder(ctx.state.lieFolder) && folderExists(ctx.state.lieFolder))
@@ -149,25 +175,36 @@ void startUp(Context &ctx, const StartupPlaces &places)
     ctx.view.showMemo(false);
     ctx.view.setPage(Page::Ask);
     ctx.state.helpText = splitLines(bytesFromMemoText(ctx.view.memoText()));
+    return true;
 }
 
 void exitSequence(Context &ctx)
 {
     const std::string path = settingsPath(ctx.state);
+    // Written into the folder, its text would carry the private file's
+    // other lines along; through it, it would change that file.
+    if (linksOutOfItsFolder(path))
+        return;
     IniFile ini = IniFile::load(path);
     writeOptions(ini, ctx.state.options);
     if (!ini.save(path))
         ctx.ui.message(formatMessage(kUnableToWrite, path));
 }
 
-void openLieSet(Context &ctx, const std::string &folder)
+bool openLieSet(Context &ctx, const std::string &folder)
 {
-    ctx.state.lieFolder = absoluteFolder(withTrailingSeparator(folder));
+    const std::string chosen = absoluteFolder(withTrailingSeparator(folder));
+    if (!claimLieFolder(ctx.state, chosen)) {
+        ctx.ui.message(formatMessage(kFolderHeldMessage, chosen));
+        return false;
+    }
+    ctx.state.lieFolder = chosen;
     setCurrentFolder(ctx.state.lieFolder);
     runCommand(ctx, [&] {
         removeStaleTemporaries(ctx.state.lieFolder);
         rereadLists(ctx);
     });
+    return true;
 }
 
 namespace {

@@ -16,6 +16,14 @@ inline constexpr char kUnableToWrite[] = "Unable to write to %s";
 inline constexpr char kUnableToCreateDirectory[] = "Unable to create directory";
 inline constexpr char kNewLieFolderCaption[] = "New Lie Folder";
 inline constexpr char kNewLieFolderPrompt[] = "Folder Name";
+// Said once, at start-up, of a settings file that is a link leading out of
+// the lie folder: neither read nor written.
+inline constexpr char kSettingsLinkMessage[] =
+    "%s is a link to a file outside the lie folder.  Varnok does not follow it: the default settings are used, "
+    "and none are written there.";
+// Open Lie set on a folder another running Varnok works in.
+inline constexpr char kFolderHeldMessage[] =
+    "Another Varnok has the lie folder %s open.  Please work there in its window, or close it first.";
 
 struct StartupPlaces {
     std::vector<std::string> arguments; // without the program name
@@ -54,14 +62,19 @@ unsigned seedFromTime(const DateTime &now);
 // folder, removes what writes killed by a crash left there (see
 // removeStaleTemporaries), offers Create from file at a first start, reads the settings, points
 // the lists at the folder and puts the Start Here page into its idle state.
-void startUp(Context &ctx, const StartupPlaces &places);
+// With state.lockFolder set it first takes the folder's lock; when another
+// Varnok holds it, it stops there, returns false and leaves the holder's
+// process id in state.folderHolder.
+bool startUp(Context &ctx, const StartupPlaces &places);
 
-// Writes every setting to the settings file of the lie folder in use.
+// Writes every setting to the settings file of the lie folder in use; not
+// to one that is a link leading out of the folder.
 void exitSequence(Context &ctx);
 
 // The folder dialog's OK: another lie folder from now on; stale temporary
-// files there are removed as at start-up.
-void openLieSet(Context &ctx, const std::string &folder);
+// files there are removed as at start-up. A folder another Varnok holds is
+// refused with a message (false), and the lie folder stays.
+bool openLieSet(Context &ctx, const std::string &folder);
 
 // The folder dialog's New: asks for a folder name and creates it. Returns the
 // folder to make current in the tree, if any.

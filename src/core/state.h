@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "core/filelist.h"
 #include "core/options.h"
 #include "platform/clock.h"
+#include "platform/folderlock.h"
 #include "platform/textfile.h"
 #include "platform/trash.h"
 
@@ -78,6 +80,21 @@ struct AppState {
     bool retainLies = false; // cbRetainLies
     // Set when the window is closing: commands that would open another edit stop.
     bool closing = false;
+    // Keeps other Varnoks off the lie folder while this one works in it; the
+    // locks live in lockFolder (empty: run without one).
+    std::shared_ptr<FolderLock> folderLock;
+    std::string lockFolder;
+    // The process that held the lie folder when start-up found it taken.
+    long folderHolder = 0;
+    // The settings file leads out of the lie folder: it was not read.
+    bool settingsRefused = false;
+    // The editor Varnok itself chooses on this machine, which needs no consent;
+    // the one the folder's settings named instead, which does.
+    std::string defaultEditor;
+    std::string settingsEditor;
+    // The user's configuration folder, for what is the user's and not the
+    // folder's to say (ends in the separator; empty: nothing is remembered).
+    std::string configFolder;
     // The home Trash deleted files go to; empty when there is none.
     std::string homeTrash;
     // The files each Delete moved to the Trash, the last one on top, for Undo.

@@ -22,6 +22,8 @@ public:
     virtual void error(const std::string &text) = 0;
     // "Confirm", with "&Yes" as the default button and "&No" on Escape.
     virtual bool confirm(const std::string &text) = 0;
+    // The same with "&No" as the default button, for what cannot be undone.
+    virtual bool confirmDefaultNo(const std::string &text) = 0;
     // A one-line prompt holding a proposed text, all selected, at most 255
     // characters. Empty on Cancel.
     virtual std::optional<std::string> inputText(const std::string &caption, const std::string &prompt,

@@ -191,9 +191,7 @@ void DeleteClick(Context &ctx)
                 // A file that could not be deleted either stays, without a word.
                 if (outcome.failure == TrashFailure::Gone || outcome.failure == TrashFailure::Refused)
                     continue;
-                const char *question =
-                    outcome.failure == TrashFailure::NoTrash ? kNoTrashQuestion : kTrashFailedQuestion;
-                if (ctx.ui.confirm(formatMessage(question, name)))
+                if (ctx.ui.confirmDefaultNo(fillPattern(kTrashRefusedQuestion, {name, trashFailureReason(outcome)})))
                     removeFile(path);
             }
         }
@@ -217,8 +215,13 @@ void UndoDelete1Click(Context &ctx)
     const std::vector<TrashedFile> files = std::move(ctx.state.deleted.back());
     ctx.state.deleted.pop_back();
     std::vector<std::string> restored;
+    // What is still in the Trash, ours, stays undoable: an error midway
+    // keeps the files not yet tried as well.
+    std::vector<TrashedFile> kept;
+    std::size_t tried = 0;
     runCommand(ctx, [&] {
-        for (const auto &file : files) {
+        for (; tried < files.size(); ++tried) {
+            const TrashedFile &file = files[tried];
             const std::string name = baseName(file.originalPath);
             switch (restoreFromTrash(file)) {
             case RestoreResult::Restored:
@@ -227,15 +230,25 @@ void UndoDelete1Click(Context &ctx)
             case RestoreResult::Gone:
                 ctx.ui.message(formatMessage(kNotInTrashMessage, name));
                 break;
+            case RestoreResult::Replaced:
+                ctx.ui.message(formatMessage(kReplacedInTrashMessage, name));
+                break;
             case RestoreResult::NameTaken:
-                ctx.ui.message(formatMessage(kNameTakenMessage, name));
+                kept.push_back(file);
+                ctx.ui.message(fillPattern(kNameTakenMessage, {name, file.trashedPath}));
                 break;
             case RestoreResult::Failed:
-                ctx.ui.message(formatMessage(kCannotRestoreMessage, name));
+                kept.push_back(file);
+                ctx.ui.message(fillPattern(kCannotRestoreMessage, {name, file.trashedPath}));
                 break;
             }
         }
     });
+    for (std::size_t i = tried; i < files.size(); ++i)
+        if (kept.empty() || !(kept.back() == files[i]))
+            kept.push_back(files[i]);
+    if (!kept.empty())
+        ctx.state.deleted.push_back(std::move(kept));
     // Files put back before a failure show, selected, too.
     runCommand(ctx, [&] {
         rereadLists(ctx);

@@ -22,15 +22,18 @@ inline constexpr char kViewCaption[] = "Reading the files...";
 inline constexpr char kViewSeparator[] = "  * * *";
 
 inline constexpr char kDeleteQuestion[] = "Delete %s?";
-// Asked after a Yes to the question above when the Trash cannot take the file.
-inline constexpr char kNoTrashQuestion[] =
-    "The Trash cannot take %s: there is no Trash on its file system.  Delete it for good?";
-inline constexpr char kTrashFailedQuestion[] =
-    "The Trash cannot take %s: it could not be moved there.  Delete it for good?";
+// Asked, with No as the default, after a Yes to the question above when the
+// Trash cannot take the file: the name, then why (trashFailureReason).
+inline constexpr char kTrashRefusedQuestion[] = "The Trash cannot take %s: %s.  Delete it for good?";
 // Undo delete, for a file it cannot put back.
 inline constexpr char kNotInTrashMessage[] = "%s is no longer in the Trash.";
-inline constexpr char kNameTakenMessage[] = "%s cannot be put back: a file of that name exists.";
-inline constexpr char kCannotRestoreMessage[] = "%s cannot be put back from the Trash.";
+inline constexpr char kReplacedInTrashMessage[] =
+    "%s was not put back: the Trash no longer holds the file deleted from here, but another of that name.";
+// The name, then where the file is kept in the Trash.
+inline constexpr char kNameTakenMessage[] =
+    "%s cannot be put back: a file of that name exists.  It stays in the Trash as %s; Undo delete puts it back "
+    "once the name is free.";
+inline constexpr char kCannotRestoreMessage[] = "%s cannot be put back from the Trash.  It stays there as %s.";
 inline constexpr char kRestoredStatus[] = "Put back: ";
 
 inline constexpr char kRenameLiesCaption[] = "Rename (Be sure to include the .lie suffix)";
@@ -65,7 +68,8 @@ void DeleteClick(Context &ctx);
 
 // Undo delete: puts the files of the last Delete back from the Trash and
 // selects them in the re-read lists. A file that cannot go back is named in a
-// message; the others still go back.
+// message; the others still go back. One still in the Trash but kept out by
+// a file of its name stays in the undo step, for a later try.
 void UndoDelete1Click(Context &ctx);
 bool canUndoDelete(const AppState &state);
 

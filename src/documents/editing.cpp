@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <functional>
 
+#include "core/editortrust.h"
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
@@ -184,7 +185,9 @@ std::string editorTextForProgram(const std::string &path)
 
 void openForEdit(Context &ctx, const std::string &fileName)
 {
-    if (ctx.state.options.useInternalEditor)
+    // A folder's own editor that the person would not run: the file is
+    // still opened, in the built-in editor.
+    if (ctx.state.options.useInternalEditor || !externalEditorAllowed(ctx))
         InternalEdit(ctx, fileName);
     else
         ExecAndWait(ctx, fileName);

@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/options.h"
 #include "core/ui.h"
@@ -199,6 +200,13 @@ void OptionsPage::wire()
     connect(TrackBar4, &QSlider::valueChanged, this,
             [this](int v) { sentencesChanged(TrackBar4, &Options::maxSentences, v); });
     connect(Editor, &QLineEdit::textChanged, this, [this](const QString &t) { options_.editor = utf8Bytes(t); });
+    // Typed, it counts once the person leaves the field; shown by the
+    // program (the settings' own value), it never does.
+    connect(Editor, &QLineEdit::textEdited, this, [this] { editorTyped_ = true; });
+    connect(Editor, &QLineEdit::editingFinished, this, [this] {
+        if (std::exchange(editorTyped_, false))
+            emit editorChosen(options_.editor);
+    });
     // A limit reaches the options only whole and usable; the options keep the
     // last such value, so the exit never stores a half-typed one.
     const auto limit = [this](QLineEdit *field) {
@@ -255,8 +263,10 @@ void OptionsPage::locateEditor()
 {
     const QString chosen = QFileDialog::getOpenFileName(this, "Locate your favorite editor", QString(), "Programs (*)",
                                                         nullptr, QFileDialog::ReadOnly);
-    if (!chosen.isEmpty())
-        Editor->setText(textFromBytes(editorTextForProgram(utf8Bytes(chosen))));
+    if (chosen.isEmpty())
+        return;
+    Editor->setText(textFromBytes(editorTextForProgram(utf8Bytes(chosen))));
+    emit editorChosen(options_.editor);
 }
 
 std::string &OptionsPage::limitOf(Options &options, QLineEdit *field) const

@@ -43,6 +43,8 @@ public:
 signals:
     // An option that other pages depend on was switched.
     void dependenciesChanged();
+    // The person set the external editor, by typing it or by locating it.
+    void editorChosen(const std::string &editor);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -57,6 +59,7 @@ private:
     void limitFieldFocusOut(QLineEdit *field);
     std::string &limitOf(Options &options, QLineEdit *field) const;
     void sentencesChanged(QSlider *slider, int Options::*option, int value);
+    bool editorTyped_ = false;
 
     Options &options_;
     Ui &ui_;

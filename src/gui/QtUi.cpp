@@ -143,12 +143,22 @@ void QtUi::error(const std::string &text)
 
 bool QtUi::confirm(const std::string &text)
 {
+    return askYesNo(text, true);
+}
+
+bool QtUi::confirmDefaultNo(const std::string &text)
+{
+    return askYesNo(text, false);
+}
+
+bool QtUi::askYesNo(const std::string &text, bool yesByDefault)
+{
     QMessageBox box(QMessageBox::Question, "Confirm", toQt(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName("ConfirmBox");
     roomForTitle(box);
     QPushButton *yes = box.addButton("&Yes", QMessageBox::YesRole);
     QPushButton *no = box.addButton("&No", QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;

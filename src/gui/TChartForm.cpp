@@ -302,10 +302,12 @@ void TChartForm::showHistory(const HistoryChart &history, int weakLimit, int str
     showSeries(history.series, weakLimit, strongLimit);
     QStringList notes;
     if (history.unlinkedAnswers > 0)
-        notes.append(QString(history.unlinkedAnswers == 1 ? kUnlinkedOne : kUnlinkedMany).arg(history.unlinkedAnswers));
+        notes.append(history.unlinkedAnswers == 1 ? QString(kUnlinkedOne)
+                                                  : QString(kUnlinkedMany).arg(history.unlinkedAnswers));
+    // The texts for one hold no "%1": given a number, Qt warns of it.
     if (history.unreadableSummaries > 0)
-        notes.append(QString(history.unreadableSummaries == 1 ? kUnreadableOne : kUnreadableMany)
-                         .arg(history.unreadableSummaries));
+        notes.append(history.unreadableSummaries == 1 ? QString(kUnreadableOne)
+                                                      : QString(kUnreadableMany).arg(history.unreadableSummaries));
     lUnlinked->setText(notes.join(QLatin1Char('\n')));
     lUnlinked->setVisible(!notes.isEmpty());
 }
@@ -388,8 +390,13 @@ void TChartForm::showSeries(const std::vector<ChartSeries> &given, int weakLimit
     if (first > last)
         first = last = QDateTime::currentDateTime().toMSecsSinceEpoch();
     const qint64 margin = first == last ? kDayMs / 2 : std::max(kHourMs / 2, (last - first) / 30);
-    first -= margin;
-    last += margin;
+    // Not beyond the years the points are in: with a response dated in the
+    // year 1 or 9999 the margin would reach years the axis labels as -0334
+    // or 37973.
+    const int firstYear = QDateTime::fromMSecsSinceEpoch(first).date().year();
+    const int lastYear = QDateTime::fromMSecsSinceEpoch(last).date().year();
+    first = std::max(first - margin, QDateTime(QDate(firstYear, 1, 1), QTime(0, 0)).toMSecsSinceEpoch());
+    last = std::min(last + margin, QDateTime(QDate(lastYear, 12, 31), QTime(23, 59, 59, 999)).toMSecsSinceEpoch());
 
     std::vector<QXYSeries *> limits = {
         limitLine(QString(kWeakLimitName).arg(weakLimit), weakLimit, first, last, QColor(0x1f, 0x3a, 0x93)),

@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "app/startup.h"
+#include "core/editortrust.h"
 #include "core/text.h"
 #include "documents/commands.h"
 #include "documents/documents.h"
@@ -21,6 +22,7 @@
 #include "gui/AskPage.h"
 #include "gui/BlinkStrip.h"
 #include "gui/DocumentPage.h"
+#include "gui/Doorbell.h"
 #include "gui/FindPanel.h"
 #include "gui/FolderFollower.h"
 #include "gui/MainMenus.h"
@@ -33,6 +35,7 @@
 #include "gui/TfSelFolder.h"
 #include "gui/bytetext.h"
 #include "gui/framing.h"
+#include "platform/files.h"
 #include "platform/trash.h"
 #include "testrun/history.h"
 #include "testrun/responses.h"
@@ -97,12 +100,18 @@ TfHello::TfHello(Services services, QWidget *parent)
 
 TfHello::~TfHello() = default;
 
-void TfHello::start(const std::vector<std::string> &arguments)
+bool TfHello::start(const std::vector<std::string> &arguments)
 {
     state_.homeTrash = homeTrashFolder();
-    startUp(ctx_, systemStartupPlaces(arguments));
+    state_.lockFolder = lockFolderPath();
+    state_.configFolder = userConfigFolder().value_or(std::string());
+    // Listening before the lock is taken: whoever finds the lock held can ring.
+    new Doorbell(this, state_.lockFolder);
+    if (!startUp(ctx_, systemStartupPlaces(arguments)))
+        return false;
     follower_->followLieFolder();
     ask_->bAskStart->setFocus();
+    return true;
 }
 
 // --- layout ---------------------------------------------------------------
@@ -150,6 +159,8 @@ void TfHello::wireCommands()
     connect(lies_->button("bLiesHistory"), &QPushButton::clicked, this, &TfHello::showLieHistory);
     connect(lies_->button("Button5"), &QPushButton::clicked, this, &TfHello::openLieSetDialog);
     connect(options_, &OptionsPage::dependenciesChanged, this, &TfHello::applyOptionDependencies);
+    connect(options_, &OptionsPage::editorChosen, this,
+            [this](const std::string &editor) { rememberChosenEditor(state_, editor); });
     connect(options_->bOptionsFont, &QPushButton::clicked, ask_->Memo1, &TextArea::chooseFont);
 }
 

@@ -43,8 +43,9 @@ public:
     Context &context() { return ctx_; }
     QtUi &ui() { return *ui_; }
     // Runs the start-up sequence for the program's command-line arguments and
-    // gives the Start button the focus.
-    void start(const std::vector<std::string> &arguments);
+    // gives the Start button the focus. False, with nothing shown, when
+    // another Varnok has the lie folder open (state().folderHolder).
+    bool start(const std::vector<std::string> &arguments);
 
     // MainView
     void setMemoText(std::string text) override;

@@ -76,8 +76,9 @@ void TfSelFolder::setCurrentFolder(const QString &folder)
 
 void TfSelFolder::BitBtn1Click()
 {
-    openLieSet(ctx_, QtUi::fromQt(current_));
-    accept();
+    // Refused (another Varnok has that folder): the dialog stays for another choice.
+    if (openLieSet(ctx_, QtUi::fromQt(current_)))
+        accept();
 }
 
 void TfSelFolder::BitBtn3Click()

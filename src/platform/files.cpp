@@ -339,6 +339,16 @@ std::optional<std::string> userDataFolderFor(const char *xdgDataHome, const std:
     return withTrailingSeparator(*home) + ".local/share/" + kDataSubfolder;
 }
 
+std::optional<std::string> userConfigFolder()
+{
+    if (const char *config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == kSeparator)
+        return withTrailingSeparator(config) + "varnok/";
+    const auto home = homeFolder();
+    if (!home || home->front() != kSeparator)
+        return std::nullopt;
+    return withTrailingSeparator(*home) + ".config/varnok/";
+}
+
 std::optional<std::string> userDataFolder()
 {
     return userDataFolderFor(std::getenv("XDG_DATA_HOME"), homeFolder());

@@ -90,6 +90,9 @@ inline constexpr char kDataSubfolder[] = "varnok/";
 // The user's home folder: $HOME, or else the password database's entry for
 // this user. Empty when neither names one.
 std::optional<std::string> homeFolder();
+// The user's own configuration folder for Varnok: $XDG_CONFIG_HOME/varnok/,
+// else ~/.config/varnok/. Ends in the separator.
+std::optional<std::string> userConfigFolder();
 
 // The per-user data folder of this program, ending in the separator:
 // $XDG_DATA_HOME/varnok/ when that is an absolute path, else

@@ -22,15 +22,22 @@ public:
     // Readable while changes wait to be taken; -1 without a watch.
     int descriptor() const { return fd_; }
 
-    // Takes the waiting changes; true when any concerned the folder's names.
+    // Takes the waiting changes; true when any concerned the folder's names,
+    // or the folder itself went or came back.
     bool takeChanges();
 
     // Waits up to timeoutMs for a change and takes it.
     bool waitForChange(int timeoutMs);
 
 private:
+    // The folder was removed or moved away: its parent is watched for a
+    // folder of its name to come back, and the folder then watched again.
+    void lost();
+    bool rearm();
+
     int fd_ = -1;
     int watch_ = -1;
+    int parentWatch_ = -1;
     std::string folder_;
 };
 

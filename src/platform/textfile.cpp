@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <random>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,15 +56,39 @@ std::string joinLines(const Lines &lines)
     return text;
 }
 
-Status readFileBytes(const std::string &path, std::string &bytes)
+bool linksOutOfItsFolder(const std::string &path)
 {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return false;
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    char target[PATH_MAX];
+    char home[PATH_MAX];
+    // A dangling link leads nowhere that could be read; a folder that cannot
+    // be resolved is no place to trust.
+    if (!::realpath(path.c_str(), target))
+        return false;
+    if (!::realpath(folder.c_str(), home))
+        return true;
+    const std::string inside = std::string(home) == "/" ? "/" : std::string(home) + "/";
+    return std::string_view(target).substr(0, inside.size()) != inside;
+}
+
+namespace {
+
+// Opens a file for reading when it is a document at all: a regular file,
+// no link out of its folder. Closed again by the caller.
+Status openDocument(const std::string &path, int &fd, struct stat &info)
+{
+    if (linksOutOfItsFolder(path))
+        return Status::failed(EXDEV);
     // Opening a FIFO for reading waits for a writer, and a device such as
     // /dev/zero never ends: neither is a document. O_NONBLOCK lets the open
     // return so the kind can be checked; it means nothing for a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return Status::lastError();
-    struct stat info {};
     Status kind;
     if (::fstat(fd, &info) != 0)
         kind = Status::lastError();
@@ -69,10 +96,68 @@ Status readFileBytes(const std::string &path, std::string &bytes)
         kind = Status::failed(EISDIR);
     else if (!S_ISREG(info.st_mode))
         kind = Status::failed(EINVAL);
-    if (!kind) {
+    if (!kind)
         ::close(fd);
-        return kind;
+    return kind;
+}
+
+} // namespace
+
+Status forEachLine(const std::string &path, const std::function<bool(std::string_view line)> &each)
+{
+    int fd = -1;
+    struct stat info {};
+    if (const Status opened = openDocument(path, fd, info); !opened)
+        return opened;
+    const std::unique_ptr<int, void (*)(int *)> closer(&fd, [](int *f) { ::close(*f); });
+    std::string line;
+    bool afterCR = false;
+    std::vector<char> piece(1 << 16);
+    for (;;) {
+        ssize_t got;
+        do
+            got = ::read(fd, piece.data(), piece.size());
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return Status::lastError();
+        if (got == 0)
+            break;
+        std::string_view rest(piece.data(), static_cast<std::size_t>(got));
+        while (!rest.empty()) {
+            if (afterCR && rest.front() == '\n') {
+                rest.remove_prefix(1);
+                afterCR = false;
+                continue;
+            }
+            afterCR = false;
+            const auto end = rest.find_first_of(std::string_view("\r\n\0", 3));
+            line.append(rest.substr(0, end));
+            if (end == std::string_view::npos)
+                break;
+            // As splitLines, the text ends at a NUL byte.
+            if (rest[end] == '\0') {
+                if (!line.empty())
+                    each(line);
+                return Status();
+            }
+            afterCR = rest[end] == '\r';
+            rest.remove_prefix(end + 1);
+            if (!each(line))
+                return Status();
+            line.clear();
+        }
     }
+    if (!line.empty())
+        each(line);
+    return Status();
+}
+
+Status readFileBytes(const std::string &path, std::string &bytes)
+{
+    int fd = -1;
+    struct stat info {};
+    if (const Status opened = openDocument(path, fd, info); !opened)
+        return opened;
     // Refused before a byte is allocated: reading a file that cannot fit
     // would end the program rather than the command.
     if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > memoryForFiles()) {

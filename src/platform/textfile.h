@@ -25,7 +25,20 @@ std::string joinLines(const Lines &lines);
 // or read. Anything else (a folder, a FIFO, a device) is refused without
 // blocking and without reading from it. A file larger than memoryForFiles()
 // fails with EFBIG.
+// A symbolic link is followed only within its own folder (and the folders
+// below it): a folder received from someone else may hold "Money.ess" leading
+// to a private file of the user's, whose text a review or an edit would then
+// copy into the folder. Such a link fails with EXDEV.
 Status readFileBytes(const std::string &path, std::string &bytes);
+
+// Reads a file line by line, split as splitLines splits it, in pieces: each
+// line is handed to `each` and then forgotten, so memory stays that of the
+// longest line whatever the file's size. `each` returns false to stop early.
+// The same files are refused as by readFileBytes.
+Status forEachLine(const std::string &path, const std::function<bool(std::string_view line)> &each);
+
+// Whether a path is a symbolic link leading out of the folder it is in.
+bool linksOutOfItsFolder(const std::string &path);
 
 // Reads a file as lines (see splitLines).
 Status readLines(const std::string &path, Lines &lines);

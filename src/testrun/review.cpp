@@ -1,6 +1,7 @@
 #include "testrun/review.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -170,12 +171,42 @@ private:
     Context &ctx_;
 };
 
+// A test writes its summary once, here: a file already under the name is
+// another test's (one of the same minute, a sync tool's delivery) and is
+// never replaced. The summary then takes the first free name of "<name>
+// (2).tst", "<name> (3).tst", ..., the test's name inside it unchanged.
+void writeSummary(TestRun &run, const std::string &lieFolder)
+{
+    const std::string wanted = CleanFileName(lieFolder, run.testFileName);
+    const auto dot = wanted.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > lieFolder.size();
+    const std::string stem = hasExtension ? wanted.substr(0, dot) : wanted;
+    const std::string extension = hasExtension ? wanted.substr(dot) : std::string();
+    for (int number = 1; number <= 10000; ++number) {
+        const std::string path = number == 1 ? wanted : stem + " (" + toDecimal(number) + ")" + extension;
+        // Looked at again just before the rename: a file arriving meanwhile
+        // is not replaced either.
+        const auto stillFree = [&] { return !fileExists(resolveNoCase(path)); };
+        if (!stillFree())
+            continue;
+        const Status written = writeFileAtomic(
+            path, [&](const BytePut &put) { put(joinLines(run.testSummary)); }, stillFree);
+        if (!written && written.error() == ECANCELED)
+            continue;
+        if (!written)
+            failCannotCreate(path);
+        run.testFileName = baseName(path);
+        return;
+    }
+    failCannotCreate(wanted);
+}
+
 void reviewAnswers(Context &ctx)
 {
     AppState &state = ctx.state;
     TestRun &run = state.run;
     closeRun(ctx);
-    writeLinesOrFail(resolveNoCase(CleanFileName(state.lieFolder, run.testFileName)), run.testSummary);
+    writeSummary(run, state.lieFolder);
 
     std::exception_ptr stopped;
     const std::vector<TestAnswer> requests = essayRequests(ctx, stopped);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,10 +35,82 @@ std::optional<int> summaryValue(std::string_view text)
     return value;
 }
 
-bool isSummaryResponse(const Lines &lines, std::size_t at)
+// Follows a summary's layout line by line, holding no more than a response
+// line and a count of empty lines: a summary of millions of lines costs no
+// more memory than one of ten. The Lie's lines are handed to `statement`
+// (empty ones too, held back until it is clear they are not the two before a
+// response), then the response's text to `answer`.
+class SummaryScanner {
+public:
+    using Handler = std::function<void(std::string_view)>;
+    SummaryScanner(Handler statement, Handler answer) : statement_(std::move(statement)), answer_(std::move(answer)) {}
+
+    void feed(std::string_view line)
+    {
+        // The test's name and the line after it.
+        if (index_ < 2) {
+            ++index_;
+            return;
+        }
+        if (response_) {
+            const std::string response = std::move(*response_);
+            response_.reset();
+            if (line.empty()) {
+                // The empty lines right before the response close the Lie.
+                emitEmpties(empties_ - 2);
+                answer_(std::string_view(response).substr(kSummaryResponse.size()));
+                return; // the line after the response is no Lie's
+            }
+            emitEmpties(empties_);
+            statement_(response);
+        }
+        if (line.empty()) {
+            ++empties_;
+        } else if (empties_ >= 2 && line.starts_with(kSummaryResponse)) {
+            response_ = std::string(line);
+        } else {
+            emitEmpties(empties_);
+            statement_(line);
+        }
+    }
+
+private:
+    void emitEmpties(std::size_t count)
+    {
+        empties_ = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            statement_({});
+    }
+
+    Handler statement_;
+    Handler answer_;
+    std::size_t index_ = 0;
+    std::size_t empties_ = 0;
+    std::optional<std::string> response_;
+};
+
+// Adds a line to a statement's key as statementKey does. Past `longest`
+// bytes the key is cut and marked, so that it links to no Lie: one statement
+// of megabytes then costs no more than that.
+void addToKey(std::string &key, std::string_view line, std::size_t longest)
 {
-    return at >= 4 && at + 1 < lines.size() && lines[at].starts_with(kSummaryResponse) && lines[at - 1].empty() &&
-           lines[at - 2].empty() && lines[at + 1].empty();
+    if (key.size() > longest)
+        return;
+    bool blank = true;
+    for (const char c : line) {
+        if (c == ' ' || c == '\t' || c == '\v' || c == '\f') {
+            blank = true;
+            continue;
+        }
+        if (blank && !key.empty())
+            key += ' ';
+        blank = false;
+        key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        if (key.size() > longest) {
+            key += '\0'; // no Lie's key holds a NUL
+            return;
+        }
+    }
 }
 
 // The statement an essay began with: the review starts a new essay with the
@@ -53,10 +127,15 @@ Lines essayOpening(const Lines &essay)
     return opening;
 }
 
-struct DatedSummary {
-    DateTime when;
-    std::vector<SummaryAnswer> answers;
+// An answer of a summary as the chart needs it: linked by key alone.
+struct SummaryAnswerKey {
+    std::string key;
+    std::optional<int> value;
 };
+
+// No statement a person keeps as a Lie is longer; the key of a longer one in
+// a summary is cut there.
+constexpr std::size_t kLongestKey = 1 << 20;
 
 // Drops the summary's copy of an answer that also asked for an essay: the same
 // value within a day, each essay point standing for one summary answer, the
@@ -92,18 +171,14 @@ void dropEssayCopies(std::vector<ResponsePoint> &fromSummaries, const std::vecto
 std::vector<SummaryAnswer> summaryAnswers(const Lines &lines)
 {
     std::vector<SummaryAnswer> answers;
-    std::size_t start = 2; // after the name and its empty line
-    for (std::size_t at = 4; at < lines.size(); ++at) {
-        if (!isSummaryResponse(lines, at) || at - 2 < start)
-            continue;
-        SummaryAnswer answer;
-        answer.statement.assign(lines.begin() + static_cast<std::ptrdiff_t>(start),
-                                lines.begin() + static_cast<std::ptrdiff_t>(at - 2));
-        answer.value = summaryValue(std::string_view(lines[at]).substr(kSummaryResponse.size()));
-        answers.push_back(std::move(answer));
-        start = at + 2;
-        ++at;
-    }
+    Lines statement;
+    SummaryScanner scanner([&](std::string_view line) { statement.emplace_back(line); },
+                           [&](std::string_view value) {
+                               answers.push_back({std::move(statement), summaryValue(value)});
+                               statement.clear();
+                           });
+    for (const auto &line : lines)
+        scanner.feed(line);
     return answers;
 }
 
@@ -122,20 +197,8 @@ std::optional<DateTime> summaryDate(std::string_view fileName, const Lines &line
 std::string statementKey(const Lines &lines)
 {
     std::string key;
-    bool blank = false;
-    for (const auto &line : lines) {
-        blank = true;
-        for (const char c : line) {
-            if (c == ' ' || c == '\t' || c == '\v' || c == '\f') {
-                blank = true;
-                continue;
-            }
-            if (blank && !key.empty())
-                key += ' ';
-            blank = false;
-            key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-    }
+    for (const auto &line : lines)
+        addToKey(key, line, std::string::npos - 1);
     return key;
 }
 
@@ -162,21 +225,38 @@ HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<s
         if (progress)
             progress->checkpoint(static_cast<double>(n) / static_cast<double>(summaries.size()));
         const std::string path = lieFolder + summaries[n];
-        Lines lines;
-        if (!readLines(path, lines)) {
+        // Read as a stream: only the first line, the answers and the key being
+        // built are held, never the lines between them.
+        std::optional<std::string> firstLine;
+        std::vector<SummaryAnswerKey> answers;
+        std::string key;
+        SummaryScanner scanner([&](std::string_view line) { addToKey(key, line, kLongestKey); },
+                               [&](std::string_view value) {
+                                   answers.push_back({std::move(key), summaryValue(value)});
+                                   key.clear();
+                               });
+        std::size_t lineCount = 0;
+        const Status read = forEachLine(path, [&](std::string_view line) {
+            if (!firstLine)
+                firstLine = std::string(line);
+            scanner.feed(line);
+            if (progress && ++lineCount % (1 << 20) == 0)
+                progress->checkpoint(static_cast<double>(n) / static_cast<double>(summaries.size()));
+            return true;
+        });
+        if (!read) {
             ++chart.unreadableSummaries;
             continue;
         }
-        const auto when = summaryDate(summaries[n], lines, fileModifiedTime(path));
+        const auto when = summaryDate(summaries[n], firstLine ? Lines{*firstLine} : Lines{}, fileModifiedTime(path));
         if (!when) {
             ++chart.unreadableSummaries;
             continue;
         }
-        for (auto &answer : summaryAnswers(lines)) {
-            std::string key = statementKey(answer.statement);
-            const auto lie = lieOfKey.find(key);
+        for (auto &answer : answers) {
+            const auto lie = lieOfKey.find(answer.key);
             if (lie == lieOfKey.end()) {
-                ++unlinked[std::move(key)];
+                ++unlinked[std::move(answer.key)];
                 continue;
             }
             if (answer.value)

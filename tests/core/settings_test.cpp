@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "documents/commands.h"
 #include "platform/files.h"
+#include "platform/folderlock.h"
 #include "support/fakeui.h"
 #include "support/unprivileged.h"
 
@@ -383,6 +384,39 @@ TEST(StartUp, AnUnreadableLieFolderIsReportedAndStartUpCompletes)
                                          }),
               "");
     ::chmod(folder.c_str(), 0700);
+}
+
+// A lock taken here stands in for another Varnok's (tests/wm has two real
+// processes): Open Lie set refuses a held folder and keeps its own.
+TEST(FolderLock, AFolderAnotherVarnokHoldsIsNotOpened)
+{
+    testing::TempFolder locks, second;
+    Harness h;
+    h.state.lockFolder = locks.path();
+    h.folder.write("Varnok.Ini", "");
+    ASSERT_TRUE(startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"}));
+    EXPECT_EQ(h.folder.names(), std::vector<std::string>{"Varnok.Ini"}) << "nothing of the lock in the lie folder";
+
+    const struct {
+        const char *what;
+        std::string folder;
+        bool heldByOther, switched;
+    } cases[] = {
+        {"held by another", second.path(), true, false},
+        {"the same folder by another path", h.folder.path() + ".", false, true},
+        {"free", second.path(), false, true},
+        {"back, the first let go", h.folder.path(), false, true},
+    };
+    for (const auto &c : cases) {
+        FolderClaim holder = c.heldByOther ? claimFolder(c.folder, locks.path()) : FolderClaim{};
+        const std::string before = h.state.lieFolder;
+        h.ui.messages.clear();
+        EXPECT_EQ(openLieSet(h.ctx, c.folder), c.switched) << c.what;
+        EXPECT_EQ(sameFolder(h.state.lieFolder, c.folder), c.switched || sameFolder(before, c.folder)) << c.what;
+        EXPECT_EQ(h.ui.messages.size(), c.switched ? 0u : 1u) << c.what;
+        // Whatever happened, this one holds the folder it is in.
+        EXPECT_TRUE(claimFolder(h.state.lieFolder, locks.path()).heldElsewhere) << c.what;
+    }
 }
 
 } // namespace

@@ -2,10 +2,17 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <optional>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <sys/resource.h>
 
+#include "app/startup.h"
+#include "core/editortrust.h"
+#include "core/text.h"
+#include "platform/textfile.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"
@@ -360,6 +367,70 @@ TEST(ExternalEditor, AnEditorThatCannotStartIsReported)
     ASSERT_EQ(h.ui.messages.size(), 1u);
     EXPECT_NE(h.ui.messages[0].find("no-such-editor-here --wait \"a.lie\""), std::string::npos) << h.ui.messages[0];
     EXPECT_EQ(editorCommandLine("notepad.exe", "Money.lie"), "notepad.exe \"Money.lie\"");
+}
+
+const std::string kRecorder = std::string(VARNOK_TEST_HELPER_DIR) + "/arg_recorder";
+
+// A folder's own editor runs after a Yes (No the default, asked once) or a
+// choice of this user's; after a No the built-in editor opens.
+TEST(FolderEditor, RunsOnlyWithThisUsersConsent)
+{
+    const struct {
+        const char *what;
+        std::string defaultEditor;
+        bool chosen;                // on the Program Options page
+        std::optional<bool> answer; // to the one question
+        int runs;                   // of the two Edits
+    } cases[] = {
+        {"asked, yes, remembered", "x", false, true, 2},
+        {"asked, no, remembered", "x", false, false, 0},
+        {"chosen on the options page", "x", true, {}, 2},
+        {"Varnok's own default", kRecorder, false, {}, 2},
+    };
+    testing::TempFolder records;
+    ::setenv("VARNOK_RECORD", records.file("calls").c_str(), 1);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        testing::TempFolder config;
+        h.state.configFolder = config.path() + "varnok/";
+        h.folder.write("Varnok.Ini", "[Editor]\r\nUseInternalEditor=0\r\nProgramName=" + kRecorder + "\r\n");
+        h.folder.write("a.lie", "A\r\n");
+        ASSERT_TRUE(startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), c.defaultEditor}));
+        if (c.chosen)
+            rememberChosenEditor(h.state, kRecorder);
+        if (c.answer)
+            h.ui.answerConfirm(*c.answer);
+        ::unlink(records.file("calls").c_str());
+        for (int i = 0; i < 2; ++i) {
+            h.ui.whileWaiting([&] { bEditCancelClick(h.ctx); });
+            h.state.lies.selectNames({"a.lie"});
+            h.state.page = Page::Lies;
+            EditClick(h.ctx);
+        }
+        std::string calls;
+        readFileBytes(records.file("calls"), calls);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), c.runs);
+        const std::string question = "confirm, No by default: " + formatMessage(kRunFolderEditorQuestion, kRecorder);
+        EXPECT_EQ(std::count(h.ui.log.begin(), h.ui.log.end(), question), c.answer ? 1 : 0);
+    }
+    ::unsetenv("VARNOK_RECORD");
+}
+
+// A settings file or document linking out of the folder is not followed.
+TEST(FolderEditor, ASettingsLinkOutOfTheFolderIsNotFollowed)
+{
+    Harness h;
+    testing::TempFolder elsewhere;
+    elsewhere.write("private.ini", "[Editor]\r\nUseInternalEditor=0\r\n");
+    for (const char *name : {"Varnok.Ini", "Secret.ess"})
+        ASSERT_EQ(::symlink(elsewhere.file("private.ini").c_str(), h.folder.file(name).c_str()), 0);
+    ASSERT_TRUE(startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"}));
+    EXPECT_EQ(h.ui.messages, std::vector{formatMessage(kSettingsLinkMessage, h.folder.file("Varnok.Ini"))});
+    std::string bytes;
+    EXPECT_EQ(readFileBytes(h.folder.file("Secret.ess"), bytes).error(), EXDEV);
+    exitSequence(h.ctx);
+    EXPECT_TRUE(linksOutOfItsFolder(h.folder.file("Varnok.Ini"))) << "neither written through nor replaced";
 }
 
 } // namespace

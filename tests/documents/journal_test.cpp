@@ -5,10 +5,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/text.h"
 #include "documents/commands.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"
+#include "platform/trash.h"
 #include "support/fakeui.h"
 
 namespace varnok {
@@ -79,25 +81,39 @@ TEST(UndoDelete, DeletedFilesComeBackByteForByteAndSelected)
 TEST(UndoDelete, AFileThatCannotGoBackIsNamedAndTheOthersGoBack)
 {
     Harness h;
-    for (const char *name : {"a.lie", "b.lie", "c.lie"})
+    for (const char *name : {"a.lie", "b.lie", "c.lie", "d.lie"})
         h.folder.write(name, std::string(name) + "\r\n");
-    listAndSelect(h, ListId::Lies, {"a.lie", "b.lie", "c.lie"});
+    listAndSelect(h, ListId::Lies, {"a.lie", "b.lie", "c.lie", "d.lie"});
     h.state.page = Page::Lies;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         h.ui.answerConfirm(true);
     DeleteClick(h.ctx);
     const std::vector<TrashedFile> trashed = h.state.deleted.back();
-    ASSERT_EQ(trashed.size(), 3u);
+    ASSERT_EQ(trashed.size(), 4u);
     h.folder.write("A.LIE", "made meanwhile\r\n");          // names the same document
     ASSERT_EQ(::unlink(trashed[1].trashedPath.c_str()), 0); // the Trash was emptied of it
+    // ... and of this one, and another folder's d.lie was trashed since.
+    ASSERT_EQ(::unlink(trashed[3].trashedPath.c_str()), 0);
+    ASSERT_EQ(::unlink(trashed[3].infoPath.c_str()), 0);
+    h.home.write("d.lie", "a stranger\r\n");
+    ASSERT_TRUE(moveToTrash(h.home.file("d.lie"), h.state.homeTrash, h.clock.now()).trashed);
 
     UndoDelete1Click(h.ctx);
     EXPECT_EQ(h.ui.messages,
-              (Names{"a.lie cannot be put back: a file of that name exists.", "b.lie is no longer in the Trash."}));
+              (Names{"a.lie cannot be put back: a file of that name exists.  It stays in the Trash as " +
+                         trashed[0].trashedPath + "; Undo delete puts it back once the name is free.",
+                     "b.lie is no longer in the Trash.", formatMessage(kReplacedInTrashMessage, "d.lie")}));
     EXPECT_EQ(h.folder.read("A.LIE"), "made meanwhile\r\n");
     EXPECT_EQ(h.folder.read("c.lie"), "c.lie\r\n");
-    EXPECT_TRUE(fileExists(trashed[0].trashedPath)) << "left in the Trash, not lost";
+    EXPECT_FALSE(h.folder.exists("d.lie")) << "the stranger stays in the Trash";
     EXPECT_EQ(h.state.lies.selectedNames(), Names{"c.lie"});
+
+    // The step is kept for the file still in the Trash: once the name is free it goes back.
+    ASSERT_TRUE(canUndoDelete(h.state));
+    ASSERT_EQ(::unlink(h.folder.file("A.LIE").c_str()), 0);
+    UndoDelete1Click(h.ctx);
+    EXPECT_EQ(h.folder.read("a.lie"), "a.lie\r\n");
+    EXPECT_FALSE(canUndoDelete(h.state));
 }
 
 TEST(UndoDelete, WhereTheTrashCannotTakeAFileASecondYesDeletesIt)
@@ -112,12 +128,13 @@ TEST(UndoDelete, WhereTheTrashCannotTakeAFileASecondYesDeletesIt)
     for (bool yes : {true, false, true, true})
         h.ui.answerConfirm(yes);
     DeleteClick(h.ctx);
-    EXPECT_EQ(h.ui.log,
-              (Names{"confirm: Delete a.tst?",
-                     "confirm: The Trash cannot take a.tst: there is no Trash on its file system.  Delete it for good?",
-                     "confirm: Delete b.tst?",
-                     "confirm: The Trash cannot take b.tst: there is no Trash on its file system.  Delete it for good?",
-                     "list: Lies", "list: Essays", "list: Tests"}));
+    EXPECT_EQ(h.ui.log, (Names{"confirm: Delete a.tst?",
+                               "confirm, No by default: The Trash cannot take a.tst: there is no Trash on its file "
+                               "system.  Delete it for good?",
+                               "confirm: Delete b.tst?",
+                               "confirm, No by default: The Trash cannot take b.tst: there is no Trash on its file "
+                               "system.  Delete it for good?",
+                               "list: Lies", "list: Essays", "list: Tests"}));
     EXPECT_EQ(h.state.tests.names(), Names{"a.tst"});
     EXPECT_FALSE(canUndoDelete(h.state)) << "nothing deleted for good can be undone";
 }

@@ -582,6 +582,24 @@ private slots:
         }
     }
 
+    // Responses at the ends of the calendar: the axis keeps to their years.
+    void timeAxisKeepsToThePointsYears()
+    {
+        const std::pair<DateTime, DateTime> cases[] = {{at(1, 1, 1, 0, 0), at(9999, 12, 31, 23, 59)},
+                                                       {at(1, 1, 1, 0, 0), at(1, 1, 1, 0, 0)},
+                                                       {at(9999, 12, 31, 23, 59), at(9999, 12, 31, 23, 59)}};
+        for (const auto &[first, last] : cases) {
+            ChartSeries s = twoLies()[0];
+            s.points = {{first, 3, ResponseSource::Essay}, {last, 22, ResponseSource::Essay}};
+            TChartForm form;
+            form.showSeries({s}, 5, 20);
+            auto *axis = qobject_cast<QDateTimeAxis *>(form.chart()->axes(Qt::Horizontal).value(0));
+            QCOMPARE(axis->min().date().year(), first.year);
+            QCOMPARE(axis->max().date().year(), last.year);
+            QVERIFY(axis->min() < axis->max());
+        }
+    }
+
     void proposesACsvNameAfterTheFolderAndTheDay()
     {
         QTemporaryDir dir;
@@ -594,6 +612,10 @@ private slots:
 
     void historyNotesWhatItLeftOut()
     {
+        // A text without "%1" given a number is printed with Qt's warning.
+        QTest::failOnWarning(QRegularExpression("Argument missing"));
+        TChartForm counted;
+        counted.showHistory(HistoryChart{twoLies(), 1, 2}, 5, 20);
         HistoryChart history;
         history.series = twoLies();
         history.unlinkedAnswers = 3;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folderwatch.h"
@@ -42,6 +44,10 @@ TEST(FolderWatch, TellsOfNamesComingAndGoingButNotOfWrites)
          },
          false},
         {"a file made in another folder", [&] { other.write("e.lie", "x"); }, false},
+        // A folder deleted and made again is followed again once it is back.
+        {"the folder removed", [&] { std::filesystem::remove_all(folder.path()); }, true},
+        {"the folder made again", [&] { ::mkdir(folder.path().c_str(), 0700); }, true},
+        {"a file made in the folder made again", [&] { folder.write("h.lie", "x"); }, true},
     };
     for (const auto &step : steps) {
         step.act();

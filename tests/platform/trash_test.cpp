@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <pwd.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include "core/text.h"
 #include "platform/files.h"
+#include "platform/textfile.h"
 #include "platform/trash.h"
 #include "support/fakeui.h"
 
@@ -99,7 +105,7 @@ TEST(Trash, WhatCannotBeTrashedSaysWhy)
     } cases[] = {
         {"no such file", lies.file("gone.lie"), trash, TrashFailure::Gone},
         {"a folder", lies.file("folder.lie"), trash, TrashFailure::Gone},
-        {"no home at all", lies.file("a.lie"), "", TrashFailure::NoTrash},
+        {"no home at all", lies.file("a.lie"), "", TrashFailure::NoHome},
         {"home Trash cannot be made", lies.file("a.lie"), lies.file("blocker") + "/Trash/", TrashFailure::NoTrash},
     };
     for (const auto &c : cases) {
@@ -108,6 +114,80 @@ TEST(Trash, WhatCannotBeTrashedSaysWhy)
         EXPECT_EQ(outcome.failure, c.failure) << c.what;
     }
     EXPECT_EQ(lies.read("a.lie"), "x");
+
+    // Without HOME (a service, a cron job) the account's home still has a Trash.
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::unsetenv("HOME");
+    const std::string fallback = homeTrashFolder();
+    ::setenv("HOME", savedHome.c_str(), 1);
+    if (!std::getenv("XDG_DATA_HOME") && ::getpwuid(::getuid())) {
+        EXPECT_EQ(fallback, withTrailingSeparator(::getpwuid(::getuid())->pw_dir) + ".local/share/Trash/");
+    }
+}
+
+// A name too long for its info file goes in cut, keeping its extension.
+TEST(Trash, LongNamesGoInShortenedAndComeBackWhole)
+{
+    TempFolder lies, home;
+    const std::string trash = home.path() + "Trash/";
+    std::string umlauts;
+    for (int i = 0; i < 125; ++i)
+        umlauts += "\xC3\xA4";
+    for (const std::string &name : {std::string(236, 'a') + ".lie", std::string(237, 'b') + ".lie",
+                                    std::string(251, 'c') + ".ess", umlauts + ".tst", std::string(255, 'd')}) {
+        lies.write(name, name.substr(0, 3));
+        const TrashOutcome outcome = moveToTrash(lies.file(name), trash, kDeletedAt);
+        ASSERT_TRUE(outcome.trashed) << name.size();
+        const std::string entry = baseName(outcome.trashed->trashedPath);
+        EXPECT_EQ(entry.size() == name.size(), name.size() <= 240) << name.size();
+        EXPECT_TRUE(entry.ends_with(name.substr(name.size() - 4)) && isValidUtf8(entry)) << entry;
+        EXPECT_EQ(readAll(outcome.trashed->infoPath), infoText(percentEncodePath(lies.file(name))));
+        EXPECT_EQ(restoreFromTrash(*outcome.trashed), RestoreResult::Restored);
+    }
+}
+
+// Back only untouched: not with info removed, rewritten, or the file swapped.
+TEST(Trash, OnlyTheFileTakenGoesBack)
+{
+    for (int meanwhile = 0; meanwhile < 4; ++meanwhile) {
+        TempFolder lies, home;
+        lies.write("Lie 0.lie", "mine\r\n");
+        const auto taken = moveToTrash(lies.file("Lie 0.lie"), home.path() + "Trash/", kDeletedAt).trashed;
+        ASSERT_TRUE(taken);
+        if (meanwhile == 1)
+            ::unlink(taken->infoPath.c_str());
+        if (meanwhile == 2)
+            writeFileAtomic(taken->infoPath, infoText("/elsewhere/Lie%200.lie"));
+        if (meanwhile == 3)
+            writeFileAtomic(taken->trashedPath, "a stranger\r\n");
+        EXPECT_EQ(restoreFromTrash(*taken), meanwhile ? RestoreResult::Replaced : RestoreResult::Restored);
+        EXPECT_EQ(lies.exists("Lie 0.lie"), meanwhile == 0) << meanwhile;
+    }
+}
+
+// A Trash open to others is made ours alone; an old info file without its
+// file (an interrupted move) goes, a young one (a move under way) stays.
+TEST(Trash, ReusedTrashIsClosedAndStrayInfoFilesGo)
+{
+    TempFolder lies, home;
+    const std::string trash = home.path() + "Trash/";
+    for (const auto &[folder, mode] : {std::pair{trash, 0755}, {trash + "files", 0777}, {trash + "info", 0770}}) {
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), static_cast<mode_t>(mode)), 0);
+    }
+    for (const char *name :
+         {"info/old.lie.trashinfo", "info/young.lie.trashinfo", "info/kept.lie.trashinfo", "files/kept.lie"})
+        writeFileAtomic(trash + name, infoText(name));
+    const struct timeval hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    for (const char *name : {"info/old.lie.trashinfo", "info/kept.lie.trashinfo"})
+        ASSERT_EQ(::utimes((trash + name).c_str(), hourAgo), 0);
+
+    lies.write("a.lie", "a");
+    ASSERT_TRUE(moveToTrash(lies.file("a.lie"), trash, kDeletedAt).trashed);
+    for (const char *folder : {"", "files", "info"})
+        EXPECT_EQ(modeOf(trash + folder), 0700u) << folder;
+    EXPECT_EQ(listFolder(trash + "info/", "*"),
+              (std::vector<std::string>{"a.lie.trashinfo", "kept.lie.trashinfo", "young.lie.trashinfo"}));
 }
 
 // A file on another file system goes to the Trash at that file system's top.

@@ -89,6 +89,13 @@ bool FakeUi::confirm(const std::string &text)
     return take(confirms, "a confirmation");
 }
 
+bool FakeUi::confirmDefaultNo(const std::string &text)
+{
+    log.push_back("confirm, No by default: " + text);
+    failIfAsked();
+    return take(confirms, "a confirmation");
+}
+
 std::optional<std::string> FakeUi::inputText(const std::string &caption, const std::string &prompt,
                                              const std::string &proposed)
 {

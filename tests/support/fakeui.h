@@ -49,6 +49,7 @@ public:
     void message(const std::string &text) override;
     void error(const std::string &text) override;
     bool confirm(const std::string &text) override;
+    bool confirmDefaultNo(const std::string &text) override;
     std::optional<std::string> inputText(const std::string &caption, const std::string &prompt,
                                          const std::string &proposed) override;
     TestChoice askTestParams() override;

@@ -106,16 +106,25 @@ TEST(ReviewSummary, ElapsedTimeInTheStatusLineAndTheSummary)
     }
 }
 
-TEST(ReviewSummary, ReplacesAnEarlierSummaryOfTheSameNameInAnyLetterCase)
+// Another test's summary is never replaced: the first free name is taken.
+TEST(ReviewSummary, NeverReplacesAnotherTestsSummary)
 {
-    TestDrive d;
-    d.lie("A.lie", "A");
-    d.h.folder.write("evening.TST", "old\r\n");
-    d.reread();
-    d.startFull("Evening");
-    bAskStopClick(d.h.ctx);
-    EXPECT_FALSE(d.exists("Evening.tst"));
-    EXPECT_EQ(d.read("evening.TST"), std::string("Evening\r\n\r\nA\r\n\r\n") + kNoTime);
+    const std::pair<std::vector<std::string>, const char *> cases[] = {
+        {{}, "Evening.tst"},
+        {{"evening.TST"}, "Evening (2).tst"},
+        {{"Evening.tst", "EVENING (2).tst"}, "Evening (3).tst"}};
+    for (const auto &[existing, written] : cases) {
+        TestDrive d;
+        d.lie("A.lie", "A");
+        for (const auto &name : existing)
+            d.h.folder.write(name, "another test\r\n");
+        d.reread();
+        d.startFull("Evening");
+        bAskStopClick(d.h.ctx);
+        EXPECT_EQ(d.read(written), std::string("Evening\r\n\r\nA\r\n\r\n") + kNoTime) << written;
+        for (const auto &name : existing)
+            EXPECT_EQ(d.read(name), "another test\r\n") << name;
+    }
 }
 
 TEST(ReviewEssay, MoneyAfterTwoRuns)

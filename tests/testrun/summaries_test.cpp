@@ -1,7 +1,12 @@
+#include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/text.h"
 #include "platform/files.h"
@@ -272,6 +277,33 @@ TEST(HistoryChart, CsvNameProposal)
     EXPECT_EQ(csvFileNameProposal("/home/eve/Lies/", day), "Lies 2026-12-08.csv");
     EXPECT_EQ(csvFileNameProposal("/home/eve/Journal 2", day), "Journal 2 2026-12-08.csv");
     EXPECT_EQ(csvFileNameProposal("/", day), "Lies 2026-12-08.csv");
+}
+
+// A summary of empty lines costs no memory per line (measured in a child).
+TEST(HistoryChart, ASummaryOfEmptyLinesCostsNoMemoryPerLine)
+{
+    TestDrive d;
+    d.lie("A.lie", "A");
+    std::string bytes = "Flood\r\n\r\nA\r\n\r\n\r\nRESPONSE: 7\r\n\r\n";
+    bytes.append(std::size_t{4} << 20, '\n');
+    d.h.folder.write("2026-01-02 0100pm Flood.tst", bytes);
+    const std::vector<LieHistoryEntry> entries{{"A.lie", {"A"}, {}}};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        long pages = 0, resident = 0;
+        FILE *statm = std::fopen("/proc/self/statm", "r");
+        if (!statm || std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            ::_exit(254);
+        const HistoryChart chart = buildHistoryChart(d.h.folder.path(), {"A.lie"}, entries, nullptr);
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        const long grownMiB = (usage.ru_maxrss - resident * (::sysconf(_SC_PAGESIZE) / 1024)) / 1024;
+        ::_exit(chart.series.at(0).points.size() == 1 ? static_cast<int>(std::clamp(grownMiB, 0L, 200L)) : 255);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_LT(WEXITSTATUS(status), 16) << "MiB grown charting a summary of 4 MiB (255: its answer was lost)";
 }
 
 } // namespace
