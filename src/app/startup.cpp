@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/settingssync.h"
+
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
@@ -136,7 +138,13 @@ void startUp(Context &ctx, const StartupPlaces &places)
         btnLoadClick(ctx, firstStartProposal(withTrailingSeparator(currentFolder()), places.dataFolders));
     }
 
-    ctx.state.options = readOptions(IniFile::load(settingsPath(ctx.state)), places.defaultEditor);
+    mergeSettingsConflicts(ctx);
+    const IniFile settings = IniFile::load(settingsPath(ctx.state));
+    ctx.state.options = readOptions(settings, places.defaultEditor);
+    ctx.state.placeSection = places.placeSection;
+    if (!places.placeSection.empty())
+        readWindowPlace(settings, places.placeSection, ctx.state.options);
+    ctx.state.optionsRead = ctx.state.options;
     ctx.view.optionsChanged();
 
     if (!setCurrentFolder(ctx.state.lieFolder) && folderExists(ctx.state.lieFolder))
@@ -154,9 +162,7 @@ void startUp(Context &ctx, const StartupPlaces &places)
 void exitSequence(Context &ctx)
 {
     const std::string path = settingsPath(ctx.state);
-    IniFile ini = IniFile::load(path);
-    writeOptions(ini, ctx.state.options);
-    if (!ini.save(path))
+    if (!writeSettingsAtExit(ctx.state, path))
         ctx.ui.message(formatMessage(kUnableToWrite, path));
 }
 

@@ -23,6 +23,7 @@ struct StartupPlaces {
     std::string fallbackDataFolder;     // the per-user data folder, ends in the separator
     std::string defaultEditor;
     std::vector<std::string> dataFolders = {}; // the shared data folders, each ending in the separator
+    std::string placeSection = {};             // see windowPlaceSection; empty without a screen
 };
 
 // The places of this machine and user, for the given arguments.
@@ -56,7 +57,8 @@ unsigned seedFromTime(const DateTime &now);
 // the lists at the folder and puts the Start Here page into its idle state.
 void startUp(Context &ctx, const StartupPlaces &places);
 
-// Writes every setting to the settings file of the lie folder in use.
+// Writes the settings this run changed to the settings file of the lie
+// folder in use (every setting when it has none yet).
 void exitSequence(Context &ctx);
 
 // The folder dialog's OK: another lie folder from now on; stale temporary

@@ -22,6 +22,8 @@ public:
     virtual void error(const std::string &text) = 0;
     // "Confirm", with "&Yes" as the default button and "&No" on Escape.
     virtual bool confirm(const std::string &text) = 0;
+    // The same with "&No" as the default button, for what cannot be undone.
+    virtual bool confirmDefaultNo(const std::string &text) = 0;
     // A one-line prompt holding a proposed text, all selected, at most 255
     // characters. Empty on Cancel.
     virtual std::optional<std::string> inputText(const std::string &caption, const std::string &prompt,
@@ -43,6 +45,11 @@ public:
     virtual void waitBlocked(const std::function<bool()> &condition) = 0;
     // Asked when the window closes with an edit open.
     virtual SaveAnswer askSaveEdit(const std::string &fileName) = 0;
+    // Asked when OK in the built-in editor finds the file changed on disk:
+    // "Keep &both" is the default, "Back to &editing" answers Escape.
+    virtual ChangedFileAnswer askChangedFile(const std::string &text) = 0;
+    // Shows a conflict copy beside its file; Cancel on Escape.
+    virtual ConflictChoice askResolveConflict(const ConflictView &view) = 0;
     // Runs a long job where the window stays live and repaints, taking no
     // other input meanwhile; past half a second a progress bar with Cancel
     // shows the caption. The job must not touch Ui or MainView. False when the

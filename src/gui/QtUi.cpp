@@ -28,6 +28,7 @@
 #include "gui/bytetext.h"
 #include "gui/TETDialog.h"
 #include "gui/TStartTest.h"
+#include "gui/TConflictDlg.h"
 #include "gui/framing.h"
 
 namespace varnok {
@@ -142,12 +143,22 @@ void QtUi::error(const std::string &text)
 
 bool QtUi::confirm(const std::string &text)
 {
+    return askYesNo(text, true);
+}
+
+bool QtUi::confirmDefaultNo(const std::string &text)
+{
+    return askYesNo(text, false);
+}
+
+bool QtUi::askYesNo(const std::string &text, bool yesByDefault)
+{
     QMessageBox box(QMessageBox::Question, "Confirm", toQt(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName("ConfirmBox");
     roomForTitle(box);
     QPushButton *yes = box.addButton("&Yes", QMessageBox::YesRole);
     QPushButton *no = box.addButton("&No", QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
@@ -390,6 +401,32 @@ SaveAnswer QtUi::askSaveEdit(const std::string &fileName)
     default:
         return SaveAnswer::Cancel;
     }
+}
+
+ChangedFileAnswer QtUi::askChangedFile(const std::string &text)
+{
+    QMessageBox box(QMessageBox::Warning, kTitle, toQt(text), QMessageBox::NoButton, dialogParent());
+    box.setObjectName("ChangedFileBox");
+    roomForTitle(box);
+    QPushButton *both = box.addButton("Keep &both", QMessageBox::AcceptRole);
+    both->setObjectName("KeepBoth");
+    QPushButton *replace = box.addButton("&Replace", QMessageBox::DestructiveRole);
+    replace->setObjectName("Replace");
+    QPushButton *back = box.addButton("Back to &editing", QMessageBox::RejectRole);
+    back->setObjectName("BackToEditing");
+    box.setDefaultButton(both);
+    box.setEscapeButton(back);
+    box.exec();
+    if (box.clickedButton() == both)
+        return ChangedFileAnswer::KeepBoth;
+    return box.clickedButton() == replace ? ChangedFileAnswer::Replace : ChangedFileAnswer::KeepEditing;
+}
+
+ConflictChoice QtUi::askResolveConflict(const ConflictView &view)
+{
+    if (!conflictDlg_)
+        conflictDlg_ = new TConflictDlg(window_);
+    return conflictDlg_->ask(view);
 }
 
 } // namespace varnok

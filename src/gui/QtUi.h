@@ -12,6 +12,7 @@ namespace varnok {
 class TStartTest;
 class TChangeDlg;
 class TETDialog;
+class TConflictDlg;
 
 // Answers the logic's questions with the window's dialogs. The dialogs are
 // made once and kept, so they keep their last state as a person expects.
@@ -23,6 +24,7 @@ public:
     void message(const std::string &text) override;
     void error(const std::string &text) override;
     bool confirm(const std::string &text) override;
+    bool confirmDefaultNo(const std::string &text) override;
     std::optional<std::string> inputText(const std::string &caption, const std::string &prompt,
                                          const std::string &proposed) override;
     TestChoice askTestParams() override;
@@ -34,6 +36,8 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    ChangedFileAnswer askChangedFile(const std::string &text) override;
+    ConflictChoice askResolveConflict(const ConflictView &view) override;
     bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     static QString toQt(const std::string &text);
@@ -41,11 +45,13 @@ public:
 
 private:
     QWidget *dialogParent() const;
+    bool askYesNo(const std::string &text, bool yesByDefault);
 
     QWidget *window_;
     TStartTest *startTest_ = nullptr;
     TChangeDlg *changeDlg_ = nullptr;
     TETDialog *etDialog_ = nullptr;
+    TConflictDlg *conflictDlg_ = nullptr;
     QString lastOpenName_;
     QString lastSaveName_;
 };

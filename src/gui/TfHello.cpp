@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStatusBar>
@@ -98,7 +100,12 @@ TfHello::~TfHello() = default;
 void TfHello::start(const std::vector<std::string> &arguments)
 {
     state_.homeTrash = homeTrashFolder();
-    startUp(ctx_, systemStartupPlaces(arguments));
+    StartupPlaces places = systemStartupPlaces(arguments);
+    // The whole desktop's size stands for the machine: another machine
+    // sharing the folder keeps its own place unless its screens match.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        places.placeSection = windowPlaceSection(screen->virtualSize().width(), screen->virtualSize().height());
+    startUp(ctx_, places);
     follower_->followLieFolder();
     ask_->bAskStart->setFocus();
 }

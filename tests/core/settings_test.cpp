@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <cctype>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,8 +213,7 @@ TEST(Settings, ExitKeepsUnrelatedLinesAndFindsTheFileInAnyCase)
     h.state.options.width = 640;
     exitSequence(h.ctx);
     const std::string text = h.folder.read("VARNOK.INI");
-    EXPECT_EQ(text.rfind("; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u)
-        << text;
+    EXPECT_EQ(text, "; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=640\r\n");
     EXPECT_FALSE(h.folder.exists("Varnok.Ini"));
 }
 
@@ -230,12 +230,78 @@ TEST(Settings, AByteOrderMarkHidesNoSectionAndIsKept)
     h.state.options.width = 640;
     exitSequence(h.ctx);
     const std::string text = h.folder.read("Varnok.Ini");
-    EXPECT_EQ(text.rfind(mark + "[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind(mark + "[Settings]\r\nWidth=640\r\n[Editor]", 0), 0u) << text;
     EXPECT_EQ(text.find("[Settings]"), text.rfind("[Settings]")) << text;
 
     // Without a mark none is added.
     EXPECT_EQ(IniFile("[S]\nK=1\n").text(), "[S]\nK=1\n");
     EXPECT_EQ(IniFile(mark).text(), mark);
+}
+
+TEST(Settings, ExitWritesOnlyWhatThisRunChangedOverTheFileAsItIsThen)
+{
+    struct Case {
+        const char *what;
+        std::function<void(Options &)> change;
+        std::string meanwhile; // the file as another machine left it meanwhile; empty: as read
+        std::string after;
+    };
+    const std::string read = "[General]\r\nAllowRenames=0\r\n[ReactionLimits]\r\nWeak=05\r\n";
+    const std::string place = "[Window 800x600]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=10\r\n";
+    const Case cases[] = {
+        {"nothing changed", [](Options &) {}, "", read + "\r\n" + place},
+        {"nothing changed, the other machine wrote", [](Options &) {},
+         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=05\r\n" + place,
+         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=05\r\n" + place},
+        {"both changed", [](Options &o) { o.weak = "03"; },
+         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=05\r\n" + place,
+         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=03\r\n" + place},
+        {"moved", [](Options &o) { o.left = 300; }, "[Window 1920x1080]\r\nLeft=1500\r\n",
+         "[Window 1920x1080]\r\nLeft=1500\r\n\r\n[Settings]\r\nLeft=300\r\n\r\n[Window "
+         "800x600]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=300\r\n"},
+    };
+    for (const auto &c : cases) {
+        Harness h;
+        h.folder.write("Varnok.Ini", read);
+        // The place on this screen was stored by an earlier exit.
+        startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x", {}, windowPlaceSection(800, 600)});
+        exitSequence(h.ctx);
+        startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x", {}, windowPlaceSection(800, 600)});
+        if (!c.meanwhile.empty())
+            h.folder.write("Varnok.Ini", c.meanwhile);
+        c.change(h.state.options);
+        exitSequence(h.ctx);
+        EXPECT_EQ(h.folder.read("Varnok.Ini"), c.after) << c.what;
+    }
+}
+
+TEST(Settings, ACopyASyncToolLeftIsMergedAndDifferencesAreToldOnce)
+{
+    const std::string copy = "Varnok.sync-conflict-20261209-114603-ABC.Ini";
+    struct Case {
+        std::string copyText;
+        std::string after;
+        std::string told; // empty: nothing said
+    };
+    const Case cases[] = {
+        {"[General]\r\nAllowRenames=0\r\n[Mine]\r\nk=v\r\n", "[General]\r\nAllowRenames=0\r\n\r\n[Mine]\r\nk=v\r\n",
+         ""},
+        {"[general]\r\nallowrenames=1\r\n", "[General]\r\nAllowRenames=0\r\n",
+         "[general] allowrenames: 0 (the copy: 1)"},
+    };
+    for (const auto &c : cases) {
+        Harness h;
+        h.folder.write("Varnok.Ini", "[General]\r\nAllowRenames=0\r\n");
+        h.folder.write(copy, c.copyText);
+        startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
+        EXPECT_EQ(h.folder.read("Varnok.Ini"), c.after);
+        EXPECT_FALSE(h.folder.exists(copy));
+        EXPECT_TRUE(fileExists(h.home.path() + "Trash/files/" + copy));
+        ASSERT_EQ(h.ui.messages.size(), c.told.empty() ? 0u : 1u);
+        if (!c.told.empty()) {
+            EXPECT_NE(h.ui.messages[0].find("\n" + c.told + "\n"), std::string::npos) << h.ui.messages[0];
+        }
+    }
 }
 
 TEST(Settings, AnUnwritableSettingsFileIsReportedAtExit)

@@ -89,6 +89,13 @@ bool FakeUi::confirm(const std::string &text)
     return take(confirms, "a confirmation");
 }
 
+bool FakeUi::confirmDefaultNo(const std::string &text)
+{
+    log.push_back("confirm, No by default: " + text);
+    failIfAsked();
+    return take(confirms, "a confirmation");
+}
+
 std::optional<std::string> FakeUi::inputText(const std::string &caption, const std::string &prompt,
                                              const std::string &proposed)
 {
@@ -191,6 +198,20 @@ SaveAnswer FakeUi::askSaveEdit(const std::string &fileName)
     log.push_back("save edit: " + fileName);
     failIfAsked();
     return take(saveEdits, "the save question");
+}
+
+ChangedFileAnswer FakeUi::askChangedFile(const std::string &text)
+{
+    log.push_back("changed file: " + text);
+    failIfAsked();
+    return take(changedFiles, "the changed-file question");
+}
+
+ConflictChoice FakeUi::askResolveConflict(const ConflictView &view)
+{
+    log.push_back("conflict: " + view.mainName + " | " + view.copyName);
+    failIfAsked();
+    return take(conflictChoices, "the conflict view");
 }
 
 void FakeUi::setMemoText(std::string text)
