@@ -62,13 +62,17 @@ std::string read(const std::string &path)
     return bytes;
 }
 
-// Every plain file of a folder by name with its bytes.
+// Every plain file of a folder by name with its bytes. The sync tool's own
+// temporaries are its business: it keeps one of an interrupted download for
+// a day, to reuse, and Varnok never lists them.
 std::map<std::string, std::string> contents(const std::string &folder)
 {
     std::map<std::string, std::string> files;
-    for (const auto &entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file())
-            files[entry.path().filename().string()] = read(entry.path().string());
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && !(name.starts_with(".syncthing.") && name.ends_with(".tmp")))
+            files[name] = read(entry.path().string());
+    }
     return files;
 }
 
@@ -118,9 +122,11 @@ std::string block(const std::string &stamp, int response, const std::string &exp
 
 // ---- A Lie created and one deleted on B while a test runs on A -------------
 
+// This case relies on the test run owning its Lies by name, whatever the
+// lists show meanwhile.
 TEST_F(SyncStage, LiesCreatedAndDeletedOnTheOtherMachineMidTest)
 {
-    for (const char *lie : {"Alpha", "Beta", "Gamma", "Delta"})
+    for (const char *lie : {"Beta", "Delta", "Gamma", "Kappa"})
         write(a + lie + ".lie", std::string(lie) + " is true\r\n");
     pair.sync();
 
@@ -135,36 +141,35 @@ TEST_F(SyncStage, LiesCreatedAndDeletedOnTheOtherMachineMidTest)
             m.ui.memo += "explained " + std::to_string(i) + "\n";
             bEditCommitClick(m.ctx);
         });
-    m.ui.scale = 25;
-    TrackBar1Change(m.ctx);
-    bAskNextClick(m.ctx); // Alpha answered, Beta shown
-
-    write(b + "Epsilon.lie", "Epsilon is new\r\n");
-    ASSERT_EQ(::unlink((b + "Gamma.lie").c_str()), 0);
-    pair.sync();
-    refreshLists(m.ctx);
-
-    for (int guard = 0; guard < 8 && m.state.run.running; ++guard) {
+    const auto answer = [&m] {
         m.ui.scale = 25;
         TrackBar1Change(m.ctx);
         bAskNextClick(m.ctx);
-    }
+    };
+    answer(); // Beta
+    answer(); // Delta; Gamma is shown
+    // The other machine adds a Lie that lists first and deletes one answered.
+    write(b + "Alpha.lie", "Alpha is new\r\n");
+    ASSERT_EQ(::unlink((b + "Delta.lie").c_str()), 0);
+    pair.sync();
+    refreshLists(m.ctx);
+    for (int guard = 0; guard < 8 && m.state.run.running; ++guard)
+        answer();
     ASSERT_FALSE(m.state.run.running);
     for (const auto &text : m.ui.messages)
         EXPECT_EQ(text.find("Cannot open file"), std::string::npos) << text;
-    // Alpha, Beta and Delta were answered, each in its own essay once;
-    // Gamma went before it was shown, Epsilon came after the test began.
-    for (const char *lie : {"Alpha", "Beta", "Delta"}) {
+    // Every answer that still has its Lie is in that Lie's own essay, once.
+    for (const char *lie : {"Beta", "Gamma", "Kappa"}) {
+        ASSERT_TRUE(fileExists(a + lie + ".ess")) << lie;
         const std::string essay = read(a + lie + ".ess");
         EXPECT_EQ(essay.rfind(std::string(lie) + " is true\r\n", 0), 0u) << essay;
         std::size_t responses = 0;
-        for (auto at = essay.find("RESPONSE: 25"); at != std::string::npos; at = essay.find("RESPONSE: 25", at + 1))
+        for (auto at = essay.find("RESPONSE:"); at != std::string::npos; at = essay.find("RESPONSE:", at + 1))
             ++responses;
         EXPECT_EQ(responses, 1u) << lie << ":\n" << essay;
         EXPECT_NE(essay.find("explained"), std::string::npos) << essay;
     }
-    EXPECT_FALSE(fileExists(a + "Gamma.ess"));
-    EXPECT_FALSE(fileExists(a + "Epsilon.ess"));
+    EXPECT_FALSE(fileExists(a + "Alpha.ess"));
     expectBothSidesEqual();
 }
 
