@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <cctype>
-#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -236,43 +235,6 @@ TEST(Settings, AByteOrderMarkHidesNoSectionAndIsKept)
     // Without a mark none is added.
     EXPECT_EQ(IniFile("[S]\nK=1\n").text(), "[S]\nK=1\n");
     EXPECT_EQ(IniFile(mark).text(), mark);
-}
-
-TEST(Settings, ExitWritesOnlyWhatThisRunChangedOverTheFileAsItIsThen)
-{
-    struct Case {
-        const char *what;
-        std::function<void(Options &)> change;
-        std::string meanwhile; // the file as another machine left it meanwhile; empty: as read
-        std::string after;
-    };
-    const std::string read = "[General]\r\nAllowRenames=0\r\n[ReactionLimits]\r\nWeak=05\r\n";
-    const std::string place = "[Window 800x600]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=10\r\n";
-    const Case cases[] = {
-        {"nothing changed", [](Options &) {}, "", read + "\r\n" + place},
-        {"nothing changed, the other machine wrote", [](Options &) {},
-         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=05\r\n" + place,
-         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=05\r\n" + place},
-        {"both changed", [](Options &o) { o.weak = "03"; },
-         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=05\r\n" + place,
-         "[General]\r\nAllowRenames=1\r\n[ReactionLimits]\r\nWeak=03\r\n" + place},
-        {"moved", [](Options &o) { o.left = 300; }, "[Window 1920x1080]\r\nLeft=1500\r\n",
-         "[Window 1920x1080]\r\nLeft=1500\r\n\r\n[Settings]\r\nLeft=300\r\n\r\n[Window "
-         "800x600]\r\nHeight=400\r\nWidth=415\r\nTop=10\r\nLeft=300\r\n"},
-    };
-    for (const auto &c : cases) {
-        Harness h;
-        h.folder.write("Varnok.Ini", read);
-        // The place on this screen was stored by an earlier exit.
-        startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x", {}, windowPlaceSection(800, 600)});
-        exitSequence(h.ctx);
-        startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x", {}, windowPlaceSection(800, 600)});
-        if (!c.meanwhile.empty())
-            h.folder.write("Varnok.Ini", c.meanwhile);
-        c.change(h.state.options);
-        exitSequence(h.ctx);
-        EXPECT_EQ(h.folder.read("Varnok.Ini"), c.after) << c.what;
-    }
 }
 
 TEST(Settings, ACopyASyncToolLeftIsMergedAndDifferencesAreToldOnce)

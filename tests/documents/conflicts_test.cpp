@@ -3,7 +3,6 @@
 #include "documents/conflicts.h"
 #include "platform/files.h"
 #include "support/fakeui.h"
-#include "testrun/history.h"
 
 namespace varnok {
 namespace {
@@ -91,20 +90,6 @@ TEST(ConflictCopies, ResolvingKeepsOneOrJoinsAndTrashesTheOther)
         Names trashed = folderExists(trash) ? listFolder(trash, "*") : Names{};
         EXPECT_EQ(trashed, c.trashed);
     }
-}
-
-TEST(ConflictCopies, HistoryReadsTheResponsesOfTheCopyEachOnce)
-{
-    Harness h;
-    h.folder.write("Money.lie", "Money\r\n");
-    h.folder.write("Money.ess", "Money\r\n\r\nd1  RESPONSE: 3\r\n\r\nd2  RESPONSE: 22\r\n");
-    h.folder.write("Money.sync-conflict-20261209-114603-ABC.ess",
-                   "Money\r\n\r\nd1  RESPONSE: 3\r\n\r\nd3  RESPONSE: 7\r\n");
-    h.folder.write("Other.sync-conflict-20261209-114603-ABC.ess", "d4  RESPONSE: 9\r\n");
-    h.state.lies.reread(h.state.lieFolder);
-    h.state.lies.selectNames({"Money.lie"});
-    bLiesHistoryClick(h.ctx);
-    EXPECT_EQ(h.ui.memo, "\n\nLie History:\nMoney\n\nd1  RESPONSE: 3\nd2  RESPONSE: 22\nd3  RESPONSE: 7\n");
 }
 
 } // namespace
