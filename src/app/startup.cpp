@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/settingssync.h"
+
 #include "core/text.h"
 #include "documents/documents.h"
 #include "platform/files.h"
@@ -155,14 +157,20 @@ bool startUp(Context &ctx, const StartupPlaces &places)
         btnLoadClick(ctx, firstStartProposal(withTrailingSeparator(currentFolder()), places.dataFolders));
     }
 
-    const std::string settings = settingsPath(ctx.state);
-    ctx.state.settingsRefused = linksOutOfItsFolder(settings);
+    const std::string settingsFile = settingsPath(ctx.state);
+    ctx.state.settingsRefused = linksOutOfItsFolder(settingsFile);
     if (ctx.state.settingsRefused)
-        ctx.ui.message(formatMessage(kSettingsLinkMessage, settings));
-    ctx.state.options =
-        readOptions(ctx.state.settingsRefused ? IniFile() : IniFile::load(settings), places.defaultEditor);
+        ctx.ui.message(formatMessage(kSettingsLinkMessage, settingsFile));
+    else
+        mergeSettingsConflicts(ctx);
+    const IniFile settings = ctx.state.settingsRefused ? IniFile() : IniFile::load(settingsFile);
+    ctx.state.options = readOptions(settings, places.defaultEditor);
     ctx.state.defaultEditor = places.defaultEditor;
     ctx.state.settingsEditor = ctx.state.options.editor != places.defaultEditor ? ctx.state.options.editor : "";
+    ctx.state.placeSection = places.placeSection;
+    if (!places.placeSection.empty())
+        readWindowPlace(settings, places.placeSection, ctx.state.options);
+    ctx.state.optionsRead = ctx.state.options;
     ctx.view.optionsChanged();
 
     if (!setCurrentFolder(ctx.state.lieFolder) && folderExists(ctx.state.lieFolder))
@@ -185,9 +193,7 @@ void exitSequence(Context &ctx)
     // other lines along; through it, it would change that file.
     if (linksOutOfItsFolder(path))
         return;
-    IniFile ini = IniFile::load(path);
-    writeOptions(ini, ctx.state.options);
-    if (!ini.save(path))
+    if (!writeSettingsAtExit(ctx.state, path))
         ctx.ui.message(formatMessage(kUnableToWrite, path));
 }
 

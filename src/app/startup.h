@@ -31,6 +31,7 @@ struct StartupPlaces {
     std::string fallbackDataFolder;     // the per-user data folder, ends in the separator
     std::string defaultEditor;
     std::vector<std::string> dataFolders = {}; // the shared data folders, each ending in the separator
+    std::string placeSection = {};             // see windowPlaceSection; empty without a screen
 };
 
 // The places of this machine and user, for the given arguments.
@@ -67,8 +68,9 @@ unsigned seedFromTime(const DateTime &now);
 // process id in state.folderHolder.
 bool startUp(Context &ctx, const StartupPlaces &places);
 
-// Writes every setting to the settings file of the lie folder in use; not
-// to one that is a link leading out of the folder.
+// Writes the settings this run changed to the settings file of the lie
+// folder in use (every setting when it has none yet); never to one that is a
+// link leading out of the folder.
 void exitSequence(Context &ctx);
 
 // The folder dialog's OK: another lie folder from now on; stale temporary

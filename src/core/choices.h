@@ -31,6 +31,22 @@ constexpr std::optional<ListId> listOfPage(Page page)
 enum class TestChoice { Full, Sample, UseSelected, Cancel };
 enum class EssayType { EssayResponses, PlainText };
 enum class SaveAnswer { Save, Discard, Cancel };
+// OK in the built-in editor after another program changed the file: keep what
+// is on disk and the person's text as well (joined or beside it), replace the
+// file with the person's text, or go back to the edit.
+enum class ChangedFileAnswer { KeepBoth, Replace, KeepEditing };
+
+// A conflict copy beside its file: keep the file, keep the copy in its place,
+// or join the copy's blocks the file lacks.
+enum class ConflictChoice { KeepMain, KeepCopy, Join, Cancel };
+struct ConflictView {
+    std::string mainName;
+    std::string mainText; // texts with "\n" line ends
+    std::string copyName;
+    std::string copyText;
+    std::string copyHint;
+    std::string joinedText;
+};
 
 struct RenameAnswer {
     std::string from;

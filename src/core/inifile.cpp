@@ -205,6 +205,19 @@ void IniFile::writeBool(std::string_view section, std::string_view key, bool val
     writeString(section, key, value ? "1" : "0");
 }
 
+std::vector<IniFile::Entry> IniFile::entries() const
+{
+    std::vector<Entry> out;
+    std::string section;
+    for (const auto &line : lines_) {
+        if (const auto name = sectionName(line))
+            section = *name;
+        else if (const auto kv = keyValue(line); kv && !section.empty())
+            out.push_back({section, std::string(kv->first), std::string(kv->second)});
+    }
+    return out;
+}
+
 std::string IniFile::text() const
 {
     std::string out(byteOrderMark_ ? kByteOrderMark : std::string_view());

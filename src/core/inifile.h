@@ -29,6 +29,14 @@ public:
     void writeInteger(std::string_view section, std::string_view key, int value);
     void writeBool(std::string_view section, std::string_view key, bool value);
 
+    struct Entry {
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    // Every key of the file with its section, in file order.
+    std::vector<Entry> entries() const;
+
     std::string text() const;
     bool save(const std::string &path) const;
 

@@ -113,4 +113,54 @@ void writeOptions(IniFile &ini, const Options &o)
     }
 }
 
+void writeChangedOptions(IniFile &ini, const Options &read, const Options &now)
+{
+    for (const Key &key : kKeys) {
+        std::visit(Overloaded{
+                       [&](int Options::*field) {
+                           if (read.*field != now.*field)
+                               ini.writeInteger(key.section, key.name, now.*field);
+                       },
+                       [&](bool Options::*field) {
+                           if (read.*field != now.*field)
+                               ini.writeBool(key.section, key.name, now.*field);
+                       },
+                       [&](std::string Options::*field) {
+                           if (read.*field != now.*field)
+                               ini.writeString(key.section, key.name, now.*field);
+                       },
+                   },
+                   key.field);
+    }
+}
+
+std::string windowPlaceSection(int screenWidth, int screenHeight)
+{
+    return "Window " + std::to_string(screenWidth) + "x" + std::to_string(screenHeight);
+}
+
+namespace {
+
+const std::pair<const char *, int Options::*> kPlaceKeys[] = {
+    {"Height", &Options::height}, {"Width", &Options::width}, {"Top", &Options::top}, {"Left", &Options::left}};
+
+} // namespace
+
+void readWindowPlace(const IniFile &ini, std::string_view section, Options &options)
+{
+    for (const auto &[name, field] : kPlaceKeys)
+        options.*field = ini.readInteger(section, name, options.*field);
+}
+
+void writeWindowPlace(IniFile &ini, std::string_view section, const Options &options)
+{
+    for (const auto &[name, field] : kPlaceKeys)
+        ini.writeInteger(section, name, options.*field);
+}
+
+bool samePlace(const Options &a, const Options &b)
+{
+    return a.height == b.height && a.width == b.width && a.top == b.top && a.left == b.left;
+}
+
 } // namespace varnok

@@ -65,4 +65,17 @@ Options readOptions(const IniFile &ini, const std::string &defaultEditor);
 // Writes every key in table order, changed or not.
 void writeOptions(IniFile &ini, const Options &options);
 
+// Writes, in table order, only the keys whose values differ between the
+// options as read and as they are now: a lie folder shared between machines
+// keeps what another machine wrote to the other keys meanwhile.
+void writeChangedOptions(IniFile &ini, const Options &read, const Options &now);
+
+// The section that keeps the window's place for one screen size
+// ("Window 1920x1080"), so that a folder shared by machines with different
+// screens opens each one's window where it was left on that screen.
+std::string windowPlaceSection(int screenWidth, int screenHeight);
+void readWindowPlace(const IniFile &ini, std::string_view section, Options &options);
+void writeWindowPlace(IniFile &ini, std::string_view section, const Options &options);
+bool samePlace(const Options &a, const Options &b);
+
 } // namespace varnok

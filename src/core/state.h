@@ -51,9 +51,8 @@ struct EditState {
     // nothing that may be written back.
     bool loaded = false;
     // The file as it was loaded, to notice another program changing it
-    // meanwhile.
-    std::size_t loadedSize = 0;
-    std::size_t loadedHash = 0;
+    // meanwhile and to tell whether that program only added to it.
+    std::string loadedBytes;
     // The text area's text as loaded, so closing the window asks about
     // unsaved changes only when there are some.
     std::string loadedText;
@@ -67,6 +66,11 @@ inline constexpr char kTestsMask[] = "*.tst";
 struct AppState {
     std::string lieFolder; // always ends in the separator
     Options options;
+    // The options as read at start, so that exit writes only what changed.
+    Options optionsRead;
+    // The settings section that keeps the window's place on this screen;
+    // empty where there is no screen.
+    std::string placeSection;
     FileList lies{kLiesMask};
     FileList essays{kEssaysMask};
     FileList tests{kTestsMask};

@@ -45,6 +45,11 @@ public:
     virtual void waitBlocked(const std::function<bool()> &condition) = 0;
     // Asked when the window closes with an edit open.
     virtual SaveAnswer askSaveEdit(const std::string &fileName) = 0;
+    // Asked when OK in the built-in editor finds the file changed on disk:
+    // "Keep &both" is the default, "Back to &editing" answers Escape.
+    virtual ChangedFileAnswer askChangedFile(const std::string &text) = 0;
+    // Shows a conflict copy beside its file; Cancel on Escape.
+    virtual ConflictChoice askResolveConflict(const ConflictView &view) = 0;
     // Runs a long job where the window stays live and repaints, taking no
     // other input meanwhile; past half a second a progress bar with Cancel
     // shows the caption. The job must not touch Ui or MainView. False when the

@@ -1,10 +1,10 @@
 #include "documents/editing.h"
 
 #include <cerrno>
-#include <functional>
 
 #include "core/editortrust.h"
 #include "core/text.h"
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
@@ -42,24 +42,85 @@ Load loadEditedFile(Context &ctx)
     if (holdsLineLongerThan(bytes, kLongestShownLine))
         return Load::LineTooLong;
     ctx.view.setMemoText(memoTextFromBytes(bytes));
-    ctx.state.edit.loadedSize = bytes.size();
-    ctx.state.edit.loadedHash = std::hash<std::string>{}(bytes);
+    ctx.state.edit.loadedBytes = std::move(bytes);
     return Load::Done;
 }
 
 enum class OnDisk { AsLoaded, Changed, Removed };
 
-OnDisk editedFileOnDisk(const Context &ctx)
+// What the edited file holds now; its bytes when changed.
+OnDisk editedFileOnDisk(const Context &ctx, std::string &bytes)
 {
     const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
-    std::string bytes;
     // Only a name that is gone is asked about; anything else in the way
     // (a folder, a file without read permission) the write reports.
     if (const Status read = readFileBytes(path, bytes); !read)
         return read.error() == ENOENT ? OnDisk::Removed : OnDisk::AsLoaded;
-    const bool same =
-        bytes.size() == ctx.state.edit.loadedSize && std::hash<std::string>{}(bytes) == ctx.state.edit.loadedHash;
-    return same ? OnDisk::AsLoaded : OnDisk::Changed;
+    return bytes == ctx.state.edit.loadedBytes ? OnDisk::AsLoaded : OnDisk::Changed;
+}
+
+std::string folderOf(const std::string &path)
+{
+    const auto cut = path.rfind(kSeparator);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// The lists take in a file the editor made, keeping what is selected.
+void showNewFile(Context &ctx)
+{
+    for (ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
+        if (ctx.state.list(id).refresh(ctx.state.lieFolder))
+            ctx.view.listChanged(id);
+}
+
+enum class Committed { Written, KeptOnDisk, Open };
+
+// OK on a file another program changed meanwhile. What is on disk stays
+// unless the person says otherwise; the person's text is never dropped.
+Committed commitOverChange(Context &ctx, const std::string &path, const std::string &disk)
+{
+    EditState &edit = ctx.state.edit;
+    const std::string shown = shownFileName(edit.editFileName);
+    const std::string mine = ctx.view.memoText();
+    if (mine == edit.loadedText) {
+        // Nothing typed here would be lost: the other program's text stands.
+        ctx.view.setStatus(kKeptOnDiskStatus + shown);
+        return Committed::KeptOnDisk;
+    }
+    const auto joined = joinedBelow(edit.loadedBytes, disk, edit.loadedText, mine);
+    const std::string folder = folderOf(path);
+    const std::string copy =
+        joined ? std::string()
+               : besideCopyName(shown, ctx.clock.now(), [&](const std::string &n) { return fileExists(folder + n); });
+    const std::string question = formatMessage(kChangedOnDiskQuestion, shown) + "\n\n" +
+                                 (joined ? std::string(kKeepBothJoins) : kKeepBothCopies + copy + ".") + "\n" +
+                                 kReplaceWarning;
+    switch (ctx.ui.askChangedFile(question)) {
+    case ChangedFileAnswer::KeepEditing:
+        return Committed::Open;
+    case ChangedFileAnswer::Replace:
+        if (!writeFileAtomic(path, bytesFromMemoText(mine)))
+            failCannotCreate(edit.editFileName);
+        ctx.view.setStatus(kFileUpdatedStatus + shown);
+        return Committed::Written;
+    case ChangedFileAnswer::KeepBoth:
+        break;
+    }
+    if (joined) {
+        // Written only if the file is still as it was read for the question.
+        std::string now;
+        if (!readFileBytes(path, now) || now != disk)
+            return Committed::Open;
+        if (!writeFileAtomic(path, *joined))
+            failCannotCreate(edit.editFileName);
+        ctx.view.setStatus(kJoinedStatus + shown);
+        return Committed::Written;
+    }
+    if (fileExists(folder + copy) || !writeFileAtomic(folder + copy, bytesFromMemoText(mine)))
+        failCannotCreate(copy);
+    showNewFile(ctx);
+    ctx.view.setStatus(kCopiedStatus + copy);
+    return Committed::Written;
 }
 
 // Why a file that could be read is not edited here.
@@ -74,6 +135,7 @@ void leaveEditing(Context &ctx)
     ctx.state.edit.editInProgress = false;
     ctx.state.edit.loaded = false;
     ctx.state.edit.loadedText.clear();
+    ctx.state.edit.loadedBytes.clear();
     ctx.view.setMemoWritable(false);
     ctx.view.setEditing(false);
     ctx.view.setMemoText({});
@@ -117,19 +179,21 @@ void bEditCommitClick(Context &ctx)
         if (!ctx.state.edit.editInProgress || !ctx.state.edit.loaded)
             return;
         const std::string shown = shownFileName(ctx.state.edit.editFileName);
-        switch (editedFileOnDisk(ctx)) {
+        const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
+        std::string disk;
+        switch (editedFileOnDisk(ctx, disk)) {
         case OnDisk::AsLoaded:
             break;
         case OnDisk::Changed:
-            if (!ctx.ui.confirm(formatMessage(kChangedOnDiskQuestion, shown)))
+            if (commitOverChange(ctx, path, disk) == Committed::Open)
                 return;
-            break;
+            leaveEditing(ctx);
+            return;
         case OnDisk::Removed:
             if (!ctx.ui.confirm(formatMessage(kRemovedOnDiskQuestion, shown)))
                 return;
             break;
         }
-        const std::string path = documentPath(ctx.state.lieFolder, ctx.state.edit.editFileName);
         if (!writeFileAtomic(path, bytesFromMemoText(ctx.view.memoText())))
             failCannotCreate(ctx.state.edit.editFileName);
         const std::string name = ctx.state.edit.editFileName;
@@ -142,6 +206,9 @@ void bEditRevertClick(Context &ctx)
 {
     runCommand(ctx, [&] {
         if (!ctx.state.edit.editInProgress)
+            return;
+        if (ctx.state.edit.loaded && ctx.view.memoText() != ctx.state.edit.loadedText &&
+            !ctx.ui.confirmDefaultNo(formatMessage(kRevertQuestion, shownFileName(ctx.state.edit.editFileName))))
             return;
         const Load load = loadEditedFile(ctx);
         switch (load) {
@@ -171,6 +238,34 @@ void bEditCancelClick(Context &ctx)
     ctx.view.setStatus(kChangesCanceledStatus + shownFileName(ctx.state.edit.editFileName));
 }
 
+std::string besideCopyName(const std::string &name, const DateTime &now,
+                           const std::function<bool(const std::string &)> &taken)
+{
+    const auto dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string extension = stem.size() == name.size() ? std::string() : name.substr(dot);
+    std::string stamp = dateStamp(now);
+    while (!stamp.empty() && stamp.back() == ' ')
+        stamp.pop_back();
+    std::string candidate = stem + " (copy " + stamp + ")" + extension;
+    for (int number = 2; taken(candidate); ++number)
+        candidate = stem + " (copy " + stamp + " " + toDecimal(number) + ")" + extension;
+    return candidate;
+}
+
+std::optional<std::string> joinedBelow(std::string_view loaded, std::string_view disk, std::string_view loadedMemo,
+                                       std::string_view mine)
+{
+    if (disk.size() <= loaded.size() || !disk.starts_with(loaded) || !mine.starts_with(loadedMemo))
+        return std::nullopt;
+    std::string joined(disk);
+    const std::string added = bytesFromMemoText(mine.substr(loadedMemo.size()));
+    if (!joined.ends_with('\n') && !joined.ends_with('\r') && !added.starts_with("\r\n"))
+        joined += "\r\n";
+    joined += added;
+    return joined;
+}
+
 std::string editorCommandLine(const std::string &editor, const std::string &fileName)
 {
     return editor + " \"" + fileName + "\"";
@@ -185,6 +280,7 @@ std::string editorTextForProgram(const std::string &path)
 
 void openForEdit(Context &ctx, const std::string &fileName)
 {
+    noteConflictCopies(ctx, fileName);
     // A folder's own editor that the person would not run: the file is
     // still opened, in the built-in editor.
     if (ctx.state.options.useInternalEditor || !externalEditorAllowed(ctx))

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/context.h"
 
@@ -20,11 +23,32 @@ inline constexpr char kHoldsNulMessage[] =
 inline constexpr char kLineTooLongMessage[] =
     "The file %s has a line too long to edit safely in the built-in editor. Please edit it with an external editor.";
 inline constexpr char kFinishEditsMessage[] = "Please finish your edits by pressing OK or Cancel";
-// OK, when another program changed or removed the file during the edit.
-inline constexpr char kChangedOnDiskQuestion[] =
-    "%s was changed by another program while you edited it.  Replace it with your text?";
+// OK, when another program changed or removed the file during the edit. A
+// changed file is kept as it is by default; the person's text then goes below
+// it or into a copy beside it, as the question says.
+inline constexpr char kChangedOnDiskQuestion[] = "%s was changed by another program while you edited it.";
+inline constexpr char kKeepBothJoins[] = "Keep both: the file stays as it is now, with your additions below it.";
+inline constexpr char kKeepBothCopies[] =
+    "Keep both: the file stays as it is now, and your text is saved beside it as ";
+inline constexpr char kReplaceWarning[] = "Replace: your text takes the place of the other program's.";
 inline constexpr char kRemovedOnDiskQuestion[] =
     "%s was removed by another program while you edited it.  Write it again with your text?";
+inline constexpr char kKeptOnDiskStatus[] = "Kept as the other program left it: ";
+inline constexpr char kJoinedStatus[] = "Your additions joined below the other program's text: ";
+inline constexpr char kCopiedStatus[] = "Your text saved beside it as ";
+inline constexpr char kRevertQuestion[] = "Revert drops what you changed in %s since it was loaded.  Revert anyway?";
+
+// The name a text kept beside a document gets: the document's name with
+// " (copy <date stamp>)" before its extension, so the list shows it next to
+// the document with the same extension; a number follows when taken.
+std::string besideCopyName(const std::string &name, const DateTime &now,
+                           const std::function<bool(const std::string &)> &taken);
+
+// The person's additions joined below what another program left, when that
+// program only added to the text loaded and the person only added to it too;
+// nothing otherwise. loaded and disk are the file's bytes, mine the text area's.
+std::optional<std::string> joinedBelow(std::string_view loaded, std::string_view disk, std::string_view loadedMemo,
+                                       std::string_view mine);
 
 // The Edit buttons of the Lies, Essays and Tests pages: the list is the active
 // page's; each selected file is edited in turn.
@@ -33,9 +57,12 @@ void EditClick(Context &ctx);
 // Opens a file in the built-in editor and returns when the edit has ended with
 // OK or Cancel; the window's events keep flowing meanwhile.
 void InternalEdit(Context &ctx, const std::string &fileName);
-// OK: when the file changed on disk since it was loaded, only after a Yes;
-// after a No the edit stays open, so Revert can show the other text.
+// OK: when the file changed on disk since it was loaded, the person chooses
+// between keeping both texts (the default), replacing the file, and going
+// back to the edit.
 void bEditCommitClick(Context &ctx);
+// Revert: typing not yet saved is dropped only after a question whose
+// default keeps it.
 void bEditRevertClick(Context &ctx);
 void bEditCancelClick(Context &ctx);
 

@@ -11,6 +11,7 @@
 
 #include "core/filelist.h"
 #include "documents/commands.h"
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "generator/generate.h"
@@ -47,6 +48,8 @@ constexpr ButtonEntry kEssayButtons[] = {
     {"bFunEssay", "&Generate", "Generate a random essay from selected essays", bFunEssayClick},
     {"bFunSelectAll", "&Select All", "Select all essays", bFunSelectAllClick},
     {"bEssaysRename", "&Rename", "Rename selected essays", bEssaysRenameClick},
+    {"bEssaysConflict", "C&onflict...", "Compare a conflict copy with its essay and keep one or join them",
+     resolveConflictClick},
 };
 constexpr ButtonEntry kLieButtons[] = {
     {"bLiesNew", "&New", "Add a new lie", bLiesNewClick},

@@ -29,6 +29,7 @@
 #include "gui/bytetext.h"
 #include "gui/TETDialog.h"
 #include "gui/TStartTest.h"
+#include "gui/TConflictDlg.h"
 #include "gui/framing.h"
 
 namespace varnok {
@@ -403,6 +404,32 @@ SaveAnswer QtUi::askSaveEdit(const std::string &fileName)
     default:
         return SaveAnswer::Cancel;
     }
+}
+
+ChangedFileAnswer QtUi::askChangedFile(const std::string &text)
+{
+    QMessageBox box(QMessageBox::Warning, kTitle, toQt(text), QMessageBox::NoButton, dialogParent());
+    box.setObjectName("ChangedFileBox");
+    roomForTitle(box);
+    QPushButton *both = box.addButton("Keep &both", QMessageBox::AcceptRole);
+    both->setObjectName("KeepBoth");
+    QPushButton *replace = box.addButton("&Replace", QMessageBox::DestructiveRole);
+    replace->setObjectName("Replace");
+    QPushButton *back = box.addButton("Back to &editing", QMessageBox::RejectRole);
+    back->setObjectName("BackToEditing");
+    box.setDefaultButton(both);
+    box.setEscapeButton(back);
+    box.exec();
+    if (box.clickedButton() == both)
+        return ChangedFileAnswer::KeepBoth;
+    return box.clickedButton() == replace ? ChangedFileAnswer::Replace : ChangedFileAnswer::KeepEditing;
+}
+
+ConflictChoice QtUi::askResolveConflict(const ConflictView &view)
+{
+    if (!conflictDlg_)
+        conflictDlg_ = new TConflictDlg(window_);
+    return conflictDlg_->ask(view);
 }
 
 } // namespace varnok

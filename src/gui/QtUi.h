@@ -12,6 +12,7 @@ namespace varnok {
 class TStartTest;
 class TChangeDlg;
 class TETDialog;
+class TConflictDlg;
 
 // Answers the logic's questions with the window's dialogs. The dialogs are
 // made once and kept, so they keep their last state as a person expects.
@@ -35,6 +36,8 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    ChangedFileAnswer askChangedFile(const std::string &text) override;
+    ConflictChoice askResolveConflict(const ConflictView &view) override;
     bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     static QString toQt(const std::string &text);
@@ -48,6 +51,7 @@ private:
     TStartTest *startTest_ = nullptr;
     TChangeDlg *changeDlg_ = nullptr;
     TETDialog *etDialog_ = nullptr;
+    TConflictDlg *conflictDlg_ = nullptr;
     QString lastOpenName_;
     QString lastSaveName_;
 };

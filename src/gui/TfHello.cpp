@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStatusBar>
@@ -107,7 +109,12 @@ bool TfHello::start(const std::vector<std::string> &arguments)
     state_.configFolder = userConfigFolder().value_or(std::string());
     // Listening before the lock is taken: whoever finds the lock held can ring.
     new Doorbell(this, state_.lockFolder);
-    if (!startUp(ctx_, systemStartupPlaces(arguments)))
+    StartupPlaces places = systemStartupPlaces(arguments);
+    // The whole desktop's size stands for the machine: another machine
+    // sharing the folder keeps its own place unless its screens match.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        places.placeSection = windowPlaceSection(screen->virtualSize().width(), screen->virtualSize().height());
+    if (!startUp(ctx_, places))
         return false;
     follower_->followLieFolder();
     ask_->bAskStart->setFocus();

@@ -1,7 +1,11 @@
 #include "testrun/history.h"
 
+#include <unordered_set>
+
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "platform/files.h"
+#include "platform/textfile.h"
 #include "testrun/responses.h"
 
 namespace varnok {
@@ -11,6 +15,34 @@ bool isResponseLine(std::string_view line)
     return line.find(kResponseKeyword) != std::string_view::npos;
 }
 
+namespace {
+
+constexpr char kConflictCopiesMask[] = "*.sync-conflict-*";
+
+// A sync tool that kept two versions of an essay holds some responses only in
+// the copy: those are read too, each response line once.
+void addConflictCopyResponses(const std::string &folder, const std::vector<std::string> &copyNames,
+                              const std::string &essayName, Lines &essayLines)
+{
+    const auto copies = conflictCopiesOf(copyNames, essayName);
+    if (copies.empty())
+        return;
+    std::unordered_set<std::string> seen;
+    for (const auto &line : essayLines)
+        if (isResponseLine(line))
+            seen.insert(line);
+    for (const auto &copy : copies) {
+        std::string bytes;
+        if (!readFileBytes(folder + copy.copyName, bytes))
+            continue; // gone since the folder was read
+        for (auto &line : splitLines(bytes))
+            if (isResponseLine(line) && seen.insert(line).second)
+                essayLines.push_back(std::move(line));
+    }
+}
+
+} // namespace
+
 std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgress *progress)
 {
     std::vector<LieHistoryEntry> entries;
@@ -19,6 +51,7 @@ std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgres
     // Read once: looking up every essay in the folder on its own reads the
     // whole folder for each Lie that has none, which at 100,000 Lies is hours.
     const FolderNamesNoCase folderNames(ctx.state.lieFolder);
+    const std::vector<std::string> copyNames = listFolderUnordered(ctx.state.lieFolder, kConflictCopiesMask);
     for (const auto &name : names) {
         if (progress)
             progress->checkpoint(static_cast<double>(entries.size()) / static_cast<double>(names.size()));
@@ -29,6 +62,7 @@ std::vector<LieHistoryEntry> selectedLieHistories(const Context &ctx, JobProgres
         const std::string essay = folderNames.resolve(CleanFileName("", essayNameOf(name)));
         if (fileExists(essay))
             entry.essayLines = readLinesOrFail(essay, essay);
+        addConflictCopyResponses(ctx.state.lieFolder, copyNames, shownFileName(essay), entry.essayLines);
         entries.push_back(std::move(entry));
     }
     return entries;

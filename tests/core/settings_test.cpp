@@ -213,8 +213,7 @@ TEST(Settings, ExitKeepsUnrelatedLinesAndFindsTheFileInAnyCase)
     h.state.options.width = 640;
     exitSequence(h.ctx);
     const std::string text = h.folder.read("VARNOK.INI");
-    EXPECT_EQ(text.rfind("; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u)
-        << text;
+    EXPECT_EQ(text, "; mine\r\n[Elsewhere]\r\nkeep=yes\r\n[Settings]\r\nWidth=640\r\n");
     EXPECT_FALSE(h.folder.exists("Varnok.Ini"));
 }
 
@@ -231,12 +230,41 @@ TEST(Settings, AByteOrderMarkHidesNoSectionAndIsKept)
     h.state.options.width = 640;
     exitSequence(h.ctx);
     const std::string text = h.folder.read("Varnok.Ini");
-    EXPECT_EQ(text.rfind(mark + "[Settings]\r\nWidth=640\r\nHeight=400\r\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind(mark + "[Settings]\r\nWidth=640\r\n[Editor]", 0), 0u) << text;
     EXPECT_EQ(text.find("[Settings]"), text.rfind("[Settings]")) << text;
 
     // Without a mark none is added.
     EXPECT_EQ(IniFile("[S]\nK=1\n").text(), "[S]\nK=1\n");
     EXPECT_EQ(IniFile(mark).text(), mark);
+}
+
+TEST(Settings, ACopyASyncToolLeftIsMergedAndDifferencesAreToldOnce)
+{
+    const std::string copy = "Varnok.sync-conflict-20261209-114603-ABC.Ini";
+    struct Case {
+        std::string copyText;
+        std::string after;
+        std::string told; // empty: nothing said
+    };
+    const Case cases[] = {
+        {"[General]\r\nAllowRenames=0\r\n[Mine]\r\nk=v\r\n", "[General]\r\nAllowRenames=0\r\n\r\n[Mine]\r\nk=v\r\n",
+         ""},
+        {"[general]\r\nallowrenames=1\r\n", "[General]\r\nAllowRenames=0\r\n",
+         "[general] allowrenames: 0 (the copy: 1)"},
+    };
+    for (const auto &c : cases) {
+        Harness h;
+        h.folder.write("Varnok.Ini", "[General]\r\nAllowRenames=0\r\n");
+        h.folder.write(copy, c.copyText);
+        startUp(h.ctx, {{h.folder.path()}, "/nowhere/", h.folder.path(), "x"});
+        EXPECT_EQ(h.folder.read("Varnok.Ini"), c.after);
+        EXPECT_FALSE(h.folder.exists(copy));
+        EXPECT_TRUE(fileExists(h.home.path() + "Trash/files/" + copy));
+        ASSERT_EQ(h.ui.messages.size(), c.told.empty() ? 0u : 1u);
+        if (!c.told.empty()) {
+            EXPECT_NE(h.ui.messages[0].find("\n" + c.told + "\n"), std::string::npos) << h.ui.messages[0];
+        }
+    }
 }
 
 TEST(Settings, AnUnwritableSettingsFileIsReportedAtExit)

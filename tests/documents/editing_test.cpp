@@ -74,6 +74,7 @@ TEST(BuiltInEditor, StatusTextsNameOnlyTheFile)
     h.ui.whileWaiting([&] {
         statuses.push_back(h.ui.status);
         h.ui.memo = "typed over\n";
+        h.ui.answerConfirm(true); // drop the typing
         bEditRevertClick(h.ctx);
         statuses.push_back(h.ui.status);
         EXPECT_EQ(h.ui.memo, "m\n");
@@ -216,6 +217,7 @@ TEST(BuiltInEditor, ClosingAsksOnlyWhenTheTextDiffersFromWhatWasLoaded)
         {"changed, then reverted",
          [](Harness &h) {
              h.ui.memo = "other\n";
+             h.ui.answerConfirm(true);
              bEditRevertClick(h.ctx);
          },
          false},

@@ -182,53 +182,63 @@ TEST(LiveFolder, ConflictCopiesOfSyncToolsAreListedAsDocuments)
 
 // ---- The built-in editor and a file changed on disk -----------------------
 
-TEST(BuiltInEditorOnDisk, OkAsksBeforeReplacingAFileChangedMeanwhile)
+TEST(BuiltInEditorOnDisk, OkKeepsWhatIsOnDiskAndNeverDropsTheTextTyped)
 {
+    const std::string copy = "a (copy 2026-12-07 0527pm).ess";
     struct Case {
         const char *what;
-        std::function<void(Harness &)> meanwhile;
-        std::vector<bool> answers;
-        const char *question; // empty: none asked
+        std::string onDisk; // written meanwhile; empty: left alone, "-": removed
+        std::string typed;  // the text area at OK
+        std::vector<ChangedFileAnswer> answers;
         std::string fileAfter;
+        std::string copyAfter; // empty: no copy
         bool stillEditing;
     };
     const Case cases[] = {
-        {"unchanged", [](Harness &) {}, {}, "", "mine\r\n", false},
-        {"rewritten with the same bytes",
-         [](Harness &h) { h.folder.write("a.ess", "old\r\n"); },
-         {},
+        {"unchanged", "", "old\nmine\n", {}, "old\r\nmine\r\n", "", false},
+        {"same bytes again", "old\r\n", "old\nmine\n", {}, "old\r\nmine\r\n", "", false},
+        {"grown, both added",
+         "old\r\nB\r\n",
+         "old\nmine\n",
+         {ChangedFileAnswer::KeepBoth},
+         "old\r\nB\r\nmine\r\n",
          "",
-         "mine\r\n",
          false},
-        {"changed, Yes",
-         [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); },
-         {true},
-         "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?",
-         "mine\r\n",
+        {"grown without a line end",
+         "old\r\nB",
+         "old\nmine\n",
+         {ChangedFileAnswer::KeepBoth},
+         "old\r\nB\r\nmine\r\n",
+         "",
          false},
-        {"changed, No",
-         [](Harness &h) { h.folder.write("a.ess", "synced\r\n"); },
-         {false},
-         "confirm: a.ess was changed by another program while you edited it.  Replace it with your text?",
-         "synced\r\n",
-         true},
-        {"removed, Yes",
-         [](Harness &h) { ::unlink(h.folder.file("a.ess").c_str()); },
-         {true},
-         "confirm: a.ess was removed by another program while you edited it.  Write it again with your text?",
-         "mine\r\n",
+        {"grown, mine changed the old text",
+         "old\r\nB\r\n",
+         "OLD\nmine\n",
+         {ChangedFileAnswer::KeepBoth},
+         "old\r\nB\r\n",
+         "OLD\r\nmine\r\n",
          false},
+        {"rewritten", "new\r\n", "old\nmine\n", {ChangedFileAnswer::KeepBoth}, "new\r\n", "old\r\nmine\r\n", false},
+        {"shrunk to a prefix", "ol", "old\nmine\n", {ChangedFileAnswer::KeepBoth}, "ol", "old\r\nmine\r\n", false},
+        {"rewritten, Replace", "new\r\n", "mine\n", {ChangedFileAnswer::Replace}, "mine\r\n", "", false},
+        {"rewritten, back to editing", "new\r\n", "mine\n", {ChangedFileAnswer::KeepEditing}, "new\r\n", "", true},
+        {"rewritten, nothing typed", "new\r\n", "old\n", {}, "new\r\n", "", false},
+        {"removed", "-", "mine\n", {}, "mine\r\n", "", false},
     };
     for (const auto &c : cases) {
         Harness h;
         h.folder.write("a.ess", "old\r\n");
-        for (bool yes : c.answers)
-            h.ui.answerConfirm(yes);
+        h.folder.write(copy, "taken\r\n"); // the next free name is used
+        for (auto answer : c.answers)
+            h.ui.answerChangedFile(answer);
+        h.ui.answerConfirm(true); // "removed ... Write it again?"
         bool editingAfterOk = true;
         h.ui.whileWaiting([&] {
-            c.meanwhile(h);
-            h.ui.memo = "mine\n";
-            h.ui.log.clear();
+            if (c.onDisk == "-")
+                ::unlink(h.folder.file("a.ess").c_str());
+            else if (!c.onDisk.empty())
+                h.folder.write("a.ess", c.onDisk);
+            h.ui.memo = c.typed;
             bEditCommitClick(h.ctx);
             editingAfterOk = h.state.edit.editInProgress;
             if (editingAfterOk)
@@ -236,12 +246,41 @@ TEST(BuiltInEditorOnDisk, OkAsksBeforeReplacingAFileChangedMeanwhile)
         });
         InternalEdit(h.ctx, "a.ess");
         EXPECT_EQ(editingAfterOk, c.stillEditing) << c.what;
-        Names asked;
-        for (const auto &line : h.ui.log)
-            if (line.rfind("confirm: ", 0) == 0)
-                asked.push_back(line);
-        EXPECT_EQ(asked, std::string(c.question).empty() ? Names{} : Names{c.question}) << c.what;
+        EXPECT_TRUE(h.ui.changedFiles.empty()) << c.what << ": a question was not asked";
         EXPECT_EQ(h.folder.read("a.ess"), c.fileAfter) << c.what;
+        const std::string second = "a (copy 2026-12-07 0527pm 2).ess";
+        EXPECT_EQ(h.folder.exists(second) ? h.folder.read(second) : "", c.copyAfter) << c.what;
+        if (!c.copyAfter.empty()) {
+            EXPECT_EQ(h.state.essays.names(),
+                      (Names{"a (copy 2026-12-07 0527pm 2).ess", "a (copy 2026-12-07 0527pm).ess", "a.ess"}))
+                << c.what;
+        }
+    }
+}
+
+TEST(BuiltInEditorOnDisk, RevertDropsTypingOnlyAfterAQuestionThatDefaultsToNo)
+{
+    struct Case {
+        std::string typed;
+        std::vector<bool> answers;
+        std::string memoAfter;
+    };
+    const Case cases[] = {{"old\n", {}, "old\n"}, {"mine\n", {false}, "mine\n"}, {"mine\n", {true}, "old\n"}};
+    for (const auto &c : cases) {
+        Harness h;
+        h.folder.write("a.ess", "old\r\n");
+        for (bool yes : c.answers)
+            h.ui.answerConfirm(yes);
+        h.ui.whileWaiting([&] {
+            h.ui.memo = c.typed;
+            h.ui.log.clear();
+            bEditRevertClick(h.ctx);
+            EXPECT_EQ(h.ui.memo, c.memoAfter) << c.typed;
+            bEditCancelClick(h.ctx);
+        });
+        InternalEdit(h.ctx, "a.ess");
+        EXPECT_EQ(h.ui.log.front().rfind("confirm, No by default: Revert drops", 0) == 0, !c.answers.empty())
+            << h.ui.log.front();
     }
 }
 

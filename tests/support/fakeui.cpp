@@ -200,6 +200,20 @@ SaveAnswer FakeUi::askSaveEdit(const std::string &fileName)
     return take(saveEdits, "the save question");
 }
 
+ChangedFileAnswer FakeUi::askChangedFile(const std::string &text)
+{
+    log.push_back("changed file: " + text);
+    failIfAsked();
+    return take(changedFiles, "the changed-file question");
+}
+
+ConflictChoice FakeUi::askResolveConflict(const ConflictView &view)
+{
+    log.push_back("conflict: " + view.mainName + " | " + view.copyName);
+    failIfAsked();
+    return take(conflictChoices, "the conflict view");
+}
+
 void FakeUi::setMemoText(std::string text)
 {
     memo = std::move(text);

@@ -36,6 +36,8 @@ public:
     void answerOpen(std::optional<std::string> path) { opens.push_back(std::move(path)); }
     void answerSave(std::optional<std::string> path) { saves.push_back(std::move(path)); }
     void answerSaveEdit(SaveAnswer answer) { saveEdits.push_back(answer); }
+    void answerChangedFile(ChangedFileAnswer answer) { changedFiles.push_back(answer); }
+    void answerConflict(ConflictChoice choice) { conflictChoices.push_back(choice); }
     // What the person does while a nested wait runs (an edit is open, an
     // external program runs): one action per wait, run until the wait ends.
     void whileWaiting(std::function<void()> action) { waitActions.push_back(std::move(action)); }
@@ -61,6 +63,8 @@ public:
     void waitWhile(const std::function<bool()> &condition) override;
     void waitBlocked(const std::function<bool()> &condition) override;
     SaveAnswer askSaveEdit(const std::string &fileName) override;
+    ChangedFileAnswer askChangedFile(const std::string &text) override;
+    ConflictChoice askResolveConflict(const ConflictView &view) override;
     bool runLong(const std::string &caption, const std::function<void(JobProgress &)> &job) override;
 
     // MainView
@@ -120,6 +124,8 @@ public:
     std::deque<std::optional<std::string>> opens;
     std::deque<std::optional<std::string>> saves;
     std::deque<SaveAnswer> saveEdits;
+    std::deque<ChangedFileAnswer> changedFiles;
+    std::deque<ConflictChoice> conflictChoices;
     std::deque<std::function<void()>> waitActions;
     std::exception_ptr questionFailure;
 
