@@ -61,13 +61,15 @@ std::string topDirectoryOf(const std::string &folder, dev_t device)
 }
 
 // A folder of our own: made 0700 when missing, a real folder (no link) owned
-// by this user when present.
+// by this user when present, and then closed to others if it was open.
 bool ownFolder(const std::string &path)
 {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid();
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return false;
+    return (info.st_mode & 077) == 0 || ::chmod(path.c_str(), 0700) == 0;
 }
 
 bool usableTrash(const std::string &trash)
