@@ -116,7 +116,7 @@ TEST(Find, ContextAroundAHitHoldsWholeCharacters)
             std::string run;
             while (run.size() < 3 * kFindContext)
                 run += character;
-            const std::string head = std::string(shift, '.') + run, tail = run + std::string(shift, '.');
+            const std::string head = run + std::string(shift, '.'), tail = std::string(shift, '.') + run;
             const auto hits = findInBytes(head + "NEEDLE" + tail, "needle");
             ASSERT_EQ(hits.size(), 1u);
             const FindHit &hit = hits[0];
