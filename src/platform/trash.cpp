@@ -344,14 +344,18 @@ TrashOutcome moveToTrash(const std::string &path, const std::string &homeTrash, 
         ::close(fd);
         struct stat taken {};
         if (written && ::lstat(trashedPath.c_str(), &taken) != 0) {
-            if (::rename(path.c_str(), trashedPath.c_str()) == 0) {
+            // Never over a file that takes the name between the check and now.
+            int moved = ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, trashedPath.c_str(), RENAME_NOREPLACE);
+            if (moved != 0 && (errno == EINVAL || errno == ENOSYS))
+                moved = ::rename(path.c_str(), trashedPath.c_str());
+            if (moved == 0) {
                 outcome.trashed = TrashedFile{original, trashedPath, infoPath, content, info.st_dev, info.st_ino};
                 return outcome;
             }
             error = errno;
         }
         ::unlink(infoPath.c_str());
-        if (written && ::lstat(trashedPath.c_str(), &taken) == 0)
+        if (written && (error == EEXIST || ::lstat(trashedPath.c_str(), &taken) == 0))
             continue; // a file without its info file holds the name
         break;
     }

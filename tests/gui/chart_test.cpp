@@ -20,6 +20,7 @@
 #include <QtTest>
 
 #include "core/text.h"
+#include "gui/guiharness.h"
 #include "gui/guitest.h"
 #include "support/stamps.h"
 #include "gui/TChartForm.h"
@@ -206,6 +207,7 @@ private slots:
         TChartForm form;
         form.showSeries({longOne, latin, utf8, unnamed}, 5, 20);
         const auto lines = lineSeries(form.chart());
+        QVERIFY(lines.size() >= 4);
         QCOMPARE(lines[0]->name(), QString(60, QChar('x')) + QChar(0x2026));
         QCOMPARE(lines[1]->name(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"
                                                      "e"));
@@ -219,6 +221,8 @@ private slots:
         TChartForm form;
         form.showSeries(twoLies(), 5, 20);
         const auto lines = lineSeries(form.chart());
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[0]->count() >= 3 && lines[1]->count() >= 1);
         const QPointF evening = lines[0]->at(2);
         QCOMPARE(TChartForm::pointToolTip(*lines[0], evening + QPointF(-3600000, 0.4)),
                  QStringLiteral("Money is evil.\n2026-12-07 05:27pm  Response: 13"));
@@ -271,11 +275,11 @@ private slots:
         form.setSavePathChooser([&] { return path; });
         QString title;
         QString text;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            title = box->windowTitle();
+        varnok::testing::ModalAnswerer answerer;
+        answerer.then([&](QWidget *w) {
+            title = w->windowTitle();
+            auto *box = qobject_cast<QMessageBox *>(w);
+            QVERIFY(box);
             text = box->text();
             box->accept();
         });
@@ -339,6 +343,7 @@ private slots:
         sparse[99] = many[1];
         form.showSeries(sparse, 5, 20);
         const auto sparseLines = lineSeries(form.chart());
+        QVERIFY(sparseLines.size() >= 2);
         QCOMPARE(sparseLines[0]->name(), QStringLiteral("Statement 0"));
         QCOMPARE(sparseLines[1]->name(), QStringLiteral("Statement 1"));
         // The legend list names the same Lies as the lines it ticks.
@@ -374,6 +379,7 @@ private slots:
         // Colours apart: the first dozen in twelve hues, the next in the same
         // hues lighter; no colour twice among all forty the chart can draw.
         const auto lines = lineSeries(form.chart());
+        QVERIFY(lines.size() >= 14);
         for (int i = 0; i < 14; ++i)
             QCOMPARE(lines[i]->pen().color(), TChartForm::lieColor(std::size_t(i)));
         for (std::size_t i = 0; i < 40; ++i) {
@@ -416,6 +422,7 @@ private slots:
         TChartForm form;
         form.showSeries({money}, 5, 20);
         const auto lines = lineSeries(form.chart());
+        QVERIFY(!lines.isEmpty());
         // The line runs through every answer.
         QCOMPARE(lines[0]->count(), 4);
         QList<QScatterSeries *> squares;
@@ -531,6 +538,7 @@ private slots:
                 squares = scatter;
         QVERIFY(squares);
         const auto lines = lineSeries(form.chart());
+        QVERIFY(!lines.isEmpty() && lines[0]->count() > 3);
         struct Case {
             QXYSeries *series;
             int index;
@@ -577,6 +585,7 @@ private slots:
             form.showSeries(twoLies(), 5, 20);
             QCOMPARE(form.chart()->backgroundBrush().color(), palette.color(QPalette::Base));
             const auto lines = lineSeries(form.chart());
+            QCOMPARE(lines.size(), 4);
             // The weak limit stays visible.
             QCOMPARE(lines[2]->pen().color().lightness() > 128, dark);
         }

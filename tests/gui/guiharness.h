@@ -81,6 +81,11 @@ private:
     void poll()
     {
         QWidget *top = QApplication::activeModalWidget();
+        // After a failed check no box waits for an answer that will not come.
+        if (top && QTest::currentTestFailed()) {
+            dismiss(top);
+            return;
+        }
         if (!top || handlers_.empty() || top == last_)
             return;
         last_ = top;
@@ -95,6 +100,10 @@ private:
                 (void)QTest::qWaitForWindowActive(top, 15000);
             if (shown)
                 handler(top);
+            // A check that failed inside the handler returned before it
+            // answered; left open, the box would hang every test after it.
+            if (shown && shown->isVisible() && QTest::currentTestFailed())
+                dismiss(shown);
         });
         QObject::connect(top, &QObject::destroyed, this, [this, top] {
             if (last_ == top)
@@ -104,6 +113,13 @@ private:
             if (last_ == top)
                 last_ = nullptr;
         });
+    }
+    static void dismiss(QWidget *top)
+    {
+        if (auto *dialog = qobject_cast<QDialog *>(top))
+            dialog->reject();
+        else
+            top->close();
     }
     QTimer timer_;
     std::vector<Handler> handlers_;

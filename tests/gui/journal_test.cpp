@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
@@ -13,6 +12,7 @@
 #include <QtTest>
 
 #include "documents/documents.h"
+#include "gui/FolderFollower.h"
 #include "gui/guiharness.h"
 #include "gui/guitest.h"
 
@@ -28,6 +28,15 @@ void answerYes(QWidget *w)
     for (QAbstractButton *button : box->buttons())
         if (button->text() == "&Yes")
             button->click();
+}
+
+// The timer that gathers a burst of changes in the lie folder into one re-read.
+QTimer *settleTimer(Window &w)
+{
+    for (auto *timer : w.window->findChildren<QTimer *>())
+        if (dynamic_cast<FolderFollower *>(timer->parent()))
+            return timer;
+    return nullptr;
 }
 
 void activate(Window &w)
@@ -53,11 +62,13 @@ private slots:
         auto *list = w.find<QListView>("FileListBox1");
         QCOMPARE(list->model()->rowCount(), 2);
 
-        QElapsedTimer clock;
-        clock.start();
+        // Within a second as the window counts it; a busy machine may take
+        // longer to get there, which is no fault of the window.
+        QTimer *settle = settleTimer(w);
+        QVERIFY(settle);
+        QVERIFY(settle->interval() < 1000);
         w.folder.write("a.lie", "Alpha, from a sync tool.\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(list->model()->rowCount() == 3, 1000);
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QTRY_VERIFY_WITH_TIMEOUT(list->model()->rowCount() == 3, 30000);
         QCOMPARE(list->model()->index(0, 0).data().toString(), QString("a.lie"));
         QCOMPARE(state.lies.selectedNames(), std::vector<std::string>{"d.lie"});
         QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
@@ -65,7 +76,57 @@ private slots:
 
         // Removed and renamed outside: the same.
         ::rename(w.folder.file("b.lie").c_str(), w.folder.file("c.lie").c_str());
-        QTRY_VERIFY_WITH_TIMEOUT(list->model()->index(1, 0).data().toString() == "c.lie", 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(list->model()->index(1, 0).data().toString() == "c.lie", 30000);
+    }
+
+    // Under a question the lists stay as the command found them, so a Delete
+    // acts on what was selected when it asked; what changed meanwhile shows
+    // once the question is gone.
+    void aChangeUnderAQuestionShowsOnceItIsAnswered()
+    {
+        Window w;
+        for (const char *name : {"b.lie", "d.lie", "f.lie"})
+            w.folder.write(name, "A lie.\r\n");
+        rereadLists(w.window->context());
+        AppState &state = w.window->state();
+        w.window->setPage(Page::Lies);
+        auto *list = w.find<QListView>("FileListBox1");
+        QTimer *settle = settleTimer(w);
+        QVERIFY(settle);
+        int settled = 0;
+        connect(settle, &QTimer::timeout, this, [&] { ++settled; });
+        // Made outside while a box is open; the box stays until the window
+        // has had its chance to re-read (and, rightly, left it).
+        const auto madeUnder = [&](const char *name) {
+            const int before = settled, rows = list->model()->rowCount();
+            w.folder.write(name, "New.\r\n");
+            QTRY_VERIFY_WITH_TIMEOUT(settled > before, 30000);
+            QCOMPARE(list->model()->rowCount(), rows);
+        };
+
+        ModalAnswerer answerer;
+        answerer.then([&](QWidget *box) {
+            madeUnder("a.lie");
+            qobject_cast<QDialog *>(box)->reject();
+        });
+        QMessageBox::information(w.window.get(), "Varnok", "A question that changes nothing.");
+        QTRY_COMPARE(list->model()->rowCount(), 4);
+
+        state.lies.selectNames({"b.lie", "f.lie"});
+        w.window->listChanged(ListId::Lies);
+        answerer.then([&](QWidget *box) {
+            madeUnder("c.lie");
+            QCOMPARE(qobject_cast<QMessageBox *>(box)->text(), QString("Delete b.lie?"));
+            answerYes(box);
+        });
+        answerer.then([&](QWidget *box) {
+            QCOMPARE(qobject_cast<QMessageBox *>(box)->text(), QString("Delete f.lie?"));
+            answerYes(box);
+        });
+        w.find<QAction>("Delete1")->trigger();
+        QTRY_VERIFY(answerer.done());
+        QTRY_COMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(w.folder.names(), (std::vector<std::string>{"Varnok.Ini", "a.lie", "c.lie", "d.lie"}));
     }
 
     void theMenusShowTheUsualKeysAndKeepTheirMnemonics()

@@ -64,6 +64,7 @@ private slots:
         QCOMPARE(w.find<QSlider>("TrackBar4")->value(), 3);
         QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isVisible());
         QVERIFY(w.find<QPlainTextEdit>("Memo1")->toPlainText().startsWith("Varnok Help"));
+        QVERIFY(!w.window->state().helpText.empty());
         QCOMPARE(w.window->state().helpText.front(), std::string("Varnok Help"));
     }
 
@@ -171,13 +172,18 @@ private slots:
         w.find<QListView>("FileListBox1")->selectAll();
         ModalAnswerer answerer;
         answerer.acceptMessage();
-        QTimer::singleShot(100, [&] { pages->setCurrentIndex(3); });
-        QTimer::singleShot(400, [&] {
-            QCOMPARE(pages->currentIndex(), 0);
+        // Once the edit is open: another page is asked for, refused with a
+        // message, and the edit is then cancelled, each after the one before.
+        int pageDuringEdit = -1;
+        QTimer::singleShot(0, [&] {
+            pages->setCurrentIndex(3);
+            (void)QTest::qWaitFor([&] { return answerer.done(); }, 30000);
+            pageDuringEdit = pages->currentIndex();
             w.find<QPushButton>("bEditCancel")->click();
         });
         w.find<QPushButton>("bLiesEdit")->click();
         QCOMPARE(answerer.texts, QStringList{"Please finish your edits by pressing OK or Cancel"});
+        QCOMPARE(pageDuringEdit, 0);
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Changes canceled: Money.lie"));
         pages->setCurrentIndex(3);
         QCOMPARE(pages->currentIndex(), 3);

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,46 @@ void ageFile(const std::string &path, int seconds)
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
+// A count of steps a forked child has completed, in memory both processes
+// share, so the parent can kill it after a chosen number of steps instead of
+// after a guessed time (a child slowed by a busy machine or a sanitizer may
+// not have done anything yet).
+class StepCount {
+public:
+    StepCount()
+        : count_(static_cast<std::atomic<long> *>(
+              ::mmap(nullptr, sizeof(std::atomic<long>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0)))
+    {
+        if (count_ == MAP_FAILED)
+            count_ = nullptr;
+        else
+            new (count_) std::atomic<long>(0);
+    }
+    ~StepCount()
+    {
+        if (count_)
+            ::munmap(count_, sizeof(std::atomic<long>));
+    }
+    bool valid() const { return count_ != nullptr; }
+    void reset() { count_->store(0); }
+    void done() { count_->fetch_add(1); }
+    // Waits until the child has done `steps`; false when it ended first
+    // (and was reaped).
+    bool waitFor(pid_t child, long steps) const
+    {
+        while (count_->load() < steps) {
+            int status = 0;
+            if (::waitpid(child, &status, WNOHANG) != 0)
+                return false;
+            ::usleep(20); // the child needs the processor more than the parent
+        }
+        return true;
+    }
+
+private:
+    std::atomic<long> *count_;
+};
+
 // A writer killed at any moment leaves the essay as it was or as it was to
 // become, whole, and nothing it left behind is ever listed.
 TEST(CrashSafety, KilledWritesLeaveOldOrNewContentWhole)
@@ -56,44 +97,45 @@ TEST(CrashSafety, KilledWritesLeaveOldOrNewContentWhole)
     const std::string versions[2] = {largeEssay('A'), largeEssay('B')};
     ASSERT_TRUE(writeFileAtomic(path, versions[0]));
 
-    // Kill moments spread over a few writes, so that they fall into every
-    // part of one: creating, writing, flushing, renaming.
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(writeFileAtomic(path, versions[0]));
-    const auto oneWrite =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
+    // The kill follows one or two whole writes, so it falls into whatever
+    // part of the next one the child is in: creating, writing, flushing,
+    // renaming. Which version was written last is then chosen by the test,
+    // not by how fast the machine is.
+    StepCount writes;
+    ASSERT_TRUE(writes.valid());
     std::mt19937 pick(20261207);
-    std::uniform_int_distribution<long> delay(0, 3 * std::max<long>(oneWrite, 1000));
+    std::uniform_int_distribution<long> after(1, 2);
 
-    int sawOld = 0;
-    int sawNew = 0;
-    for (int kill = 0; kill < 200; ++kill) {
-        std::string before;
-        ASSERT_TRUE(readFileBytes(path, before));
+    int seen[2] = {0, 0};
+    int current = 0; // the version the file holds
+    for (int kill = 0; kill < 100; ++kill) {
+        writes.reset();
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (int i = 1;; ++i)
+            for (int i = current + 1;; ++i) {
                 if (!writeFileAtomic(path, versions[i % 2]))
                     ::_exit(3);
+                writes.done();
+            }
         }
-        ::usleep(static_cast<useconds_t>(delay(pick)));
+        ASSERT_TRUE(writes.waitFor(child, after(pick))) << "the writer ended on its own";
         ASSERT_EQ(::kill(child, SIGKILL), 0);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own, status " << status;
 
-        std::string after;
-        ASSERT_TRUE(readFileBytes(path, after));
-        ASSERT_TRUE(after == versions[0] || after == versions[1])
-            << "kill " << kill << ": " << after.size() << " bytes";
-        (after == before ? sawOld : sawNew)++;
+        std::string left;
+        ASSERT_TRUE(readFileBytes(path, left));
+        ASSERT_TRUE(left == versions[0] || left == versions[1]) << "kill " << kill << ": " << left.size() << " bytes";
+        current = left == versions[0] ? 0 : 1;
+        ++seen[current];
         ASSERT_EQ(listFolder(folder.path(), "*.ess"), Names{"Money.ess"});
         ASSERT_EQ(listFolder(folder.path(), "*"), Names{"Money.ess"});
     }
-    // Both outcomes occurred, or the kills did not fall where they should.
-    EXPECT_GT(sawOld, 0);
-    EXPECT_GT(sawNew, 0);
+    // Both versions occurred, or the kills did not fall where they should.
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
 
     // Hidden leftovers of the kills are temporaries by name; once stale they
     // are removed, and the essay stays.
@@ -118,18 +160,24 @@ TEST(CrashSafety, KilledRenamesLeaveExactlyOneName)
     const std::string text = largeEssay('R');
     folder.write(names[0], text);
 
+    // Killed after one to four renames, while it is in the next one.
+    StepCount renames;
+    ASSERT_TRUE(renames.valid());
     std::mt19937 pick(20261208);
-    std::uniform_int_distribution<long> delay(0, 2000);
+    std::uniform_int_distribution<long> after(1, 4);
     int seen[2] = {0, 0};
-    for (int kill = 0; kill < 200; ++kill) {
+    for (int kill = 0; kill < 100; ++kill) {
+        renames.reset();
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (int i = folder.exists(names[0]) ? 0 : 1;; i = 1 - i)
+            for (int i = folder.exists(names[0]) ? 0 : 1;; i = 1 - i) {
                 if (!renameNoReplace(folder.file(names[i]), folder.file(names[1 - i])))
                     ::_exit(3);
+                renames.done();
+            }
         }
-        ::usleep(static_cast<useconds_t>(delay(pick)));
+        ASSERT_TRUE(renames.waitFor(child, after(pick))) << "the renamer ended on its own";
         ASSERT_EQ(::kill(child, SIGKILL), 0);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);

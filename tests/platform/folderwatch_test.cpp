@@ -36,6 +36,7 @@ TEST(FolderWatch, TellsOfNamesComingAndGoingButNotOfWrites)
              std::rename(other.file("d.lie").c_str(), folder.file("d.lie").c_str());
          },
          true},
+        {"a file moved out", [&] { std::rename(folder.file("d.lie").c_str(), other.file("d.lie").c_str()); }, true},
         {"a file written in place",
          [&] {
              FILE *f = std::fopen(folder.file("a.lie").c_str(), "ab");

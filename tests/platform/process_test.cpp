@@ -306,13 +306,14 @@ TEST_F(ProcessTest, ExitCodeDoesNotMatter)
 TEST_F(ProcessTest, WaitsForTheEnd)
 {
     using Clock = std::chrono::steady_clock;
-    const auto begin = Clock::now();
-    const auto pid = startProcess({"sleep", "0.3"}, folder);
-    ASSERT_TRUE(pid) << describeStartError("sleep", pid.error());
+    // Runs until the test lets it end, however slow the machine.
+    const auto pid = startProcess({"sh", "-c", "while [ ! -e go ]; do sleep 0.01; done; : > went"}, folder);
+    ASSERT_TRUE(pid) << describeStartError("sh", pid.error());
     EXPECT_EQ(pid.error(), 0);
     EXPECT_FALSE(processFinished(*pid));
+    ASSERT_TRUE(writeFileAtomic(folder + "/go", ""));
     waitProcess(*pid);
-    EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(250));
+    EXPECT_TRUE(fs::exists(folder + "/went")) << "returned before the process ended";
     EXPECT_TRUE(processFinished(*pid)); // reaped: nothing left to wait for
 
     const auto quick = startProcess({recorder, "polled"}, folder);

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <pwd.h>
 #include <filesystem>
+#include <functional>
+#include <sched.h>
 #include <string>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/text.h"
@@ -32,6 +40,13 @@ std::string readAll(const std::string &path)
     std::string bytes;
     EXPECT_TRUE(readFileBytes(path, bytes)) << path;
     return bytes;
+}
+
+std::string withoutSlash(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
 mode_t modeOf(const std::string &path)
@@ -190,53 +205,187 @@ TEST(Trash, ReusedTrashIsClosedAndStrayInfoFilesGo)
               (std::vector<std::string>{"a.lie.trashinfo", "kept.lie.trashinfo", "young.lie.trashinfo"}));
 }
 
+// Runs checks on a file system of the test's own: a fresh tmpfs, mounted in a
+// mount namespace that only a forked child has, so no Trash left at the top
+// of a real file system (by an earlier run or the desktop) is in the way and
+// nothing is left behind. The child's failures are printed as they happen and
+// fail the test. Returns why it could not run, or nothing.
+std::string onPrivateFileSystem(const std::function<void(const std::string &top)> &checks)
+{
+    TempFolder top;
+    int reason[2];
+    if (::pipe(reason) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(reason[0]);
+        const auto refuse = [&](const std::string &why) {
+            const std::string text = why + ": " + std::strerror(errno);
+            (void)!::write(reason[1], text.data(), text.size());
+            ::_exit(77);
+        };
+        if (::unshare(CLONE_NEWNS) != 0) {
+            // Without the right to mount, a user namespace of its own gives it.
+            const std::string uid = std::to_string(::getuid()), gid = std::to_string(::getgid());
+            if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+                refuse("no mount namespace of its own");
+            const auto put = [&](const char *file, const std::string &text) {
+                const int fd = ::open(file, O_WRONLY | O_CLOEXEC);
+                if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+                    refuse(file);
+                ::close(fd);
+            };
+            put("/proc/self/setgroups", "deny");
+            put("/proc/self/uid_map", uid + " " + uid + " 1");
+            put("/proc/self/gid_map", gid + " " + gid + " 1");
+        }
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("varnok-test", top.path().c_str(), "tmpfs", 0, "mode=0755") != 0)
+            refuse("cannot mount a file system of its own");
+        checks(withoutSlash(top.path()));
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    ::close(reason[1]);
+    std::string why(512, '\0');
+    const ssize_t got = child > 0 ? ::read(reason[0], why.data(), why.size()) : -1;
+    ::close(reason[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return "cannot fork";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        return why.substr(0, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failed on the file system of its own, see above";
+    return {};
+}
+
 // A file on another file system goes to the Trash at that file system's top.
-// /dev/shm is a file system of its own on most machines; the test's entries
-// there are removed again.
 TEST(Trash, OtherFileSystemsUseTheTrashAtTheirTop)
 {
-    struct stat tmp {
-    }, shm{};
-    TempFolder home;
-    if (::stat(home.path().c_str(), &tmp) != 0 || ::stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev ||
-        ::access("/dev/shm", W_OK) != 0)
-        GTEST_SKIP() << "no second writable file system at /dev/shm";
-    const std::string uid = std::to_string(::getuid());
-    const std::string own = "/dev/shm/.Trash-" + uid;
-    const std::string shared = "/dev/shm/.Trash";
-    if (fileExists(own) || folderExists(own) || folderExists(shared))
-        GTEST_SKIP() << "a Trash exists on /dev/shm already; not touching it";
+    const std::string why = onPrivateFileSystem([](const std::string &top) {
+        TempFolder home;
+        const std::string uid = std::to_string(::getuid());
+        const std::string own = top + "/.Trash-" + uid;
+        const std::string shared = top + "/.Trash";
+        const std::string folder = top + "/deep/lies/";
+        ASSERT_TRUE(createFolders(folder));
+        writeFileAtomic(folder + "a b.lie", "one\r\n");
+        writeFileAtomic(folder + "c.lie", "two\r\n");
 
-    char pattern[] = "/dev/shm/varnok-trash-XXXXXX";
-    ASSERT_TRUE(::mkdtemp(pattern));
-    const std::string folder = std::string(pattern) + "/";
-    const std::string sub = std::string(pattern).substr(std::string("/dev/shm/").size());
-    writeFileAtomic(folder + "a b.lie", "one\r\n");
-    writeFileAtomic(folder + "c.lie", "two\r\n");
+        // Without a shared .Trash: the user's own .Trash-<uid>, the path
+        // recorded relative to the top.
+        const TrashOutcome first = moveToTrash(folder + "a b.lie", home.path() + "Trash/", kDeletedAt);
+        ASSERT_TRUE(first.trashed);
+        EXPECT_EQ(first.trashed->trashedPath, own + "/files/a b.lie");
+        EXPECT_EQ(readAll(first.trashed->infoPath), infoText("deep/lies/a%20b.lie"));
+        EXPECT_FALSE(folderExists(home.path() + "Trash")) << "the home Trash is not for other file systems";
+        EXPECT_EQ(restoreFromTrash(*first.trashed), RestoreResult::Restored);
+        EXPECT_EQ(readAll(folder + "a b.lie"), "one\r\n");
 
-    // Without a shared .Trash: the user's own .Trash-<uid>, made 0700, the
-    // path recorded relative to the top.
-    const TrashOutcome first = moveToTrash(folder + "a b.lie", home.path() + "Trash/", kDeletedAt);
-    ASSERT_TRUE(first.trashed);
-    EXPECT_EQ(first.trashed->trashedPath, own + "/files/a b.lie");
-    EXPECT_EQ(readAll(first.trashed->infoPath), infoText(sub + "/a%20b.lie"));
-    EXPECT_EQ(modeOf(own), 0700u);
-    EXPECT_FALSE(folderExists(home.path() + "Trash")) << "the home Trash is not for other file systems";
-    EXPECT_EQ(restoreFromTrash(*first.trashed), RestoreResult::Restored);
-    EXPECT_EQ(readAll(folder + "a b.lie"), "one\r\n");
+        // A shared, sticky .Trash made by an administrator: a folder per user in it.
+        ASSERT_EQ(::mkdir(shared.c_str(), 01777), 0);
+        ::chmod(shared.c_str(), 01777);
+        const TrashOutcome second = moveToTrash(folder + "c.lie", home.path() + "Trash/", kDeletedAt);
+        ASSERT_TRUE(second.trashed);
+        EXPECT_EQ(second.trashed->trashedPath, shared + "/" + uid + "/files/c.lie");
+        EXPECT_EQ(restoreFromTrash(*second.trashed), RestoreResult::Restored);
+    });
+    if (!why.empty())
+        GTEST_SKIP() << why;
+}
 
-    // A shared, sticky .Trash made by an administrator: a folder per user in it.
-    ASSERT_EQ(::mkdir(shared.c_str(), 01777), 0);
-    ::chmod(shared.c_str(), 01777);
-    const TrashOutcome second = moveToTrash(folder + "c.lie", home.path() + "Trash/", kDeletedAt);
-    ASSERT_TRUE(second.trashed);
-    EXPECT_EQ(second.trashed->trashedPath, shared + "/" + uid + "/files/c.lie");
-    EXPECT_EQ(restoreFromTrash(*second.trashed), RestoreResult::Restored);
+// A shared .Trash counts only when it is a sticky folder and no link, and a
+// Trash folder is used only when it is the user's own real folder: otherwise
+// another user could read or swap what is trashed. Whatever Trash is used is
+// the owner's alone.
+TEST(Trash, ATopTrashIsUsedOnlyWhenNoOneElseCanReachIt)
+{
+    const std::string why = onPrivateFileSystem([](const std::string &top) {
+        const std::string uid = std::to_string(::getuid());
+        const std::string shared = top + "/.Trash", own = top + "/.Trash-" + uid, elsewhere = top + "/elsewhere";
+        const std::string sharedOwn = shared + "/" + uid;
+        const struct {
+            const char *what;
+            std::function<void()> prepare;
+            std::string trash; // empty: none is used
+        } cases[] = {
+            {"shared and sticky", [&] { ::mkdir(shared.c_str(), 0777), ::chmod(shared.c_str(), 01777); }, sharedOwn},
+            {"shared but not sticky", [&] { ::mkdir(shared.c_str(), 0777), ::chmod(shared.c_str(), 0777); }, own},
+            {"shared, a link to a sticky folder",
+             [&] {
+                 ::mkdir(elsewhere.c_str(), 0777), ::chmod(elsewhere.c_str(), 01777);
+                 ::symlink(elsewhere.c_str(), shared.c_str());
+             },
+             own},
+            {"own, a link to a folder",
+             [&] {
+                 ::mkdir(elsewhere.c_str(), 0700);
+                 ::symlink(elsewhere.c_str(), own.c_str());
+             },
+             ""},
+            {"own, its files a link",
+             [&] {
+                 ::mkdir(own.c_str(), 0700), ::mkdir(elsewhere.c_str(), 0700);
+                 ::symlink(elsewhere.c_str(), (own + "/files").c_str());
+             },
+             ""},
+            {"own, open to everyone", [&] { ::mkdir(own.c_str(), 0777), ::chmod(own.c_str(), 0777); }, own},
+        };
+        TempFolder home;
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.what);
+            std::error_code ignored;
+            for (const std::string &path : {shared, own, elsewhere})
+                std::filesystem::remove_all(path, ignored);
+            c.prepare();
+            writeFileAtomic(top + "/Money.lie", "money");
+            const TrashOutcome outcome = moveToTrash(top + "/Money.lie", home.path() + "Trash/", kDeletedAt);
+            if (c.trash.empty()) {
+                EXPECT_FALSE(outcome.trashed);
+                EXPECT_EQ(outcome.failure, TrashFailure::NoTrash);
+                EXPECT_EQ(readAll(top + "/Money.lie"), "money");
+                continue;
+            }
+            ASSERT_TRUE(outcome.trashed);
+            EXPECT_EQ(outcome.trashed->trashedPath, c.trash + "/files/Money.lie");
+            for (const char *folder : {"", "/files", "/info"})
+                EXPECT_EQ(modeOf(c.trash + folder), 0700u) << folder;
+            EXPECT_EQ(modeOf(outcome.trashed->infoPath), 0600u);
+        }
+    });
+    if (!why.empty())
+        GTEST_SKIP() << why;
+}
 
-    std::error_code ignored;
-    std::filesystem::remove_all(own, ignored);
-    std::filesystem::remove_all(shared, ignored);
-    std::filesystem::remove_all(pattern, ignored);
+// A name in the Trash is taken by its info file or by a file without one;
+// neither is ever overwritten, the new entry takes the next free name.
+TEST(Trash, TakenNamesInTheTrashAreNeverOverwritten)
+{
+    const struct {
+        const char *what;
+        std::vector<std::string> taken; // relative to the Trash
+        std::string entry;
+    } cases[] = {
+        {"a file without its info", {"files/Money.lie"}, "Money.2.lie"},
+        {"an info without its file", {"info/Money.lie.trashinfo"}, "Money.2.lie"},
+        {"both, then a file without info",
+         {"files/Money.lie", "info/Money.lie.trashinfo", "files/Money.2.lie"},
+         "Money.3.lie"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder lies, home;
+        const std::string trash = home.path() + "Trash/";
+        ASSERT_TRUE(createFolders(trash + "files/") && createFolders(trash + "info/"));
+        for (const auto &name : c.taken)
+            writeFileAtomic(trash + name, "taken " + name);
+        lies.write("Money.lie", "money");
+        const TrashOutcome outcome = moveToTrash(lies.file("Money.lie"), trash, kDeletedAt);
+        ASSERT_TRUE(outcome.trashed);
+        EXPECT_EQ(outcome.trashed->trashedPath, trash + "files/" + c.entry);
+        EXPECT_EQ(readAll(outcome.trashed->trashedPath), "money");
+        for (const auto &name : c.taken)
+            EXPECT_EQ(readAll(trash + name), "taken " + name);
+    }
 }
 
 } // namespace

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <utility>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +19,7 @@
 #include "documents/commands.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
+#include "platform/trash.h"
 #include "support/fakeui.h"
 
 namespace varnok {
@@ -36,8 +40,16 @@ struct Seam {
     int renameat2Error = 0;   // errno renameat2 gives instead of renaming
     int exitAfterChanges = 0; // _exit once this many names have changed
     int changes = 0;
+    // Runs once, just before the next call that gives a file a name: what
+    // another program does between a check and the step itself.
+    std::function<void()> meanwhile;
 
     void reset() { *this = Seam(); }
+    void beforeNaming()
+    {
+        if (auto act = std::exchange(meanwhile, nullptr))
+            act();
+    }
     // Counts a call that changed a name in a folder; a crash may come next.
     void changed()
     {
@@ -88,6 +100,7 @@ int __wrap_rename(const char *from, const char *to)
 {
     if (seam.recording)
         seam.calls.push_back({"rename", varnok::realPath(from), to, -1});
+    seam.beforeNaming();
     if (seam.renameError != 0) {
         errno = seam.renameError;
         return -1;
@@ -104,6 +117,7 @@ int __wrap_renameat2(int fromDir, const char *from, int toDir, const char *to, u
         errno = seam.renameat2Error;
         return -1;
     }
+    seam.beforeNaming();
     const int result = __real_renameat2(fromDir, from, toDir, to, flags);
     if (result == 0)
         seam.changed();
@@ -112,6 +126,7 @@ int __wrap_renameat2(int fromDir, const char *from, int toDir, const char *to, u
 
 int __wrap_link(const char *from, const char *to)
 {
+    seam.beforeNaming();
     const int result = __real_link(from, to);
     if (result == 0)
         seam.changed();
@@ -231,6 +246,83 @@ TEST_F(WriteSteps, ARenameEndedAfterAnyStepLeavesExactlyOneName)
             EXPECT_EQ(f.read("Cash.lie"), "money");
         }
     }
+}
+
+// A Trash entry's info file is on the disk before the file moves in, so a
+// crash in between never leaves a trashed file without its way back.
+TEST_F(WriteSteps, TheTrashInfoIsSyncedBeforeTheFileMoves)
+{
+    TempFolder lies, home;
+    lies.write("Money.lie", "money");
+    seam.recording = true;
+    const TrashOutcome outcome = moveToTrash(lies.file("Money.lie"), home.path() + "Trash/", DateTime{2026, 12, 7});
+    seam.recording = false;
+    ASSERT_TRUE(outcome.trashed);
+    const auto step = [](const std::string &op, const std::string &path) {
+        return std::find_if(seam.calls.begin(), seam.calls.end(),
+                            [&](const Call &call) { return call.op == op && call.path == path; });
+    };
+    const auto sync = step("fsync", realPath(outcome.trashed->infoPath));
+    const auto move = step("rename", realPath(lies.path()) + "/Money.lie");
+    ASSERT_NE(sync, seam.calls.end()) << "the info file is never synced";
+    ASSERT_NE(move, seam.calls.end());
+    EXPECT_LT(sync - seam.calls.begin(), move - seam.calls.begin());
+    std::string info;
+    ASSERT_TRUE(readFileBytes(outcome.trashed->infoPath, info));
+    EXPECT_EQ(sync->size, static_cast<long long>(info.size())) << "synced before it was written whole";
+}
+
+// Every step that gives a file another name leaves alone a file that took
+// that name after the program looked: both texts stay, under their names.
+TEST_F(WriteSteps, ANameThatAppearsMeanwhileIsNeverReplaced)
+{
+    const struct {
+        const char *what;
+        int renameat2Error;
+        std::function<void(testing::Harness &)> rename;
+    } cases[] = {
+        {"a rename", 0,
+         [](testing::Harness &h) {
+             EXPECT_FALSE(renameNoReplace(h.folder.file("Money.lie"), h.folder.file("Cash.lie")));
+         }},
+        {"a rename where the file system has no such step", EINVAL,
+         [](testing::Harness &h) {
+             EXPECT_FALSE(renameNoReplace(h.folder.file("Money.lie"), h.folder.file("Cash.lie")));
+         }},
+        {"the Rename command", 0,
+         [](testing::Harness &h) {
+             h.state.lies.reread(h.state.lieFolder);
+             h.state.lies.setSelected(0, true);
+             h.ui.answerRename(RenameAnswer{"Money.lie", "Cash.lie"});
+             h.ui.answerConfirm(true);
+             bLiesRenameClick(h.ctx);
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        seam.reset();
+        testing::Harness h;
+        h.folder.write("Money.lie", "money");
+        seam.renameat2Error = c.renameat2Error;
+        seam.meanwhile = [&h] { h.folder.write("Cash.lie", "cash"); };
+        c.rename(h);
+        EXPECT_EQ(h.folder.names(), (Names{"Cash.lie", "Money.lie"}));
+        EXPECT_EQ(h.folder.read("Cash.lie"), "cash");
+        EXPECT_EQ(h.folder.read("Money.lie"), "money");
+    }
+
+    // Put back from the Trash while a new file of its old name appears.
+    seam.reset();
+    TempFolder lies, home;
+    lies.write("Money.lie", "old");
+    const TrashOutcome trashed = moveToTrash(lies.file("Money.lie"), home.path() + "Trash/", DateTime{2026, 12, 7});
+    ASSERT_TRUE(trashed.trashed);
+    seam.meanwhile = [&lies] { lies.write("Money.lie", "new"); };
+    EXPECT_EQ(restoreFromTrash(*trashed.trashed), RestoreResult::NameTaken);
+    EXPECT_EQ(lies.read("Money.lie"), "new");
+    std::string kept;
+    EXPECT_TRUE(readFileBytes(trashed.trashed->trashedPath, kept));
+    EXPECT_EQ(kept, "old");
 }
 
 } // namespace

@@ -248,6 +248,30 @@ TEST(HistoryChart, EditedStatementLinksByItsEssayOrIsCounted)
     EXPECT_EQ(one->chart.unlinkedAnswers, 1);
 }
 
+// An answer stays linked to its Lie whichever way the statement was wrapped
+// or spaced since, and only then.
+TEST(HistoryChart, StatementKeysIgnoreWrappingBlanksAndCapitals)
+{
+    const Lines now{"Money is evil."};
+    const struct {
+        Lines then;
+        bool linked;
+    } cases[] = {
+        {{"Money is", "evil."}, true},
+        {{"Money", "is", "evil."}, true},
+        {{"Money is ", " evil."}, true},
+        {{"", "MONEY\tis  evil. ", ""}, true},
+        {{"\vMoney is\f", "evil."}, true},
+        {{"Money i", "s evil."}, false},
+        {{"Moneyis evil."}, false},
+        {{"Money is", "evil!"}, false},
+        {{"Money is"}, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(statementKey(c.then) == statementKey(now), c.linked) << ::testing::PrintToString(c.then);
+    EXPECT_EQ(statementKey({"M\xC3\x96NEY"}), "m\xC3\x96ney");
+}
+
 TEST(HistoryChart, AnswerInBothPlacesIsDrawnOnceAndUnreadableOnesCount)
 {
     TestDrive d;
