@@ -51,7 +51,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
     varnok::TfHello window({clock, random});
-    window.start(arguments);
+    // The lists of a large folder fill once the window is up.
+    window.start(arguments, varnok::ListsFill::Later);
     window.show();
     return app.exec();
 }

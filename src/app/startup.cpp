@@ -126,7 +126,7 @@ bool reachesExistingFolder(const std::string &base, std::string name)
 
 } // namespace
 
-void startUp(Context &ctx, const StartupPlaces &places)
+void startUp(Context &ctx, const StartupPlaces &places, ListsFill fill)
 {
     fixLieFolder(ctx, places);
     removeStaleTemporaries(ctx.state.lieFolder);
@@ -141,7 +141,8 @@ void startUp(Context &ctx, const StartupPlaces &places)
 
     if (!setCurrentFolder(ctx.state.lieFolder) && folderExists(ctx.state.lieFolder))
         ctx.ui.error(errorReportText("Unable to open the lie folder " + ctx.state.lieFolder));
-    rereadLists(ctx);
+    if (fill == ListsFill::Now)
+        rereadLists(ctx);
 
     ctx.state.edit = EditState{};
     ctx.view.setEditing(false);

@@ -50,11 +50,15 @@ std::string noHomeFolderText(unsigned userId);
 // A seed for the random generator from the time of day, to the millisecond.
 unsigned seedFromTime(const DateTime &now);
 
+// Whether start-up reads the three lists itself, or leaves them empty for
+// the window to fill once it shows (beginListsReading).
+enum class ListsFill { Now, Later };
+
 // Runs the start-up sequence from the lie folder on: fixes and creates the lie
 // folder, removes what writes killed by a crash left there (see
 // removeStaleTemporaries), offers Create from file at a first start, reads the settings, points
 // the lists at the folder and puts the Start Here page into its idle state.
-void startUp(Context &ctx, const StartupPlaces &places);
+void startUp(Context &ctx, const StartupPlaces &places, ListsFill fill = ListsFill::Now);
 
 // Writes every setting to the settings file of the lie folder in use.
 void exitSequence(Context &ctx);

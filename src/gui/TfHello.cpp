@@ -23,6 +23,7 @@
 #include "gui/DocumentPage.h"
 #include "gui/FindPanel.h"
 #include "gui/FolderFollower.h"
+#include "gui/ListFiller.h"
 #include "gui/MainMenus.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
@@ -95,12 +96,23 @@ TfHello::TfHello(Services services, QWidget *parent)
 
 TfHello::~TfHello() = default;
 
-void TfHello::start(const std::vector<std::string> &arguments)
+void TfHello::start(const std::vector<std::string> &arguments, ListsFill fill)
 {
     state_.homeTrash = homeTrashFolder();
-    startUp(ctx_, systemStartupPlaces(arguments));
+    startUp(ctx_, systemStartupPlaces(arguments), fill);
+    // Watched before it is listed, so nothing that arrives in between is missed.
     follower_->followLieFolder();
+    if (fill == ListsFill::Later) {
+        if (!filler_)
+            filler_ = new ListFiller(ctx_, this);
+        filler_->start();
+    }
     ask_->bAskStart->setFocus();
+}
+
+bool TfHello::listsFilling() const
+{
+    return filler_ && filler_->busy();
 }
 
 // --- layout ---------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/startup.h"
 #include "core/context.h"
 #include "core/ui.h"
 
@@ -19,6 +20,7 @@ class BlinkStrip;
 class DocumentPage;
 class FindDock;
 class FolderFollower;
+class ListFiller;
 class MainMenus;
 class OptionsPage;
 class QtUi;
@@ -43,8 +45,11 @@ public:
     Context &context() { return ctx_; }
     QtUi &ui() { return *ui_; }
     // Runs the start-up sequence for the program's command-line arguments and
-    // gives the Start button the focus.
-    void start(const std::vector<std::string> &arguments);
+    // gives the Start button the focus. With ListsFill::Later the lists are
+    // read on a thread of their own and fill once the window is up.
+    void start(const std::vector<std::string> &arguments, ListsFill fill = ListsFill::Now);
+    // True until the lists read after start have arrived.
+    bool listsFilling() const;
 
     // MainView
     void setMemoText(std::string text) override;
@@ -101,6 +106,7 @@ private:
     FindDock *findDock_ = nullptr;
     MainMenus *menus_ = nullptr;
     FolderFollower *follower_ = nullptr;
+    ListFiller *filler_ = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;
