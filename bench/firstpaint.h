@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QWidget>
 #include <cstdio>
 #include <functional>
 #include <unistd.h>

@@ -129,7 +129,8 @@ bool reachesExistingFolder(const std::string &base, std::string name)
 void startUp(Context &ctx, const StartupPlaces &places, ListsFill fill)
 {
     fixLieFolder(ctx, places);
-    removeStaleTemporaries(ctx.state.lieFolder);
+    if (fill == ListsFill::Now)
+        removeStaleTemporaries(ctx.state.lieFolder);
 
     if (!fileExists(settingsPath(ctx.state))) {
         ctx.ui.message(kFirstStartMessage);

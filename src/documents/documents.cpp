@@ -108,6 +108,8 @@ ListsReading beginListsReading(const AppState &state)
 
 void readLists(ListsReading &reading)
 {
+    if (reading.removeStale)
+        removeStaleTemporaries(reading.folder);
     std::string masks;
     for (const FileList &list : reading.lists)
         masks += list.mask() + ';';

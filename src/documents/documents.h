@@ -61,6 +61,10 @@ struct ListsReading {
     std::array<FileList, 3> lists; // in ListId order, with the state's masks
     // The state's lists when the reading began.
     std::array<std::uint64_t, 3> stamps{};
+    // Start-up's sweep of what writes killed by a crash left in the folder
+    // (removeStaleTemporaries) goes with the reading: it reads the whole
+    // folder too.
+    bool removeStale = false;
 };
 ListsReading beginListsReading(const AppState &state);
 // Touches nothing but the reading.

@@ -36,6 +36,7 @@ void ListFiller::start()
         worker_.join();
     wait_->stop();
     reading_ = std::make_unique<ListsReading>(beginListsReading(ctx_.state));
+    reading_->removeStale = true;
     ready_ = false;
     const unsigned serial = ++serial_;
     ListsReading *reading = reading_.get();
