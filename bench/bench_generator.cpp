@@ -27,6 +27,7 @@
 
 #include "core/text.h"
 #include "generator/composer.h"
+#include "generator/generate.h"
 #include "generator/gatherer.h"
 #include "generator/sentences.h"
 #include "generator/shuffle.h"
@@ -171,8 +172,8 @@ bool writeUnsynced(const std::string &path, const EssayText &essay)
 
 // What the Generate command does after its dialogs: every selected file read
 // with readFileBytes and handed to the gatherer, the steps of
-// generateEssayText one by one, the essay written with writeFileAtomic (or,
-// with sync false, plainly, for comparison).
+// generateEssayText one by one, the essay written with writeEssay as
+// MakeEssay writes it (or, with sync false, plainly, for comparison).
 int runPipeline(const std::string &folder, const std::string &output, bool sync)
 {
     SeededRandom random(1);
@@ -215,8 +216,7 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const double generated = since(start);
 
     // The essay's bytes are made while it is written.
-    if (!(sync ? writeFileAtomic(output, [&essay](const BytePut &put) { essay.produce(put); }).ok()
-               : writeUnsynced(output, essay))) {
+    if (!(sync ? writeEssay(output, essay, [] { return true; }).ok() : writeUnsynced(output, essay))) {
         std::perror(output.c_str());
         std::exit(1);
     }
