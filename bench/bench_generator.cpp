@@ -191,17 +191,16 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
             total += static_cast<std::size_t>(info.st_size);
     }
     gatherer.reserve(total);
-    std::string bytes;
-    for (const auto &name : names) {
-        if (!readFileBytes(folder + name, bytes)) {
-            std::perror(name.c_str());
-            std::exit(1);
-        }
-        read += timer.lap();
-        gatherer.addFileBytes(bytes);
-        gather += timer.lap();
+    std::vector<std::string> paths;
+    for (const auto &name : names)
+        paths.push_back(folder + name);
+    // Read and gathered as the command does, the reading a file ahead on a
+    // second thread: one time for both.
+    if (const auto unread = gatherFiles(gatherer, paths, [](std::size_t) {})) {
+        std::fprintf(stderr, "%s: %s\n", paths[unread->index].c_str(), unread->status.reason().c_str());
+        std::exit(1);
     }
-    std::string().swap(bytes);
+    read = timer.lap();
     const std::size_t gatheredCount = gatherer.lineCount();
     timer.lap();
 
@@ -321,9 +320,9 @@ std::string loadAverage()
 void printPipeline(const char *label, const PipelineRun &run, double corpusMB, const ChildRun &shuf)
 {
     std::printf(
-        "%-9s read %.3f  gather %.3f  cut %.3f  shuffle %.3f  compose %.3f  | generated %.3f  write %.3f  "
+        "%-9s read and gather %.3f  cut %.3f  shuffle %.3f  compose %.3f  | generated %.3f  write %.3f  "
         "total %.3f s\n",
-        label, run.read, run.gather, run.cut, run.shuffle, run.compose, run.generated, run.write, run.total);
+        label, run.read + run.gather, run.cut, run.shuffle, run.compose, run.generated, run.write, run.total);
     std::printf("%-9s process wall %.3f s, cpu %.3f s, peak %.1f MB = %.2f x corpus  ->  /shuf: wall %.2f, cpu %.2f\n",
                 "", run.process.wall, run.process.cpu, run.process.peakMB, run.process.peakMB / corpusMB,
                 run.process.wall / shuf.wall, run.process.cpu / shuf.cpu);

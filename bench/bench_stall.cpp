@@ -256,7 +256,7 @@ void listing(int count)
     QApplication::processEvents();
     auto *list = w.find<QListView>("FileListBox1");
     stall = measure([&] { w.click("bLiesSelectAll"); },
-                           [&] { return list->selectionModel()->selectedIndexes().size() == count; });
+                    [&] { return list->selectionModel()->selectedIndexes().size() == count; });
     report("Lies: Select All", size, stall);
     // New Lie writes one file and reads every list again.
     const std::string added = folder.path() + "This is a lie.lie";

@@ -223,17 +223,12 @@ void bFunEssayClick(Context &ctx)
             // Laid out once for all files, read one at a time.
             Gatherer gathered(*type);
             gathered.reserve(total);
-            std::string bytes;
-            std::size_t read = 0;
-            for (std::size_t i = 0; i < names.size(); ++i) {
+            const auto unread = gatherFiles(gathered, paths, [&](std::size_t read) {
                 progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total)
                                               : 0.0);
-                if (const Status status = readFileBytes(paths[i], bytes); !status)
-                    failCannotOpen(names[i], status.error());
-                read += bytes.size();
-                gathered.addFileBytes(bytes);
-            }
-            std::string().swap(bytes);
+            });
+            if (unread)
+                failCannotOpen(names[unread->index], unread->status.error());
             progress.checkpoint(kReadShare);
             if (gathered.empty())
                 return;
