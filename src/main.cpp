@@ -52,7 +52,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
     varnok::TfHello window({clock, random});
-    if (!window.start(arguments)) {
+    // The lists of a large folder fill once the window is up.
+    if (!window.start(arguments, varnok::ListsFill::Later)) {
         // The folder is open in another Varnok: that window comes forward
         // instead of a second one writing behind its back.
         const auto &state = window.state();

@@ -143,14 +143,15 @@ bool claimLieFolder(AppState &state, const std::string &folder)
 
 } // namespace
 
-bool startUp(Context &ctx, const StartupPlaces &places)
+bool startUp(Context &ctx, const StartupPlaces &places, ListsFill fill)
 {
     fixLieFolder(ctx, places);
     // Before anything is read or written there, the first-start questions
     // included: the other window may be in the middle of the same.
     if (!claimLieFolder(ctx.state, ctx.state.lieFolder))
         return false;
-    removeStaleTemporaries(ctx.state.lieFolder);
+    if (fill == ListsFill::Now)
+        removeStaleTemporaries(ctx.state.lieFolder);
 
     if (!fileExists(settingsPath(ctx.state))) {
         ctx.ui.message(kFirstStartMessage);
@@ -175,7 +176,8 @@ bool startUp(Context &ctx, const StartupPlaces &places)
 
     if (!setCurrentFolder(ctx.state.lieFolder) && folderExists(ctx.state.lieFolder))
         ctx.ui.error(errorReportText("Unable to open the lie folder " + ctx.state.lieFolder));
-    rereadLists(ctx);
+    if (fill == ListsFill::Now)
+        rereadLists(ctx);
 
     ctx.state.edit = EditState{};
     ctx.view.setEditing(false);

@@ -59,6 +59,10 @@ std::string noHomeFolderText(unsigned userId);
 // A seed for the random generator from the time of day, to the millisecond.
 unsigned seedFromTime(const DateTime &now);
 
+// Whether start-up reads the three lists (and sweeps stale temporaries)
+// itself, or leaves both to a ListsReading the window makes once it shows.
+enum class ListsFill { Now, Later };
+
 // Runs the start-up sequence from the lie folder on: fixes and creates the lie
 // folder, removes what writes killed by a crash left there (see
 // removeStaleTemporaries), offers Create from file at a first start, reads the settings, points
@@ -66,7 +70,7 @@ unsigned seedFromTime(const DateTime &now);
 // With state.lockFolder set it first takes the folder's lock; when another
 // Varnok holds it, it stops there, returns false and leaves the holder's
 // process id in state.folderHolder.
-bool startUp(Context &ctx, const StartupPlaces &places);
+bool startUp(Context &ctx, const StartupPlaces &places, ListsFill fill = ListsFill::Now);
 
 // Writes the settings this run changed to the settings file of the lie
 // folder in use (every setting when it has none yet); never to one that is a

@@ -1,6 +1,7 @@
 #include "core/filelist.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -10,6 +11,14 @@
 #include "platform/files.h"
 
 namespace varnok {
+
+void FileList::touch()
+{
+    // Lists are read aside on other threads, so the stamps come from one
+    // counter for all of them.
+    static std::atomic<std::uint64_t> counter{0};
+    stamp_ = counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 void FileList::reread(const std::string &folder)
 {
@@ -33,6 +42,7 @@ bool FileList::refreshFrom(const std::vector<std::string> &files)
 
 bool FileList::update(const std::vector<std::string> &files, bool keepSelection)
 {
+    touch();
     if (keys_.size() != names_.size()) {
         // A list set by hand may be in any order: it is sorted afresh.
         const std::vector<std::string> before = names_;
@@ -175,6 +185,7 @@ std::vector<std::size_t> FileList::findListed(const std::vector<const std::strin
 
 void FileList::selectNames(const std::vector<std::string> &names)
 {
+    touch();
     const std::unordered_set<std::string> wanted(names.begin(), names.end());
     for (std::size_t i = 0; i < names_.size(); ++i)
         if (wanted.count(names_[i]))
@@ -183,6 +194,7 @@ void FileList::selectNames(const std::vector<std::string> &names)
 
 void FileList::setNames(std::vector<std::string> names)
 {
+    touch();
     names_ = std::move(names);
     selected_.assign(names_.size(), 0);
     keys_.clear();
@@ -192,11 +204,13 @@ void FileList::setNames(std::vector<std::string> names)
 
 void FileList::selectAll()
 {
+    touch();
     std::fill(selected_.begin(), selected_.end(), 1);
 }
 
 void FileList::clearSelection()
 {
+    touch();
     std::fill(selected_.begin(), selected_.end(), 0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,16 @@ public:
     explicit FileList(std::string mask) : mask_(std::move(mask)) {}
 
     const std::string &mask() const { return mask_; }
-    void setMask(std::string mask) { mask_ = std::move(mask); }
+    void setMask(std::string mask)
+    {
+        mask_ = std::move(mask);
+        touch();
+    }
+
+    // Changes with every change of the names, the mask or the selection, and
+    // differs between lists: a reading made aside tells by it whether the
+    // list is still as it was when the reading began.
+    std::uint64_t stamp() const { return stamp_; }
 
     // Lists the folder anew; this clears the selection.
     void reread(const std::string &folder);
@@ -32,7 +42,11 @@ public:
     const std::vector<std::string> &names() const { return names_; }
 
     bool isSelected(int index) const { return selected_[static_cast<std::size_t>(index)] != 0; }
-    void setSelected(int index, bool on) { selected_[static_cast<std::size_t>(index)] = on ? 1 : 0; }
+    void setSelected(int index, bool on)
+    {
+        selected_[static_cast<std::size_t>(index)] = on ? 1 : 0;
+        touch();
+    }
     void selectAll();
     void clearSelection();
     int selectedCount() const;
@@ -45,6 +59,7 @@ public:
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+    void touch();
     bool update(const std::vector<std::string> &files, bool keepSelection);
     // The index in the list of each of these names, kNone for a new one.
     std::vector<std::size_t> findListed(const std::vector<const std::string *> &listed) const;
@@ -64,6 +79,7 @@ private:
         std::size_t index;
     };
     std::vector<FolderEntry> folderOrder_;
+    std::uint64_t stamp_ = 0;
 };
 
 } // namespace varnok

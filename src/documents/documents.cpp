@@ -99,6 +99,42 @@ void rereadLists(Context &ctx)
     }
 }
 
+ListsReading beginListsReading(const AppState &state)
+{
+    return ListsReading{state.lieFolder,
+                        {FileList(state.lies.mask()), FileList(state.essays.mask()), FileList(state.tests.mask())},
+                        {state.lies.stamp(), state.essays.stamp(), state.tests.stamp()}};
+}
+
+void readLists(ListsReading &reading)
+{
+    if (reading.removeStale)
+        removeStaleTemporaries(reading.folder);
+    std::string masks;
+    for (const FileList &list : reading.lists)
+        masks += list.mask() + ';';
+    const std::vector<std::string> files = listFolderUnordered(reading.folder, masks);
+    for (FileList &list : reading.lists)
+        list.rereadFrom(files);
+}
+
+int applyListsReading(Context &ctx, ListsReading &&reading)
+{
+    if (reading.folder != ctx.state.lieFolder)
+        return 0;
+    int taken = 0;
+    for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests}) {
+        const auto i = static_cast<std::size_t>(id);
+        FileList &list = ctx.state.list(id);
+        if (list.stamp() != reading.stamps[i])
+            continue;
+        list = std::move(reading.lists[i]);
+        ctx.view.listChanged(id);
+        ++taken;
+    }
+    return taken;
+}
+
 std::string essaysMask(bool essays, bool generated, bool text)
 {
     std::string mask;

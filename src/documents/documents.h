@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -49,6 +51,29 @@ void rereadLists(Context &ctx);
 // The lie folder's files any of the three lists shows, in the folder's order:
 // the folder is read once for all three.
 std::vector<std::string> filesOfLists(const AppState &state);
+
+// The three lists read from the lie folder apart from the state, so that a
+// large folder can be listed and sorted off the window's thread while the
+// window is already in use. Begun and applied on the window's thread; read
+// on any.
+struct ListsReading {
+    std::string folder;
+    std::array<FileList, 3> lists; // in ListId order, with the state's masks
+    // The state's lists when the reading began.
+    std::array<std::uint64_t, 3> stamps{};
+    // Start-up's sweep of what writes killed by a crash left in the folder
+    // (removeStaleTemporaries) goes with the reading: it reads the whole
+    // folder too.
+    bool removeStale = false;
+};
+ListsReading beginListsReading(const AppState &state);
+// Touches nothing but the reading.
+void readLists(ListsReading &reading);
+// Each list that nothing re-read, refreshed, masked or selected in since the
+// reading began takes what was read; any other is newer than the reading and
+// stays. Nothing is taken once the lie folder is another. Returns how many
+// lists took the reading.
+int applyListsReading(Context &ctx, ListsReading &&reading);
 
 // The Essays list's mask from the three "Show:" boxes.
 std::string essaysMask(bool essays, bool generated, bool text);

@@ -1,8 +1,15 @@
 #include "generator/gatherer.h"
 
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
+
+#include "platform/textfile.h"
 
 namespace varnok {
 
@@ -136,6 +143,116 @@ Gatherer::Taken Gatherer::take()
     text_.clear();
     ends_.clear();
     return taken;
+}
+
+namespace {
+
+// The files read ahead of the gathering, each into a slot of its own that
+// the gathering hands back once done with it.
+class ReadAhead {
+public:
+    explicit ReadAhead(const std::vector<std::string> &paths) : paths_(paths), reader_([this] { run(); }) {}
+    ~ReadAhead()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        reader_.join();
+    }
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    // File i's bytes, or why they could not be read; valid until release(i).
+    const std::string &take(std::size_t i, Status &status)
+    {
+        Slot &slot = slots_[i % kSlots];
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&slot] { return slot.ready; });
+        if (slot.failure)
+            std::rethrow_exception(slot.failure);
+        status = slot.status;
+        return slot.bytes;
+    }
+
+    void release(std::size_t i)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            slots_[i % kSlots].ready = false;
+            released_ = i + 1;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr std::size_t kSlots = 2;
+    struct Slot {
+        std::string bytes;
+        Status status;
+        // Thrown while reading (out of memory): thrown again to the gathering.
+        std::exception_ptr failure;
+        bool ready = false;
+    };
+
+    void run()
+    {
+        for (std::size_t i = 0; i < paths_.size(); ++i) {
+            Slot &slot = slots_[i % kSlots];
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stop_ || i < released_ + kSlots; });
+                if (stop_)
+                    return;
+            }
+            // The slot is the reader's alone until it is marked ready.
+            Status status;
+            std::exception_ptr failure;
+            try {
+                status = readFileBytes(paths_[i], slot.bytes);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            {
+                std::lock_guard lock(mutex_);
+                slot.status = status;
+                slot.failure = failure;
+                slot.ready = true;
+            }
+            changed_.notify_all();
+            if (!status || failure)
+                return;
+        }
+    }
+
+    const std::vector<std::string> &paths_;
+    std::array<Slot, kSlots> slots_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t released_ = 0;
+    bool stop_ = false;
+    std::thread reader_; // last: it starts once the rest is in place
+};
+
+} // namespace
+
+std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std::string> &paths,
+                                      const std::function<void(std::size_t bytesRead)> &progress)
+{
+    ReadAhead files(paths);
+    std::size_t read = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        progress(read);
+        Status status;
+        const std::string &bytes = files.take(i, status);
+        if (!status)
+            return UnreadFile{i, status};
+        read += bytes.size();
+        gathered.addFileBytes(bytes);
+        files.release(i);
+    }
+    return std::nullopt;
 }
 
 } // namespace varnok

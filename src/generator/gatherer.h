@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "core/choices.h"
 #include "documents/keywords.h"
 #include "platform/memory.h"
+#include "platform/status.h"
 
 namespace varnok {
 
@@ -62,5 +65,17 @@ private:
     std::string text_;
     std::vector<std::size_t> ends_;
 };
+
+// Reads the files in order with readFileBytes and hands each one's bytes to
+// the gatherer; the next file is read on a second thread while one is
+// gathered. Before each file, progress is told how many bytes were gathered
+// so far; it may throw to stop. Stops at the first file that cannot be read:
+// its index and why, the files before it gathered.
+struct UnreadFile {
+    std::size_t index;
+    Status status;
+};
+std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std::string> &paths,
+                                      const std::function<void(std::size_t bytesRead)> &progress);
 
 } // namespace varnok

@@ -1,6 +1,9 @@
 #include "generator/generate.h"
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -53,6 +56,88 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
     return essay;
 }
 
+namespace {
+
+// Hands blocks to put on a thread of its own, one block behind: copying a
+// block costs far less than writing it into the file, and the next block is
+// made meanwhile. Once put fails, so does every later block.
+class WriteBehind {
+public:
+    explicit WriteBehind(const BytePut &put) : put_(put), worker_([this] { run(); }) {}
+    ~WriteBehind() { finish(); }
+    WriteBehind(const WriteBehind &) = delete;
+    WriteBehind &operator=(const WriteBehind &) = delete;
+
+    bool put(std::string_view block)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !waiting_ || failed_; });
+        if (failed_)
+            return false;
+        next_.assign(block);
+        waiting_ = true;
+        changed_.notify_all();
+        return true;
+    }
+
+    // Waits until every block handed over is written.
+    void finish()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        if (worker_.joinable())
+            worker_.join();
+    }
+
+private:
+    void run()
+    {
+        std::string block;
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return waiting_ || done_; });
+                if (!waiting_)
+                    return;
+                block.swap(next_);
+                waiting_ = false;
+            }
+            changed_.notify_all();
+            if (!put_(block)) {
+                std::lock_guard lock(mutex_);
+                failed_ = true;
+                changed_.notify_all();
+                return;
+            }
+        }
+    }
+
+    const BytePut &put_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string next_;
+    bool waiting_ = false;
+    bool done_ = false;
+    bool failed_ = false;
+    std::thread worker_; // last: it starts once the rest is in place
+};
+
+} // namespace
+
+Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted)
+{
+    return writeFileAtomic(
+        path,
+        [&essay, &stillWanted](const BytePut &put) {
+            WriteBehind behind(put);
+            essay.produce([&](std::string_view piece) { return stillWanted() && behind.put(piece); });
+        },
+        stillWanted);
+}
+
 std::optional<int> parseLineCount(std::string_view answer, int lineCount)
 {
     const auto number = parseWholeNumber(answer);
@@ -94,12 +179,7 @@ void MakeEssay(Context &ctx, EssayText &essay)
         // The essay's bytes are made as they are written: Cancel stops the
         // making, and also at the very end keeps the file from appearing.
         const auto stillWanted = [&progress] { return !progress.cancelled(); };
-        written = static_cast<bool>(writeFileAtomic(
-            path,
-            [&essay, &stillWanted](const BytePut &put) {
-                essay.produce([&](std::string_view piece) { return stillWanted() && put(piece); });
-            },
-            stillWanted));
+        written = static_cast<bool>(writeEssay(path, essay, stillWanted));
         if (!written && progress.cancelled())
             throw JobCancelled{};
         progress.report(1.0);
@@ -143,17 +223,12 @@ void bFunEssayClick(Context &ctx)
             // Laid out once for all files, read one at a time.
             Gatherer gathered(*type);
             gathered.reserve(total);
-            std::string bytes;
-            std::size_t read = 0;
-            for (std::size_t i = 0; i < names.size(); ++i) {
+            const auto unread = gatherFiles(gathered, paths, [&](std::size_t read) {
                 progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total)
                                               : 0.0);
-                if (const Status status = readFileBytes(paths[i], bytes); !status)
-                    failCannotOpen(names[i], status.error());
-                read += bytes.size();
-                gathered.addFileBytes(bytes);
-            }
-            std::string().swap(bytes);
+            });
+            if (unread)
+                failCannotOpen(names[unread->index], unread->status.error());
             progress.checkpoint(kReadShare);
             if (gathered.empty())
                 return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,12 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
 // the date stamp and the count, as a long job. Writes nothing when the person
 // cancels the question or the writing, or asks for a negative count.
 void MakeEssay(Context &ctx, EssayText &essay);
+
+// Writes the essay atomically as MakeEssay does, the bytes being made while
+// the file is written: the writing of each block goes on on a second thread
+// while the next one is made. Stops, writing nothing, once stillWanted turns
+// false.
+Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted);
 
 // The answer to "How many lines?" as the number of lines to keep. An answer
 // that is no whole number keeps all lineCount lines. A negative number is

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <type_traits>
 
 #include "platform/files.h"
@@ -131,6 +132,34 @@ private:
     std::size_t added_ = 0;
 };
 
+// From this many lines on, the work after the draw is shared out between
+// two cores: each part is still far larger than what starting it costs.
+constexpr std::size_t kLinesForParts = 1 << 16;
+
+std::size_t partsFor(std::size_t count)
+{
+    return count >= kLinesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+// Runs work(part) for every part, the first on this thread. The parts write
+// to separate ranges.
+template <typename Work>
+void inParts(std::size_t parts, const Work &work)
+{
+    std::thread other;
+    if (parts > 1)
+        other = std::thread([&work] { work(1); });
+    work(0);
+    if (other.joinable())
+        other.join();
+}
+
+// Where part p of parts begins among count things.
+std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
+{
+    return count / parts * p + std::min(p, count % parts);
+}
+
 // Draws one key per line, in list order, and gives the lines' entries sorted
 // by key and then by text.
 template <typename Index>
@@ -143,22 +172,34 @@ std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::stri
     }
 
     // Keys are few and small, so a counting sort puts the lines in key order
-    // in linear time; only lines sharing a key need comparing.
+    // in linear time; only lines sharing a key need comparing. Each part of
+    // the lines fills its own share of every key's bucket, after the shares
+    // of the parts before it: within a bucket the sort decides the order.
+    const std::size_t parts = partsFor(count);
+    std::vector<std::vector<std::size_t>> fill(parts, std::vector<std::size_t>(kShuffleKeyRange, 0));
+    inParts(parts, [&](std::size_t p) {
+        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
+            ++fill[p][keys[i]];
+    });
     std::vector<std::size_t> start(kShuffleKeyRange + 1, 0);
-    for (const auto key : keys)
-        ++start[key + 1u];
-    for (std::size_t k = 1; k < start.size(); ++k)
-        start[k] += start[k - 1];
+    for (std::size_t k = 0; k < kShuffleKeyRange; ++k) {
+        std::size_t next = start[k];
+        for (auto &part : fill) {
+            const std::size_t held = part[k];
+            part[k] = next;
+            next += held;
+        }
+        start[k + 1] = next;
+    }
 
     // Left uninitialised: every entry is written before it is read, and
     // clearing them first would be one more pass over all that memory.
     std::unique_ptr<SortEntry<Index>[]> entries(new SortEntry<Index>[count]);
     adviseLargeBuffer(entries.get(), count * sizeof(SortEntry<Index>));
-    {
-        std::vector<std::size_t> fill(start.begin(), start.end() - 1);
-        for (std::size_t i = 0; i < count; ++i)
-            entries[fill[keys[i]]++] = sortEntry<Index>(lines[i], i);
-    }
+    inParts(parts, [&](std::size_t p) {
+        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
+            entries[fill[p][keys[i]]++] = sortEntry<Index>(lines[i], i);
+    });
     std::vector<std::uint16_t>().swap(keys);
 
     // Within a key the beginnings decide almost every comparison, and the
@@ -170,25 +211,34 @@ std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::stri
     const auto sameBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
         return a.head == b.head && a.tail == b.tail;
     };
-    TiedRuns<Index> tied(lines, entries.get());
-    for (std::size_t k = 0; k + 1 < start.size(); ++k) {
-        if (start[k + 1] - start[k] < 2)
-            continue;
-        SortEntry<Index> *const first = entries.get() + start[k];
-        SortEntry<Index> *const last = entries.get() + start[k + 1];
-        std::sort(first, last, byBeginning);
-        // Equal beginnings of short lines mean equal lines, which may stay
-        // as they are; only long lines need their text.
-        for (auto run = std::adjacent_find(first, last, sameBeginning); run != last;) {
-            auto end = run + 1;
-            while (end != last && sameBeginning(*run, *end))
-                ++end;
-            if (run->tail >= kLongLine)
-                tied.add(static_cast<std::size_t>(run - entries.get()), static_cast<std::size_t>(end - entries.get()));
-            run = std::adjacent_find(end, last, sameBeginning);
+    // The keys are shared out by the entries they hold.
+    std::vector<std::size_t> firstKey(parts + 1, kShuffleKeyRange);
+    for (std::size_t p = 1; p < parts; ++p)
+        firstKey[p] = static_cast<std::size_t>(
+            std::lower_bound(start.begin(), start.end() - 1, partBegin(count, p, parts)) - start.begin());
+    firstKey[0] = 0;
+    inParts(parts, [&](std::size_t p) {
+        TiedRuns<Index> tied(lines, entries.get());
+        for (std::size_t k = firstKey[p]; k < firstKey[p + 1]; ++k) {
+            if (start[k + 1] - start[k] < 2)
+                continue;
+            SortEntry<Index> *const first = entries.get() + start[k];
+            SortEntry<Index> *const last = entries.get() + start[k + 1];
+            std::sort(first, last, byBeginning);
+            // Equal beginnings of short lines mean equal lines, which may stay
+            // as they are; only long lines need their text.
+            for (auto run = std::adjacent_find(first, last, sameBeginning); run != last;) {
+                auto end = run + 1;
+                while (end != last && sameBeginning(*run, *end))
+                    ++end;
+                if (run->tail >= kLongLine)
+                    tied.add(static_cast<std::size_t>(run - entries.get()),
+                             static_cast<std::size_t>(end - entries.get()));
+                run = std::adjacent_find(end, last, sameBeginning);
+            }
         }
-    }
-    tied.finish();
+        tied.finish();
+    });
     return entries;
 }
 
@@ -208,19 +258,25 @@ void reorder(std::vector<std::string_view> &lines, std::vector<char> *tags, Rand
     static_assert(sizeof(SortEntry<Index>) >= sizeof(std::string_view));
     static_assert(std::is_trivially_copyable_v<SortEntry<Index>> && std::is_trivially_copyable_v<std::string_view>);
     constexpr std::size_t ahead = 16;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i + ahead < count)
-            __builtin_prefetch(&lines[entries[i + ahead].index]);
-        const std::size_t index = entries[i].index;
-        if (tags)
-            movedTags[i] = (*tags)[index];
-        const std::string_view line = lines[index];
-        std::memcpy(static_cast<void *>(&entries[i]), &line, sizeof line);
-    }
+    const std::size_t parts = partsFor(count);
+    inParts(parts, [&](std::size_t p) {
+        const std::size_t end = partBegin(count, p + 1, parts);
+        for (std::size_t i = partBegin(count, p, parts); i < end; ++i) {
+            if (i + ahead < end)
+                __builtin_prefetch(&lines[entries[i + ahead].index]);
+            const std::size_t index = entries[i].index;
+            if (tags)
+                movedTags[i] = (*tags)[index];
+            const std::string_view line = lines[index];
+            std::memcpy(static_cast<void *>(&entries[i]), &line, sizeof line);
+        }
+    });
     if (tags)
         tags->swap(movedTags);
-    for (std::size_t i = 0; i < count; ++i)
-        std::memcpy(&lines[i], static_cast<const void *>(&entries[i]), sizeof lines[i]);
+    inParts(parts, [&](std::size_t p) {
+        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
+            std::memcpy(&lines[i], static_cast<const void *>(&entries[i]), sizeof lines[i]);
+    });
 }
 
 void shuffle(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)

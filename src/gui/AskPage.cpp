@@ -67,11 +67,13 @@ void AskPage::createToolBar()
     ToolBar->setFixedHeight(27 + 4);
     auto *tools = new QHBoxLayout(ToolBar);
     tools->setContentsMargins(2, 2, 2, 2);
-    bEditCommit = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "&OK", ToolBar);
+    // The icons come when the bar first shows: loading them is a good part
+    // of what start-up spends before the window can be drawn.
+    bEditCommit = new QPushButton("&OK", ToolBar);
     bEditCommit->setObjectName("bEditCommit");
-    bEditRevert = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), "&Revert", ToolBar);
+    bEditRevert = new QPushButton("&Revert", ToolBar);
     bEditRevert->setObjectName("bEditRevert");
-    bEditCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "C&ancel", ToolBar);
+    bEditCancel = new QPushButton("C&ancel", ToolBar);
     bEditCancel->setObjectName("bEditCancel");
     bEditLater = new QPushButton("&Later", ToolBar);
     bEditLater->setObjectName("bEditLater");
@@ -215,6 +217,11 @@ void AskPage::setTestRunning(bool running)
 
 void AskPage::setEditing(bool editing)
 {
+    if (editing && bEditCommit->icon().isNull()) {
+        bEditCommit->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+        bEditRevert->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+        bEditCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    }
     ToolBar->setVisible(editing);
     TestPanel->setVisible(!editing);
 }

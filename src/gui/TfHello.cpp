@@ -27,6 +27,7 @@
 #include "gui/Doorbell.h"
 #include "gui/FindPanel.h"
 #include "gui/FolderFollower.h"
+#include "gui/ListFiller.h"
 #include "gui/MainMenus.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
@@ -102,7 +103,7 @@ TfHello::TfHello(Services services, QWidget *parent)
 
 TfHello::~TfHello() = default;
 
-bool TfHello::start(const std::vector<std::string> &arguments)
+bool TfHello::start(const std::vector<std::string> &arguments, ListsFill fill)
 {
     state_.homeTrash = homeTrashFolder();
     state_.lockFolder = lockFolderPath();
@@ -114,11 +115,22 @@ bool TfHello::start(const std::vector<std::string> &arguments)
     // sharing the folder keeps its own place unless its screens match.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         places.placeSection = windowPlaceSection(screen->virtualSize().width(), screen->virtualSize().height());
-    if (!startUp(ctx_, places))
+    if (!startUp(ctx_, places, fill))
         return false;
+    // Watched before it is listed, so nothing that arrives in between is missed.
     follower_->followLieFolder();
+    if (fill == ListsFill::Later) {
+        if (!filler_)
+            filler_ = new ListFiller(ctx_, this);
+        filler_->start();
+    }
     ask_->bAskStart->setFocus();
     return true;
+}
+
+bool TfHello::listsFilling() const
+{
+    return filler_ && filler_->busy();
 }
 
 // --- layout ---------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/startup.h"
 #include "core/context.h"
 #include "core/ui.h"
 
@@ -19,6 +20,7 @@ class BlinkStrip;
 class DocumentPage;
 class FindDock;
 class FolderFollower;
+class ListFiller;
 class MainMenus;
 class OptionsPage;
 class QtUi;
@@ -44,8 +46,12 @@ public:
     QtUi &ui() { return *ui_; }
     // Runs the start-up sequence for the program's command-line arguments and
     // gives the Start button the focus. False, with nothing shown, when
-    // another Varnok has the lie folder open (state().folderHolder).
-    bool start(const std::vector<std::string> &arguments);
+    // another Varnok has the lie folder open (state().folderHolder). With
+    // ListsFill::Later the lists are read on a thread of their own and fill
+    // once the window is up.
+    bool start(const std::vector<std::string> &arguments, ListsFill fill = ListsFill::Now);
+    // True until the lists read after start have arrived.
+    bool listsFilling() const;
 
     // MainView
     void setMemoText(std::string text) override;
@@ -102,6 +108,7 @@ private:
     FindDock *findDock_ = nullptr;
     MainMenus *menus_ = nullptr;
     FolderFollower *follower_ = nullptr;
+    ListFiller *filler_ = nullptr;
 
     QPointer<TfSelFolder> selFolder_;
     QPointer<TChartForm> chartForm_;

@@ -27,6 +27,12 @@ char foldCase(char c)
 
 bool matchPattern(std::string_view name, std::string_view pattern)
 {
+    // "*.lie" and the like, what every list asks for: only the name's end
+    // decides, and trying each place for the star would cost far more.
+    if (pattern.size() > 1 && pattern.front() == '*' && pattern.find_first_of("*?", 1) == std::string_view::npos) {
+        const std::size_t tail = pattern.size() - 1;
+        return name.size() >= tail && equalNoCase(name.substr(name.size() - tail), pattern.substr(1));
+    }
     // Iterative wildcard match with one back-track point: linear in practice.
     std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {

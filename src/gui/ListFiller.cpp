@@ -1,0 +1,82 @@
+#include "gui/ListFiller.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "documents/documents.h"
+
+namespace varnok {
+
+namespace {
+
+constexpr int kQuestionPollMs = 50;
+
+} // namespace
+
+ListFiller::ListFiller(Context &ctx, QObject *parent) : QObject(parent), ctx_(ctx)
+{
+    wait_ = new QTimer(this);
+    wait_->setSingleShot(true);
+    wait_->setInterval(kQuestionPollMs);
+    connect(wait_, &QTimer::timeout, this, &ListFiller::arrived);
+}
+
+ListFiller::~ListFiller()
+{
+    // The thread holds nothing of the window, only the reading; a window
+    // closed at once waits for it here, and what it posts is dropped with
+    // this object.
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void ListFiller::start()
+{
+    if (worker_.joinable())
+        worker_.join();
+    wait_->stop();
+    reading_ = std::make_unique<ListsReading>(beginListsReading(ctx_.state));
+    reading_->removeStale = true;
+    ready_ = false;
+    const unsigned serial = ++serial_;
+    ListsReading *reading = reading_.get();
+    worker_ = std::thread([this, reading, serial] {
+        // A reading cut short (out of memory) is dropped: the lists stay
+        // empty until the next re-read, as they would after a failed one.
+        bool complete = true;
+        try {
+            readLists(*reading);
+        } catch (const std::exception &) {
+            complete = false;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, complete] {
+                if (serial != serial_)
+                    return;
+                if (!complete) {
+                    reading_.reset();
+                    return;
+                }
+                ready_ = true;
+                arrived();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ListFiller::arrived()
+{
+    if (!reading_ || !ready_)
+        return;
+    if (QApplication::activeModalWidget()) {
+        wait_->start();
+        return;
+    }
+    if (worker_.joinable())
+        worker_.join();
+    std::unique_ptr<ListsReading> reading = std::move(reading_);
+    runCommand(ctx_, [&] { applyListsReading(ctx_, std::move(*reading)); });
+}
+
+} // namespace varnok

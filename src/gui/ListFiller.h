@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <thread>
+
+#include "core/context.h"
+
+class QTimer;
+
+namespace varnok {
+
+struct ListsReading;
+
+// Fills the three lists after the window shows: a folder of a hundred
+// thousand documents takes a while to list and sort, and the window is drawn
+// and in use meanwhile. The reading is done on a thread of its own and
+// applied on the window's thread, to each list nothing has changed since;
+// a list re-read in the meantime (a command, F5, a change in the folder, Open
+// Lie set) is already newer.
+class ListFiller : public QObject {
+public:
+    ListFiller(Context &ctx, QObject *parent);
+    ~ListFiller() override;
+
+    // Reads the lie folder the state names now.
+    void start();
+    bool busy() const { return reading_ != nullptr; }
+
+private:
+    void arrived();
+
+    Context &ctx_;
+    std::unique_ptr<ListsReading> reading_;
+    std::thread worker_;
+    // Tells the reading the worker finished from one an earlier start left.
+    unsigned serial_ = 0;
+    bool ready_ = false;
+    // While a question is on the screen the reading waits, as the folder's
+    // own changes do: the command that asked may still walk its lists.
+    QTimer *wait_ = nullptr;
+};
+
+} // namespace varnok

@@ -1,0 +1,43 @@
+#include <QCheckBox>
+#include <QListView>
+#include <QtTest>
+
+#include "gui/guiharness.h"
+#include "gui/guitest.h"
+
+using namespace varnok;
+using namespace varnok::testing;
+
+namespace {
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The lists fill once the window's loop runs, from a reading made on
+    // another thread; a list the person changed meanwhile keeps what it shows.
+    void listsFillOnceTheWindowIsUp()
+    {
+        const std::string startFolder = currentFolder();
+        TempFolder folder;
+        for (const char *name : {"Varnok.Ini", "b.lie", "A.lie", "x.ess", "z.txt"})
+            folder.write(name, "x\r\n");
+        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+        ScriptedRandom random;
+        {
+            TfHello window({clock, random});
+            window.start({folder.path()}, ListsFill::Later);
+            QCOMPARE(window.state().lies.count(), 0);
+            window.findChild<QCheckBox *>("cbText")->click();
+            QTRY_VERIFY(!window.listsFilling());
+            QCOMPARE(window.state().lies.names(), (std::vector<std::string>{"A.lie", "b.lie"}));
+            QCOMPARE(window.state().essays.names(), (std::vector<std::string>{"x.ess", "z.txt"}));
+            QCOMPARE(window.findChild<QListView *>("FileListBox1")->model()->rowCount(), 2);
+        }
+        setCurrentFolder(startFolder);
+    }
+};
+
+} // namespace
+
+VARNOK_GUI_TEST(StartupTest);
+#include "startup_test.moc"
