@@ -79,7 +79,7 @@ TfHello::TfHello(Services services, QWidget *parent)
     setObjectName("fHello");
     setWindowTitle("Varnok");
     createPages();
-    findDock_ = new FindDock(ctx_, this, ask_->Memo1);
+    findDock_ = new FindDock(ctx_, this, ask_->Memo1, ask_->TrackBar1);
     menus_ = new MainMenus(this, ctx_, {[this] { openLieSetDialog(); }, [this] { findDock_->open(); }});
     follower_ = new FolderFollower(ctx_, this);
     wireCommands();

@@ -53,15 +53,20 @@ std::string joinLines(const Lines &lines)
     return text;
 }
 
-Status readFileBytes(const std::string &path, std::string &bytes)
+namespace {
+
+// A piece small enough that a Cancel is heard within a few hundredths of a
+// second even from a slow disk.
+constexpr std::size_t kReadPiece = std::size_t{4} << 20;
+
+// Opening a FIFO for reading waits for a writer, and a device such as
+// /dev/zero never ends: neither is a document. O_NONBLOCK lets the open
+// return so the kind can be checked; it means nothing for a regular file.
+Status openDocument(const std::string &path, int &fd, struct stat &info)
 {
-    // Opening a FIFO for reading waits for a writer, and a device such as
-    // /dev/zero never ends: neither is a document. O_NONBLOCK lets the open
-    // return so the kind can be checked; it means nothing for a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return Status::lastError();
-    struct stat info {};
     Status kind;
     if (::fstat(fd, &info) != 0)
         kind = Status::lastError();
@@ -71,8 +76,53 @@ Status readFileBytes(const std::string &path, std::string &bytes)
         kind = Status::failed(EINVAL);
     if (!kind) {
         ::close(fd);
-        return kind;
+        fd = -1;
     }
+    return kind;
+}
+
+} // namespace
+
+FileReader::~FileReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Status FileReader::open(const std::string &path)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    struct stat info {};
+    return openDocument(path, fd_, info);
+}
+
+Status FileReader::read(char *into, std::size_t room, std::size_t &got)
+{
+    got = 0;
+    if (fd_ < 0)
+        return Status::failed(EBADF);
+    ssize_t n;
+    do
+        n = ::read(fd_, into, room);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return Status::lastError();
+    got = static_cast<std::size_t>(n);
+    return Status();
+}
+
+Status readFileBytes(const std::string &path, std::string &bytes)
+{
+    return readFileBytes(path, bytes, {});
+}
+
+Status readFileBytes(const std::string &path, std::string &bytes, const ReadPieces &pieces)
+{
+    int fd = -1;
+    struct stat info {};
+    if (Status kind = openDocument(path, fd, info); !kind)
+        return kind;
     // Refused before a byte is allocated: reading a file that cannot fit
     // would end the program rather than the command.
     if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > memoryForFiles()) {
@@ -95,7 +145,7 @@ Status readFileBytes(const std::string &path, std::string &bytes)
     for (;;) {
         ssize_t got;
         if (size < data.size()) {
-            got = readSome(data.data() + size, data.size() - size);
+            got = readSome(data.data() + size, pieces ? std::min(data.size() - size, kReadPiece) : data.size() - size);
         } else {
             // Most likely the end; growing the text for a read that gives
             // nothing would cost as much as the text itself.
@@ -114,6 +164,10 @@ Status readFileBytes(const std::string &path, std::string &bytes)
         if (got == 0)
             break;
         size += static_cast<std::size_t>(got);
+        if (pieces && !pieces(size, std::max(size, data.size()))) {
+            ::close(fd);
+            return Status::failed(ECANCELED);
+        }
     }
     data.resize(size);
     ::close(fd);

@@ -93,19 +93,41 @@ void appendBlock(std::string &bytes, const Lines &block)
     bytes += joinLines(block);
 }
 
+// A Lie whose file went (removed or renamed here, or by a sync tool) after it
+// was shown has nothing left to belong to: its answer stays in the summary,
+// and no essay is made or written for it.
+bool lieGone(const Context &ctx, const TestAnswer &answer)
+{
+    return !fileExists(documentPath(ctx.state.run.testFolder, answer.lieName));
+}
+
+std::string goneLiesText(const std::vector<std::string> &names)
+{
+    if (names.size() == 1)
+        return formatMessage(kLieGoneAtReview, names.front());
+    std::string list;
+    for (const auto &name : names)
+        list += (list.empty() ? "" : ", ") + name;
+    return formatMessage(kLiesGoneAtReview, list);
+}
+
 // Decides for every answer whether it asks for an essay, before any essay
 // opens, so the person can be told how many there are. An error (an essay that
 // cannot be read, a variance that is no number) ends the list where it
 // happens and is kept in `stopped`: the essays before it are still handled,
 // then the error is reported, as if the review had met it in turn.
-std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
+std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped, std::vector<std::string> &gone)
 {
     AppState &state = ctx.state;
     const auto [weak, strong] = reactionLimits(state.options);
     std::vector<TestAnswer> requests;
     for (const TestAnswer &answer : state.run.testAnswers) {
+        if (lieGone(ctx, answer)) {
+            gone.push_back(answer.lieName);
+            continue;
+        }
         try {
-            const std::string essayPath = essayPathOf(state.lieFolder, answer.lieName);
+            const std::string essayPath = essayPathOf(state.run.testFolder, answer.lieName);
             int lastResponse = 0;
             if (fileExists(essayPath)) {
                 std::string essayBytes;
@@ -127,7 +149,7 @@ std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
 // Lie's text when there is none yet. Returns the essay's path and lines.
 std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const TestAnswer &answer, const std::string &stamp)
 {
-    const std::string &folder = ctx.state.lieFolder;
+    const std::string &folder = ctx.state.run.testFolder;
     const std::string essayPath = essayPathOf(folder, answer.lieName);
     const bool essayExists = fileExists(essayPath);
     std::string essayBytes;
@@ -175,14 +197,20 @@ void reviewAnswers(Context &ctx)
     AppState &state = ctx.state;
     TestRun &run = state.run;
     closeRun(ctx);
-    writeLinesOrFail(resolveNoCase(CleanFileName(state.lieFolder, run.testFileName)), run.testSummary);
+    writeLinesOrFail(resolveNoCase(CleanFileName(run.testFolder, run.testFileName)), run.testSummary);
 
     std::exception_ptr stopped;
-    const std::vector<TestAnswer> requests = essayRequests(ctx, stopped);
+    std::vector<std::string> gone;
+    const std::vector<TestAnswer> requests = essayRequests(ctx, stopped, gone);
     const std::string stamp = dateStamp(run.testStartTime);
     {
         ReviewPlace place(ctx);
         for (std::size_t i = 0; i < requests.size(); ++i) {
+            // The person may spend long in the essays before this one.
+            if (lieGone(ctx, requests[i])) {
+                gone.push_back(requests[i].lieName);
+                continue;
+            }
             const auto [essayPath, essay] = appendResponseBlock(ctx, requests[i], stamp);
             // "Later" leaves the rest of the blocks in their essays unopened;
             // so does a window closed during an earlier essay, since the
@@ -196,9 +224,12 @@ void reviewAnswers(Context &ctx)
             openForEdit(ctx, essayPath);
         }
     }
+    if (!stopped)
+        rereadLists(ctx);
+    if (!gone.empty())
+        ctx.ui.message(goneLiesText(gone));
     if (stopped)
         std::rethrow_exception(stopped);
-    rereadLists(ctx);
 }
 
 } // namespace

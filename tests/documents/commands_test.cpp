@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <gtest/gtest.h>
@@ -271,20 +272,34 @@ TEST(View, AgreesWithTheLineReaderOnAnyMixOfBreaks)
 
 TEST(View, CancelWhileReadingLeavesTheViewAsItWas)
 {
-    for (const int at : {1, 2}) {
-        SCOPED_TRACE(at);
-        Harness h;
-        h.folder.write("a.lie", "a\r\n");
-        h.folder.write("b.lie", "b\r\n");
-        listAndSelect(h, ListId::Lies, {"a.lie", "b.lie"});
-        h.state.page = Page::Lies;
-        h.ui.memo = "before";
-        h.ui.cancelAtReport(at);
-        bTestsViewClick(h.ctx);
-        EXPECT_EQ(h.ui.jobs, (std::vector<std::string>{kViewCaption, "cancelled"}));
-        EXPECT_EQ(h.ui.memo, "before");
-        EXPECT_FALSE(h.ui.memoVisible);
-        EXPECT_TRUE(h.ui.log.empty());
+    // Two small files, and one big enough to be read in pieces: the bar
+    // moves while it is read, and a Cancel at any report stops the View,
+    // the last one included.
+    for (const std::size_t big : {std::size_t{0}, std::size_t{9} << 20}) {
+        const auto prepare = [big](Harness &h) {
+            h.folder.write("a.lie", "a\r\n");
+            h.folder.write("b.lie", big ? std::string(big, 'b') : "b\r\n");
+            listAndSelect(h, ListId::Lies, {"a.lie", "b.lie"});
+            h.state.page = Page::Lies;
+            h.ui.memo = "before";
+        };
+        Harness whole;
+        prepare(whole);
+        bTestsViewClick(whole.ctx);
+        const auto &reports = whole.ui.reports;
+        const auto moving = std::count_if(reports.begin(), reports.end(), [](double f) { return f > 0.5 && f < 1; });
+        EXPECT_GE(moving, big ? 2 : 0);
+        for (int at = 1; at <= static_cast<int>(reports.size()); ++at) {
+            SCOPED_TRACE(std::to_string(big) + " cancelled at report " + std::to_string(at));
+            Harness h;
+            prepare(h);
+            h.ui.cancelAtReport(at);
+            bTestsViewClick(h.ctx);
+            EXPECT_EQ(h.ui.jobs, (std::vector<std::string>{kViewCaption, "cancelled"}));
+            EXPECT_EQ(h.ui.memo, "before");
+            EXPECT_FALSE(h.ui.memoVisible);
+            EXPECT_TRUE(h.ui.log.empty());
+        }
     }
 }
 
