@@ -243,6 +243,10 @@ void TfHello::keyPressEvent(QKeyEvent *event)
     // focus: then it presses that one. Buttons outside dialogs leave Enter to
     // their window, so it arrives here.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // The find field and its results pass Enter on once they have used
+        // it to choose a hit; it must not go on to press Next Lie as well.
+        if (findDock_->isAncestorOf(QApplication::focusWidget()))
+            return;
         if (auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
             focused && focused->window() == this && focused->isEnabled()) {
             focused->click();

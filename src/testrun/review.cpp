@@ -116,16 +116,12 @@ std::string goneLiesText(const std::vector<std::string> &names)
 // cannot be read, a variance that is no number) ends the list where it
 // happens and is kept in `stopped`: the essays before it are still handled,
 // then the error is reported, as if the review had met it in turn.
-std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped, std::vector<std::string> &gone)
+std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
 {
     AppState &state = ctx.state;
     const auto [weak, strong] = reactionLimits(state.options);
     std::vector<TestAnswer> requests;
     for (const TestAnswer &answer : state.run.testAnswers) {
-        if (lieGone(ctx, answer)) {
-            gone.push_back(answer.lieName);
-            continue;
-        }
         try {
             const std::string essayPath = essayPathOf(state.run.testFolder, answer.lieName);
             int lastResponse = 0;
@@ -200,13 +196,14 @@ void reviewAnswers(Context &ctx)
     writeLinesOrFail(resolveNoCase(CleanFileName(run.testFolder, run.testFileName)), run.testSummary);
 
     std::exception_ptr stopped;
+    const std::vector<TestAnswer> requests = essayRequests(ctx, stopped);
     std::vector<std::string> gone;
-    const std::vector<TestAnswer> requests = essayRequests(ctx, stopped, gone);
     const std::string stamp = dateStamp(run.testStartTime);
     {
         ReviewPlace place(ctx);
         for (std::size_t i = 0; i < requests.size(); ++i) {
-            // The person may spend long in the essays before this one.
+            // Looked at just before the block is written: the person may
+            // have spent long in the essays before this one.
             if (lieGone(ctx, requests[i])) {
                 gone.push_back(requests[i].lieName);
                 continue;
