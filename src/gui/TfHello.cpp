@@ -205,7 +205,13 @@ void TfHello::showLieHistory()
         chartForm_ = new TChartForm(this);
     const ReactionLimits limits = reactionLimits(state_.options);
     chartForm_->setLieFolder(state_.lieFolder);
+    // Building a big chart takes a moment on this thread: the History text is
+    // painted first, where the progress window stood, and an open chart
+    // window keeps its last picture until the new chart is whole.
+    repaint();
+    chartForm_->setUpdatesEnabled(false);
     chartForm_->showHistory(history->chart, limits.weak, limits.strong);
+    chartForm_->setUpdatesEnabled(true);
     chartForm_->present();
 }
 
