@@ -236,14 +236,12 @@ TEST(HistoryChart, EditedStatementLinksByItsEssayOrIsCounted)
 
     // A History of some Lies cannot tell whose B's old answer was, so it
     // does not count it as left out of its own chart.
-    for (const int only : {0, 2}) {
-        d.h.state.lies.clearSelection();
-        d.h.state.lies.setSelected(only, true);
-        const auto one = bLiesHistoryWithChart(d.h.ctx);
-        ASSERT_TRUE(one.has_value());
-        ASSERT_EQ(one->chart.series.size(), 1u);
-        EXPECT_EQ(one->chart.unlinkedAnswers, 0) << only;
-    }
+    d.h.state.lies.clearSelection();
+    d.h.state.lies.setSelected(0, true);
+    const auto one = bLiesHistoryWithChart(d.h.ctx);
+    ASSERT_TRUE(one.has_value());
+    ASSERT_EQ(one->chart.series.size(), 1u);
+    EXPECT_EQ(one->chart.unlinkedAnswers, 0);
 }
 
 TEST(HistoryChart, AnswerInBothPlacesIsDrawnOnceAndUnreadableOnesCount)
