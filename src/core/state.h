@@ -29,11 +29,15 @@ struct TestRun {
     std::string testFileName;
     DateTime testStartTime;
     DateTime testEndTime;
+    // The Lies of the run, by name, fixed when it starts: the Lie list may be
+    // re-read meanwhile (the folder watch, F5), which moves its positions and
+    // selection but never changes what this run asks or whose answer is whose.
+    std::vector<std::string> testLieNames;
+    // The lie folder the run began in: its Lies, essays and summary stay
+    // there if another folder is opened meanwhile.
+    std::string testFolder;
+    // The place in testLieNames reached so far (an unreadable Lie counts).
     int currentLieIndex = -1;
-    // The chosen Lies reached so far (an unreadable one counts) and how many
-    // were chosen.
-    int lieNumber = 0;
-    int lieCount = 0;
     bool scaleMoved = false;
     bool awaitingFirstLie = false;
     bool running = false;

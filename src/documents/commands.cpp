@@ -147,15 +147,17 @@ void bTestsViewClick(Context &ctx)
             names = ctx.state.list(*id).selectedNames();
         std::string text;
         const bool done = ctx.ui.runLong(kViewCaption, [&](JobProgress &progress) {
+            const double share = 1.0 / static_cast<double>(names.size());
             for (std::size_t i = 0; i < names.size(); ++i) {
-                progress.checkpoint(static_cast<double>(i) / static_cast<double>(names.size()));
-                std::string bytes;
-                if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, names[i]), bytes); !read)
-                    failCannotOpen(names[i], read.error());
+                progress.checkpoint(static_cast<double>(i) * share);
+                const std::string bytes = readDocumentInJob(documentPath(ctx.state.lieFolder, names[i]), names[i],
+                                                            progress, static_cast<double>(i) * share, share);
                 appendLines(text, bytes);
                 text += kViewSeparator;
                 text += "\n\n\n";
             }
+            // A Cancel while the last file was taken in still counts.
+            progress.checkpoint(1.0);
         });
         if (!done)
             return;

@@ -1,5 +1,7 @@
 #include "documents/documents.h"
 
+#include <cerrno>
+
 #include "core/text.h"
 #include "platform/files.h"
 
@@ -73,6 +75,21 @@ std::string bytesFromMemoText(std::string_view text)
         else
             bytes += c;
     }
+    return bytes;
+}
+
+std::string readDocumentInJob(const std::string &path, const std::string &shownName, JobProgress &progress, double from,
+                              double span)
+{
+    std::string bytes;
+    const Status read = readFileBytes(path, bytes, [&](std::size_t done, std::size_t total) {
+        progress.report(from + span * static_cast<double>(done) / static_cast<double>(total));
+        return !progress.cancelled();
+    });
+    if (read.error() == ECANCELED)
+        throw JobCancelled{};
+    if (!read)
+        failCannotOpen(shownName, read.error());
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/context.h"
+#include "core/job.h"
 #include "documents/keywords.h"
 
 namespace varnok {
@@ -44,6 +45,12 @@ std::string shownFileName(const std::string &name);
 // ends the text); text goes back with CR LF line ends.
 std::string memoTextFromBytes(std::string_view bytes);
 std::string bytesFromMemoText(std::string_view text);
+
+// Reads a document within a long job: the bar moves from `from` over `span`
+// as the file is read, and Cancel stops the read within a piece, keeping
+// nothing. A file that cannot be read ends the command ("Cannot open file").
+std::string readDocumentInJob(const std::string &path, const std::string &shownName, JobProgress &progress, double from,
+                              double span);
 
 // Re-reads one or all three lists from the lie folder.
 void rereadList(Context &ctx, ListId id);

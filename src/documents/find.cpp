@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
-#include <optional>
+#include <functional>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -71,6 +73,9 @@ public:
     }
 
     bool empty() const { return folded_.empty(); }
+    // The most bytes a match can take: a character of the query may match
+    // one of up to four bytes.
+    std::size_t longestMatch() const { return ascii_ ? asciiNeedle_.size() : 4 * folded_.size(); }
 
     // Calls hit(position, length) for each match in order; stops when it
     // returns false or the cancel flag is set.
@@ -264,80 +269,190 @@ std::string shownPiece(std::string_view bytes, bool utf8)
     return text;
 }
 
-// Line numbers and the line around each hit, found with one pass over the
-// text however many hits there are.
-class LineTracker {
+// Counts the lines of a text that passes by a piece at a time; positions are
+// from the start of the text.
+class LineCounter {
 public:
-    explicit LineTracker(std::string_view text) : text_(text) {}
-
-    FindHit hitAt(std::size_t pos, std::size_t length, bool utf8)
+    // Counts the line breaks before `to`; `window` holds the text from `base` on.
+    void advanceTo(std::string_view window, std::uint64_t base, std::uint64_t to)
     {
-        if (!primed_) {
-            // Only files with hits are looked through for line breaks.
-            nextCr_ = nextOf(0, '\r');
-            nextLf_ = nextOf(0, '\n');
-            primed_ = true;
-        }
-        for (;;) {
-            if (nextCr_ < scan_)
-                nextCr_ = nextOf(scan_, '\r');
-            if (nextLf_ < scan_)
-                nextLf_ = nextOf(scan_, '\n');
-            const std::size_t lineBreak = std::min(nextCr_, nextLf_);
-            if (lineBreak >= pos)
-                break;
-            ++line_;
-            scan_ = lineBreak + 1;
-            if (text_[lineBreak] == '\r' && scan_ < text_.size() && text_[scan_] == '\n')
-                ++scan_;
-            lineStart_ = scan_;
-        }
-        const std::size_t lineEnd = std::min({nextCr_, nextLf_, text_.size()});
-        FindHit hit;
-        hit.line = line_;
-        hit.column = pos - lineStart_;
-        hit.length = length;
-        std::size_t from = pos - std::min(pos - lineStart_, kFindContext);
-        if (from > lineStart_) {
-            // Start at a word, not inside one.
-            const auto blank = text_.find(' ', from);
-            if (blank != std::string_view::npos && blank < pos)
-                from = blank + 1;
-        }
-        const std::size_t end = pos + length;
-        std::size_t to = end + std::min(lineEnd - end, kFindContext);
-        if (to < lineEnd) {
-            const auto blank = text_.rfind(' ', to);
-            if (blank != std::string_view::npos && blank > end)
-                to = blank;
-        }
-        if (utf8) {
-            while (from < pos && isContinuation(text_[from]))
-                ++from;
-            while (to > end && to < text_.size() && isContinuation(text_[to]))
-                --to;
-        }
-        hit.before = shownPiece(text_.substr(from, pos - from), utf8);
-        hit.match = shownPiece(text_.substr(pos, length), utf8);
-        hit.after = shownPiece(text_.substr(end, to - end), utf8);
-        return hit;
+        if (to <= scan_)
+            return;
+        const std::string_view part = window.substr(scan_ - base, to - scan_);
+        // CR LF is one break: every CR and every LF count, less the LFs that
+        // follow a CR, also across the pieces.
+        std::size_t breaks = 0;
+        for (const char c : part)
+            breaks += static_cast<std::size_t>(c == '\r') + static_cast<std::size_t>(c == '\n');
+        for (std::size_t i = 1; i < part.size(); ++i)
+            breaks -= static_cast<std::size_t>(part[i] == '\n' && part[i - 1] == '\r');
+        if (afterCr_ && part.front() == '\n')
+            --breaks;
+        line_ += static_cast<int>(breaks);
+        const std::size_t last = part.find_last_of("\r\n");
+        if (last != std::string_view::npos)
+            lineStart_ = scan_ + last + 1;
+        afterCr_ = part.back() == '\r';
+        scan_ = to;
     }
+
+    std::uint64_t scanned() const { return scan_; }
+    std::uint64_t lineStart() const { return lineStart_; }
+    int line() const { return line_; }
 
 private:
-    std::size_t nextOf(std::size_t from, char c) const
-    {
-        const void *found = std::memchr(text_.data() + from, c, text_.size() - from);
-        return found ? static_cast<std::size_t>(static_cast<const char *>(found) - text_.data()) : text_.size();
-    }
-
-    std::string_view text_;
-    std::size_t scan_ = 0;
-    std::size_t lineStart_ = 0;
-    std::size_t nextCr_ = 0;
-    std::size_t nextLf_ = 0;
+    std::uint64_t scan_ = 0;
+    std::uint64_t lineStart_ = 0;
     int line_ = 1;
-    bool primed_ = false;
+    bool afterCr_ = false;
 };
+
+// The hit at pos with the line around it. The window holds the text from
+// base to its end (or to the text's end) at least kFindContext bytes beyond
+// the match, and from kFindContext bytes before it.
+FindHit hitAt(std::string_view window, std::uint64_t base, const LineCounter &lines, std::uint64_t pos,
+              std::size_t length, bool utf8)
+{
+    const auto at = [&](std::uint64_t p) { return static_cast<std::size_t>(p - base); };
+    const std::uint64_t lineStart = lines.lineStart();
+    const std::uint64_t end = pos + length;
+    const std::uint64_t windowEnd = base + window.size();
+    std::uint64_t lineEnd = std::min(end + kFindContext + 1, windowEnd);
+    if (const auto lineBreak = window.substr(at(end), at(lineEnd) - at(end)).find_first_of("\r\n");
+        lineBreak != std::string_view::npos)
+        lineEnd = end + lineBreak;
+    FindHit hit;
+    hit.line = lines.line();
+    hit.column = static_cast<std::size_t>(pos - lineStart);
+    hit.length = length;
+    std::uint64_t from = pos - std::min<std::uint64_t>(pos - lineStart, kFindContext);
+    if (from > lineStart) {
+        // Start at a word, not inside one.
+        const auto blank = window.substr(at(from), at(pos) - at(from)).find(' ');
+        if (blank != std::string_view::npos)
+            from += blank + 1;
+    }
+    std::uint64_t to = end + std::min<std::uint64_t>(lineEnd - end, kFindContext);
+    if (to < lineEnd) {
+        const auto blank = window.substr(at(end), at(to) - at(end) + 1).rfind(' ');
+        if (blank != std::string_view::npos && blank > 0)
+            to = end + blank;
+    }
+    if (utf8) {
+        while (from < pos && isContinuation(window[at(from)]))
+            ++from;
+        while (to > end && to < windowEnd && isContinuation(window[at(to)]))
+            --to;
+    }
+    hit.cutBefore = from > lineStart;
+    hit.cutAfter = to < lineEnd;
+    hit.before = shownPiece(window.substr(at(from), at(pos) - at(from)), utf8);
+    hit.match = shownPiece(window.substr(at(pos), length), utf8);
+    hit.after = shownPiece(window.substr(at(end), at(to) - at(end)), utf8);
+    return hit;
+}
+
+// Gives the next bytes of a text into `into`, at most `room`; 0 at its end.
+using ReadPiece = std::function<std::size_t(char *into, std::size_t room)>;
+
+// Bytes kept before the place the search goes on from, for the line around
+// a hit.
+constexpr std::size_t kContextKept = kFindContext + 8;
+
+// The hits in a text given a piece at a time, as findInBytes finds them in
+// the whole: a match across two pieces is found once. Holds no more than a
+// piece and what a match and its line around need.
+void findInPieces(const Matcher &matcher, const ReadPiece &read, std::uint64_t textEnd, bool utf8,
+                  const std::string &fileName, std::size_t maxHits, const std::atomic<bool> *cancel,
+                  std::vector<FindHit> &hits, bool &truncated)
+{
+    const std::size_t keep = matcher.longestMatch() + kFindContext + 8;
+    std::string window;
+    std::uint64_t base = 0;   // where the window starts in the text
+    std::uint64_t resume = 0; // where the search goes on
+    LineCounter lines;
+    for (bool atEnd = false; !atEnd;) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return;
+        const std::size_t had = window.size();
+        window.resize(had + kFindPiece);
+        const std::size_t got = read(window.data() + had, kFindPiece);
+        window.resize(had + got);
+        if (got == 0 || base + window.size() >= textEnd) {
+            atEnd = true;
+            window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(base + window.size(), textEnd) - base));
+        }
+        const std::uint64_t windowEnd = base + window.size();
+        // A match that begins later may run past the window: it is looked
+        // for again once the next piece is in.
+        const std::uint64_t searched = atEnd ? windowEnd : (windowEnd > keep ? windowEnd - keep : 0);
+        if (searched > resume) {
+            std::uint64_t next = searched;
+            bool full = false;
+            const std::string_view all(window);
+            matcher.find(all.substr(static_cast<std::size_t>(resume - base)), utf8, cancel,
+                         [&](std::size_t offset, std::size_t length) {
+                             const std::uint64_t pos = resume + offset;
+                             if (pos >= searched)
+                                 return false;
+                             if (hits.size() >= maxHits) {
+                                 full = true;
+                                 return false;
+                             }
+                             lines.advanceTo(all, base, pos);
+                             FindHit hit = hitAt(all, base, lines, pos, length, utf8);
+                             hit.fileName = fileName;
+                             hits.push_back(std::move(hit));
+                             next = std::max(next, pos + length);
+                             return true;
+                         });
+            if (full) {
+                truncated = true;
+                return;
+            }
+            resume = next;
+        }
+        // What lies well before the search's place is counted and let go.
+        if (!atEnd && resume > base + kContextKept) {
+            const std::uint64_t drop = resume - kContextKept;
+            lines.advanceTo(window, base, drop);
+            window.erase(0, static_cast<std::size_t>(drop - base));
+            base = drop;
+        }
+    }
+}
+
+// Where the text the area would show ends (at the first NUL), and whether it
+// is UTF-8: read once through before the search, since a query of other
+// than ASCII matches by the encoding.
+bool textShape(const std::string &path, std::uint64_t &textEnd, bool &utf8, const std::atomic<bool> &cancel)
+{
+    FileReader file;
+    if (!file.open(path))
+        return false;
+    std::string piece(kFindPiece, '\0');
+    Utf8Check check;
+    textEnd = 0;
+    for (;;) {
+        if (cancel.load(std::memory_order_relaxed))
+            return false;
+        std::size_t got = 0;
+        if (!file.read(piece.data(), piece.size(), got))
+            return false;
+        if (got == 0)
+            break;
+        const std::string_view part(piece.data(), got);
+        const std::size_t nul = part.find('\0');
+        check.add(part.substr(0, nul));
+        if (nul != std::string_view::npos) {
+            textEnd += nul;
+            break;
+        }
+        textEnd += got;
+    }
+    utf8 = check.valid();
+    return true;
+}
 
 // The text the area would show: up to the first NUL.
 std::string_view shownText(std::string_view bytes)
@@ -346,28 +461,27 @@ std::string_view shownText(std::string_view bytes)
     return nul ? bytes.substr(0, static_cast<std::size_t>(static_cast<const char *>(nul) - bytes.data())) : bytes;
 }
 
-void findWith(const Matcher &matcher, std::string_view bytes, const std::string &fileName, std::size_t maxHits,
-              const std::atomic<bool> *cancel, std::vector<FindHit> &hits, bool &truncated)
+// Finds in one file; false when it could not be read.
+bool findInFile(const Matcher &matcher, const std::string &folder, const std::string &name,
+                const std::atomic<bool> &cancel, FindResult &result)
 {
-    const std::string_view text = shownText(bytes);
-    // The encoding matters to an ASCII query only for showing the hits.
-    std::optional<bool> utf8;
-    const auto isUtf8 = [&] {
-        if (!utf8)
-            utf8 = isUtf8Text(text);
-        return *utf8;
+    const std::string path = folder + name;
+    std::uint64_t textEnd = 0;
+    bool utf8 = true;
+    if (!textShape(path, textEnd, utf8, cancel))
+        return cancel.load();
+    FileReader file;
+    if (!file.open(path))
+        return false;
+    bool failed = false;
+    const ReadPiece read = [&](char *into, std::size_t room) {
+        std::size_t got = 0;
+        if (!file.read(into, room, got))
+            failed = true;
+        return got;
     };
-    LineTracker lines(text);
-    matcher.find(text, isUtf8(), cancel, [&](std::size_t pos, std::size_t length) {
-        if (hits.size() >= maxHits) {
-            truncated = true;
-            return false;
-        }
-        FindHit hit = lines.hitAt(pos, length, isUtf8());
-        hit.fileName = fileName;
-        hits.push_back(std::move(hit));
-        return true;
-    });
+    findInPieces(matcher, read, textEnd, utf8, name, kMaxFindHits, &cancel, result.hits, result.truncated);
+    return !failed;
 }
 
 } // namespace
@@ -378,8 +492,16 @@ std::vector<FindHit> findInBytes(std::string_view bytes, std::string_view query,
     const Matcher matcher(query);
     if (matcher.empty())
         return hits;
+    const std::string_view text = shownText(bytes);
+    std::size_t pos = 0;
+    const ReadPiece read = [&](char *into, std::size_t room) {
+        const std::size_t n = std::min(room, text.size() - pos);
+        std::memcpy(into, text.data() + pos, n);
+        pos += n;
+        return n;
+    };
     bool truncated = false;
-    findWith(matcher, bytes, {}, maxHits, nullptr, hits, truncated);
+    findInPieces(matcher, read, text.size(), isUtf8Text(text), {}, maxHits, nullptr, hits, truncated);
     return hits;
 }
 
@@ -390,16 +512,20 @@ FindResult findInFolder(const std::string &folder, std::string_view query, const
     const Matcher matcher(query);
     if (matcher.empty())
         return result;
-    std::string bytes;
     for (const auto &name : listFolder(folder, kFindMask)) {
         if (cancel.load(std::memory_order_relaxed)) {
             result.cancelled = true;
             return result;
         }
-        // A file gone or unreadable since the listing has nothing to find.
-        if (!readFileBytes(folder + name, bytes))
-            continue;
-        findWith(matcher, bytes, name, kMaxFindHits, &cancel, result.hits, result.truncated);
+        bool read = false;
+        try {
+            read = findInFile(matcher, folder, name, cancel, result);
+        } catch (const std::bad_alloc &) {
+            // The hits so far stay; the file is named as not searched.
+        }
+        // A file gone since the listing had nothing to find.
+        if (!read && fileExists(folder + name))
+            result.unreadable.push_back(name);
         if (result.truncated)
             break;
     }
@@ -434,9 +560,14 @@ void FindRunner::start(std::string folder, std::string query, Done done)
     job.finished = std::make_shared<std::atomic<bool>>(false);
     job.thread = std::thread([folder = std::move(folder), query = std::move(query), done = std::move(done),
                               cancel = job.cancel, finished = job.finished] {
-        FindResult result = findInFolder(folder, query, *cancel);
-        if (!result.cancelled && !cancel->load())
-            done(std::move(result));
+        try {
+            FindResult result = findInFolder(folder, query, *cancel);
+            if (!result.cancelled && !cancel->load())
+                done(std::move(result));
+        } catch (const std::exception &) {
+            // Out of memory past what each file needs: this search shows
+            // nothing, the program goes on, and the next search tries anew.
+        }
         finished->store(true);
     });
     jobs_.push_back(std::move(job));
@@ -461,14 +592,20 @@ void showFindHit(Context &ctx, const FindHit &hit)
         ctx.ui.message(kFinishEditsMessage);
         return;
     }
+    // The text area shows the Lie being answered: a hit shown there would
+    // hide it while Next records the answer for it.
+    if (ctx.state.run.running) {
+        ctx.ui.message(kFindHitAfterTest);
+        ctx.view.focusScale();
+        return;
+    }
     runCommand(ctx, [&] {
         // A big file is read where the window stays live.
         std::string text;
-        const bool done = ctx.ui.runLong(kShowHitCaption, [&](JobProgress &) {
-            std::string bytes;
-            if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, hit.fileName), bytes); !read)
-                failCannotOpen(hit.fileName, read.error());
-            text = memoTextFromBytes(bytes);
+        const bool done = ctx.ui.runLong(kShowHitCaption, [&](JobProgress &progress) {
+            text = memoTextFromBytes(
+                readDocumentInJob(documentPath(ctx.state.lieFolder, hit.fileName), hit.fileName, progress, 0, 1));
+            progress.checkpoint(1.0);
         });
         if (!done)
             return;

@@ -18,8 +18,12 @@ inline constexpr char kFindMask[] = "*.lie;*.ess;*.gen;*.tst;*.txt";
 inline constexpr std::size_t kMaxFindHits = 1000;
 // The progress caption while the file of a hit is read.
 inline constexpr char kShowHitCaption[] = "Reading the file...";
+inline constexpr char kFindHitAfterTest[] =
+    "The text area shows the Lie you are answering until the test ends. Choose this find result again then.";
 // Bytes of the line shown on either side of a hit, about.
 inline constexpr std::size_t kFindContext = 40;
+// A file is searched this many bytes at a time, however large it is.
+inline constexpr std::size_t kFindPiece = std::size_t{1} << 20;
 
 struct FindHit {
     std::string fileName;   // a bare name in the lie folder
@@ -30,6 +34,9 @@ struct FindHit {
     std::string before;
     std::string match;
     std::string after;
+    // The line goes on beyond what before and after show.
+    bool cutBefore = false;
+    bool cutAfter = false;
 };
 
 struct FindResult {
@@ -37,13 +44,16 @@ struct FindResult {
     std::vector<FindHit> hits;
     bool truncated = false; // stopped at kMaxFindHits
     bool cancelled = false;
+    // Documents that could not be read through (no permission, not a plain
+    // file, a read error): their hits, if any, are missing.
+    std::vector<std::string> unreadable;
 };
 
 // Finds a text in every document of a folder, without regard to case, in
 // files of UTF-8 or Latin-1 text (each file read as the text area would show
 // it; its text ends at a NUL byte). Files in list order, hits in file order,
-// none overlapping. An empty query finds nothing. Looks at the cancel flag
-// between files and every megabyte.
+// none overlapping. An empty query finds nothing. Reads a piece at a time and
+// looks at the cancel flag every piece.
 FindResult findInFolder(const std::string &folder, std::string_view query, const std::atomic<bool> &cancel);
 
 // The hits of a text in one file's bytes, as above.
@@ -76,7 +86,8 @@ private:
 };
 
 // Shows the file of a hit in the text area of Start Here, read-only, with the
-// match selected. Not while an edit is open: the person is asked to finish it.
+// match selected. Not while an edit is open (the person is asked to finish it)
+// nor while a test runs (the scale gets the keyboard back).
 void showFindHit(Context &ctx, const FindHit &hit);
 
 } // namespace varnok

@@ -27,6 +27,10 @@ constexpr int kTypingPause = 150;
 
 enum Column { FileColumn, LineColumn, TextColumn };
 
+const char *const kCutMark = "...";
+const char *const kUnreadableOne = "%1 file could not be read: %2";
+const char *const kUnreadableMany = "%1 files could not be read: %2";
+
 } // namespace
 
 FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
@@ -140,23 +144,37 @@ void FindPanel::showResult(const FindResult &result)
         item->setText(FileColumn, textFromBytes(hit.fileName));
         item->setText(LineColumn, QString::number(hit.line));
         item->setTextAlignment(LineColumn, Qt::AlignRight | Qt::AlignVCenter);
-        const QString before = QString::fromUtf8(hit.before);
-        item->setText(TextColumn, before + QString::fromUtf8(hit.match) + QString::fromUtf8(hit.after));
+        // Where the line goes on beyond the piece shown, as the text area's note does.
+        const QString before = (hit.cutBefore ? QString(kCutMark) : QString()) + QString::fromUtf8(hit.before);
+        const QString after = QString::fromUtf8(hit.after) + (hit.cutAfter ? QString(kCutMark) : QString());
+        item->setText(TextColumn, before + QString::fromUtf8(hit.match) + after);
         item->setToolTip(TextColumn, item->text(TextColumn));
         items.append(item);
     }
     FindResults->addTopLevelItems(items);
+    QString status;
     if (result.query.empty())
-        FindStatus->clear();
+        status.clear();
     else if (hits_.empty())
-        FindStatus->setText("Not found");
+        status = "Not found";
     else if (result.truncated)
-        FindStatus->setText(QString("The first %1 matches").arg(hits_.size()));
+        status = QString("The first %1 matches").arg(hits_.size());
     else
-        FindStatus->setText(QString("%1 in %2 %3")
-                                .arg(hits_.size() == 1 ? QString("1 match") : QString("%1 matches").arg(hits_.size()))
-                                .arg(files.size())
-                                .arg(files.size() == 1 ? "file" : "files"));
+        status = QString("%1 in %2 %3")
+                     .arg(hits_.size() == 1 ? QString("1 match") : QString("%1 matches").arg(hits_.size()))
+                     .arg(files.size())
+                     .arg(files.size() == 1 ? "file" : "files");
+    if (!result.unreadable.empty()) {
+        QStringList names;
+        for (const auto &name : result.unreadable)
+            names.append(textFromBytes(name));
+        const QString note = QString(names.size() == 1 ? kUnreadableOne : kUnreadableMany)
+                                 .arg(names.size())
+                                 .arg(names.join(QStringLiteral(", ")));
+        status = status.isEmpty() ? note : status + QStringLiteral("; ") + note;
+    }
+    FindStatus->setText(status);
+    FindStatus->setToolTip(status);
     emit searched();
 }
 
@@ -167,8 +185,9 @@ void FindPanel::showHit(int index)
     showFindHit(ctx_, hits_[static_cast<std::size_t>(index)]);
 }
 
-FindDock::FindDock(Context &ctx, QMainWindow *window, QWidget *textArea)
-    : QDockWidget("Find", window), panel_(new FindPanel(ctx, this)), textArea_(textArea)
+FindDock::FindDock(Context &ctx, QMainWindow *window, QWidget *textArea, QWidget *scale)
+    : QDockWidget("Find", window), state_(ctx.state), panel_(new FindPanel(ctx, this)), textArea_(textArea),
+      scale_(scale)
 {
     setObjectName("FindDock");
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
@@ -191,7 +210,11 @@ void FindDock::close()
     // panel in the focus chain.
     const bool focusInside = isAncestorOf(QApplication::focusWidget());
     hide();
-    if (focusInside && textArea_->isVisible())
+    if (!focusInside)
+        return;
+    if (state_.run.running && scale_->isVisible())
+        scale_->setFocus(Qt::OtherFocusReason);
+    else if (textArea_->isVisible())
         textArea_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -52,7 +52,8 @@ private:
 // The find panel docked below the main window's pages, hidden until asked for.
 class FindDock : public QDockWidget {
 public:
-    FindDock(Context &ctx, QMainWindow *window, QWidget *textArea);
+    // During a test the keyboard goes back to the scale rather than to the text area.
+    FindDock(Context &ctx, QMainWindow *window, QWidget *textArea, QWidget *scale);
 
     FindPanel *panel() const { return panel_; }
     // Shows the panel with the focus in its field.
@@ -64,8 +65,10 @@ public:
     bool escapeCloses(const QWidget *focused) const;
 
 private:
+    const AppState &state_;
     FindPanel *panel_;
     QWidget *textArea_;
+    QWidget *scale_;
 };
 
 } // namespace varnok

@@ -257,12 +257,20 @@ TChartForm::TChartForm(QWidget *parent) : QWidget(parent, Qt::Window), ui_(std::
 void TChartForm::present()
 {
     if (!isVisible()) {
-        // Whole on the screen, in its middle; the main window keeps the focus.
+        // Whole on the screen, beside the main window so the History text
+        // stays readable; the main window keeps the focus.
         const QWidget *main = parentWidget() ? parentWidget()->window() : nullptr;
         const QRect area = screenAreaAt(main ? main->frameGeometry().center() : QPoint());
         const QSize frame = main ? main->frameGeometry().size() - main->size() : QSize();
         resize(size().boundedTo(area.size() - frame).expandedTo(minimumSizeHint()));
-        centreOnScreen(this);
+        if (main) {
+            const QRect bounds =
+                besideWindow(main->frameGeometry(), size() + frame, minimumSizeHint().width() + frame.width(), area);
+            resize(bounds.size() - frame);
+            move(bounds.topLeft());
+        } else {
+            centreOnScreen(this);
+        }
     }
     setAttribute(Qt::WA_ShowWithoutActivating);
     show();
@@ -299,6 +307,12 @@ QColor TChartForm::lieColor(std::size_t index)
 
 void TChartForm::showHistory(const HistoryChart &history, int weakLimit, int strongLimit)
 {
+    // A filter typed for the last History names other Lies; kept, it would
+    // open this one with lines hidden or an empty chart.
+    {
+        const QSignalBlocker quiet(ChartFilter);
+        ChartFilter->clear();
+    }
     showSeries(history.series, weakLimit, strongLimit);
     QStringList notes;
     if (history.unlinkedAnswers > 0)

@@ -22,16 +22,11 @@ namespace {
 constexpr std::size_t kSlice = 256 << 10;
 
 const char *const kLineCutNote = " \u2026 [the rest of this line, %1 bytes, is not shown]";
+const char *const kLineStartCutNote = "[the first %1 bytes of this line are not shown] \u2026 ";
 
-// How many bytes of a long line to show: no more than the limit, and never a
-// part of a UTF-8 character.
-std::size_t shownPart(std::string_view line, bool utf8)
+bool isContinuation(char c)
 {
-    std::size_t n = kLongestShownLine;
-    if (utf8)
-        while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80)
-            --n;
-    return n;
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 // UTF-16 units a piece of the text takes as shown.
@@ -77,14 +72,13 @@ QString TextArea::nextSlice()
         const std::string_view line = all.substr(pos, end - pos);
         if (!first)
             shown += QLatin1Char('\n');
-        if (line.size() > kLongestShownLine) {
-            const std::size_t part = shownPart(line, !shownAsLatin1_);
-            shown += convert(line.substr(0, part));
-            shown += QString(kLineCutNote).arg(line.size() - part);
-            cut_ = true;
-        } else {
-            shown += convert(line);
-        }
+        const ShownRange part = shownRange(line, pos);
+        if (part.from > 0)
+            shown += QString(kLineStartCutNote).arg(part.from);
+        shown += convert(line.substr(part.from, part.to - part.from));
+        if (part.to < line.size())
+            shown += QString(kLineCutNote).arg(line.size() - part.to);
+        cut_ = cut_ || part.from > 0 || part.to < line.size();
         pos = end + 1;
     }
     pendingPos_ = pos;
@@ -94,10 +88,31 @@ QString TextArea::nextSlice()
     return shown;
 }
 
+TextArea::ShownRange TextArea::shownRange(std::string_view line, std::size_t lineStart) const
+{
+    if (line.size() <= kLongestShownLine)
+        return {0, line.size()};
+    const bool utf8 = !shownAsLatin1_;
+    std::size_t from = lineStart == cutLineStart_ ? std::min(cutFrom_, line.size() - kLongestShownLine) : 0;
+    // Never a part of a UTF-8 character at either end.
+    while (utf8 && from > 0 && isContinuation(line[from]))
+        --from;
+    std::size_t to = from + kLongestShownLine;
+    while (utf8 && to > from && to < line.size() && isContinuation(line[to]))
+        --to;
+    return {from, to};
+}
+
 void TextArea::setBytes(std::string bytes)
 {
-    fill_->stop();
     given_ = std::move(bytes);
+    cutLineStart_ = std::string::npos;
+    render();
+}
+
+void TextArea::render()
+{
+    fill_->stop();
     pendingPos_ = 0;
     cut_ = false;
     shownAsLatin1_ = !isValidUtf8(given_);
@@ -158,17 +173,18 @@ int TextArea::shownPosition(std::size_t offset) const
         const std::size_t end =
             found ? static_cast<std::size_t>(static_cast<const char *>(found) - all.data()) : all.size();
         const std::string_view line = all.substr(pos, end - pos);
-        const bool cut = line.size() > kLongestShownLine;
-        const std::size_t part = cut ? shownPart(line, !shownAsLatin1_) : line.size();
+        const ShownRange part = shownRange(line, pos);
+        if (part.from > 0)
+            position += QString(kLineStartCutNote).arg(part.from).size();
         if (offset <= end) {
-            // An offset in the hidden rest of a cut line stands where the
-            // shown part ends.
-            return static_cast<int>(position +
-                                    shownLength(line.substr(0, std::min(offset - pos, part)), shownAsLatin1_));
+            // An offset in a hidden part of a cut line stands where the
+            // shown part begins or ends.
+            const std::size_t at = std::clamp(offset - pos, part.from, part.to);
+            return static_cast<int>(position + shownLength(line.substr(part.from, at - part.from), shownAsLatin1_));
         }
-        position += shownLength(line.substr(0, part), shownAsLatin1_) + 1;
-        if (cut)
-            position += QString(kLineCutNote).arg(line.size() - part).size();
+        position += shownLength(line.substr(part.from, part.to - part.from), shownAsLatin1_) + 1;
+        if (part.to < line.size())
+            position += QString(kLineCutNote).arg(line.size() - part.to).size();
         pos = end + 1;
     }
 }
@@ -177,6 +193,20 @@ void TextArea::selectBytes(std::size_t offset, std::size_t length)
 {
     offset = std::min(offset, given_.size());
     const std::size_t end = offset + std::min(length, given_.size() - offset);
+    // A selection in a part of a long line that is not shown: the line is
+    // shown anew from a little before it.
+    const std::size_t lineStart = offset == 0 ? 0 : given_.rfind('\n', offset - 1) + 1;
+    const std::size_t lineEnd = std::min(given_.find('\n', offset), given_.size());
+    if (lineEnd - lineStart > kLongestShownLine) {
+        const ShownRange part = shownRange(std::string_view(given_).substr(lineStart, lineEnd - lineStart), lineStart);
+        if (offset - lineStart < part.from || end - lineStart > part.to) {
+            cutLineStart_ = lineStart;
+            cutFrom_ = offset - lineStart - std::min(offset - lineStart, kLongestShownLine / 4);
+            const bool modified = document()->isModified();
+            render();
+            document()->setModified(modified);
+        }
+    }
     // Filled in only as far as the selection reaches; the rest still
     // arrives behind, so a hit near the top of a big file shows at once.
     while (pendingActive_ && pendingPos_ <= end)

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <string>
+#include <string_view>
 
 class QTimer;
 
@@ -31,6 +32,16 @@ public:
     void chooseFont();
 
 private:
+    // The bytes of a line that are shown: all of a short one; of a long one,
+    // kLongestShownLine of them from its start, or from around a selection
+    // made in it.
+    struct ShownRange {
+        std::size_t from;
+        std::size_t to;
+    };
+    ShownRange shownRange(std::string_view line, std::size_t lineStart) const;
+    // Shows the text anew from the start.
+    void render();
     void fillSlice();
     // The next slice of the text as shown, from pendingPos_ on.
     QString nextSlice();
@@ -42,6 +53,9 @@ private:
     bool pendingActive_ = false;
     bool shownAsLatin1_ = false;
     bool cut_ = false;
+    // The long line shown from elsewhere than its start, and from where.
+    std::size_t cutLineStart_ = std::string::npos;
+    std::size_t cutFrom_ = 0;
     QTimer *fill_;
 };
 

@@ -87,7 +87,7 @@ TfHello::TfHello(Services services, QWidget *parent)
     setObjectName("fHello");
     setWindowTitle("Varnok");
     createPages();
-    findDock_ = new FindDock(ctx_, this, ask_->Memo1);
+    findDock_ = new FindDock(ctx_, this, ask_->Memo1, ask_->TrackBar1);
     menus_ = new MainMenus(this, ctx_, {[this] { openLieSetDialog(); }, [this] { findDock_->open(); }});
     follower_ = new FolderFollower(ctx_, this);
     wireCommands();
@@ -240,7 +240,13 @@ void TfHello::showLieHistory()
         chartForm_ = new TChartForm(this);
     const ReactionLimits limits = reactionLimits(state_.options);
     chartForm_->setLieFolder(state_.lieFolder);
+    // Building a big chart takes a moment on this thread: the History text is
+    // painted first, where the progress window stood, and an open chart
+    // window keeps its last picture until the new chart is whole.
+    repaint();
+    chartForm_->setUpdatesEnabled(false);
     chartForm_->showHistory(history->chart, limits.weak, limits.strong);
+    chartForm_->setUpdatesEnabled(true);
     chartForm_->present();
 }
 
@@ -278,6 +284,10 @@ void TfHello::keyPressEvent(QKeyEvent *event)
     // focus: then it presses that one. Buttons outside dialogs leave Enter to
     // their window, so it arrives here.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // The find field and its results pass Enter on once they have used
+        // it to choose a hit; it must not go on to press Next Lie as well.
+        if (findDock_->isAncestorOf(QApplication::focusWidget()))
+            return;
         if (auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
             focused && focused->window() == this && focused->isEnabled()) {
             focused->click();

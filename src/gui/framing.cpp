@@ -103,6 +103,27 @@ void centreOnScreen(QWidget *window)
     window->move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
 }
 
+QRect besideWindow(const QRect &main, QSize outer, int minimumWidth, const QRect &area)
+{
+    const int roomRight = area.right() - main.right();
+    const int roomLeft = main.left() - area.left();
+    // Narrower, down to its least width, rather than over the main window.
+    int width = outer.width();
+    if (width > std::max(roomRight, roomLeft) && std::max(roomRight, roomLeft) >= minimumWidth)
+        width = std::max(roomRight, roomLeft);
+    int x;
+    if (roomRight >= width)
+        x = main.right() + 1;
+    else if (roomLeft >= width)
+        x = main.left() - width;
+    else if (roomRight >= roomLeft)
+        x = area.right() + 1 - width;
+    else
+        x = area.left();
+    const int y = std::clamp(main.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    return {QPoint(std::max(x, area.left()), y), QSize(width, outer.height())};
+}
+
 QRect screenAreaAt(QPoint topLeft)
 {
     QScreen *screen = QGuiApplication::screenAt(topLeft);

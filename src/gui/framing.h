@@ -30,6 +30,13 @@ int titleBarWidth(const QString &title, QFont font);
 // besides the icon and buttons of a title bar.
 void roomForTitle(QWidget *window);
 
+// Where a window whose frame is `outer` big goes beside `main` (a frame) in
+// `area`: to its right where that fits, else to its left, made narrower down
+// to minimumWidth if that lets it fit, else on the side with more room,
+// covering as little of `main` as the area allows. Level with main's top,
+// kept in the area. Gives the frame's bounds.
+QRect besideWindow(const QRect &main, QSize outer, int minimumWidth, const QRect &area);
+
 // Puts a window's frame in the middle of the free space of its screen. Before
 // the window was ever framed, the parent's frame stands in for its own.
 void centreOnScreen(QWidget *window);

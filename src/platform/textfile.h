@@ -30,6 +30,29 @@ std::string joinLines(const Lines &lines);
 // to a private file of the user's, whose text a review or an edit would then
 // copy into the folder. Such a link fails with EXDEV.
 Status readFileBytes(const std::string &path, std::string &bytes);
+// The same, a few megabytes at a time, telling `pieces` how many bytes of how
+// many are read after each; when it returns false the read stops, nothing is
+// kept, and the result is ECANCELED.
+using ReadPieces = std::function<bool(std::size_t done, std::size_t total)>;
+Status readFileBytes(const std::string &path, std::string &bytes, const ReadPieces &pieces);
+
+// A file read a piece at a time, so a file of gigabytes costs no more memory
+// than a piece. Opened with the same care as readFileBytes: anything but a
+// regular file is refused without blocking.
+class FileReader {
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader &) = delete;
+    FileReader &operator=(const FileReader &) = delete;
+
+    Status open(const std::string &path);
+    // Up to `room` bytes into `into`; got is 0 at the end.
+    Status read(char *into, std::size_t room, std::size_t &got);
+
+private:
+    int fd_ = -1;
+};
 
 // Reads a file line by line, split as splitLines splits it, in pieces: each
 // line is handed to `each` and then forgotten, so memory stays that of the

@@ -76,6 +76,33 @@ bool isUtf8Text(std::string_view bytes)
     return true;
 }
 
+void Utf8Check::add(std::string_view piece)
+{
+    if (!valid_ || piece.empty())
+        return;
+    std::string text = std::move(carry_);
+    text.append(piece);
+    carry_.clear();
+    // A lead byte among the last three whose character runs past the end
+    // waits for the next piece.
+    std::size_t lead = text.size() - 1;
+    while (lead > 0 && text.size() - lead < 4 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80)
+        --lead;
+    const auto c = static_cast<unsigned char>(text[lead]);
+    const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    std::size_t complete = text.size();
+    if (lead + length > text.size()) {
+        complete = lead;
+        carry_ = text.substr(lead);
+    }
+    valid_ = isUtf8Text(std::string_view(text).substr(0, complete));
+}
+
+bool Utf8Check::valid() const
+{
+    return valid_ && (carry_.empty() || isUtf8Text(carry_));
+}
+
 char32_t decodeUtf8At(std::string_view bytes, std::size_t &pos)
 {
     const std::size_t len = utf8SequenceAt(bytes, pos);

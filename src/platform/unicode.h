@@ -9,6 +9,19 @@ namespace varnok {
 // as Latin-1, the same rule the window uses to show a text.
 bool isUtf8Text(std::string_view bytes);
 
+// isUtf8Text for a text given in pieces, split anywhere.
+class Utf8Check {
+public:
+    void add(std::string_view piece);
+    // After the last piece.
+    bool valid() const;
+
+private:
+    // The start of a character cut by the end of the last piece.
+    std::string carry_;
+    bool valid_ = true;
+};
+
 // The characters of a text under that rule.
 std::u32string decodeText(std::string_view bytes);
 

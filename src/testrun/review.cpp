@@ -94,6 +94,24 @@ void appendBlock(std::string &bytes, const Lines &block)
     bytes += joinLines(block);
 }
 
+// A Lie whose file went (removed or renamed here, or by a sync tool) after it
+// was shown has nothing left to belong to: its answer stays in the summary,
+// and no essay is made or written for it.
+bool lieGone(const Context &ctx, const TestAnswer &answer)
+{
+    return !fileExists(documentPath(ctx.state.run.testFolder, answer.lieName));
+}
+
+std::string goneLiesText(const std::vector<std::string> &names)
+{
+    if (names.size() == 1)
+        return formatMessage(kLieGoneAtReview, names.front());
+    std::string list;
+    for (const auto &name : names)
+        list += (list.empty() ? "" : ", ") + name;
+    return formatMessage(kLiesGoneAtReview, list);
+}
+
 // Decides for every answer whether it asks for an essay, before any essay
 // opens, so the person can be told how many there are. An error (an essay that
 // cannot be read, a variance that is no number) ends the list where it
@@ -106,7 +124,7 @@ std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
     std::vector<TestAnswer> requests;
     for (const TestAnswer &answer : state.run.testAnswers) {
         try {
-            const std::string essayPath = essayPathOf(state.lieFolder, answer.lieName);
+            const std::string essayPath = essayPathOf(state.run.testFolder, answer.lieName);
             int lastResponse = 0;
             if (fileExists(essayPath)) {
                 std::string essayBytes;
@@ -128,7 +146,7 @@ std::vector<TestAnswer> essayRequests(Context &ctx, std::exception_ptr &stopped)
 // Lie's text when there is none yet. Returns the essay's path and lines.
 std::pair<std::string, Lines> appendResponseBlock(Context &ctx, const TestAnswer &answer, const std::string &stamp)
 {
-    const std::string &folder = ctx.state.lieFolder;
+    const std::string &folder = ctx.state.run.testFolder;
     const std::string essayPath = essayPathOf(folder, answer.lieName);
     const bool essayExists = fileExists(essayPath);
     std::string essayBytes;
@@ -206,14 +224,21 @@ void reviewAnswers(Context &ctx)
     AppState &state = ctx.state;
     TestRun &run = state.run;
     closeRun(ctx);
-    writeSummary(run, state.lieFolder);
+    writeSummary(run, run.testFolder);
 
     std::exception_ptr stopped;
     const std::vector<TestAnswer> requests = essayRequests(ctx, stopped);
+    std::vector<std::string> gone;
     const std::string stamp = dateStamp(run.testStartTime);
     {
         ReviewPlace place(ctx);
         for (std::size_t i = 0; i < requests.size(); ++i) {
+            // Looked at just before the block is written: the person may
+            // have spent long in the essays before this one.
+            if (lieGone(ctx, requests[i])) {
+                gone.push_back(requests[i].lieName);
+                continue;
+            }
             const auto [essayPath, essay] = appendResponseBlock(ctx, requests[i], stamp);
             // "Later" leaves the rest of the blocks in their essays unopened;
             // so does a window closed during an earlier essay, since the
@@ -227,9 +252,12 @@ void reviewAnswers(Context &ctx)
             openForEdit(ctx, essayPath);
         }
     }
+    if (!stopped)
+        rereadLists(ctx);
+    if (!gone.empty())
+        ctx.ui.message(goneLiesText(gone));
     if (stopped)
         std::rethrow_exception(stopped);
-    rereadLists(ctx);
 }
 
 } // namespace

@@ -17,11 +17,19 @@ inline constexpr char kTimeSeconds[] = " Seconds";
 // Between the date stamp (which ends in a blank) and the response.
 inline constexpr char kEssayResponse[] = " RESPONSE: ";
 
+inline constexpr char kLieGoneAtReview[] =
+    "%s is no longer in the lie folder, so its answer was not written to an essay. It is kept in the test summary.";
+inline constexpr char kLiesGoneAtReview[] =
+    "These Lies are no longer in the lie folder, so their answers were not written "
+    "to essays: %s. They are kept in the test summary.";
+
 // Ends a run: the page goes idle, the elapsed time shows, the summary is
 // written, and each answer that is at a limit or has moved by the variance
 // from the Lie's last stored response gets a dated block in the Lie's essay,
-// which is then opened for editing. The lists are re-read at the end. An error
-// ends the review where it happens and is reported; what was done stays.
+// which is then opened for editing. The lists are re-read at the end. An answer
+// whose Lie file has gone meanwhile gets no block; the review goes on and
+// names those Lies at the end. Any other error ends the review where it
+// happens and is reported; what was done stays.
 void review(Context &ctx);
 
 // "Essay 2 of 5: Money.ess": the review has the second of five essays open.

@@ -6,7 +6,6 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "core/state.h"
 #include "documents/documents.h"
@@ -275,21 +274,11 @@ HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<s
         });
     }
 
-    // An answer of a Lie that is merely not selected is no fault; only one whose
-    // statement no Lie has now is worth a word. The other Lies are read only
-    // while such answers are left.
-    std::unordered_set<std::string> selected;
-    for (const auto &entry : entries)
-        selected.insert(entry.lieName);
-    for (std::size_t n = 0; n < allLieNames.size() && !unlinked.empty(); ++n) {
-        if (progress && n % 256 == 0)
-            progress->checkpoint(static_cast<double>(n) / static_cast<double>(allLieNames.size()));
-        if (selected.count(allLieNames[n]) > 0)
-            continue;
-        Lines lines;
-        if (readLines(documentPath(lieFolder, allLieNames[n]), lines))
-            unlinked.erase(statementKey(lines));
-    }
+    // Whose an answer of a statement no Lie has now was cannot be told; a
+    // History of some Lies must not count it as theirs. Only a History of
+    // every Lie says such answers are left out.
+    if (entries.size() < allLieNames.size())
+        return chart;
     for (const auto &[key, count] : unlinked)
         chart.unlinkedAnswers += count;
     return chart;

@@ -45,7 +45,8 @@ std::string statementKey(const Lines &lines);
 struct HistoryChart {
     std::vector<ChartSeries> series; // one per selected Lie, in list order
     // Answers in test summaries whose statement no Lie in the folder has now
-    // (edited or deleted since the test): they are left out.
+    // (edited or deleted since the test): they are left out. Counted only in
+    // a History of every Lie, since they cannot be told to be the selected ones'.
     int unlinkedAnswers = 0;
     int unreadableSummaries = 0; // summary files that could not be read or dated
 };
@@ -56,10 +57,9 @@ struct HistoryChart {
 // starts an essay with the statement as it was then). An answer that asked
 // for an essay is in both places; the summary's copy is dropped when the
 // essay holds the same value within a day of the summary's date (the essay is
-// stamped at the test's start, a file's time is the test's end). Reads the
-// other Lies of the list only to tell answers of unselected Lies from
-// answers that link to none. Reads files only; with progress, stops when
-// cancelled.
+// stamped at the test's start, a file's time is the test's end). Answers that
+// link to no Lie are counted only when every Lie of the list is selected.
+// Reads files only; with progress, stops when cancelled.
 HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<std::string> &allLieNames,
                                const std::vector<LieHistoryEntry> &entries, JobProgress *progress = nullptr);
 

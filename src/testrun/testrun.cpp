@@ -55,15 +55,16 @@ void restoreSelection(FileList &list, const std::vector<bool> &selected)
         list.setSelected(i, selected[static_cast<std::size_t>(i)]);
 }
 
-// Shows the Lie at currentLieIndex and copies its lines into the summary.
-// A file that cannot be read is reported and leaves the summary untouched, so
-// it never holds another file's text under this Lie.
+// Shows the run's Lie at currentLieIndex and copies its lines into the
+// summary. A file that cannot be read (removed since the run began) is
+// reported and leaves the summary untouched, so it never holds another file's
+// text under this Lie.
 bool showLie(Context &ctx)
 {
     TestRun &run = ctx.state.run;
-    const std::string &name = ctx.state.lies.name(run.currentLieIndex);
+    const std::string &name = run.testLieNames[static_cast<std::size_t>(run.currentLieIndex)];
     std::string bytes;
-    if (const Status read = readFileBytes(documentPath(ctx.state.lieFolder, name), bytes); !read) {
+    if (const Status read = readFileBytes(documentPath(run.testFolder, name), bytes); !read) {
         ctx.ui.error(errorReportText(formatMessage(read.error() == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
         return false;
     }
@@ -81,24 +82,14 @@ bool showLie(Context &ctx)
     return true;
 }
 
-// Walks the Lie list from the current position to the next selected Lie and
-// shows it; past the last one the run ends.
+// Shows the run's next Lie that can be read; past the last one the run ends.
 void showNextLie(Context &ctx)
 {
     TestRun &run = ctx.state.run;
-    const FileList &lies = ctx.state.lies;
-    for (;;) {
-        // The list is read live: it may have shrunk since the last Lie.
-        const int last = lies.count() - 1;
-        if (run.currentLieIndex >= last)
-            break;
-        do
-            ++run.currentLieIndex;
-        while (run.currentLieIndex < last && !lies.isSelected(run.currentLieIndex));
-        if (!lies.isSelected(run.currentLieIndex))
-            break;
-        ++run.lieNumber;
-        ctx.view.setTestPosition(testPositionText(run.lieNumber, run.lieCount));
+    const int count = static_cast<int>(run.testLieNames.size());
+    while (run.currentLieIndex + 1 < count) {
+        ++run.currentLieIndex;
+        ctx.view.setTestPosition(testPositionText(run.currentLieIndex + 1, count));
         if (showLie(ctx))
             return;
     }
@@ -108,11 +99,10 @@ void showNextLie(Context &ctx)
 void recordAnswer(Context &ctx)
 {
     TestRun &run = ctx.state.run;
-    const FileList &lies = ctx.state.lies;
-    if (run.currentLieIndex < 0 || run.currentLieIndex >= lies.count())
+    if (run.currentLieIndex < 0 || run.currentLieIndex >= static_cast<int>(run.testLieNames.size()))
         return;
-    const TestAnswer &answer =
-        run.testAnswers.emplace_back(TestAnswer{lies.name(run.currentLieIndex), ctx.view.scalePosition()});
+    const TestAnswer &answer = run.testAnswers.emplace_back(
+        TestAnswer{run.testLieNames[static_cast<std::size_t>(run.currentLieIndex)], ctx.view.scalePosition()});
     run.testSummary.emplace_back();
     run.testSummary.push_back(kSummaryResponse + toDecimal(answer.response));
     run.testSummary.emplace_back();
@@ -165,8 +155,8 @@ void startTest(Context &ctx)
     const auto [weak, strong] = reactionLimits(ctx.state.options);
     ctx.view.setScaleLimits(weak, strong);
     run.scaleMoved = false;
-    run.lieNumber = 0;
-    run.lieCount = lies.selectedCount();
+    run.testLieNames = lies.selectedNames();
+    run.testFolder = ctx.state.lieFolder;
     run.testAnswers.clear();
     run.currentLieIndex = -1;
 

@@ -8,24 +8,26 @@
 #include <poll.h>
 #include <sys/fanotify.h>
 #include <unistd.h>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
 #include "documents/editing.h"
 #include "documents/find.h"
 #include "support/fakeui.h"
+#include "support/unprivileged.h"
 
 namespace varnok {
 namespace {
 
 using testing::Harness;
 
-// line:column+length [before|match|after]
+// line:column+length [before|match|after], "<" and ">" where the line goes on
 std::string describe(const FindHit &hit)
 {
     return (hit.fileName.empty() ? "" : hit.fileName + " ") + std::to_string(hit.line) + ":" +
            std::to_string(hit.column) + "+" + std::to_string(hit.length) + " [" + hit.before + "|" + hit.match + "|" +
-           hit.after + "]";
+           hit.after + "]" + (hit.cutBefore ? " <" : "") + (hit.cutAfter ? " >" : "");
 }
 
 std::vector<std::string> describe(const std::vector<FindHit> &hits)
@@ -140,6 +142,7 @@ TEST(Find, LongLinesShowWholeWordsAroundTheHit)
     EXPECT_EQ(hits[0].before, "golf hotel india juliet kilo lima mike ");
     EXPECT_EQ(hits[0].after, " alpha bravo charlie delta echo foxtrot");
     EXPECT_LE(hits[0].before.size(), kFindContext);
+    EXPECT_TRUE(hits[0].cutBefore && hits[0].cutAfter);
 }
 
 TEST(Find, HitsAcrossTheBoundsOfWhatIsSearchedAtOnceAreFoundOnce)
@@ -158,6 +161,56 @@ TEST(Find, HitsAcrossTheBoundsOfWhatIsSearchedAtOnceAreFoundOnce)
     }
     const std::string many(5000, 'x');
     EXPECT_EQ(findInBytes(many, "x", 3).size(), 3u);
+}
+
+TEST(Find, AFileReadInPiecesGivesTheHitsOfTheWhole)
+{
+    const std::size_t piece = kFindPiece;
+    const struct {
+        const char *what;
+        std::string text;
+        const char *query;
+        std::string hit;
+    } cases[] = {
+        {"the line before the hit ends in the last piece", std::string(piece - 4, '.') + "ab cd NEEDLE ef", "needle",
+         "1:" + std::to_string(piece + 2) + "+6 [cd |NEEDLE| ef] <"},
+        {"a line of three pieces", "x\n" + std::string(3 * piece, 'y') + " a \xC3\x84rger b", "\xC3\xA4RGER",
+         "2:" + std::to_string(3 * piece + 3) + "+6 [a |\xC3\x84rger| b] <"},
+    };
+    for (const auto &c : cases) {
+        const auto hits = findInBytes(c.text, c.query);
+        ASSERT_EQ(hits.size(), 1u) << c.what;
+        EXPECT_EQ(describe(hits[0]), c.hit) << c.what;
+    }
+    // CR LF counts once wherever the text is cut: one of three shifts puts
+    // any given place between a CR and its LF.
+    std::string lines;
+    for (std::size_t i = 0; i < piece / 3 + 100; ++i)
+        lines += "x\r\n";
+    for (const std::size_t shift : {0, 1, 2}) {
+        const auto hits = findInBytes(std::string(shift, 'x') + lines + "needle", "needle");
+        ASSERT_EQ(hits.size(), 1u) << shift;
+        EXPECT_EQ(describe(hits[0]), std::to_string(piece / 3 + 101) + ":0+6 [|needle|]") << shift;
+    }
+}
+
+TEST(Find, AFileThatCannotBeReadIsNamed)
+{
+    if (!testing::canRunUnprivileged())
+        GTEST_SKIP() << "needs a user the file system holds back";
+    Harness h;
+    h.folder.write("open.lie", "a lie");
+    h.folder.write("secret.lie", "a lie");
+    const std::string seen = testing::runUnprivileged(h.folder.path(), [&] {
+        ::chmod(h.folder.file("secret.lie").c_str(), 0);
+        std::atomic<bool> cancel{false};
+        const FindResult result = findInFolder(h.folder.path(), "lie", cancel);
+        std::string out;
+        for (const auto &name : result.unreadable)
+            out += name + ";";
+        return out + describe(result.hits).at(0);
+    });
+    EXPECT_EQ(seen, "secret.lie;open.lie 1:2+3 [a |lie|]");
 }
 
 TEST(Find, SearchesEveryDocumentOfTheFolderInListOrder)

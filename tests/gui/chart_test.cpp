@@ -414,6 +414,12 @@ private slots:
         QVERIFY(lines[1]->isVisible());
         QCOMPARE(lines[14]->name(), QStringLiteral("Weak limit (5)"));
         QVERIFY(lines[14]->isVisible());
+
+        // The next History starts unfiltered, whatever the last one was left with.
+        filter->setText("Statement 13");
+        form.showHistory(HistoryChart{lies, 0, 0}, 5, 20);
+        QVERIFY(filter->text().isEmpty());
+        QVERIFY(!legend->item(0)->isHidden() && lineSeries(form.chart())[0]->isVisible());
     }
 
     void summaryAnswersAreSquaresOnTheLine()

@@ -145,8 +145,11 @@ private slots:
         const QByteArray cut = QByteArray(limit + 500, 'x');
         const int note = static_cast<int>(QString(" \u2026 [the rest of this line, 500 bytes, is not shown]").size());
         QTest::newRow("after a line shown cut") << cut + "\nthe HIT" << QString("HIT") << limit + note + 5;
-        // In the part of the line not shown: where the shown part ends, nothing selected.
-        QTest::newRow("in the rest of a cut line") << QByteArray(limit + 20, 'x') + "HIT" << QString() << limit;
+        // At the end of a long line: shown from a little before it, after a note.
+        const QString skipped =
+            QString("[the first %1 bytes of this line are not shown] \u2026 ").arg((5 << 20) + 3 - limit);
+        QTest::newRow("at the end of five megabytes")
+            << QByteArray(5 << 20, 'x') + "HIT" << QString("HIT") << static_cast<int>(skipped.size()) + limit - 3;
     }
     void aSelectionGivenInBytesFallsOnTheCharactersShown()
     {

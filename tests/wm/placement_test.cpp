@@ -289,6 +289,8 @@ private slots:
         QVERIFY(framed(chart));
         QTest::qWait(300);
         QCOMPARE(QApplication::activeWindow(), static_cast<QWidget *>(w.window.get()));
+        // Beside the main window, so the History text stays in sight.
+        QVERIFY(!chart->frameGeometry().intersects(w.window->frameGeometry()));
         QVERIFY2(screenArea(chart).contains(chart->frameGeometry()),
                  qPrintable(QString("%1,%2 %3x%4")
                                 .arg(chart->frameGeometry().x())
