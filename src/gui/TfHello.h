@@ -22,6 +22,7 @@ class FolderFollower;
 class MainMenus;
 class OptionsPage;
 class QtUi;
+class ReportCommand;
 class ReviewCount;
 class TfSelFolder;
 class TChartForm;
@@ -100,6 +101,7 @@ private:
 
     FindDock *findDock_ = nullptr;
     MainMenus *menus_ = nullptr;
+    ReportCommand *report_ = nullptr;
     FolderFollower *follower_ = nullptr;
 
     QPointer<TfSelFolder> selFolder_;

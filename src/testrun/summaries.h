@@ -59,9 +59,11 @@ struct HistoryChart {
 // stamped at the test's start, a file's time is the test's end). Reads the
 // other Lies of the list only to tell answers of unselected Lies from
 // answers that link to none. Reads files only; with progress, stops when
-// cancelled.
+// cancelled. The names of the summaries it could not read or date go to
+// unreadableNames when given.
 HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<std::string> &allLieNames,
-                               const std::vector<LieHistoryEntry> &entries, JobProgress *progress = nullptr);
+                               const std::vector<LieHistoryEntry> &entries, JobProgress *progress = nullptr,
+                               std::vector<std::string> *unreadableNames = nullptr);
 
 // What "H&istory" read and what its chart draws.
 struct LieHistory {
