@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGraphicsScene>
 #include <QLocale>
 #include <QPainter>
@@ -168,7 +169,7 @@ void ReportCommand::printReport()
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageSize(reportPageSize(QLocale()));
         printer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
-        printer.setDocName(QString(kDocumentTitle).arg(textFromBytes(ctx_.state.lieFolder)));
+        printer.setDocName(QFileInfo(proposedPath()).completeBaseName());
         if (!askPrinter(printer))
             return;
         const ReportRequest request = reportRequest(ctx_.state, *range, ctx_.clock.now());
@@ -192,7 +193,6 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
     const ReportChartPainter chart = [&](QPainter &painter, const QRectF &box, const std::vector<ChartSeries> &s) {
         onWindowThread([&] { paintChart(chartForm, painter, box, s, limits); });
     };
-    const QString title = QString(kDocumentTitle).arg(textFromBytes(request.lieFolder));
     return ctx_.ui.runLong(kMakingReportCaption, [&](JobProgress &progress) {
         JobPart gathering(&progress, 0.0, kGatherShare);
         const ReportContent content = gatherReport(request, &gathering);
@@ -204,7 +204,7 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
             QPdfWriter writer(&buffer);
             writer.setPageLayout(layout);
             writer.setCreator(kCreator);
-            writer.setTitle(title);
+            writer.setTitle(QString(kDocumentTitle).arg(QString::fromStdString(content.folderName)));
             QPainter painter;
             if (!painter.begin(&writer))
                 failCannotCreate(target);
@@ -214,9 +214,9 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
         }
         if (beforeWrite_)
             beforeWrite_(progress);
-        const Status written =
-            writeFileAtomic(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                            [&] { return !progress.cancelled(); });
+        const std::string_view pdf(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        const Status written = writeFileAtomic(
+            target, [&](const BytePut &put) { put(pdf); }, [&] { return !progress.cancelled(); });
         if (written.error() == ECANCELED)
             throw JobCancelled{};
         if (!written)

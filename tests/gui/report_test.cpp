@@ -30,14 +30,15 @@ void writeJournal(const TempFolder &folder)
 {
     for (int n = 1; n <= 13; ++n) {
         const std::string statement = "Statement number " + std::to_string(n) + " is true.";
-        folder.write("Lie" + std::to_string(n) + ".lie", statement + "\r\n");
+        const std::string name = (n < 10 ? "Lie0" : "Lie") + std::to_string(n);
+        folder.write(name + ".lie", statement + "\r\n");
         Lines essay = {statement};
         for (const int month : n == 1 ? std::vector<int>{1, 3, 5} : std::vector<int>{3}) {
             essay.insert(essay.end(),
                          {"", responseLine(at(2026, month, n, 9, 30), (n + month) % 25 + 1), "", "EXPLAIN YOURSELF",
                           "Reason " + std::to_string(n) + "-" + std::to_string(month)});
         }
-        folder.write("Lie" + std::to_string(n) + ".ess", joinLines(essay));
+        folder.write(name + ".ess", joinLines(essay));
     }
 }
 
@@ -97,7 +98,7 @@ private slots:
             QLocale locale;
             QString paper;
         };
-        const Row rows[] = {{QLocale(QLocale::German, QLocale::Germany), "595.276 x 841.89 pts (A4)"},
+        const Row rows[] = {{QLocale(QLocale::German, QLocale::Germany), "595 x 842 pts (A4)"},
                             {QLocale(QLocale::English, QLocale::UnitedStates), "612 x 792 pts (letter)"}};
         for (const auto &row : rows) {
             QLocale::setDefault(row.locale);
@@ -113,7 +114,8 @@ private slots:
             QCOMPARE(written.st_mode & 0777, 0600u);
 
             const QString info = run("pdfinfo", {w.target});
-            QVERIFY2(info.contains("Page size:      " + row.paper), qPrintable(info));
+            QVERIFY2(info.contains(QRegularExpression("Page size: +" + QRegularExpression::escape(row.paper))),
+                     qPrintable(info));
             const int pages = QRegularExpression("Pages: +(\\d+)").match(info).captured(1).toInt();
             QVERIFY2(pages >= 4, qPrintable(info));
             const QString text = run("pdftotext", {"-enc", "UTF-8", w.target, "-"}).simplified();
