@@ -105,10 +105,11 @@ ReportCommand::~ReportCommand() = default;
 
 QString ReportCommand::proposedPath() const
 {
-    const std::string folder = userDocumentsFolder().value_or(currentFolder());
+    // Never the lie folder, which is the current folder: a report is for taking along.
+    const auto documents = userDocumentsFolder();
+    const QString folder = documents ? QFile::decodeName(QByteArray::fromStdString(*documents)) : QDir::homePath();
     const std::string name = reportFileNameProposal(ctx_.state.lieFolder, ctx_.clock.now());
-    return QDir(QFile::decodeName(QByteArray::fromStdString(folder)))
-        .filePath(QFile::decodeName(QByteArray::fromStdString(name)));
+    return QDir(folder).filePath(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
 std::optional<ReportRange> ReportCommand::askRange(const QString &title)
