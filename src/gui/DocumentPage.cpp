@@ -57,6 +57,7 @@ constexpr ButtonEntry kLieButtons[] = {
     {"bLiesView", "&View", "Show file in view window", bTestsViewClick},
     {"bLiesDelete", "&Delete", "Delete selected lies", DeleteClick},
     {"bLiesHistory", "H&istory", "View past reactions to selected Lies", nullptr},
+    {"bLiesReport", "Re&port...", "Export a report of the selected Lies, or of all, as PDF", nullptr},
     {"bLiesSelectAll", "&Select All", "", bLiesSelectAllClick},
     {"bLiesRename", "&Rename", "Rename selected lies", bLiesRenameClick},
     {"Button5", "&Open Lies", "", nullptr},

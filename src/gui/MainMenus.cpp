@@ -37,6 +37,14 @@ void MainMenus::createFileMenu()
     refresh->setShortcut(Qt::Key_F5);
     connect(refresh, &QAction::triggered, this, [this] { refreshLists(ctx_); });
     file->addSeparator();
+    QAction *report = file->addAction("Export &report...");
+    report->setObjectName("ExportReport1");
+    connect(report, &QAction::triggered, this, [this] { actions_.exportReport(); });
+    QAction *print = file->addAction("&Print...");
+    print->setObjectName("Print1");
+    print->setShortcut(QKeySequence::Print);
+    connect(print, &QAction::triggered, this, [this] { actions_.printReport(); });
+    file->addSeparator();
     QAction *exitAction = file->addAction("E&xit");
     exitAction->setObjectName("Exit1");
     exitAction->setShortcut(Qt::CTRL | Qt::Key_Q);

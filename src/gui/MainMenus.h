@@ -23,6 +23,8 @@ public:
     struct WindowActions {
         std::function<void()> openLieSet;
         std::function<void()> showFind;
+        std::function<void()> exportReport;
+        std::function<void()> printReport;
     };
     MainMenus(QMainWindow *window, Context &ctx, WindowActions actions);
 

@@ -31,6 +31,7 @@
 #include "gui/MainMenus.h"
 #include "gui/OptionsPage.h"
 #include "gui/QtUi.h"
+#include "gui/ReportCommand.h"
 #include "gui/ReviewCount.h"
 #include "gui/ScaleSlider.h"
 #include "gui/TChartForm.h"
@@ -88,7 +89,10 @@ TfHello::TfHello(Services services, QWidget *parent)
     setWindowTitle("Varnok");
     createPages();
     findDock_ = new FindDock(ctx_, this, ask_->Memo1, ask_->TrackBar1);
-    menus_ = new MainMenus(this, ctx_, {[this] { openLieSetDialog(); }, [this] { findDock_->open(); }});
+    report_ = new ReportCommand(this, ctx_);
+    menus_ = new MainMenus(this, ctx_,
+                           {[this] { openLieSetDialog(); }, [this] { findDock_->open(); },
+                            [this] { report_->exportReport(); }, [this] { report_->printReport(); }});
     follower_ = new FolderFollower(ctx_, this);
     wireCommands();
     ask_->Memo1->setBytes(builtInHelpText());
@@ -176,6 +180,7 @@ void TfHello::createPages()
 void TfHello::wireCommands()
 {
     connect(lies_->button("bLiesHistory"), &QPushButton::clicked, this, &TfHello::showLieHistory);
+    connect(lies_->button("bLiesReport"), &QPushButton::clicked, report_, &ReportCommand::exportReport);
     connect(lies_->button("Button5"), &QPushButton::clicked, this, &TfHello::openLieSetDialog);
     connect(options_, &OptionsPage::dependenciesChanged, this, &TfHello::applyOptionDependencies);
     connect(options_, &OptionsPage::editorChosen, this,

@@ -24,6 +24,7 @@ class ListFiller;
 class MainMenus;
 class OptionsPage;
 class QtUi;
+class ReportCommand;
 class ReviewCount;
 class TfSelFolder;
 class TChartForm;
@@ -107,6 +108,7 @@ private:
 
     FindDock *findDock_ = nullptr;
     MainMenus *menus_ = nullptr;
+    ReportCommand *report_ = nullptr;
     FolderFollower *follower_ = nullptr;
     ListFiller *filler_ = nullptr;
 

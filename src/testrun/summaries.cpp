@@ -202,7 +202,8 @@ std::string statementKey(const Lines &lines)
 }
 
 HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<std::string> &allLieNames,
-                               const std::vector<LieHistoryEntry> &entries, JobProgress *progress)
+                               const std::vector<LieHistoryEntry> &entries, JobProgress *progress,
+                               std::vector<std::string> *unreadableNames)
 {
     HistoryChart chart;
     chart.series.reserve(entries.size());
@@ -245,11 +246,15 @@ HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<s
         });
         if (!read) {
             ++chart.unreadableSummaries;
+            if (unreadableNames)
+                unreadableNames->push_back(summaries[n]);
             continue;
         }
         const auto when = summaryDate(summaries[n], firstLine ? Lines{*firstLine} : Lines{}, fileModifiedTime(path));
         if (!when) {
             ++chart.unreadableSummaries;
+            if (unreadableNames)
+                unreadableNames->push_back(summaries[n]);
             continue;
         }
         for (auto &answer : answers) {

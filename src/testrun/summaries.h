@@ -59,9 +59,11 @@ struct HistoryChart {
 // essay holds the same value within a day of the summary's date (the essay is
 // stamped at the test's start, a file's time is the test's end). Answers that
 // link to no Lie are counted only when every Lie of the list is selected.
-// Reads files only; with progress, stops when cancelled.
+// Reads files only; with progress, stops when cancelled. The names of the
+// summaries it could not read or date go to unreadableNames when given.
 HistoryChart buildHistoryChart(const std::string &lieFolder, const std::vector<std::string> &allLieNames,
-                               const std::vector<LieHistoryEntry> &entries, JobProgress *progress = nullptr);
+                               const std::vector<LieHistoryEntry> &entries, JobProgress *progress = nullptr,
+                               std::vector<std::string> *unreadableNames = nullptr);
 
 // What "H&istory" read and what its chart draws.
 struct LieHistory {
