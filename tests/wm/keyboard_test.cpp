@@ -314,9 +314,6 @@ private slots:
         // Escape in the find bar closes it and hands the keyboard back to the scale too.
         QVERIFY(pressOn(field, Qt::Key_Escape));
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(scale), kSettle);
-        QTest::keyClick(scale, Qt::Key_Right);
-        QTest::keyClick(scale, Qt::Key_Return);
-        QCOMPARE(w.window->state().run.testAnswers, (std::vector<TestAnswer>{{"Money.lie", 2}}));
     }
 };
 
