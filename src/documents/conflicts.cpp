@@ -141,14 +141,25 @@ std::vector<std::string> essayBlocks(std::string_view text)
 
 std::string joinMissingBlocks(std::string_view mainText, std::string_view copyText)
 {
+    // A block at the end of a file keeps the empty line the review wrote
+    // after it, which the same block followed by another gives to that one:
+    // blocks are the same whatever empty lines stand around them.
+    const auto key = [](std::string_view block) {
+        while (block.starts_with('\n'))
+            block.remove_prefix(1);
+        while (block.ends_with('\n'))
+            block.remove_suffix(1);
+        return block;
+    };
     const std::vector<std::string> mine = essayBlocks(mainText);
     std::string joined(mainText);
     for (const auto &block : essayBlocks(copyText)) {
-        if (block.empty() || std::find(mine.begin(), mine.end(), block) != mine.end())
+        if (block.empty() ||
+            std::any_of(mine.begin(), mine.end(), [&](const std::string &m) { return key(m) == key(block); }))
             continue;
         if (!joined.empty() && !joined.ends_with('\n'))
             joined += '\n';
-        joined += block;
+        joined += joined.ends_with("\n\n") && block.starts_with('\n') ? std::string_view(block).substr(1) : block;
     }
     return joined;
 }

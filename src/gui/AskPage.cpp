@@ -175,7 +175,11 @@ void AskPage::wireCommands()
         {bAskStop, bAskStopClick},
     };
     for (const auto &[button, command] : commands)
-        connect(button, &QPushButton::clicked, this, [this, command] { command(ctx_); });
+        connect(button, &QPushButton::clicked, this, [this, command] {
+            if (beforeCommand)
+                beforeCommand();
+            command(ctx_);
+        });
     // Every operation of the scale by the person counts, also one that leaves
     // it where it was; positions set by the program do not.
     connect(TrackBar1, &QSlider::actionTriggered, this, [this] { TrackBar1Change(ctx_); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "core/context.h"
 
@@ -19,6 +20,9 @@ class TextArea;
 class AskPage : public QWidget {
     Q_OBJECT
 public:
+    // Runs before each of the page's commands: the window finishes what a
+    // command must find in place (the lists still being read after start-up).
+    std::function<void()> beforeCommand;
     explicit AskPage(Context &ctx, QWidget *parent = nullptr);
 
     // Idle shows Start; running shows Next, Stop, the scale and its labels.

@@ -132,7 +132,11 @@ DocumentPage::DocumentPage(ListId id, Context &ctx, QWidget *parent)
             button->setToolTip(entry.hint);
         buttons->addWidget(button);
         if (entry.command)
-            connect(button, &QPushButton::clicked, this, [this, command = entry.command] { command(ctx_); });
+            connect(button, &QPushButton::clicked, this, [this, command = entry.command] {
+                if (beforeCommand)
+                    beforeCommand();
+                command(ctx_);
+            });
     }
     rename_ = button(page.renameName);
     if (id == ListId::Essays)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "core/context.h"
 
@@ -26,6 +27,9 @@ public:
     QPushButton *renameButton() const { return rename_; }
     // The logic changed the names or the selection.
     void listChanged();
+    // Runs before each of the page's commands: the window finishes what a
+    // command must find in place (the lists still being read after start-up).
+    std::function<void()> beforeCommand;
 
 private:
     // Only the Essays page has them: which kinds of file the list shows.

@@ -49,6 +49,7 @@ void ListFiller::start()
         } catch (const std::exception &) {
             complete = false;
         }
+        complete_ = complete;
         QMetaObject::invokeMethod(
             this,
             [this, serial, complete] {
@@ -63,6 +64,21 @@ void ListFiller::start()
             },
             Qt::QueuedConnection);
     });
+}
+
+void ListFiller::finish()
+{
+    if (!reading_)
+        return;
+    if (worker_.joinable())
+        worker_.join();
+    // What the thread posted is this reading, applied here and now.
+    ++serial_;
+    wait_->stop();
+    std::unique_ptr<ListsReading> reading = std::move(reading_);
+    if (!complete_)
+        return;
+    runCommand(ctx_, [&] { applyListsReading(ctx_, std::move(*reading)); });
 }
 
 void ListFiller::arrived()

@@ -26,6 +26,9 @@ public:
     // Reads the lie folder the state names now.
     void start();
     bool busy() const { return reading_ != nullptr; }
+    // Waits for the reading under way and fills the lists now, for a command
+    // that must find them whole (Start Test pressed the moment the window shows).
+    void finish();
 
 private:
     void arrived();
@@ -35,6 +38,8 @@ private:
     std::thread worker_;
     // Tells the reading the worker finished from one an earlier start left.
     unsigned serial_ = 0;
+    // Written by the reading thread before it ends; read after joining it.
+    bool complete_ = false;
     bool ready_ = false;
     // While a question is on the screen the reading waits, as the folder's
     // own changes do: the command that asked may still walk its lists.

@@ -93,6 +93,9 @@ QFont reportFont(double points, bool bold = false, bool italic = false)
     font.setItalic(italic);
     // Outlines are what a PDF embeds; hinting for a screen only moves them.
     font.setHintingPreference(QFont::PreferNoHinting);
+    // Without shaping, "fi" stays two letters: a ligature would keep a
+    // search of the PDF for "first" from finding it.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

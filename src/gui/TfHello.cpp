@@ -124,8 +124,13 @@ bool TfHello::start(const std::vector<std::string> &arguments, ListsFill fill)
     // Watched before it is listed, so nothing that arrives in between is missed.
     follower_->followLieFolder();
     if (fill == ListsFill::Later) {
-        if (!filler_)
+        if (!filler_) {
             filler_ = new ListFiller(ctx_, this);
+            const auto finishFill = [this] { filler_->finish(); };
+            ask_->beforeCommand = finishFill;
+            for (DocumentPage *page : {lies_, essays_, tests_})
+                page->beforeCommand = finishFill;
+        }
         filler_->start();
     }
     ask_->bAskStart->setFocus();

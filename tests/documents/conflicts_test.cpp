@@ -53,6 +53,8 @@ TEST(ConflictCopies, JoiningAddsTheCopysBlocksTheFileLacksOnce)
         // The same block edited on both sides: the copy's version is kept too.
         {head + r1 + "edited here", head + r1 + r2, head + r1 + "edited here\n" + r1 + r2},
         {"", head + r1, head + r1},
+        // The file's last block with the review's empty line after it is the copy's first.
+        {head + r1 + "\n", head + r1 + r3, head + r1 + r3},
     };
     for (const auto &c : cases)
         EXPECT_EQ(joinMissingBlocks(c.main, c.copy), c.joined) << c.main << "|" << c.copy;

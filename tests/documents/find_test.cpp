@@ -287,6 +287,14 @@ public:
         EXPECT_EQ(::write(fd_, &response, sizeof response), static_cast<ssize_t>(sizeof response));
         ::close(event_.fd);
     }
+    // Lets the held opening go and holds none from now on: a search may open
+    // its file more than once.
+    void openUp()
+    {
+        letGo();
+        ::close(fd_);
+        fd_ = -1;
+    }
 
 private:
     int fd_;
@@ -319,14 +327,16 @@ TEST(Find, TheRunnerDeliversOnlyTheLatestSearch)
     runner.start(h.folder.path(), "an", record);
     gate.letGo();
     ASSERT_TRUE(gate.held());
-    gate.letGo();
+    gate.openUp();
     runner.wait();
     EXPECT_EQ(delivered, std::vector<std::string>{"an=2"});
 
+    OpenGate again(h.folder.file("a.lie"));
+    ASSERT_TRUE(again.valid()) << again.why();
     runner.start(h.folder.path(), "never", record);
-    ASSERT_TRUE(gate.held());
+    ASSERT_TRUE(again.held());
     runner.cancel();
-    gate.letGo();
+    again.openUp();
     runner.wait();
     EXPECT_EQ(delivered, std::vector<std::string>{"an=2"});
 }

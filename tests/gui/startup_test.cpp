@@ -1,5 +1,7 @@
 #include <QCheckBox>
 #include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 
 #include "gui/guiharness.h"
@@ -32,6 +34,19 @@ private slots:
             QCOMPARE(window.state().lies.names(), (std::vector<std::string>{"A.lie", "b.lie"}));
             QCOMPARE(window.state().essays.names(), (std::vector<std::string>{"x.ess", "z.txt"}));
             QCOMPARE(window.findChild<QListView *>("FileListBox1")->model()->rowCount(), 2);
+        }
+        {
+            // Start Test the moment the window shows finds every Lie, not "No Lies found".
+            TfHello window({clock, random});
+            window.start({folder.path()}, ListsFill::Later);
+            ModalAnswerer answerer;
+            answerer.then([](QWidget *dialog) {
+                QVERIFY(!qobject_cast<QMessageBox *>(dialog));
+                static_cast<QDialog *>(dialog)->reject();
+            });
+            window.findChild<QPushButton *>("bAskStart")->click();
+            QVERIFY(answerer.done());
+            QCOMPARE(window.state().lies.count(), 2);
         }
         setCurrentFolder(startFolder);
     }
