@@ -374,6 +374,13 @@ TEST(Find, AHitShowsItsFileWithTheMatchSelected)
     });
     InternalEdit(h.ctx, "x.lie");
     EXPECT_EQ(h.ui.messages.back(), "Please finish your edits by pressing OK or Cancel");
+
+    // During a test the Lie being answered stays, and the scale gets the keyboard back.
+    h.ctx.state.run.running = true;
+    h.ui.memo = "the Lie\n";
+    showFindHit(h.ctx, result.hits[0]);
+    EXPECT_EQ(h.ui.messages.back(), kFindHitAfterTest);
+    EXPECT_EQ(h.ui.memo, "the Lie\n");
 }
 
 } // namespace

@@ -113,6 +113,8 @@ int __wrap_rename(const char *from, const char *to)
 
 int __wrap_renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
 {
+    if (seam.recording)
+        seam.calls.push_back({"rename", varnok::realPath(from), to, -1});
     if (seam.renameat2Error != 0) {
         errno = seam.renameat2Error;
         return -1;

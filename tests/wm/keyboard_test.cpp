@@ -290,31 +290,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!file->isVisible(), kSettle);
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Test in progress"));
     }
-
-    void aFindHitDuringATestLeavesTheLieAndTheKeyboardToIt()
-    {
-        ActiveWindow w;
-        writeLies(w);
-        w.folder.write("Other.ess", "a needle\r\n");
-        startFullTest(w);
-        auto *scale = w.find<QSlider>("TrackBar1");
-        QVERIFY(pressOn(scale, Qt::Key_F, Qt::ControlModifier));
-        auto *field = w.find<QLineEdit>("FindText");
-        auto *panel = w.find<FindPanel>("FindPanel");
-        QTest::keyClicks(field, "needle");
-        QTRY_VERIFY_WITH_TIMEOUT(!panel->hits().empty(), kSettle);
-        ModalAnswerer answerer;
-        answerer.acceptMessage();
-        QVERIFY(pressOn(field, Qt::Key_Return));
-        QTRY_VERIFY_WITH_TIMEOUT(answerer.done(), kSettle);
-        QCOMPARE(answerer.texts, QStringList{kFindHitAfterTest});
-        QCOMPARE(w.window->memoText(), std::string("Money is evil.\n"));
-        QCOMPARE(w.window->statusBar()->currentMessage(), QString("Test in progress"));
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(scale), kSettle);
-        // Escape in the find bar closes it and hands the keyboard back to the scale too.
-        QVERIFY(pressOn(field, Qt::Key_Escape));
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(scale), kSettle);
-    }
 };
 
 VARNOK_GUI_TEST(KeyboardTest);
