@@ -198,7 +198,7 @@ TEST(View, ShowsEverySelectedFileOfThePageShowing)
         ListId list;
         std::string first;
         std::string second;
-        std::string note; // told after the view is shown
+        std::string note = {}; // told after the view is shown
     };
     const Case cases[] = {
         {Page::Lies, ListId::Lies, "a.lie", "b.lie"},
@@ -220,7 +220,7 @@ TEST(View, ShowsEverySelectedFileOfThePageShowing)
         bTestsViewClick(h.ctx);
         EXPECT_EQ(h.ui.memo, "a1\na2\n  * * *\n\n\nb1\n  * * *\n\n");
         EXPECT_TRUE(h.ui.memoVisible);
-        EXPECT_EQ(h.ui.log, c.note.empty() ? Log{"page: Start Here"} : Log{"page: Start Here", "message: " + c.note});
+        EXPECT_EQ(h.ui.log, c.note.empty() ? Log{"page: Start Here"} : (Log{"page: Start Here", "message: " + c.note}));
         EXPECT_EQ(h.state.list(c.list).selectedCount(), 2) << "the selection stays";
     }
 }
