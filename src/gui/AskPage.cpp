@@ -174,12 +174,20 @@ void AskPage::wireCommands()
         {bEditLater, bEditLaterClick},   {bAskStart, bAskStartClick},     {bAskNext, bAskNextClick},
         {bAskStop, bAskStopClick},
     };
-    for (const auto &[button, command] : commands)
-        connect(button, &QPushButton::clicked, this, [this, command] {
+    for (const auto &[button, command] : commands) {
+        const bool editButton = button->parent() == ToolBar;
+        connect(button, &QPushButton::clicked, this, [this, command, editButton] {
             if (beforeCommand)
                 beforeCommand();
             command(ctx_);
+            // An edit still open after its question ("Back to editing",
+            // Revert answered No) goes on in the text: left on the button, the
+            // next blank typed would press it again, and a letter would then
+            // answer its question.
+            if (editButton && ToolBar->isVisible() && Memo1->isVisible())
+                Memo1->setFocus(Qt::OtherFocusReason);
         });
+    }
     // Every operation of the scale by the person counts, also one that leaves
     // it where it was; positions set by the program do not.
     connect(TrackBar1, &QSlider::actionTriggered, this, [this] { TrackBar1Change(ctx_); });

@@ -2,6 +2,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
@@ -270,6 +271,49 @@ private slots:
             },
             kSettle);
         QVERIFY2(changes >= 2, qPrintable(QString::number(changes)));
+    }
+
+    // Clicked with the mouse, the editor's buttons took the keyboard: after
+    // "Back to editing" or Revert answered No, a blank pressed them again.
+    void anEditGoesOnInTheTextAfterItsQuestion()
+    {
+        const struct {
+            const char *button;
+            const char *onDisk; // written from outside before the click
+        } cases[] = {{"bEditRevert", nullptr}, {"bEditCommit", "Changed elsewhere.\r\n"}};
+        for (const auto &c : cases) {
+            ActiveWindow w;
+            w.folder.write("Money.ess", "Money is evil.\r\n");
+            rereadLists(w.window->context());
+            w.find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+            w.find<QListView>("FileListBox2")->selectAll();
+            auto *memo = w.find<QPlainTextEdit>("Memo1");
+            int asked = 0;
+            ModalAnswerer answerer; // Escape: No, or back to editing
+            answerer.then([&](QWidget *box) {
+                ++asked;
+                qobject_cast<QDialog *>(box)->reject();
+            });
+            bool checked = false;
+            // The edit runs inside the click that opens it.
+            QTimer::singleShot(0, this, [&] {
+                [&] {
+                    QTRY_VERIFY(memo->hasFocus());
+                    QTest::keyClicks(memo, " typed");
+                    if (c.onDisk)
+                        w.folder.write("Money.ess", c.onDisk);
+                    QTest::mouseClick(w.find<QPushButton>(c.button), Qt::LeftButton);
+                    QTRY_COMPARE(asked, 1);
+                    QTRY_VERIFY(memo->hasFocus());
+                    QTest::keyClicks(QApplication::focusWidget(), " more");
+                    QVERIFY(memo->toPlainText().endsWith(" typed more"));
+                    checked = asked == 1;
+                }();
+                w.find<QPushButton>("bEditCancel")->click();
+            });
+            w.find<QPushButton>("bEssaysEdit")->click();
+            QVERIFY2(checked, c.button);
+        }
     }
 
     void statusTextSurvivesTheMenus()
