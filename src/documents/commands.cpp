@@ -274,6 +274,13 @@ void refreshLists(Context &ctx)
         for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
             if (ctx.state.list(id).refreshFrom(files))
                 ctx.view.listChanged(id);
+        if (const bool gone = !folderExists(ctx.state.lieFolder); gone != ctx.state.lieFolderGone) {
+            ctx.state.lieFolderGone = gone;
+            ctx.view.setStatus(gone ? formatMessage(kLieFolderGoneStatus, ctx.state.lieFolder) : std::string());
+        }
+        // One made again is not the removed one this process still stands in.
+        if (!ctx.state.lieFolderGone && currentFolder().empty())
+            setCurrentFolder(ctx.state.lieFolder);
     });
 }
 
