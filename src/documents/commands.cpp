@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "core/text.h"
 #include "documents/documents.h"
@@ -274,13 +275,14 @@ void refreshLists(Context &ctx)
         for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
             if (ctx.state.list(id).refreshFrom(files))
                 ctx.view.listChanged(id);
-        if (const bool gone = !folderExists(ctx.state.lieFolder); gone != ctx.state.lieFolderGone) {
-            ctx.state.lieFolderGone = gone;
-            ctx.view.setStatus(gone ? formatMessage(kLieFolderGoneStatus, ctx.state.lieFolder) : std::string());
-        }
-        // One made again is not the removed one this process still stands in.
-        if (!ctx.state.lieFolderGone && currentFolder().empty())
+        const bool gone = !folderExists(ctx.state.lieFolder);
+        const bool wasGone = std::exchange(ctx.state.lieFolderGone, gone);
+        // One made again is not the one removed or moved away that this
+        // process still stands in.
+        if (!gone && (wasGone || currentFolder().empty()))
             setCurrentFolder(ctx.state.lieFolder);
+        if (gone != wasGone)
+            ctx.view.setStatus(gone ? formatMessage(kLieFolderGoneStatus, ctx.state.lieFolder) : std::string());
     });
 }
 
