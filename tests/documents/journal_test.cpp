@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -165,20 +163,6 @@ TEST(LiveFolder, ChangesFromOutsideKeepTheSelection)
     h.ui.log.clear();
     refreshLists(h.ctx);
     EXPECT_TRUE(h.ui.log.empty());
-
-    // The folder removed (while it is the current folder) and made again.
-    ASSERT_TRUE(setCurrentFolder(h.folder.path()));
-    std::filesystem::remove_all(h.folder.path());
-    refreshLists(h.ctx);
-    EXPECT_TRUE(h.state.lies.names().empty());
-    EXPECT_EQ(h.ui.log.back(), "status: " + formatMessage(kLieFolderGoneStatus, h.folder.path()));
-    ASSERT_EQ(::mkdir(h.folder.path().c_str(), 0700), 0);
-    h.folder.write("e.lie", "x\r\n");
-    h.ui.log.clear();
-    refreshLists(h.ctx);
-    EXPECT_EQ(h.state.lies.names(), Names{"e.lie"});
-    EXPECT_EQ(h.ui.log.back(), "status: ") << "the status says no more that it is gone";
-    EXPECT_EQ(currentFolder(), h.folder.path()) << "the folder made again is the current one";
 }
 
 TEST(LiveFolder, ConflictCopiesOfSyncToolsAreListedAsDocuments)
