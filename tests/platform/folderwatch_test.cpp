@@ -21,9 +21,8 @@ TEST(FolderWatch, TellsOfNamesComingAndGoingButNotOfWrites)
     FolderWatch watch;
     ASSERT_TRUE(watch.watch(folder.path()));
     EXPECT_FALSE(watch.takeChanges());
-    // Standing in the folder, as the program does, keeps it from telling of its removal.
     const auto started = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path());
+    std::filesystem::current_path(folder.path()); // as the program does; removed, it then tells nothing
 
     const struct {
         const char *what;
