@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/text.h"
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"
@@ -144,7 +145,8 @@ void bTestsViewClick(Context &ctx)
         // Built apart and shown only when every file was read, so a read
         // error or Cancel leaves the view as it was.
         std::vector<std::string> names;
-        if (const auto id = listOfPage(ctx.state.page))
+        const auto id = listOfPage(ctx.state.page);
+        if (id)
             names = ctx.state.list(*id).selectedNames();
         std::string text;
         const bool done = ctx.ui.runLong(kViewCaption, [&](JobProgress &progress) {
@@ -172,6 +174,8 @@ void bTestsViewClick(Context &ctx)
         ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
+        if (const std::string notes = conflictNotes(names, ctx.state.list(*id).names()); !notes.empty())
+            ctx.ui.message(notes);
     });
 }
 
