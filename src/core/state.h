@@ -94,6 +94,8 @@ struct AppState {
     std::string lockFolder;
     // The process that held the lie folder when start-up found it taken.
     long folderHolder = 0;
+    // The lie folder was removed or moved away by another program.
+    bool lieFolderGone = false;
     // The settings file leads out of the lie folder: it was not read.
     bool settingsRefused = false;
     // The editor Varnok itself chooses on this machine, which needs no consent;

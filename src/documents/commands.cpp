@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "core/text.h"
 #include "documents/conflicts.h"
@@ -278,6 +279,14 @@ void refreshLists(Context &ctx)
         for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
             if (ctx.state.list(id).refreshFrom(files))
                 ctx.view.listChanged(id);
+        const bool gone = !folderExists(ctx.state.lieFolder);
+        const bool wasGone = std::exchange(ctx.state.lieFolderGone, gone);
+        // One made again is not the one removed or moved away that this
+        // process still stands in.
+        if (!gone && (wasGone || currentFolder().empty()))
+            setCurrentFolder(ctx.state.lieFolder);
+        if (gone != wasGone)
+            ctx.view.setStatus(gone ? formatMessage(kLieFolderGoneStatus, ctx.state.lieFolder) : std::string());
     });
 }
 

@@ -74,8 +74,10 @@ void UndoDelete1Click(Context &ctx);
 bool canUndoDelete(const AppState &state);
 
 // Re-reads the three lists keeping their selections, for files added, removed
-// or renamed by other programs (and on demand).
+// or renamed by other programs (and on demand). While the lie folder itself
+// is gone the lists are empty and the status line says so.
 void refreshLists(Context &ctx);
+inline constexpr char kLieFolderGoneStatus[] = "The lie folder %s is gone.  Its lists fill again once it is back.";
 
 // Rename, one per page: the rename dialog and a confirmation per selected
 // entry; the file is never moved over another nor out of the lie folder;

@@ -17,6 +17,14 @@ namespace {
 constexpr char kRing[] = "raise\n";
 constexpr char kAnswer[] = "raised\n";
 
+void bringForward(QWidget *window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 Doorbell::Doorbell(QWidget *window, const std::string &lockFolder) : QObject(window), window_(window)
@@ -42,15 +50,13 @@ void Doorbell::answer()
                 return;
             const QByteArray line = socket->readLine();
             if (line == kRing) {
-                window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
-                window_->show();
-                window_->raise();
-                window_->activateWindow();
+                // Not yet shown, the window is still starting (the first
+                // start's questions): it shows once it is ready.
+                if (window_->isVisible())
+                    bringForward(window_);
                 // A question open in the window is what the person must see.
-                if (QWidget *modal = QApplication::activeModalWidget()) {
-                    modal->raise();
-                    modal->activateWindow();
-                }
+                if (QWidget *modal = QApplication::activeModalWidget())
+                    bringForward(modal);
                 socket->write(kAnswer);
                 socket->flush();
             }

@@ -14,6 +14,10 @@ namespace {
 // moved or removed changes every list.
 constexpr std::uint32_t kNameEvents =
     IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
+// The folder's own removal tells nothing while anyone (this program, whose
+// current folder it is, or a shell) still has it open: its parent tells of
+// its name going and coming back.
+constexpr std::uint32_t kParentEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 
 } // namespace
 
@@ -39,45 +43,25 @@ bool FolderWatch::watch(const std::string &folder)
     folder_.clear();
     takeChanges(); // what the old folder left waiting
     folder_ = folder;
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const auto slash = path.rfind('/');
+    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     watch_ = ::inotify_add_watch(fd_, folder.c_str(), kNameEvents | IN_ONLYDIR);
+    if (!name_.empty())
+        parentWatch_ = ::inotify_add_watch(fd_, parent.c_str(), kParentEvents);
     return watch_ >= 0;
 }
 
-namespace {
-
-std::string withoutSeparator(std::string path)
+void FolderWatch::rearm()
 {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-} // namespace
-
-void FolderWatch::lost()
-{
-    if (watch_ >= 0)
-        ::inotify_rm_watch(fd_, watch_); // moved away: it would follow another folder
-    watch_ = -1;
-    if (parentWatch_ < 0) {
-        const std::string path = withoutSeparator(folder_);
-        const auto slash = path.rfind('/');
-        const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-        parentWatch_ = ::inotify_add_watch(fd_, parent.c_str(), IN_CREATE | IN_MOVED_TO | IN_ONLYDIR);
-    }
-    // Made again before the parent was watched: nothing would tell.
-    rearm();
-}
-
-bool FolderWatch::rearm()
-{
-    watch_ = ::inotify_add_watch(fd_, folder_.c_str(), kNameEvents | IN_ONLYDIR);
-    if (watch_ < 0)
-        return false;
-    if (parentWatch_ >= 0)
-        ::inotify_rm_watch(fd_, parentWatch_);
-    parentWatch_ = -1;
-    return true;
+    // The same folder still there keeps its watch.
+    const int now = ::inotify_add_watch(fd_, folder_.c_str(), kNameEvents | IN_ONLYDIR);
+    if (watch_ >= 0 && watch_ != now)
+        ::inotify_rm_watch(fd_, watch_);
+    watch_ = now;
 }
 
 bool FolderWatch::takeChanges()
@@ -85,7 +69,7 @@ bool FolderWatch::takeChanges()
     if (fd_ < 0)
         return false;
     bool changed = false;
-    bool gone = false;
+    bool moved = false;
     alignas(inotify_event) char buffer[16384];
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, sizeof buffer);
@@ -95,18 +79,25 @@ bool FolderWatch::takeChanges()
             break;
         for (ssize_t at = 0; at < got;) {
             const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-            // IN_IGNORED and IN_Q_OVERFLOW included: when in doubt, re-read.
-            if (event->wd == watch_ || (event->mask & IN_Q_OVERFLOW))
-                changed = true;
-            if (event->wd == watch_ && (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)))
-                gone = true;
-            if (event->wd == parentWatch_ && parentWatch_ >= 0 && watch_ < 0 && rearm())
-                changed = true;
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->wd == parentWatch_ && parentWatch_ >= 0) {
+                if (event->mask & IN_IGNORED)
+                    parentWatch_ = -1;
+                else if (event->len && name_ == event->name)
+                    changed = moved = true;
+                continue;
+            }
+            // IN_IGNORED and IN_Q_OVERFLOW included: when in doubt, re-read.
+            const bool overflow = event->mask & IN_Q_OVERFLOW;
+            const bool own = watch_ >= 0 && event->wd == watch_;
+            if (own || overflow)
+                changed = true;
+            if (overflow || (own && (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF))))
+                moved = true;
         }
     }
-    if (gone && !folder_.empty())
-        lost();
+    if (moved && !folder_.empty())
+        rearm();
     return changed;
 }
 

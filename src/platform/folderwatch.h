@@ -30,15 +30,15 @@ public:
     bool waitForChange(int timeoutMs);
 
 private:
-    // The folder was removed or moved away: its parent is watched for a
-    // folder of its name to come back, and the folder then watched again.
-    void lost();
-    bool rearm();
+    // Watches whatever folder now has the name, if any, in place of the one
+    // watched before.
+    void rearm();
 
     int fd_ = -1;
     int watch_ = -1;
     int parentWatch_ = -1;
     std::string folder_;
+    std::string name_; // the folder's name in its parent
 };
 
 } // namespace varnok
