@@ -235,6 +235,8 @@ TEST(View, ReadsLinesAsTheLineReaderDoes)
         {"a\r\r\nb", "a\n\nb\n  * * *\n\n"},
         {std::string("head\r\nbin\0ary\r\nmore", 20), "head\nbin\n  * * *\n\n"},
         {"caf\xe9 \xff\xfe", "caf\xe9 \xff\xfe\n  * * *\n\n"},
+        // A CR LF split between two pieces of the read is one line end.
+        {std::string((1 << 20) - 1, 'x') + "\r\ny", std::string((1 << 20) - 1, 'x') + "\ny\n  * * *\n\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.shown);
@@ -330,6 +332,43 @@ TEST(View, FileThatCannotBeReadLeavesTheViewAsItWas)
         EXPECT_EQ(h.ui.log, Log{"error: Cannot open file gone.lie."});
         EXPECT_EQ(h.ui.memo, "before");
         EXPECT_EQ(h.ui.memoVisible, shownBefore);
+    }
+}
+
+// What View shows is bounded, so a huge file costs neither the memory nor the
+// time to lay it all out; where the text stops, a note and a message say so.
+TEST(View, StopsAtItsLimitAndSaysWhere)
+{
+    struct Case {
+        const char *what;
+        std::size_t limit;
+        std::string shown; // empty: the files whole, and no message
+        std::string message;
+    };
+    const std::string whole =
+        "a1\n\xc3\xa9"
+        "b\n  * * *\n\n\nc\n  * * *\n\n";
+    const std::string inA = "View shows at most 0 MB: the rest of a.lie is not shown, nor is the file after it.";
+    const std::string inC = "View shows at most 0 MB: the rest of c.lie is not shown.";
+    const Case cases[] = {
+        {"the limit holds both to the byte", 19, "", ""},
+        {"one byte short", 18, whole.substr(0, 18) + "\n[" + inC + "]\n  * * *\n\n", inC},
+        {"in a line", 2, "a1\n[" + inA + "]\n  * * *\n\n", inA},
+        {"never in a character", 4, "a1\n\n[" + inA + "]\n  * * *\n\n", inA},
+        {"after the character", 5, "a1\n\xc3\xa9\n[" + inA + "]\n  * * *\n\n", inA},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        h.folder.write("a.lie",
+                       "a1\r\n\xc3\xa9"
+                       "b");
+        h.folder.write("c.lie", "c\r\n");
+        listAndSelect(h, ListId::Lies, {"a.lie", "c.lie"});
+        h.state.page = Page::Lies;
+        viewSelected(h.ctx, c.limit);
+        EXPECT_EQ(h.ui.memo, c.shown.empty() ? whole : c.shown);
+        EXPECT_EQ(h.ui.messages, c.message.empty() ? Log{} : Log{c.message});
     }
 }
 

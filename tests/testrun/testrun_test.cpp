@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
+#include <functional>
+#include <sys/stat.h>
 
+#include "core/text.h"
 #include "platform/files.h"
+#include "support/unprivileged.h"
 #include "testrun/review.h"
 #include "testrun/testdrive.h"
 
@@ -253,27 +258,53 @@ TEST(TestRunNext, CopiesEveryLineOfTheLieFileIntoTheSummary)
               (Lines{"Lines", "", "First line", "Second line", "Third line", "", "", "RESPONSE: 8", "", "Before", ""}));
 }
 
-TEST(TestRunNext, AnUnreadableLieIsReportedAndSkipped)
+// Taken away or spoilt by another program after the list was read: the test
+// goes on to the next Lie with no box in its way, and the review names them.
+TEST(TestRunNext, ALieThatCannotBeReadWhenItsTurnComesIsPassedOverAndNamedAtTheEnd)
 {
-    FiveLies d;
-    // Removed by another program after the list was read.
-    ASSERT_TRUE(removeFile(d.h.folder.file("B.lie")));
-    ASSERT_TRUE(removeFile(d.h.folder.file("E.lie")));
-    d.commitNextEdit(); // 12 is 10 away from no response at all
-    d.startFull("Gaps");
-    d.answer(12);
-    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{"Cannot open file B.lie."}));
-    EXPECT_EQ(d.h.ui.memo, "Lie C\n");
-    EXPECT_EQ(d.h.state.run.currentLieIndex, 2);
-    d.answer(8);
-    d.answer(7);
-    // E is gone as well: the run ends after D.
-    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{"Cannot open file B.lie.", "Cannot open file E.lie."}));
-    EXPECT_FALSE(d.h.state.run.running);
-    EXPECT_EQ(answeredLies(d.h.state.run), (std::vector<std::string>{"A.lie", "C.lie", "D.lie"}));
-    EXPECT_EQ(d.read("Gaps.tst"), std::string("Gaps\r\n\r\n") + "Lie A\r\n\r\n\r\nRESPONSE: 12\r\n\r\n" +
-                                      "Lie C\r\n\r\n\r\nRESPONSE: 8\r\n\r\n" + "Lie D\r\n\r\n\r\nRESPONSE: 7\r\n\r\n" +
-                                      kNoTime);
+    struct Case {
+        const char *what;
+        std::function<void(const std::string &path)> spoil;
+        bool asAnotherUser;
+    };
+    const Case cases[] = {
+        {"removed", [](const std::string &path) { removeFile(path); }, false},
+        {"renamed", [](const std::string &path) { ::rename(path.c_str(), (path + ".old").c_str()); }, false},
+        {"a folder now",
+         [](const std::string &path) {
+             removeFile(path);
+             ::mkdir(path.c_str(), 0700);
+         },
+         false},
+        {"unreadable", [](const std::string &path) { ::chmod(path.c_str(), 0); }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.asAnotherUser && !canRunUnprivileged())
+            GTEST_SKIP() << "running as root without the right to become another user";
+        FiveLies d;
+        for (const char *name : {"B.lie", "E.lie"})
+            c.spoil(d.h.folder.file(name));
+        const auto takeTest = [&] {
+            d.commitNextEdit(); // 12 is 10 away from no response at all
+            d.startFull("Gaps");
+            d.answer(12);
+            EXPECT_EQ(d.h.ui.memo, "Lie C\n");
+            d.answer(8);
+            EXPECT_EQ(d.h.ui.messages, std::vector<std::string>{}) << "no box while the test runs";
+            d.answer(7);
+            EXPECT_FALSE(d.h.state.run.running);
+            EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{formatMessage(kLiesUnreadInTest, "B.lie, E.lie")}));
+            EXPECT_EQ(answeredLies(d.h.state.run), (std::vector<std::string>{"A.lie", "C.lie", "D.lie"}));
+            EXPECT_EQ(d.read("Gaps.tst"), std::string("Gaps\r\n\r\n") + "Lie A\r\n\r\n\r\nRESPONSE: 12\r\n\r\n" +
+                                              "Lie C\r\n\r\n\r\nRESPONSE: 8\r\n\r\n" +
+                                              "Lie D\r\n\r\n\r\nRESPONSE: 7\r\n\r\n" + kNoTime);
+        };
+        if (c.asAnotherUser)
+            EXPECT_EQ(checkUnprivileged(d.h.folder.path(), takeTest), "");
+        else
+            takeTest();
+    }
 }
 
 TEST(TestRunPosition, CountsTheChosenLiesAndClearsAtTheEnd)
@@ -432,6 +463,64 @@ TEST(SelectLies, ASeededDrawNeverChoosesALieTwice)
     for (int drawn : d.h.random.draws) {
         EXPECT_GE(drawn, 0);
         EXPECT_LT(drawn, 40);
+    }
+}
+
+// A sync tool's conflict copy of a Lie stays listed but is never asked, however
+// the Lies are chosen; chosen by hand, it is left out with a note.
+TEST(TestRunStart, AConflictCopyIsNeverAsked)
+{
+    const std::string copy = "A.sync-conflict-20261209-114603-ABCDEFG.lie";
+    struct Case {
+        const char *what;
+        TestChoice choice;
+        std::vector<std::string> inputs; // the sample size, then the test name
+        std::vector<int> selected;       // before Start; the copy is at 1
+        std::deque<int> script;
+        std::vector<std::string> asked;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"full", TestChoice::Full, {"Run"}, {}, {}, {"A.lie", "B.lie", "C.lie"}, {}},
+        {"sample of the proposed size", TestChoice::Sample, {"3", "Run"}, {}, {}, {"A.lie", "B.lie", "C.lie"}, {}},
+        {"sample drawn where the copy stands", TestChoice::Sample, {"2", "Run"}, {1}, {1, 0}, {"A.lie", "B.lie"}, {}},
+        {"copy selected with C",
+         TestChoice::UseSelected,
+         {"Run"},
+         {1, 3},
+         {},
+         {"C.lie"},
+         {formatMessage(kConflictCopyLeftOut, copy)}},
+        {"copy alone",
+         TestChoice::UseSelected,
+         {},
+         {1},
+         {},
+         {},
+         {formatMessage(kConflictCopyLeftOut, copy), kNoLiesSelected}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDrive d;
+        for (const std::string name : {"A.lie", copy.c_str(), "B.lie", "C.lie"})
+            d.lie(name, "Lie " + name.substr(0, 1));
+        d.reread();
+        for (const int i : c.selected)
+            d.h.state.lies.setSelected(i, true);
+        d.h.random.script = c.script;
+        d.h.ui.answerTestParams(c.choice);
+        for (const auto &input : c.inputs)
+            d.h.ui.answerInput(input);
+        bAskStartClick(d.h.ctx);
+        EXPECT_EQ(d.h.state.run.testLieNames, c.asked);
+        EXPECT_EQ(d.h.ui.messages, c.messages);
+        if (c.choice == TestChoice::Sample) {
+            EXPECT_TRUE(logHas(d.h.ui, "input: Test Sample | Enter sample size | 3"));
+        }
+        if (!c.asked.empty()) {
+            EXPECT_EQ(d.h.ui.testPositions.front(), "Lie 1 of " + std::to_string(c.asked.size()));
+            EXPECT_FALSE(d.h.state.lies.isSelected(1)) << "the selection shows what is asked";
+        }
     }
 }
 

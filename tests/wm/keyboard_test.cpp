@@ -2,16 +2,21 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
+
+#include <functional>
 
 #include "core/inifile.h"
 #include "documents/documents.h"
 #include "documents/find.h"
 #include "gui/FindPanel.h"
 #include "gui/guitest.h"
+#include "testrun/testrun.h"
 #include "wm/wmharness.h"
 
 using namespace varnok;
@@ -270,6 +275,53 @@ private slots:
             },
             kSettle);
         QVERIFY2(changes >= 2, qPrintable(QString::number(changes)));
+    }
+
+    // A message shown during a test hands the keyboard back to the scale: the
+    // next keys a person types move it and go on. Typed through the window
+    // system, as the keys reach the window only once the box is gone.
+    void theScaleHasTheKeyboardAfterAMessageDuringATest()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(),
+                 "xdotool is missing (scripts/setup installs it)");
+        struct Case {
+            const char *what;
+            std::function<void(Window &)> provoke;
+            const char *message;
+        };
+        const Case cases[] = {
+            {"Next Lie without an answer",
+             [](Window &w) { QVERIFY(pressOn(w.find<QSlider>("TrackBar1"), Qt::Key_Return)); }, kIndicateStrength},
+            {"a Find hit chosen",
+             [](Window &w) {
+                 QVERIFY(pressOn(w.find<QSlider>("TrackBar1"), Qt::Key_F, Qt::ControlModifier));
+                 auto *field = w.find<QLineEdit>("FindText");
+                 QTest::keyClicks(field, "needle");
+                 QTRY_VERIFY_WITH_TIMEOUT(!w.find<FindPanel>("FindPanel")->hits().empty(), kSettle);
+                 QVERIFY(pressOn(field, Qt::Key_Return));
+             },
+             kFindHitAfterTest},
+        };
+        for (const Case &c : cases) {
+            ActiveWindow w;
+            QVERIFY(w.active);
+            writeLies(w);
+            w.folder.write("Other.ess", "a needle\r\n");
+            startFullTest(w);
+            auto *scale = w.find<QSlider>("TrackBar1");
+            ModalAnswerer answerer;
+            answerer.acceptMessage();
+            c.provoke(w);
+            QTRY_VERIFY2_WITH_TIMEOUT(answerer.done(), c.what, kSettle);
+            QCOMPARE(answerer.texts, QStringList{c.message});
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(scale), kSettle);
+            QCOMPARE(QProcess::execute("xdotool", {"key", "--clearmodifiers", "Right", "Right"}), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(scale->value(), 3, kSettle);
+            QCOMPARE(QProcess::execute("xdotool", {"key", "--clearmodifiers", "Return"}), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(w.window->state().run.currentLieIndex, 1, kSettle);
+            QCOMPARE(w.window->state().run.testAnswers, (std::vector<TestAnswer>{{"Money.lie", 3}}));
+            QCOMPARE(w.window->memoText(), std::string("Work is good.\n"));
+        }
     }
 
     void statusTextSurvivesTheMenus()
