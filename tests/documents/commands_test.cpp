@@ -2,6 +2,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -339,26 +340,19 @@ TEST(View, FileThatCannotBeReadLeavesTheViewAsItWas)
 // time to lay it all out; where the text stops, a note and a message say so.
 TEST(View, StopsAtItsLimitAndSaysWhere)
 {
-    struct Case {
-        const char *what;
-        std::size_t limit;
-        std::string shown; // empty: the files whole, and no message
-        std::string message;
-    };
     const std::string whole =
         "a1\n\xc3\xa9"
         "b\n  * * *\n\n\nc\n  * * *\n\n";
     const std::string inA = "View shows at most 0 MB: the rest of a.lie is not shown, nor is the file after it.";
     const std::string inC = "View shows at most 0 MB: the rest of c.lie is not shown.";
-    const Case cases[] = {
-        {"the limit holds both to the byte", 19, "", ""},
-        {"one byte short", 18, whole.substr(0, 18) + "\n[" + inC + "]\n  * * *\n\n", inC},
-        {"in a line", 2, "a1\n[" + inA + "]\n  * * *\n\n", inA},
-        {"never in a character", 4, "a1\n\n[" + inA + "]\n  * * *\n\n", inA},
-        {"after the character", 5, "a1\n\xc3\xa9\n[" + inA + "]\n  * * *\n\n", inA},
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {
+        {19, whole, ""}, // the text of both, to the byte
+        {18, whole.substr(0, 18) + "\n[" + inC + "]\n  * * *\n\n", inC},
+        {4, "a1\n\n[" + inA + "]\n  * * *\n\n", inA}, // never inside a character
+        {5, "a1\n\xc3\xa9\n[" + inA + "]\n  * * *\n\n", inA},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &[limit, shown, message] : cases) {
+        SCOPED_TRACE(limit);
         Harness h;
         h.folder.write("a.lie",
                        "a1\r\n\xc3\xa9"
@@ -366,9 +360,9 @@ TEST(View, StopsAtItsLimitAndSaysWhere)
         h.folder.write("c.lie", "c\r\n");
         listAndSelect(h, ListId::Lies, {"a.lie", "c.lie"});
         h.state.page = Page::Lies;
-        viewSelected(h.ctx, c.limit);
-        EXPECT_EQ(h.ui.memo, c.shown.empty() ? whole : c.shown);
-        EXPECT_EQ(h.ui.messages, c.message.empty() ? Log{} : Log{c.message});
+        viewSelected(h.ctx, limit);
+        EXPECT_EQ(h.ui.memo, shown);
+        EXPECT_EQ(h.ui.messages, message.empty() ? Log{} : Log{message});
     }
 }
 
