@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <tuple>
 
 #include "core/text.h"
 #include "platform/files.h"
@@ -444,32 +445,27 @@ TEST(TestRunStart, AConflictCopyIsNeverAsked)
 {
     const std::string copy = "A.sync-conflict-20261209-114603-ABCDEFG.lie";
     const std::string note = formatMessage(kConflictCopyLeftOut, copy);
-    struct Case {
-        TestChoice choice;
-        std::vector<int> selected; // the copy is at 1; a sample is of two
-        std::vector<std::string> asked;
-        std::vector<std::string> messages;
-    };
-    const Case cases[] = {
+    using Names = std::vector<std::string>;
+    const std::tuple<TestChoice, std::vector<int>, Names, Names> cases[] = {
         {TestChoice::Full, {}, {"A.lie", "B.lie", "C.lie"}, {}},
-        {TestChoice::Sample, {1}, {"A.lie", "B.lie"}, {}},
+        {TestChoice::Sample, {1}, {"A.lie", "B.lie"}, {}}, // of two, the first drawn where the copy stands
         {TestChoice::UseSelected, {1, 3}, {"C.lie"}, {note}},
         {TestChoice::UseSelected, {1}, {}, {note, kNoLiesSelected}},
     };
-    for (const auto &c : cases) {
+    for (const auto &[choice, selected, asked, messages] : cases) {
         TestDrive d;
         for (const std::string name : {"A.lie", copy.c_str(), "B.lie", "C.lie"})
             d.lie(name, "Lie " + name.substr(0, 1));
         d.reread();
-        for (const int i : c.selected)
+        for (const int i : selected)
             d.h.state.lies.setSelected(i, true);
-        d.h.random.script = {1, 0}; // where the copy stands, then A
-        d.h.ui.answerTestParams(c.choice);
-        d.h.ui.answerInput(c.choice == TestChoice::Sample ? "2" : "Run");
+        d.h.random.script = {1, 0};
+        d.h.ui.answerTestParams(choice);
+        d.h.ui.answerInput(choice == TestChoice::Sample ? "2" : "Run");
         d.h.ui.answerInput("Run");
         bAskStartClick(d.h.ctx);
-        EXPECT_EQ(d.h.state.run.testLieNames, c.asked);
-        EXPECT_EQ(d.h.ui.messages, c.messages);
+        EXPECT_EQ(d.h.state.run.testLieNames, asked);
+        EXPECT_EQ(d.h.ui.messages, messages);
     }
 }
 

@@ -103,10 +103,8 @@ private slots:
             w.folder.write("Other.ess", "a needle\r\n");
             startFullTest(w);
             QVERIFY(w.window->state().run.running);
-            // Enter on a Find hit brings one box, the refusal, and no Next Lie.
-            // Then the scale has the keys, typed through the window system as
-            // a person's reach the window once the box is gone, and Enter is
-            // Next Lie. A moderate answer asks for no essay.
+            // Enter on a Find hit: one box, the refusal. Then keys typed for real
+            // move the scale and Enter is Next Lie; 8 asks for no essay.
             auto *scale = w.find<QSlider>("TrackBar1");
             QVERIFY(pressOn(scale, Qt::Key_F, Qt::ControlModifier));
             QTest::keyClicks(w.find<QLineEdit>("FindText"), "needle");
