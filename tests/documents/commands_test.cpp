@@ -340,9 +340,7 @@ TEST(View, FileThatCannotBeReadLeavesTheViewAsItWas)
 // time to lay it all out; where the text stops, a note and a message say so.
 TEST(View, StopsAtItsLimitAndSaysWhere)
 {
-    const std::string whole =
-        "a1\n\xc3\xa9"
-        "b\n  * * *\n\n\nc\n  * * *\n\n";
+    const std::string whole = "a1\n\xc3\xa9z\n  * * *\n\n\nc\n  * * *\n\n";
     const std::string inA = "View shows at most 0 MB: the rest of a.lie is not shown, nor is the file after it.";
     const std::string inC = "View shows at most 0 MB: the rest of c.lie is not shown.";
     const std::tuple<std::size_t, std::string, std::string> cases[] = {
@@ -354,9 +352,7 @@ TEST(View, StopsAtItsLimitAndSaysWhere)
     for (const auto &[limit, shown, message] : cases) {
         SCOPED_TRACE(limit);
         Harness h;
-        h.folder.write("a.lie",
-                       "a1\r\n\xc3\xa9"
-                       "b");
+        h.folder.write("a.lie", "a1\r\n\xc3\xa9z");
         h.folder.write("c.lie", "c\r\n");
         listAndSelect(h, ListId::Lies, {"a.lie", "c.lie"});
         h.state.page = Page::Lies;
