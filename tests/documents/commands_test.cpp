@@ -2,7 +2,6 @@
 #include <fstream>
 #include <memory>
 #include <random>
-#include <tuple>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -336,8 +335,7 @@ TEST(View, FileThatCannotBeReadLeavesTheViewAsItWas)
     }
 }
 
-// What View shows is bounded, so a huge file costs neither the memory nor the
-// time to lay it all out; where the text stops, a note and a message say so.
+// What View shows is bounded; where the text stops, a note and a message say so.
 TEST(View, StopsAtItsLimitAndSaysWhere)
 {
     const std::string whole = "a1\n\xc3\xa9z\n  * * *\n\n\nc\n  * * *\n\n";

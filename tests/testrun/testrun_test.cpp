@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <sys/stat.h>
-#include <tuple>
 
 #include "core/text.h"
 #include "platform/files.h"
@@ -439,8 +438,7 @@ TEST(SelectLies, ASeededDrawNeverChoosesALieTwice)
     }
 }
 
-// A sync tool's conflict copy of a Lie stays listed but is never asked;
-// chosen by hand, it is left out with a note.
+// A conflict copy stays listed but is never asked; chosen by hand, it is left out with a note.
 TEST(TestRunStart, AConflictCopyIsNeverAsked)
 {
     const std::string copy = "A.sync-conflict-20261209-114603-ABCDEFG.lie";
