@@ -235,7 +235,6 @@ TEST(View, ReadsLinesAsTheLineReaderDoes)
         {"a\r\r\nb", "a\n\nb\n  * * *\n\n"},
         {std::string("head\r\nbin\0ary\r\nmore", 20), "head\nbin\n  * * *\n\n"},
         {"caf\xe9 \xff\xfe", "caf\xe9 \xff\xfe\n  * * *\n\n"},
-        // A CR LF split between two pieces of the read is one line end.
         {std::string((1 << 20) - 1, 'x') + "\r\ny", std::string((1 << 20) - 1, 'x') + "\ny\n  * * *\n\n"},
     };
     for (const auto &c : cases) {

@@ -258,7 +258,7 @@ TEST(TestRunNext, CopiesEveryLineOfTheLieFileIntoTheSummary)
 TEST(TestRunNext, AnUnreadableLieIsPassedOverWithoutABoxAndNamedAtTheEnd)
 {
     FiveLies d;
-    // Removed by another program after the list was read, or a folder now.
+    // Removed by another program after the list was read.
     ASSERT_TRUE(removeFile(d.h.folder.file("B.lie")));
     ASSERT_TRUE(removeFile(d.h.folder.file("E.lie")));
     ASSERT_EQ(::mkdir(d.h.folder.file("E.lie").c_str(), 0700), 0);
@@ -443,8 +443,7 @@ TEST(TestRunStart, AConflictCopyIsNeverAsked)
 {
     const std::string copy = "A.sync-conflict-20261209-114603-ABCDEFG.lie";
     const std::string note = formatMessage(kConflictCopyLeftOut, copy);
-    using Names = std::vector<std::string>;
-    const std::tuple<TestChoice, std::vector<int>, Names, Names> cases[] = {
+    const std::tuple<TestChoice, std::vector<int>, std::vector<std::string>, std::vector<std::string>> cases[] = {
         {TestChoice::Full, {}, {"A.lie", "B.lie", "C.lie"}, {}},
         {TestChoice::Sample, {1}, {"A.lie", "B.lie"}, {}}, // of two, the first drawn where the copy stands
         {TestChoice::UseSelected, {1, 3}, {"C.lie"}, {note}},
