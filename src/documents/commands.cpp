@@ -1,9 +1,9 @@
 #include "documents/commands.h"
 
 #include <algorithm>
-#include <vector>
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "core/text.h"
 #include "documents/documents.h"
@@ -35,7 +35,7 @@ std::string fillPattern(std::string_view pattern, std::initializer_list<std::str
 }
 
 // The pieces View reads a file in: small enough that Cancel acts at once and
-// the bar moves, large enough that reading costs no more than the file.
+// the bar moves, large enough that the calls cost nothing beside the bytes.
 constexpr std::size_t kViewPiece = std::size_t{1} << 20;
 
 // A file's bytes taken a piece at a time and appended as the lines a
