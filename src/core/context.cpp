@@ -31,6 +31,11 @@ void failCannotCreate(const std::string &name)
     throw CommandError(errorReportText(formatMessage(kCannotCreateFile, name)));
 }
 
+void failCannotCreate(const std::string &name, const Status &failure)
+{
+    throw CommandError(errorReportText(formatMessage(kCannotCreateFile, name) + ": " + failure.reason()));
+}
+
 Lines readLinesOrFail(const std::string &path, const std::string &shownName)
 {
     Lines lines;

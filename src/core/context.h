@@ -7,6 +7,7 @@
 #include "core/ui.h"
 #include "platform/clock.h"
 #include "platform/random.h"
+#include "platform/status.h"
 
 namespace varnok {
 
@@ -41,6 +42,8 @@ inline constexpr char kUnexpectedError[] = "The command was stopped by an unexpe
 // EFBIG (see readFileBytes), with the message that the file is too large.
 [[noreturn]] void failCannotOpen(const std::string &name, int readError = 0);
 [[noreturn]] void failCannotCreate(const std::string &name);
+// The same, with the system's reason after the name ("No space left on device").
+[[noreturn]] void failCannotCreate(const std::string &name, const Status &failure);
 
 // Reads a file as lines or ends the command with "Cannot open file %s".
 Lines readLinesOrFail(const std::string &path, const std::string &shownName);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"
@@ -185,7 +186,8 @@ void viewSelected(Context &ctx, std::size_t limit)
         // Built apart and shown only when every file was read, so a read
         // error or Cancel leaves the view as it was.
         std::vector<std::string> names;
-        if (const auto id = listOfPage(ctx.state.page))
+        const auto id = listOfPage(ctx.state.page);
+        if (id)
             names = ctx.state.list(*id).selectedNames();
         std::vector<std::string> paths;
         std::size_t total = 0;
@@ -247,9 +249,12 @@ void viewSelected(Context &ctx, std::size_t limit)
         ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
-        // Said beside the note where the text stops, which may be far below.
+        std::string notes = conflictNotes(names, ctx.state.list(*id).names());
+        // Where the text stops is said here too, as the note there may be far below.
         if (!cut.empty())
-            ctx.ui.message(cut);
+            notes += (notes.empty() ? "" : "\n\n") + cut;
+        if (!notes.empty())
+            ctx.ui.message(notes);
     });
 }
 
