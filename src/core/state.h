@@ -38,6 +38,9 @@ struct TestRun {
     std::string testFolder;
     // The place in testLieNames reached so far (an unreadable Lie counts).
     int currentLieIndex = -1;
+    // The Lies of the run whose file could not be read when their turn came:
+    // never asked, named by the review.
+    std::vector<std::string> unreadLies;
     bool scaleMoved = false;
     bool awaitingFirstLie = false;
     bool running = false;

@@ -1,10 +1,10 @@
 #include "documents/commands.h"
 
 #include <algorithm>
-#include <cstring>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/text.h"
 #include "documents/conflicts.h"
@@ -36,40 +36,77 @@ std::string fillPattern(std::string_view pattern, std::initializer_list<std::str
     return result;
 }
 
-// Appends a file's bytes as the lines a line-list reading gives, each followed
-// by "\n", without building the list first: viewing a large file stays linear
-// in its size and holds it only twice. The next CR and the next LF are each
-// searched for only once they have been passed, so the scan stays linear also
-// for a file that holds only one kind of break.
-void appendLines(std::string &text, std::string_view bytes)
-{
-    const auto nul = bytes.find('\0');
-    if (nul != std::string_view::npos)
-        bytes = bytes.substr(0, nul);
-    text.reserve(text.size() + bytes.size() + 16);
-    const char *const begin = bytes.data();
-    const char *const end = begin + bytes.size();
-    const auto nextOf = [end](const char *from, char c) {
-        const void *found = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
-        return found ? static_cast<const char *>(found) : end;
-    };
-    const char *nextCr = nextOf(begin, '\r');
-    const char *nextLf = nextOf(begin, '\n');
-    const char *start = begin;
-    while (start < end) {
-        if (nextCr < start)
-            nextCr = nextOf(start, '\r');
-        if (nextLf < start)
-            nextLf = nextOf(start, '\n');
-        const char *lineEnd = std::min(nextCr, nextLf);
-        text.append(start, static_cast<std::size_t>(lineEnd - start));
-        text += '\n';
-        if (lineEnd == end)
-            return;
-        start = lineEnd + 1;
-        if (*lineEnd == '\r' && start < end && *start == '\n')
-            ++start;
+// The pieces View reads a file in: small enough that Cancel acts at once and
+// the bar moves, large enough that the calls cost nothing beside the bytes.
+constexpr std::size_t kViewPiece = std::size_t{1} << 20;
+
+// A file's bytes taken a piece at a time and appended as the lines a
+// line-list reading gives, each followed by "\n": a CR LF split between two
+// pieces is still one line end, and the text ends at a NUL byte.
+class ViewLines {
+public:
+    explicit ViewLines(std::string &text) : text_(text), start_(text.size()) {}
+
+    // False once a NUL byte has ended the file's text.
+    bool take(std::string_view piece)
+    {
+        const char *at = piece.data();
+        const char *const end = at + piece.size();
+        if (lfAfterCr_ && at < end && *at == '\n')
+            ++at;
+        lfAfterCr_ = false;
+        while (at < end) {
+            const char *stop = at;
+            while (stop < end && *stop != '\r' && *stop != '\0')
+                ++stop;
+            text_.append(at, static_cast<std::size_t>(stop - at));
+            if (stop == end)
+                return true;
+            if (*stop == '\0')
+                return false;
+            text_ += '\n';
+            at = stop + 1;
+            if (at == end)
+                lfAfterCr_ = true;
+            else if (*at == '\n')
+                ++at;
+        }
+        return true;
     }
+
+    // A last line without its line end gets one.
+    void finish()
+    {
+        if (text_.size() > start_ && text_.back() != '\n')
+            text_ += '\n';
+    }
+
+private:
+    std::string &text_;
+    std::size_t start_;
+    bool lfAfterCr_ = false;
+};
+
+// Cuts the view's text at the limit, never inside a UTF-8 character, which
+// would make the text area take the whole text for Latin-1.
+void cutAt(std::string &text, std::size_t limit)
+{
+    std::size_t cut = std::min(limit, text.size());
+    for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    text.resize(cut);
+}
+
+// "View shows at most 64 MB: the rest of Big.txt is not shown, nor are the 2
+// files after it."
+std::string viewCutText(std::size_t limit, const std::string &name, std::size_t filesAfter)
+{
+    std::string text = fillPattern(kViewCutMessage, {toDecimal(static_cast<int>(limit >> 20)), name});
+    if (filesAfter == 1)
+        text += kViewCutOneMore;
+    else if (filesAfter > 1)
+        text += formatMessage(kViewCutMore, toDecimal(static_cast<int>(filesAfter)));
+    return text + ".";
 }
 
 // A name that stays a file inside the lie folder: a cleaned To text can no
@@ -141,6 +178,11 @@ void bEssaysNewClick(Context &ctx)
 
 void bTestsViewClick(Context &ctx)
 {
+    viewSelected(ctx, kViewShownBytes);
+}
+
+void viewSelected(Context &ctx, std::size_t limit)
+{
     runCommand(ctx, [&] {
         // Built apart and shown only when every file was read, so a read
         // error or Cancel leaves the view as it was.
@@ -148,14 +190,48 @@ void bTestsViewClick(Context &ctx)
         const auto id = listOfPage(ctx.state.page);
         if (id)
             names = ctx.state.list(*id).selectedNames();
+        std::vector<std::string> paths;
+        std::size_t total = 0;
+        for (const auto &name : names) {
+            paths.push_back(documentPath(ctx.state.lieFolder, name));
+            total += fileSize(paths.back());
+        }
         std::string text;
+        std::string cut;
         const bool done = ctx.ui.runLong(kViewCaption, [&](JobProgress &progress) {
-            const double share = 1.0 / static_cast<double>(names.size());
-            for (std::size_t i = 0; i < names.size(); ++i) {
-                progress.checkpoint(static_cast<double>(i) * share);
-                const std::string bytes = readDocumentInJob(documentPath(ctx.state.lieFolder, names[i]), names[i],
-                                                            progress, static_cast<double>(i) * share, share);
-                appendLines(text, bytes);
+            // The bar follows the bytes read, or the text nearing the limit
+            // where that comes first.
+            std::size_t read = 0;
+            const auto reached = [&] {
+                const double bytes = total == 0 ? 0.0 : static_cast<double>(read) / static_cast<double>(total);
+                return std::max(bytes, static_cast<double>(text.size()) / static_cast<double>(limit));
+            };
+            text.reserve(std::min(total, limit) + kViewPiece + 256);
+            std::vector<char> piece(kViewPiece);
+            for (std::size_t i = 0; i < names.size() && cut.empty(); ++i) {
+                progress.checkpoint(reached());
+                FileReader file;
+                if (const Status opened = file.open(paths[i]); !opened)
+                    failCannotOpen(names[i], opened.error());
+                // The separators count against the limit too, so a file may
+                // start beyond it; none of that one is shown then.
+                const std::size_t fileStart = text.size();
+                ViewLines lines(text);
+                for (bool more = true; more;) {
+                    std::size_t got = 0;
+                    if (const Status status = file.read(piece.data(), piece.size(), got); !status)
+                        failCannotOpen(names[i], status.error());
+                    read += got;
+                    more = got > 0 && lines.take(std::string_view(piece.data(), got));
+                    if (text.size() > limit) {
+                        cutAt(text, std::max(limit, fileStart));
+                        cut = viewCutText(limit, names[i], names.size() - i - 1);
+                        text += "\n[" + cut + "]\n";
+                        break;
+                    }
+                    progress.checkpoint(reached());
+                }
+                lines.finish();
                 text += kViewSeparator;
                 text += "\n\n\n";
             }
@@ -174,7 +250,11 @@ void bTestsViewClick(Context &ctx)
         ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
-        if (const std::string notes = conflictNotes(names, ctx.state.list(*id).names()); !notes.empty())
+        std::string notes = conflictNotes(names, ctx.state.list(*id).names());
+        // Where the text stops is said here too, as the note there may be far below.
+        if (!cut.empty())
+            notes += (notes.empty() ? "" : "\n\n") + cut;
+        if (!notes.empty())
             ctx.ui.message(notes);
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,14 @@ inline constexpr char kEssayTitleProposed[] = "Essay Title";
 inline constexpr char kViewCaption[] = "Reading the files...";
 // Closes every file in the view: two blanks, three asterisks, then two empty lines.
 inline constexpr char kViewSeparator[] = "  * * *";
+// The most text View shows. A file of hundreds of megabytes would otherwise
+// take several times its size in memory to be laid out on the screen.
+inline constexpr std::size_t kViewShownBytes = std::size_t{64} << 20;
+// Where View stops, as a note in the text and a message: the limit in MB and
+// the file it stops in, then what else is left out.
+inline constexpr char kViewCutMessage[] = "View shows at most %s MB: the rest of %s is not shown";
+inline constexpr char kViewCutOneMore[] = ", nor is the file after it";
+inline constexpr char kViewCutMore[] = ", nor are the %s files after it";
 
 inline constexpr char kDeleteQuestion[] = "Delete %s?";
 // Asked, with No as the default, after a Yes to the question above when the
@@ -57,8 +66,11 @@ void bEssaysNewClick(Context &ctx);
 // other, each closed by the separator and two empty lines. Shown on Start Here
 // when anything was read; otherwise the view is emptied and hidden. A file that
 // cannot be read ends the command with the view as it was before. The reading
-// is a long job; Cancel also leaves the view as it was.
+// is a long job, a piece at a time; Cancel also leaves the view as it was.
+// Past kViewShownBytes the text stops with a note, and a message says so.
 void bTestsViewClick(Context &ctx);
+// The same with another limit.
+void viewSelected(Context &ctx, std::size_t limit);
 
 // Delete, for the list of the page showing: one question per selected entry;
 // a Yes moves the file to the Trash, or, where the Trash cannot take it,

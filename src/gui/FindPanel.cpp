@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -80,12 +81,8 @@ FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
         runner_.cancel();
         typing_->start();
     });
-    connect(FindText, &QLineEdit::returnPressed, this, [this] {
-        if (FindResults->topLevelItemCount() > 0) {
-            FindResults->setCurrentItem(FindResults->topLevelItem(0));
-            showHit(0);
-        }
-    });
+    FindText->installEventFilter(this);
+    FindResults->installEventFilter(this);
     connect(FindResults, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem *item) { showHit(FindResults->indexOfTopLevelItem(item)); });
     connect(FindResults, &QTreeWidget::itemClicked, this,
@@ -93,6 +90,23 @@ FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
     connect(close, &QToolButton::clicked, this, &FindPanel::closeRequested);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, &FindPanel::closeRequested);
+}
+
+bool FindPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter chooses a hit here and goes no further. Passed on, it reached the
+    // window after a hit refused during a test had handed the keyboard back to
+    // the scale, and pressed Next Lie there.
+    const auto *key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr;
+    if (!key || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        (watched != FindText && watched != FindResults))
+        return QWidget::eventFilter(watched, event);
+    QTreeWidgetItem *item = watched == FindText ? FindResults->topLevelItem(0) : FindResults->currentItem();
+    if (item) {
+        FindResults->setCurrentItem(item);
+        showHit(FindResults->indexOfTopLevelItem(item));
+    }
+    return true;
 }
 
 FindPanel::~FindPanel()

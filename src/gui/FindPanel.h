@@ -35,6 +35,9 @@ signals:
     // A search for the field's text has ended and its hits are shown.
     void searched();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void startSearch();
     void showResult(const FindResult &result);

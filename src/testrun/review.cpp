@@ -102,14 +102,27 @@ bool lieGone(const Context &ctx, const TestAnswer &answer)
     return !fileExists(documentPath(ctx.state.run.testFolder, answer.lieName));
 }
 
-std::string goneLiesText(const std::vector<std::string> &names)
+// One sentence naming the Lies, in its singular or plural form.
+std::string namingText(const std::vector<std::string> &names, const char *one, const char *many)
 {
     if (names.size() == 1)
-        return formatMessage(kLieGoneAtReview, names.front());
+        return formatMessage(one, names.front());
     std::string list;
     for (const auto &name : names)
         list += (list.empty() ? "" : ", ") + name;
-    return formatMessage(kLiesGoneAtReview, list);
+    return formatMessage(many, list);
+}
+
+// The Lies of the test that could not be used, in one message: those never
+// asked, then those whose answer found no Lie to belong to.
+std::string unusedLiesText(const std::vector<std::string> &unread, const std::vector<std::string> &gone)
+{
+    std::string text;
+    if (!unread.empty())
+        text = namingText(unread, kLieUnreadInTest, kLiesUnreadInTest);
+    if (!gone.empty())
+        text += (text.empty() ? "" : "  ") + namingText(gone, kLieGoneAtReview, kLiesGoneAtReview);
+    return text;
 }
 
 // Decides for every answer whether it asks for an essay, before any essay
@@ -254,8 +267,8 @@ void reviewAnswers(Context &ctx)
     }
     if (!stopped)
         rereadLists(ctx);
-    if (!gone.empty())
-        ctx.ui.message(goneLiesText(gone));
+    if (!gone.empty() || !run.unreadLies.empty())
+        ctx.ui.message(unusedLiesText(run.unreadLies, gone));
     if (stopped)
         std::rethrow_exception(stopped);
 }

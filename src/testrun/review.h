@@ -22,13 +22,18 @@ inline constexpr char kLieGoneAtReview[] =
 inline constexpr char kLiesGoneAtReview[] =
     "These Lies are no longer in the lie folder, so their answers were not written "
     "to essays: %s. They are kept in the test summary.";
+// Lies of the test whose file could not be read when their turn came.
+inline constexpr char kLieUnreadInTest[] = "%s could not be read when its turn came in the test, so it was not asked.";
+inline constexpr char kLiesUnreadInTest[] =
+    "These Lies could not be read when their turn came in the test, so they were not asked: %s.";
 
 // Ends a run: the page goes idle, the elapsed time shows, the summary is
 // written, and each answer that is at a limit or has moved by the variance
 // from the Lie's last stored response gets a dated block in the Lie's essay,
 // which is then opened for editing. The lists are re-read at the end. An answer
 // whose Lie file has gone meanwhile gets no block; the review goes on and
-// names those Lies at the end. Any other error ends the review where it
+// names those Lies at the end, in one message with the Lies the test could
+// not read when their turn came. Any other error ends the review where it
 // happens and is reported; what was done stays.
 void review(Context &ctx);
 

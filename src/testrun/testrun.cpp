@@ -1,9 +1,9 @@
 #include "testrun/testrun.h"
 
-#include <cerrno>
 #include <vector>
 
 #include "core/text.h"
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/textfile.h"
@@ -13,15 +13,39 @@ namespace varnok {
 
 namespace {
 
+// A sync tool's conflict copy of a Lie stays listed until the person resolves
+// it, but a test never asks it: its answer would start an essay of its own
+// beside the Lie's, and the Lie would be asked twice.
+bool askable(const FileList &lies, int i)
+{
+    return !parseConflictCopy(lies.name(i)).has_value();
+}
+
+int askableCount(const FileList &lies)
+{
+    int count = 0;
+    for (int i = 0; i < lies.count(); ++i)
+        count += askable(lies, i) ? 1 : 0;
+    return count;
+}
+
+std::string namesText(const std::vector<std::string> &names)
+{
+    std::string list;
+    for (const auto &name : names)
+        list += (list.empty() ? "" : ", ") + name;
+    return list;
+}
+
 // The test-parameters dialog as a number of Lies; 0 means no run.
 int chooseSampleSize(Context &ctx)
 {
     FileList &lies = ctx.state.lies;
     switch (ctx.ui.askTestParams()) {
     case TestChoice::Full:
-        return lies.count();
+        return askableCount(lies);
     case TestChoice::Sample: {
-        const auto text = ctx.ui.inputText(kSampleCaption, kSamplePrompt, toDecimal(lies.count()));
+        const auto text = ctx.ui.inputText(kSampleCaption, kSamplePrompt, toDecimal(askableCount(lies)));
         if (!text)
             return 0;
         return parseWholeNumber(*text).value_or(0);
@@ -30,7 +54,17 @@ int chooseSampleSize(Context &ctx)
         // With retain on, a sample of exactly the selected count keeps every
         // selected Lie and adds none, which is what the button promises.
         ctx.state.retainLies = true;
-        const int selected = lies.selectedCount();
+        int selected = 0;
+        std::vector<std::string> copies;
+        for (int i = 0; i < lies.count(); ++i) {
+            if (lies.isSelected(i) && askable(lies, i))
+                ++selected;
+            else if (lies.isSelected(i))
+                copies.push_back(lies.name(i));
+        }
+        if (!copies.empty())
+            ctx.ui.message(copies.size() == 1 ? formatMessage(kConflictCopyLeftOut, copies.front())
+                                              : formatMessage(kConflictCopiesLeftOut, namesText(copies)));
         if (selected == 0)
             ctx.ui.message(kNoLiesSelected);
         return selected;
@@ -56,16 +90,18 @@ void restoreSelection(FileList &list, const std::vector<bool> &selected)
 }
 
 // Shows the run's Lie at currentLieIndex and copies its lines into the
-// summary. A file that cannot be read (removed since the run began) is
-// reported and leaves the summary untouched, so it never holds another file's
-// text under this Lie.
+// summary. A file that cannot be read (removed, renamed, made unreadable or
+// replaced by a folder since the run began) leaves the summary untouched, so
+// it never holds another file's text under this Lie. It is not reported here:
+// a box in the middle of the test would stand between the person and the
+// next Lie; the review names it at the end.
 bool showLie(Context &ctx)
 {
     TestRun &run = ctx.state.run;
     const std::string &name = run.testLieNames[static_cast<std::size_t>(run.currentLieIndex)];
     std::string bytes;
-    if (const Status read = readFileBytes(documentPath(run.testFolder, name), bytes); !read) {
-        ctx.ui.error(errorReportText(formatMessage(read.error() == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
+    if (!readFileBytes(documentPath(run.testFolder, name), bytes)) {
+        run.unreadLies.push_back(name);
         return false;
     }
     ctx.view.setScalePosition(kScaleLowest);
@@ -133,7 +169,7 @@ void startTest(Context &ctx)
         ctx.ui.message(kFinishEditsMessage);
         return;
     }
-    if (lies.count() == 0) {
+    if (askableCount(lies) == 0) {
         ctx.ui.message(kNoLiesFound);
         ctx.view.setPage(Page::Lies);
         return;
@@ -144,8 +180,9 @@ void startTest(Context &ctx)
 
     const bool replacesRun = run.running;
     const std::vector<bool> previousSelection = selectionOf(lies);
-    if (sampleSize == lies.count()) {
-        lies.selectAll();
+    if (sampleSize == askableCount(lies)) {
+        for (int i = 0; i < lies.count(); ++i)
+            lies.setSelected(i, askable(lies, i));
         ctx.view.listChanged(ListId::Lies);
     } else {
         SelectLies(ctx, sampleSize);
@@ -158,6 +195,7 @@ void startTest(Context &ctx)
     run.testLieNames = lies.selectedNames();
     run.testFolder = ctx.state.lieFolder;
     run.testAnswers.clear();
+    run.unreadLies.clear();
     run.currentLieIndex = -1;
 
     run.running = true;
@@ -228,12 +266,21 @@ void TrackBar1Change(Context &ctx)
 void SelectLies(Context &ctx, int n)
 {
     FileList &lies = ctx.state.lies;
-    const int count = lies.count();
+    // The draw is among the Lies a test may ask; with no conflict copy
+    // listed these are the list's own positions.
+    std::vector<int> drawable;
+    for (int i = 0; i < lies.count(); ++i) {
+        if (askable(lies, i))
+            drawable.push_back(i);
+        else
+            lies.setSelected(i, false);
+    }
+    const int count = static_cast<int>(drawable.size());
     if (n > count)
         n = count;
     int kept = 0;
     if (ctx.state.retainLies) {
-        for (int i = 0; i < count; ++i) {
+        for (const int i : drawable) {
             if (!lies.isSelected(i))
                 continue;
             if (kept < n)
@@ -245,7 +292,7 @@ void SelectLies(Context &ctx, int n)
         lies.clearSelection();
     }
     while (kept < n) {
-        const int at = ctx.random.next(count);
+        const int at = drawable[static_cast<std::size_t>(ctx.random.next(count))];
         if (!lies.isSelected(at)) {
             lies.setSelected(at, true);
             ++kept;

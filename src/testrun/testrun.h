@@ -16,6 +16,13 @@ inline constexpr char kTestNameCaption[] = "Test";
 inline constexpr char kTestNamePrompt[] = "Enter Test Name";
 // Follows the date stamp, whose trailing blank separates the two.
 inline constexpr char kTestNameSuffix[] = "Test Results";
+// "Use selected lies" with a sync tool's conflict copy among them.
+inline constexpr char kConflictCopyLeftOut[] =
+    "%s is a sync tool's conflict copy of a Lie, so it is left out of the test.  Keep one of the two, or rename "
+    "the copy to make it a Lie of its own.";
+inline constexpr char kConflictCopiesLeftOut[] =
+    "These are a sync tool's conflict copies of Lies, so they are left out of the test: %s.  Keep one of each "
+    "pair, or rename a copy to make it a Lie of its own.";
 // A summary's answer line: "RESPONSE: " and the position in decimal.
 inline constexpr char kSummaryResponse[] = "RESPONSE: ";
 
@@ -47,7 +54,8 @@ void bAskStopClick(Context &ctx);
 void TrackBar1Change(Context &ctx);
 
 // Draws a random sample of n Lies into the Lie list's selection. With the
-// retain option on, the first n Lies already selected stay selected.
+// retain option on, the first n Lies already selected stay selected. A sync
+// tool's conflict copy is never drawn, and loses its selection.
 void SelectLies(Context &ctx, int n);
 
 } // namespace varnok

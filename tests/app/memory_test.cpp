@@ -64,12 +64,6 @@ TEST(TooLargeForMemory, AFileThatCannotFitIsRefusedByNameAndNothingIsWritten)
              selectOnly(h, ListId::Essays, "big.txt");
              bFunEssayClick(h.ctx);
          }},
-        {"View", "big.txt",
-         [](Harness &h) {
-             h.state.page = Page::Essays;
-             selectOnly(h, ListId::Essays, "big.txt");
-             bTestsViewClick(h.ctx);
-         }},
         {"Edit", "big.lie",
          [](Harness &h) {
              h.state.page = Page::Lies;

@@ -238,9 +238,10 @@ TEST(View, ReadsLinesAsTheLineReaderDoes)
         {"a\r\r\nb", "a\n\nb\n  * * *\n\n"},
         {std::string("head\r\nbin\0ary\r\nmore", 20), "head\nbin\n  * * *\n\n"},
         {"caf\xe9 \xff\xfe", "caf\xe9 \xff\xfe\n  * * *\n\n"},
+        {std::string((1 << 20) - 1, 'x') + "\r\ny", std::string((1 << 20) - 1, 'x') + "\ny\n  * * *\n\n"},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.shown);
+        SCOPED_TRACE(c.shown.substr(0, 40));
         Harness h;
         h.folder.write("f.lie", c.bytes);
         listAndSelect(h, ListId::Lies, {"f.lie"});
@@ -333,6 +334,31 @@ TEST(View, FileThatCannotBeReadLeavesTheViewAsItWas)
         EXPECT_EQ(h.ui.log, Log{"error: Cannot open file gone.lie."});
         EXPECT_EQ(h.ui.memo, "before");
         EXPECT_EQ(h.ui.memoVisible, shownBefore);
+    }
+}
+
+// What View shows is bounded; where the text stops, a note and a message say so.
+TEST(View, StopsAtItsLimitAndSaysWhere)
+{
+    const std::string whole = "a1\n\xc3\xa9z\n  * * *\n\n\nc\n  * * *\n\n";
+    const std::string inA = "View shows at most 0 MB: the rest of a.lie is not shown, nor is the file after it.";
+    const std::string inC = "View shows at most 0 MB: the rest of c.lie is not shown.";
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {
+        {19, whole, ""}, // the text of both, to the byte
+        {18, whole.substr(0, 18) + "\n[" + inC + "]\n  * * *\n\n", inC},
+        {4, "a1\n\n[" + inA + "]\n  * * *\n\n", inA}, // never inside a character
+        {5, "a1\n\xc3\xa9\n[" + inA + "]\n  * * *\n\n", inA},
+    };
+    for (const auto &[limit, shown, message] : cases) {
+        SCOPED_TRACE(limit);
+        Harness h;
+        h.folder.write("a.lie", "a1\r\n\xc3\xa9z");
+        h.folder.write("c.lie", "c\r\n");
+        listAndSelect(h, ListId::Lies, {"a.lie", "c.lie"});
+        h.state.page = Page::Lies;
+        viewSelected(h.ctx, limit);
+        EXPECT_EQ(h.ui.memo, shown);
+        EXPECT_EQ(h.ui.messages, message.empty() ? Log{} : Log{message});
     }
 }
 

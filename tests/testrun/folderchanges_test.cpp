@@ -29,12 +29,15 @@ TEST(TestRunFolderChanges, AnswersStayWithTheirLiesWhateverTheListsDo)
         std::string written;              // the essays that get their block
         std::string message;
     };
+    const std::string goneAndUnread =
+        formatMessage(kLieUnreadInTest, "D.lie") + "  " + formatMessage(kLieGoneAtReview, "B.lie");
     const Case cases[] = {
         {"a Lie sorting first, while B shows", Step::FirstLieShown, {"+0.lie"}, "BD", ""},
         {"a Lie between B and D, while D shows", Step::SecondLieShown, {"+Bz.lie"}, "BD", ""},
         {"a Lie sorting first, in B's essay", Step::FirstEssayOpen, {"+0.lie"}, "BD", ""},
         {"B removed while it shows", Step::FirstLieShown, {"-B.lie"}, "D", formatMessage(kLieGoneAtReview, "B.lie")},
         {"D removed in B's essay", Step::FirstEssayOpen, {"-D.lie"}, "B", formatMessage(kLieGoneAtReview, "D.lie")},
+        {"B removed while it shows, D before its turn", Step::FirstLieShown, {"-B.lie", "-D.lie"}, "", goneAndUnread},
         {"both removed while D shows",
          Step::SecondLieShown,
          {"-B.lie", "-D.lie"},

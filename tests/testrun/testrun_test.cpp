@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 
+#include "core/text.h"
 #include "platform/files.h"
 #include "testrun/review.h"
 #include "testrun/testdrive.h"
@@ -253,22 +255,23 @@ TEST(TestRunNext, CopiesEveryLineOfTheLieFileIntoTheSummary)
               (Lines{"Lines", "", "First line", "Second line", "Third line", "", "", "RESPONSE: 8", "", "Before", ""}));
 }
 
-TEST(TestRunNext, AnUnreadableLieIsReportedAndSkipped)
+TEST(TestRunNext, AnUnreadableLieIsPassedOverWithoutABoxAndNamedAtTheEnd)
 {
     FiveLies d;
     // Removed by another program after the list was read.
     ASSERT_TRUE(removeFile(d.h.folder.file("B.lie")));
     ASSERT_TRUE(removeFile(d.h.folder.file("E.lie")));
+    ASSERT_EQ(::mkdir(d.h.folder.file("E.lie").c_str(), 0700), 0);
     d.commitNextEdit(); // 12 is 10 away from no response at all
     d.startFull("Gaps");
     d.answer(12);
-    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{"Cannot open file B.lie."}));
+    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{}));
     EXPECT_EQ(d.h.ui.memo, "Lie C\n");
     EXPECT_EQ(d.h.state.run.currentLieIndex, 2);
     d.answer(8);
     d.answer(7);
     // E is gone as well: the run ends after D.
-    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{"Cannot open file B.lie.", "Cannot open file E.lie."}));
+    EXPECT_EQ(d.h.ui.messages, (std::vector<std::string>{formatMessage(kLiesUnreadInTest, "B.lie, E.lie")}));
     EXPECT_FALSE(d.h.state.run.running);
     EXPECT_EQ(answeredLies(d.h.state.run), (std::vector<std::string>{"A.lie", "C.lie", "D.lie"}));
     EXPECT_EQ(d.read("Gaps.tst"), std::string("Gaps\r\n\r\n") + "Lie A\r\n\r\n\r\nRESPONSE: 12\r\n\r\n" +
@@ -432,6 +435,34 @@ TEST(SelectLies, ASeededDrawNeverChoosesALieTwice)
     for (int drawn : d.h.random.draws) {
         EXPECT_GE(drawn, 0);
         EXPECT_LT(drawn, 40);
+    }
+}
+
+// A conflict copy stays listed but is never asked; chosen by hand, it is left out with a note.
+TEST(TestRunStart, AConflictCopyIsNeverAsked)
+{
+    const std::string copy = "A.sync-conflict-20261209-114603-ABCDEFG.lie";
+    const std::string note = formatMessage(kConflictCopyLeftOut, copy);
+    const std::tuple<TestChoice, std::vector<int>, std::vector<std::string>, std::vector<std::string>> cases[] = {
+        {TestChoice::Full, {}, {"A.lie", "B.lie", "C.lie"}, {}},
+        {TestChoice::Sample, {1}, {"A.lie", "B.lie"}, {}}, // of two, the first drawn where the copy stands
+        {TestChoice::UseSelected, {1, 3}, {"C.lie"}, {note}},
+        {TestChoice::UseSelected, {1}, {}, {note, kNoLiesSelected}},
+    };
+    for (const auto &[choice, selected, asked, messages] : cases) {
+        TestDrive d;
+        for (const std::string name : {"A.lie", copy.c_str(), "B.lie", "C.lie"})
+            d.lie(name, "Lie " + name.substr(0, 1));
+        d.reread();
+        for (const int i : selected)
+            d.h.state.lies.setSelected(i, true);
+        d.h.random.script = {1, 0};
+        d.h.ui.answerTestParams(choice);
+        d.h.ui.answerInput(choice == TestChoice::Sample ? "2" : "Run");
+        d.h.ui.answerInput("Run");
+        bAskStartClick(d.h.ctx);
+        EXPECT_EQ(d.h.state.run.testLieNames, asked);
+        EXPECT_EQ(d.h.ui.messages, messages);
     }
 }
 

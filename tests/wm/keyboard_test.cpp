@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
@@ -100,14 +101,25 @@ private slots:
         {
             ActiveWindow w;
             writeLies(w);
+            w.folder.write("Other.ess", "a needle\r\n");
             startFullTest(w);
             QVERIFY(w.window->state().run.running);
-            // The scale has the focus: Enter is Next Lie. A moderate answer
-            // asks for no essay.
-            w.find<QSlider>("TrackBar1")->setValue(7);
-            QTest::keyClick(w.find<QSlider>("TrackBar1"), Qt::Key_Right);
-            QVERIFY(pressOn(w.find<QSlider>("TrackBar1"), Qt::Key_Return));
-            QCOMPARE(w.window->state().run.currentLieIndex, 1);
+            // Enter on a Find hit: one box, the refusal. Then keys typed for real
+            // move the scale and Enter is Next Lie; 8 asks for no essay.
+            auto *scale = w.find<QSlider>("TrackBar1");
+            QVERIFY(pressOn(scale, Qt::Key_F, Qt::ControlModifier));
+            QTest::keyClicks(w.find<QLineEdit>("FindText"), "needle");
+            QTRY_VERIFY_WITH_TIMEOUT(!w.find<FindPanel>("FindPanel")->hits().empty(), kSettle);
+            {
+                ModalTitles refused(2);
+                QVERIFY(pressOn(w.find<QLineEdit>("FindText"), Qt::Key_Return));
+                QCOMPARE(refused.titles.size(), 1);
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(scale), kSettle);
+            scale->setValue(6);
+            QCOMPARE(QProcess::execute("xdotool", {"key", "--clearmodifiers", "Right", "Right", "Return"}), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(w.window->state().run.currentLieIndex, 1, kSettle);
+            QCOMPARE(w.window->state().run.testAnswers, (std::vector<TestAnswer>{{"Money.lie", 8}}));
             ModalTitles review;
             QVERIFY(pressOn(w.find<QPushButton>("bAskStop"), Qt::Key_Return));
             QVERIFY(!w.window->state().run.running);
