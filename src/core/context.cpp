@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "core/text.h"
+#include "platform/status.h"
 
 namespace varnok {
 
@@ -26,9 +27,12 @@ void failCannotOpen(const std::string &name, int readError)
     throw CommandError(errorReportText(formatMessage(readError == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
 }
 
-void failCannotCreate(const std::string &name)
+void failCannotCreate(const std::string &name, int writeError)
 {
-    throw CommandError(errorReportText(formatMessage(kCannotCreateFile, name)));
+    std::string text = formatMessage(kCannotCreateFile, name);
+    if (writeError != 0)
+        text += ": " + Status::failed(writeError).reason();
+    throw CommandError(errorReportText(text));
 }
 
 Lines readLinesOrFail(const std::string &path, const std::string &shownName)

@@ -40,7 +40,9 @@ inline constexpr char kUnexpectedError[] = "The command was stopped by an unexpe
 // Ends the command with "Cannot open file %s", or, when the read failed with
 // EFBIG (see readFileBytes), with the message that the file is too large.
 [[noreturn]] void failCannotOpen(const std::string &name, int readError = 0);
-[[noreturn]] void failCannotCreate(const std::string &name);
+// Ends the command with "Cannot create file %s", followed, when the write's
+// errno is given, by the system's reason ("No space left on device").
+[[noreturn]] void failCannotCreate(const std::string &name, int writeError = 0);
 
 // Reads a file as lines or ends the command with "Cannot open file %s".
 Lines readLinesOrFail(const std::string &path, const std::string &shownName);
