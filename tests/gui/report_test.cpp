@@ -188,11 +188,9 @@ private slots:
         // A write that fails halfway (at a file-size limit, as on a full disk).
         rlimit kept{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &kept), 0);
+        const rlimit small{4096, kept.rlim_max};
         std::signal(SIGXFSZ, SIG_IGN);
-        w.report->setBeforeWrite([kept](JobProgress &) {
-            const rlimit small{4096, kept.rlim_max};
-            ::setrlimit(RLIMIT_FSIZE, &small);
-        });
+        w.report->setBeforeWrite([&](JobProgress &) { ::setrlimit(RLIMIT_FSIZE, &small); });
         answerRange(answers, QDate(), QDate());
         w.find<QPushButton>("bLiesReport")->click();
         ::setrlimit(RLIMIT_FSIZE, &kept);
@@ -212,8 +210,7 @@ private slots:
             return true;
         });
         ModalAnswerer answers;
-        // No report while a test runs: its answers are not stored yet, and the
-        // Lies page shows its Lies as the selected ones.
+        // No report while a test runs, whose answers are not stored yet.
         answers.acceptMessage();
         w.window->state().run.running = true;
         print->trigger();
