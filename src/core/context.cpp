@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "core/text.h"
-#include "platform/status.h"
 
 namespace varnok {
 
@@ -27,12 +26,14 @@ void failCannotOpen(const std::string &name, int readError)
     throw CommandError(errorReportText(formatMessage(readError == EFBIG ? kFileTooLarge : kCannotOpenFile, name)));
 }
 
-void failCannotCreate(const std::string &name, int writeError)
+void failCannotCreate(const std::string &name)
 {
-    std::string text = formatMessage(kCannotCreateFile, name);
-    if (writeError != 0)
-        text += ": " + Status::failed(writeError).reason();
-    throw CommandError(errorReportText(text));
+    throw CommandError(errorReportText(formatMessage(kCannotCreateFile, name)));
+}
+
+void failCannotCreate(const std::string &name, const Status &failure)
+{
+    throw CommandError(errorReportText(formatMessage(kCannotCreateFile, name) + ": " + failure.reason()));
 }
 
 Lines readLinesOrFail(const std::string &path, const std::string &shownName)

@@ -7,6 +7,7 @@
 #include "core/ui.h"
 #include "platform/clock.h"
 #include "platform/random.h"
+#include "platform/status.h"
 
 namespace varnok {
 
@@ -40,9 +41,9 @@ inline constexpr char kUnexpectedError[] = "The command was stopped by an unexpe
 // Ends the command with "Cannot open file %s", or, when the read failed with
 // EFBIG (see readFileBytes), with the message that the file is too large.
 [[noreturn]] void failCannotOpen(const std::string &name, int readError = 0);
-// Ends the command with "Cannot create file %s", followed, when the write's
-// errno is given, by the system's reason ("No space left on device").
-[[noreturn]] void failCannotCreate(const std::string &name, int writeError = 0);
+[[noreturn]] void failCannotCreate(const std::string &name);
+// The same, with the system's reason after the name ("No space left on device").
+[[noreturn]] void failCannotCreate(const std::string &name, const Status &failure);
 
 // Reads a file as lines or ends the command with "Cannot open file %s".
 Lines readLinesOrFail(const std::string &path, const std::string &shownName);

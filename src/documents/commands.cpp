@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/text.h"
+#include "documents/conflicts.h"
 #include "documents/documents.h"
 #include "documents/editing.h"
 #include "platform/files.h"
@@ -143,7 +144,8 @@ void bTestsViewClick(Context &ctx)
         // Built apart and shown only when every file was read, so a read
         // error or Cancel leaves the view as it was.
         std::vector<std::string> names;
-        if (const auto id = listOfPage(ctx.state.page))
+        const auto id = listOfPage(ctx.state.page);
+        if (id)
             names = ctx.state.list(*id).selectedNames();
         std::string text;
         const bool done = ctx.ui.runLong(kViewCaption, [&](JobProgress &progress) {
@@ -171,6 +173,8 @@ void bTestsViewClick(Context &ctx)
         ctx.view.setMemoText(std::move(text));
         ctx.view.setPage(Page::Ask);
         ctx.view.showMemo(true);
+        if (const std::string notes = conflictNotes(names, ctx.state.list(*id).names()); !notes.empty())
+            ctx.ui.message(notes);
     });
 }
 

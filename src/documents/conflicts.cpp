@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "core/text.h"
 #include "documents/documents.h"
@@ -98,16 +99,41 @@ std::string conflictCopyHint(const ConflictCopy &copy)
            twoDigits(t.day) + " " + twoDigits(t.hour) + ":" + twoDigits(t.minute);
 }
 
+std::string conflictNotes(const std::vector<std::string> &opened, const std::vector<std::string> &names)
+{
+    // The copies are gathered once, so a view of a whole list stays linear.
+    std::vector<ConflictCopy> copies;
+    for (const auto &name : names)
+        if (auto copy = parseConflictCopy(name))
+            copies.push_back(std::move(*copy));
+    std::stable_sort(copies.begin(), copies.end(), [](const ConflictCopy &a, const ConflictCopy &b) {
+        return a.when.toMilliseconds() < b.when.toMilliseconds();
+    });
+    std::multimap<std::string, ConflictCopy, bool (*)(std::string_view, std::string_view)> copiesOf(lessNoCase);
+    for (auto &copy : copies)
+        copiesOf.emplace(copy.mainName, std::move(copy));
+    std::string text;
+    const auto add = [&text](const std::string &line) { text += (text.empty() ? "" : "\n") + line; };
+    for (const auto &name : opened) {
+        const std::string shown = shownFileName(name);
+        if (const auto copy = parseConflictCopy(shown)) {
+            add(conflictCopyHint(*copy));
+            continue;
+        }
+        const auto [from, to] = copiesOf.equal_range(shown);
+        for (auto it = from; it != to; ++it)
+            add(conflictNoteText(it->second));
+    }
+    return text;
+}
+
 void noteConflictCopies(Context &ctx, const std::string &name)
 {
-    const std::string shown = shownFileName(name);
-    const auto copies = conflictCopiesInFolder(ctx.state.lieFolder, shown);
-    if (copies.empty())
-        return;
-    std::string text;
-    for (const auto &copy : copies)
-        text += (text.empty() ? "" : "\n") + conflictNoteText(copy);
-    ctx.ui.message(text);
+    std::vector<std::string> names;
+    for (const auto &copy : conflictCopiesInFolder(ctx.state.lieFolder, shownFileName(name)))
+        names.push_back(copy.copyName);
+    if (const std::string text = conflictNotes({name}, names); !text.empty())
+        ctx.ui.message(text);
 }
 
 std::vector<std::string> essayBlocks(std::string_view text)

@@ -30,7 +30,10 @@ std::string conflictNoteText(const ConflictCopy &copy);
 // What the lists show beside a conflict copy.
 std::string conflictCopyHint(const ConflictCopy &copy);
 
-// Tells the person, once per opening, that the file has conflict copies.
+// What the person is told on opening files: which are conflict copies and
+// which have copies among the names (a folder's or a list's); one per line.
+std::string conflictNotes(const std::vector<std::string> &opened, const std::vector<std::string> &names);
+// Tells the person, once per opening, that the file is a conflict copy or has one.
 void noteConflictCopies(Context &ctx, const std::string &name);
 
 // An essay in blocks: what comes before its first response line, then each

@@ -111,13 +111,15 @@ Committed commitOverChange(Context &ctx, const std::string &path, const std::str
         std::string now;
         if (!readFileBytes(path, now) || now != disk)
             return Committed::Open;
-        if (!writeFileAtomic(path, *joined))
-            failCannotCreate(edit.editFileName);
+        if (const Status written = writeFileAtomic(path, *joined); !written)
+            failCannotCreate(edit.editFileName, written);
         ctx.view.setStatus(kJoinedStatus + shown);
         return Committed::Written;
     }
-    if (fileExists(folder + copy) || !writeFileAtomic(folder + copy, bytesFromMemoText(mine)))
-        failCannotCreate(copy);
+    if (fileExists(folder + copy))
+        failCannotCreate(copy, Status::failed(EEXIST));
+    if (const Status written = writeFileAtomic(folder + copy, bytesFromMemoText(mine)); !written)
+        failCannotCreate(copy, written);
     showNewFile(ctx);
     ctx.view.setStatus(kCopiedStatus + copy);
     return Committed::Written;

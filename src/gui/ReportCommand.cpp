@@ -235,7 +235,7 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
         if (written.error() == ECANCELED)
             throw JobCancelled{};
         if (!written)
-            failCannotCreate(target, written.error());
+            failCannotCreate(target, written);
     });
 }
 

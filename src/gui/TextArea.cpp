@@ -130,20 +130,22 @@ void TextArea::fillSlice()
     if (!pendingActive_)
         return;
     // Each slice is a paragraph of its own: the line break before it is the
-    // one the slice boundary stands on.
+    // one the slice boundary stands on. What the program puts in is no
+    // change, but a change the person made stays one: bytes() reads the
+    // screen only while the document says it was changed.
+    const bool changed = document()->isModified();
     appendPlainText(nextSlice());
     if (pendingPos_ >= given_.size()) {
         pendingActive_ = false;
         fill_->stop();
     }
-    document()->setModified(false);
+    document()->setModified(changed);
 }
 
 void TextArea::fillAll()
 {
     while (pendingActive_)
         fillSlice();
-    document()->setModified(false);
 }
 
 std::string TextArea::bytes()

@@ -198,11 +198,14 @@ TEST(View, ShowsEverySelectedFileOfThePageShowing)
         ListId list;
         std::string first;
         std::string second;
+        std::string note = {}; // told after the view is shown
     };
     const Case cases[] = {
         {Page::Lies, ListId::Lies, "a.lie", "b.lie"},
         {Page::Essays, ListId::Essays, "a.ess", "b.gen"},
         {Page::Tests, ListId::Tests, "a.tst", "b.tst"},
+        {Page::Essays, ListId::Essays, "a.ess", "a.sync-conflict-20261209-114603-ABCDEFG.ess",
+         "a.ess has a conflict copy from 2026-12-09 11:46\nConflict copy of a.ess from 2026-12-09 11:46"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.first);
@@ -217,7 +220,7 @@ TEST(View, ShowsEverySelectedFileOfThePageShowing)
         bTestsViewClick(h.ctx);
         EXPECT_EQ(h.ui.memo, "a1\na2\n  * * *\n\n\nb1\n  * * *\n\n");
         EXPECT_TRUE(h.ui.memoVisible);
-        EXPECT_EQ(h.ui.log, Log{"page: Start Here"});
+        EXPECT_EQ(h.ui.log, c.note.empty() ? Log{"page: Start Here"} : (Log{"page: Start Here", "message: " + c.note}));
         EXPECT_EQ(h.state.list(c.list).selectedCount(), 2) << "the selection stays";
     }
 }

@@ -169,14 +169,19 @@ TEST(BuiltInEditor, AFailedWriteKeepsTheOldFileAndTheEditOpen)
         std::signal(SIGXFSZ, SIG_IGN);
         ::setrlimit(RLIMIT_FSIZE, &small);
         bEditCommitClick(h.ctx);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_TRUE(h.state.edit.editInProgress);
         EXPECT_EQ(h.ui.memo, std::string(8192, 'n'));
+        // Changed meanwhile, and the copy beside it cannot be written either.
+        h.folder.write("big.ess", "other");
+        h.ui.answerChangedFile(ChangedFileAnswer::KeepBoth);
+        bEditCommitClick(h.ctx);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
         bEditCancelClick(h.ctx);
     });
     InternalEdit(h.ctx, "big.ess");
-    EXPECT_EQ(h.ui.messages, std::vector<std::string>{"Cannot create file big.ess."});
-    EXPECT_EQ(h.folder.read("big.ess"), old);
+    const std::string copyFailed = "Cannot create file big (copy 2026-12-07 0527pm).ess: File too large.";
+    EXPECT_EQ(h.ui.messages, (std::vector<std::string>{"Cannot create file big.ess.", copyFailed}));
+    EXPECT_EQ(h.folder.read("big.ess"), "other");
     EXPECT_EQ(h.folder.names(), std::vector<std::string>{"big.ess"});
 }
 

@@ -69,6 +69,15 @@ private slots:
         QCOMPARE(area.bytes(), std::string("caf\xc3\xa9\xc3\xa8\xe2\x82\xac"));
     }
 
+    void typingComesBackOnEveryReadEvenBeforeTheTextIsAllIn()
+    {
+        TextArea area(nullptr);
+        area.setBytes(manyLines(1u << 20));
+        QTest::keyClicks(&area, "mine ");
+        for (int read = 0; read < 2; ++read, area.fillAll())
+            QCOMPARE(area.bytes(), "mine " + manyLines(1u << 20));
+    }
+
     void largeTextShowsAtOnceAndFillsInBehind()
     {
         const std::string text = manyLines(3u << 20);
