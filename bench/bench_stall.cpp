@@ -29,6 +29,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "benchjournal.h"
 #include "gui/TfHello.h"
 #include "platform/clock.h"
 #include "platform/random.h"
@@ -287,34 +288,7 @@ void generate(std::size_t bytes)
 void history(int lies, int answers)
 {
     Folder folder("history");
-    // Every test took every Lie: its summary records all the answers, and
-    // each asked for an essay, so the chart meets every answer twice.
-    std::vector<std::string> summaries(static_cast<std::size_t>(answers));
-    for (int r = 0; r < answers; ++r) {
-        char stamp[64];
-        std::snprintf(stamp, sizeof stamp, "2026-%02d-%02d %02d%02dpm ", 1 + r % 12, 1 + r % 28, 1 + r % 12, r % 60);
-        summaries[static_cast<std::size_t>(r)] = std::string(stamp) + "Test Results\r\n\r\n";
-    }
-    for (int lie = 0; lie < lies; ++lie) {
-        const std::string base = "Statement " + std::to_string(lie);
-        writeFile(folder.path() + base + ".lie", base + " is true.\r\n");
-        std::string essay = base + " is true.\r\n";
-        for (int r = 0; r < answers; ++r) {
-            char line[128];
-            std::snprintf(line, sizeof line,
-                          "\r\n2026-%02d-%02d %02d%02dpm  RESPONSE: %d\r\n\r\nEXPLAIN YOURSELF\r\nBecause.\r\n",
-                          1 + r % 12, 1 + r % 28, 1 + r % 12, r % 60, 1 + (lie + r) % 25);
-            essay += line;
-            summaries[static_cast<std::size_t>(r)] +=
-                base + " is true.\r\n\r\n\r\nRESPONSE: " + std::to_string(1 + (lie + r) % 25) + "\r\n\r\n";
-        }
-        writeFile(folder.path() + base + ".ess", essay);
-    }
-    for (auto &summary : summaries) {
-        const std::string name = summary.substr(0, summary.find('\r'));
-        summary += "\r\nTest Time: 0  Hours  9  Minutes  0 Seconds\r\n";
-        writeFile(folder.path() + name + ".tst", summary);
-    }
+    bench::writeJournal(folder.path(), lies, answers, "Because.", true);
     Window w(folder);
     w.window->setPage(varnok::Page::Lies);
     w.selectAll("FileListBox1");

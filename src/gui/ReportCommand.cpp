@@ -114,6 +114,10 @@ QString ReportCommand::proposedPath() const
 
 std::optional<ReportRange> ReportCommand::askRange(const QString &title)
 {
+    if (ctx_.state.run.running) {
+        ctx_.ui.message(kReportAfterTest);
+        return std::nullopt;
+    }
     if (!rangeDialog_)
         rangeDialog_ = new TReportDlg(window_);
     const std::size_t selected = ctx_.state.lies.selectedNames().size();
@@ -185,9 +189,8 @@ void ReportCommand::printReport()
     });
 }
 
-bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, const QPageLayout &layout)
+bool ReportCommand::makeReport(const ReportRequest &request, const ReportOutput &output)
 {
-    const std::string target = QFile::encodeName(path).toStdString();
     const ReactionLimits limits = reactionLimits(ctx_.state.options);
     TChartForm chartForm;
     chartForm.setPalette(paperPalette());
@@ -197,6 +200,18 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
     return ctx_.ui.runLong(kMakingReportCaption, [&](JobProgress &progress) {
         JobPart gathering(&progress, 0.0, kGatherShare);
         const ReportContent content = gatherReport(request, &gathering);
+        const DrawReport draw = [&](QPainter &painter, QPagedPaintDevice &device, double drawnAt) {
+            JobPart drawing(&progress, kGatherShare, drawnAt);
+            drawReport(painter, device, content, chart, drawing);
+        };
+        output(content, draw, progress);
+    });
+}
+
+bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, const QPageLayout &layout)
+{
+    const std::string target = QFile::encodeName(path).toStdString();
+    return makeReport(request, [&](const ReportContent &content, const DrawReport &draw, JobProgress &progress) {
         // Made whole in memory: nothing reaches the disk until it is done.
         QByteArray bytes;
         {
@@ -209,8 +224,7 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
             QPainter painter;
             if (!painter.begin(&writer))
                 failCannotCreate(target);
-            JobPart drawing(&progress, kGatherShare, kDrawShare);
-            drawReport(painter, writer, content, chart, drawing);
+            draw(painter, writer, kDrawShare);
             painter.end();
         }
         if (beforeWrite_)
@@ -221,27 +235,18 @@ bool ReportCommand::writePdf(const ReportRequest &request, const QString &path, 
         if (written.error() == ECANCELED)
             throw JobCancelled{};
         if (!written)
-            failCannotCreate(target);
+            failCannotCreate(target, written);
     });
 }
 
 bool ReportCommand::printTo(const ReportRequest &request, QPrinter &printer)
 {
-    const ReactionLimits limits = reactionLimits(ctx_.state.options);
-    TChartForm chartForm;
-    chartForm.setPalette(paperPalette());
-    const ReportChartPainter chart = [&](QPainter &painter, const QRectF &box, const std::vector<ChartSeries> &s) {
-        onWindowThread([&] { paintChart(chartForm, painter, box, s, limits); });
-    };
-    return ctx_.ui.runLong(kMakingReportCaption, [&](JobProgress &progress) {
-        JobPart gathering(&progress, 0.0, kGatherShare);
-        const ReportContent content = gatherReport(request, &gathering);
+    return makeReport(request, [&](const ReportContent &, const DrawReport &draw, JobProgress &) {
         QPainter painter;
         if (!painter.begin(&printer))
             throw CommandError(kPrinterFailed);
         try {
-            JobPart drawing(&progress, kGatherShare, 1.0);
-            drawReport(painter, printer, content, chart, drawing);
+            draw(painter, printer, 1.0);
         } catch (const JobCancelled &) {
             // A printer that cannot drop a started job prints the pages drawn so far.
             printer.abort();

@@ -10,6 +10,8 @@
 #include "testrun/report.h"
 
 class QPageLayout;
+class QPagedPaintDevice;
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -45,6 +47,13 @@ private:
     std::optional<ReportRange> askRange(const QString &title);
     QString askSavePath();
     bool askPrinter(QPrinter &printer);
+    // Draws the report read for the request on a device the output begins,
+    // the drawing ending at drawnAt of the progress bar.
+    using DrawReport = std::function<void(QPainter &, QPagedPaintDevice &, double drawnAt)>;
+    using ReportOutput = std::function<void(const ReportContent &, const DrawReport &, JobProgress &)>;
+    // Reads the report off the window's thread with the progress bar and
+    // Cancel, then hands it to the output. False when cancelled.
+    bool makeReport(const ReportRequest &request, const ReportOutput &output);
     // Writes the report to a file as every file is written: whole or not at
     // all. False when cancelled.
     bool writePdf(const ReportRequest &request, const QString &path, const QPageLayout &layout);

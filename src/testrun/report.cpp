@@ -1,6 +1,7 @@
 #include "testrun/report.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "core/jobpart.h"
@@ -26,15 +27,15 @@ struct ReadFile {
     bool latin1 = false;
 };
 
-bool readForReport(const std::string &path, ReadFile &file)
+Status readForReport(const std::string &path, ReadFile &file)
 {
     std::string bytes;
-    if (!readFileBytes(path, bytes))
-        return false;
+    if (Status read = readFileBytes(path, bytes); !read)
+        return read;
     bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
     file.latin1 = !isUtf8Text(bytes);
     file.lines = splitLines(bytes);
-    return true;
+    return Status();
 }
 
 std::string shownLine(const std::string &line, bool latin1)
@@ -157,15 +158,15 @@ ReportContent gatherReport(const ReportRequest &request, JobProgress *progress)
         } else {
             content.unreadable.push_back(name);
         }
-        // The essay is found by name only, as History finds it.
+        // The essay is found by name only, as History finds it. Only a name
+        // nothing stands under means no essay: a folder or a pipe there is
+        // an essay the report cannot show, and says so.
         const std::string essay = folderNames.resolve(CleanFileName("", essayNameOf(name)));
-        if (!fileExists(essay))
-            continue;
         ReadFile essayFile;
-        if (readForReport(essay, essayFile)) {
+        if (const Status read = readForReport(essay, essayFile); read) {
             entries[i].essayLines = std::move(essayFile.lines);
             essayLatin1[i] = essayFile.latin1;
-        } else {
+        } else if (read.error() != ENOENT) {
             content.unreadable.push_back(baseName(essay));
         }
     }

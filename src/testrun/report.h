@@ -14,6 +14,11 @@ namespace varnok {
 
 // The progress bar's caption while a report is made.
 inline constexpr char kMakingReportCaption[] = "Making the report...";
+// A report holds what is stored, and a test stores its answers when it ends;
+// meanwhile the Lies page shows the test's Lies as selected, not the person's.
+inline constexpr char kReportAfterTest[] =
+    "A report holds the stored responses, and this test's answers are stored when it ends. Make the report "
+    "after the test.";
 
 // A day of the calendar.
 struct Day {

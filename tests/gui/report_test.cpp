@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QtTest>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "documents/commands.h"
@@ -147,15 +150,20 @@ private slots:
         }
     }
 
-    void cancelWritesNothingAndTheProgressShows()
+    void cancelOrAFailedWriteLeavesNothingAndTheProgressShows()
     {
         ReportWindow w;
         ModalAnswerer answers;
         answerRange(answers, QDate(), QDate());
         bool sawProgress = false;
+        QString failure;
         QTimer watch;
         watch.setInterval(10);
         connect(&watch, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                failure = box->text();
+                box->accept();
+            }
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (!dialog || dialog->objectName() != "ProgressDialog" || !dialog->isVisible() || sawProgress)
                 return;
@@ -175,6 +183,19 @@ private slots:
         QVERIFY(!QFileInfo::exists(w.target));
         QCOMPARE(QDir(QFileInfo(w.target).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
+
+        // A write that fails halfway (at a file-size limit, as on a full disk).
+        rlimit kept{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &kept), 0);
+        const rlimit small{4096, kept.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        w.report->setBeforeWrite([&](JobProgress &) { ::setrlimit(RLIMIT_FSIZE, &small); });
+        answerRange(answers, QDate(), QDate());
+        w.find<QPushButton>("bLiesReport")->click();
+        ::setrlimit(RLIMIT_FSIZE, &kept);
+        QCOMPARE(failure, "Cannot create file " + w.target + ": " + std::strerror(EFBIG) + ".");
+        QCOMPARE(QDir(QFileInfo(w.target).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     void printToFileAndTheMenusAndTheDialogsChecks()
@@ -189,6 +210,12 @@ private slots:
             return true;
         });
         ModalAnswerer answers;
+        // No report while a test runs, whose answers are not stored yet.
+        answers.acceptMessage();
+        w.window->state().run.running = true;
+        print->trigger();
+        w.window->state().run.running = false;
+        QCOMPARE(answers.texts, QStringList{kReportAfterTest});
         // A first day after the last is refused until it is put right.
         bool refused = false;
         answers.then([&](QWidget *w) {

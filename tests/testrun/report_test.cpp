@@ -132,8 +132,10 @@ TEST(Report, ExplanationsKeepTheirParagraphsAndOrder)
 TEST(Report, BadFilesStillGiveAReportThatNamesThem)
 {
     const SmallFolder f(5 << 20);
+    // A folder where an essay should be is as unreadable as the pipe.
+    ::mkdir(f.folder.file("Quiet.ess").c_str(), 0700);
     const ReportContent c = f.gather({});
-    EXPECT_EQ(c.unreadable, std::vector<std::string>{"Broken.ess"});
+    EXPECT_EQ(c.unreadable, (std::vector<std::string>{"Broken.ess", "Quiet.ess"}));
     const ReportLie &broken = lieNamed(c, "Broken.lie");
     EXPECT_EQ(broken.statement, Lines{"Broken things."});
     EXPECT_TRUE(broken.blocks.empty());
