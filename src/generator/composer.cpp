@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "generator/sentences.h"
 
@@ -17,17 +18,18 @@ namespace {
 // sequence, and a "?" only once neither a "." nor a "!" follows.
 class GroupEnds {
 public:
-    explicit GroupEnds(const std::vector<char> &terminators)
+    template <typename Terminator>
+    GroupEnds(std::size_t count, const Terminator &terminator)
     {
         // Only the tail after the last "." needs looking at.
         std::size_t lastBang = 0;
-        for (std::size_t i = terminators.size(); i > 0; --i) {
-            const char terminator = terminators[i - 1];
-            if (terminator == kFullStop) {
+        for (std::size_t i = count; i > 0; --i) {
+            const char c = terminator(i - 1);
+            if (c == kFullStop) {
                 afterDots_ = i;
                 break;
             }
-            if (terminator == kExclamation && lastBang == 0)
+            if (c == kExclamation && lastBang == 0)
                 lastBang = i;
         }
         afterBangs_ = std::max(afterDots_, lastBang);
@@ -56,36 +58,28 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
 
 EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random)
 {
-    const std::vector<char> terminators = sentenceTerminators(cut.sentences);
-    return composeParagraphs(std::move(cut), terminators, limits, random);
-}
-
-EssayText composeParagraphs(CutText cut, const std::vector<char> &terminators, const ParagraphLimits &limits,
-                            Random &random)
-{
     int target = drawParagraphTarget(limits, random);
-    const std::size_t count = cut.sentences.size();
-    const GroupEnds groups(terminators);
-    EssayText essay(std::move(cut.text), std::move(cut.sentences));
-    int placed = 0;
-    bool paragraphOpen = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        paragraphOpen = true;
-        if (!groups.endsGroup(i, terminators[i]))
-            continue;
-        if (++placed < target) {
-            essay.setTail(i, EssayText::Tail::Gap);
-            continue;
+    const std::size_t count = cut.size();
+    std::vector<EssayText::Tail> tails(count, EssayText::Tail::None);
+    cut.sentences.visit([&](const auto *order) {
+        // A sentence's terminator follows from where it starts: the text,
+        // scattered once shuffled, is not read here.
+        const auto terminator = [&](std::size_t i) { return cut.text.terminatorAt(order[i]); };
+        const GroupEnds groups(count, terminator);
+        int placed = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!groups.endsGroup(i, terminator(i)))
+                continue;
+            if (++placed < target) {
+                tails[i] = EssayText::Tail::Gap;
+                continue;
+            }
+            tails[i] = EssayText::Tail::GapAndBreak;
+            placed = 0;
+            target = drawParagraphTarget(limits, random);
         }
-        essay.setTail(i, EssayText::Tail::GapAndBreak);
-        essay.endLineAfter(i + 1);
-        paragraphOpen = false;
-        placed = 0;
-        target = drawParagraphTarget(limits, random);
-    }
-    if (paragraphOpen)
-        essay.endLineAfter(count);
-    return essay;
+    });
+    return EssayText(std::move(cut), std::move(tails));
 }
 
 } // namespace varnok

@@ -1,5 +1,6 @@
 #include "generator/essaytext.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace varnok {
@@ -9,57 +10,96 @@ namespace {
 constexpr std::string_view kTails[] = {"", "  ", "  \r\n", "\r\n"};
 constexpr std::string_view kLineEnd = "\r\n";
 
+// The pieces are copied into blocks of a megabyte and handed over a block at
+// a time: a call of put per piece costs more than the copy, and a writer
+// takes a block that large as it is.
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+
 } // namespace
 
-EssayText::EssayText(std::unique_ptr<const std::string> text, std::vector<std::string_view> pieces)
-    : text_(std::move(text)), pieces_(std::move(pieces)), tails_(pieces_.size(), 0)
+EssayText::EssayText(CutText sentences, std::vector<Tail> tails)
+    : sentences_(std::move(sentences)), tails_(std::move(tails)), kept_(tails_.size())
+{
+    lineCount_ = static_cast<std::size_t>(std::count(tails_.begin(), tails_.end(), Tail::GapAndBreak));
+    if (!tails_.empty() && tails_.back() != Tail::GapAndBreak)
+        ++lineCount_;
+}
+
+EssayText::EssayText(std::string text, std::vector<std::size_t> lineEnds, Tail tail)
+    : lineText_(std::move(text)), lineEnds_(std::move(lineEnds)), lineTail_(tail), lineCount_(lineEnds_.size()),
+      kept_(lineEnds_.size())
 {
 }
 
 void EssayText::keepFirstLines(int n)
 {
-    if (n >= 0 && static_cast<std::size_t>(n) < lineEnds_.size())
-        lineEnds_.resize(static_cast<std::size_t>(n));
+    if (n < 0 || static_cast<std::size_t>(n) >= lineCount_)
+        return;
+    lineCount_ = static_cast<std::size_t>(n);
+    if (tails_.empty()) {
+        kept_ = lineCount_;
+        return;
+    }
+    // Every line but the last ends with a complete paragraph.
+    kept_ = 0;
+    for (std::size_t lines = 0; lines < lineCount_; ++kept_)
+        if (tails_[kept_] == Tail::GapAndBreak)
+            ++lines;
+}
+
+template <typename Piece>
+void EssayText::produceWith(const BlockPut &put, const Piece &piece) const
+{
+    std::string buffer;
+    buffer.reserve(kBlock);
+    const auto handOver = [&buffer, &put] {
+        const bool ok = put(buffer);
+        buffer.clear();
+        if (buffer.capacity() < kBlock)
+            buffer.reserve(kBlock);
+        return ok;
+    };
+    const bool sentences = !tails_.empty();
+    const std::size_t last = sentences ? tails_.size() - 1 : 0;
+    for (std::size_t i = 0; i < kept_; ++i) {
+        buffer += piece(i);
+        const Tail tail = sentences ? tails_[i] : lineTail_;
+        buffer += kTails[static_cast<std::size_t>(tail)];
+        if (!sentences || tail == Tail::GapAndBreak || i == last)
+            buffer += kLineEnd;
+        if (buffer.size() >= kBlock && !handOver())
+            return;
+    }
+    if (!buffer.empty())
+        put(buffer);
+}
+
+void EssayText::produceBlocks(const BlockPut &put) const
+{
+    if (tails_.empty()) {
+        const std::string_view text = lineText_;
+        produceWith(put, [&](std::size_t i) {
+            const std::size_t start = i == 0 ? 0 : lineEnds_[i - 1];
+            return text.substr(start, lineEnds_[i] - start);
+        });
+        return;
+    }
+    sentences_.sentences.visit([&](const auto *order) {
+        // Sentences come from all over the text once shuffled; asking for
+        // them a few places ahead hides most of the waiting.
+        constexpr std::size_t ahead = 16;
+        const char *const data = sentences_.text.text().data();
+        produceWith(put, [&](std::size_t i) {
+            if (i + ahead < kept_)
+                __builtin_prefetch(data + order[i + ahead]);
+            return sentences_.text.sentenceAt(order[i]);
+        });
+    });
 }
 
 void EssayText::produce(const BytePut &put) const
 {
-    // The pieces are copied into blocks of a megabyte and handed over a
-    // block at a time: a call of put per piece costs more than the copy,
-    // and a writer takes a block that large as it is.
-    constexpr std::size_t block = 1 << 20;
-    std::string buffer;
-    buffer.reserve(block);
-    const auto handOver = [&buffer, &put] {
-        const bool ok = put(buffer);
-        buffer.clear();
-        return ok;
-    };
-    // Pieces come from all over the text; asking for them a few places
-    // ahead hides most of the waiting.
-    constexpr std::size_t ahead = 16;
-    const std::size_t count = lineEnds_.empty() ? 0 : lineEnds_.back();
-    std::size_t piece = 0;
-    for (const std::size_t end : lineEnds_) {
-        for (; piece < end; ++piece) {
-            if (piece + ahead < count)
-                __builtin_prefetch(pieces_[piece + ahead].data());
-            const std::string_view text = pieces_[piece];
-            if (text.size() >= block) {
-                // Not copied: a piece that large is a block of its own.
-                if ((!buffer.empty() && !handOver()) || !put(text))
-                    return;
-            } else {
-                buffer += text;
-            }
-            buffer += kTails[tails_[piece]];
-            if (buffer.size() >= block && !handOver())
-                return;
-        }
-        buffer += kLineEnd;
-    }
-    if (!buffer.empty())
-        put(buffer);
+    produceBlocks([&put](std::string &block) { return put(block); });
 }
 
 std::string EssayText::bytes() const

@@ -2,11 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "generator/sentences.h"
 #include "platform/textfile.h"
 
 namespace varnok {
@@ -15,6 +16,10 @@ namespace varnok {
 // short tail, and its lines; every line ends in CR LF in the file. The bytes
 // are made only while the essay is written: at a hundred megabytes, a copy
 // of the essay next to the text it comes from would double the memory.
+//
+// The pieces are either sentences of a cut in the order given, where a line
+// ends after every complete paragraph and after the last sentence, or lines
+// of a text in their order, each a line of its own.
 class EssayText {
 public:
     // What follows a piece: nothing, the blanks after a sentence, those and
@@ -22,31 +27,37 @@ public:
     enum class Tail : std::uint8_t { None, Gap, GapAndBreak, Break };
 
     EssayText() = default;
-    // The pieces must be views into text, which stays where it is however
-    // the essay is moved. Each is followed by Tail::None and belongs to no
-    // line until told otherwise.
-    EssayText(std::unique_ptr<const std::string> text, std::vector<std::string_view> pieces);
+    // Sentences, each followed by its tail; tails.size() == sentences.size().
+    EssayText(CutText sentences, std::vector<Tail> tails);
+    // The lines of text that end where lineEnds say, each followed by tail.
+    EssayText(std::string text, std::vector<std::size_t> lineEnds, Tail tail);
 
-    std::string_view piece(std::size_t i) const { return pieces_[i]; }
-    void setTail(std::size_t piece, Tail tail) { tails_[piece] = static_cast<std::uint8_t>(tail); }
-    // Ends a line after the first `pieces` pieces.
-    void endLineAfter(std::size_t pieces) { lineEnds_.push_back(pieces); }
-
-    std::size_t lineCount() const { return lineEnds_.size(); }
+    std::size_t lineCount() const { return lineCount_; }
     // Drops lines from the end until at most n remain; never adds any.
     void keepFirstLines(int n);
 
     // Hands the file's bytes to put in order, stopping once put fails.
     void produce(const BytePut &put) const;
+    // The same in blocks of about a megabyte that put may take over, leaving
+    // the string it is handed empty: no block need be copied on its way.
+    using BlockPut = std::function<bool(std::string &block)>;
+    void produceBlocks(const BlockPut &put) const;
     // The file's bytes at once, for small essays.
     std::string bytes() const;
 
 private:
-    std::unique_ptr<const std::string> text_;
-    std::vector<std::string_view> pieces_;
-    std::vector<std::uint8_t> tails_;
-    // How many pieces the lines up to each one hold.
+    template <typename Piece>
+    void produceWith(const BlockPut &put, const Piece &piece) const;
+
+    CutText sentences_;
+    std::vector<Tail> tails_;
+    // Lines of a text, when the pieces are not sentences: where each ends.
+    std::string lineText_;
     std::vector<std::size_t> lineEnds_;
+    Tail lineTail_ = Tail::None;
+    std::size_t lineCount_ = 0;
+    // The pieces the kept lines hold.
+    std::size_t kept_ = 0;
 };
 
 } // namespace varnok

@@ -1,5 +1,8 @@
 #include "generator/sentences.h"
 
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "platform/memory.h"
@@ -13,6 +16,15 @@ std::size_t skipBlanks(std::string_view text, std::size_t pos)
     while (pos < text.size() && text[pos] == kBlank)
         ++pos;
     return pos;
+}
+
+// Just after the last c in text[from, size), or from when there is none.
+std::size_t afterLast(const std::string &text, char c, std::size_t from)
+{
+    if (from >= text.size())
+        return from;
+    const void *last = ::memrchr(text.data() + from, c, text.size() - from);
+    return last ? static_cast<std::size_t>(static_cast<const char *>(last) - text.data()) + 1 : from;
 }
 
 } // namespace
@@ -41,40 +53,74 @@ std::string_view SentenceScanner::next()
     return sentence;
 }
 
-CutText cutSentences(std::string text)
+SentenceText::SentenceText(std::string text) : text_(std::move(text))
 {
-    CutText cut{std::make_unique<const std::string>(std::move(text)), {}};
-    const std::string &kept = *cut.text;
-    // The sentences stay views into the one text rather than strings of
-    // their own: at a hundred megabytes that halves the memory and saves
-    // millions of allocations. Room for a sentence every eight bytes is more
-    // than prose needs; room that is never written to takes no memory, and
-    // growing is still possible.
-    cut.sentences.reserve(kept.size() / 8 + 1);
-    adviseLargeBuffer(cut.sentences.data(), cut.sentences.capacity() * sizeof(std::string_view));
-    SentenceScanner scanner(kept);
-    for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next())
-        cut.sentences.push_back(sentence);
-    if (cut.sentences.empty()) {
-        cut.text = std::make_unique<const std::string>(std::string(scanner.rest()) + kFullStop);
-        cut.sentences.push_back(*cut.text);
+    // Only what follows the last "." can end in "!", and only what follows
+    // the last "!" in "?": the searches for those look at the tail alone.
+    dotsEnd_ = afterLast(text_, kFullStop, 0);
+    bangsEnd_ = afterLast(text_, kExclamation, dotsEnd_);
+    questionsEnd_ = afterLast(text_, kQuestion, bangsEnd_);
+    if (questionsEnd_ == 0) {
+        text_.erase(0, varnok::skipBlanks(text_, 0));
+        text_ += kFullStop;
+        dotsEnd_ = bangsEnd_ = questionsEnd_ = text_.size();
     }
-    return cut;
+    const std::size_t blocks = (questionsEnd_ + kBlock - 1) / kBlock;
+    endsBefore_.reserve(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        endsBefore_.push_back(count_);
+        count_ += endsIn(b * kBlock, std::min(questionsEnd_, (b + 1) * kBlock));
+    }
 }
 
-std::vector<char> sentenceTerminators(const std::vector<std::string_view> &sentences)
+std::size_t SentenceText::endsIn(std::size_t from, std::size_t to) const
 {
-    std::vector<char> terminators(sentences.size());
-    // Sentences in any other order than the cut's lie all over the text;
-    // asking for them a few places ahead hides most of the waiting.
-    constexpr std::size_t ahead = 16;
-    const std::size_t count = sentences.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i + ahead < count)
-            __builtin_prefetch(&sentences[i + ahead].back());
-        terminators[i] = sentences[i].back();
+    const char *const data = text_.data();
+    const auto countIn = [&](std::size_t begin, std::size_t end, char c) {
+        begin = std::max(begin, from);
+        end = std::min(end, to);
+        return begin < end ? static_cast<std::size_t>(std::count(data + begin, data + end, c)) : 0;
+    };
+    return countIn(0, dotsEnd_, kFullStop) + countIn(dotsEnd_, bangsEnd_, kExclamation) +
+           countIn(bangsEnd_, questionsEnd_, kQuestion);
+}
+
+std::size_t SentenceText::endOf(std::size_t i) const
+{
+    const auto block =
+        static_cast<std::size_t>(std::upper_bound(endsBefore_.begin(), endsBefore_.end(), i) - endsBefore_.begin()) - 1;
+    std::size_t pos = block * kBlock;
+    for (std::size_t skipped = endsBefore_[block]; skipped < i; ++skipped)
+        pos = endAt(pos);
+    return endAt(pos);
+}
+
+SentenceList::SentenceList(std::size_t count, std::size_t textSize) : size_(count)
+{
+    if (textSize <= UINT32_MAX) {
+        narrow_.reset(new std::uint32_t[count]);
+        adviseLargeBuffer(narrow_.get(), count * sizeof(std::uint32_t));
+    } else {
+        wide_.reset(new std::uint64_t[count]);
+        adviseLargeBuffer(wide_.get(), count * sizeof(std::uint64_t));
     }
-    return terminators;
+}
+
+SentenceList inTextOrder(const SentenceText &text)
+{
+    SentenceList sentences(text.count(), text.text().size());
+    sentences.visit([&](auto *starts) {
+        using Offset = std::remove_pointer_t<decltype(starts)>;
+        text.forEach(0, text.count(), [&](std::size_t start) { *starts++ = static_cast<Offset>(start); });
+    });
+    return sentences;
+}
+
+CutText cutSentences(std::string text)
+{
+    CutText cut{SentenceText(std::move(text)), {}};
+    cut.sentences = inTextOrder(cut.text);
+    return cut;
 }
 
 } // namespace varnok

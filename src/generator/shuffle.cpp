@@ -1,12 +1,12 @@
 #include "generator/shuffle.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <thread>
 #include <type_traits>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -15,29 +15,28 @@ namespace varnok {
 
 namespace {
 
-// What decides most comparisons of two lines in a few bytes: the first eight
-// bytes of the line as compareNoCase sees them (ASCII letters folded), padded
-// with zeros and read as a big-endian number, then for a line of at most
-// eight bytes its length and which of its letters are capitals. Where the
-// beginnings differ they order the lines as compareNoCase would: at the first
-// differing byte either both lines have folded bytes, or the shorter line has
-// run out, and a line that runs out first sorts first. Where they are equal
-// and both lines are that short, the shorter one comes first, and between
-// lines of one length, which then differ at most in the case of their
-// letters, the first capital where the other has a small letter puts its line
-// first (capitals are the lower bytes). Longer lines with equal beginnings
-// go on by their next three bytes, folded and padded the same way, and only
-// where those are equal too are the lines themselves needed: prose repeats
-// how its sentences begin. Sixteen bytes an entry keep the shuffle's memory
-// below the text's own size.
-template <typename Index>
+// What decides most comparisons of two sentences in a few bytes: the first
+// eight bytes of the sentence as compareNoCase sees them (ASCII letters
+// folded), padded with zeros and read as a big-endian number, then for a
+// sentence of at most eight bytes its length and which of its letters are
+// capitals. Where the beginnings differ they order the sentences as
+// compareNoCase would: at the first differing byte either both have folded
+// bytes, or the shorter one has run out, and one that runs out first sorts
+// first. Where they are equal and both are that short, the shorter one comes
+// first, and between sentences of one length, which then differ at most in
+// the case of their letters, the first capital where the other has a small
+// letter puts its sentence first (capitals are the lower bytes). Longer
+// sentences with equal beginnings go on by their next three bytes, folded
+// and padded the same way, and only where those are equal too is the text
+// itself needed: prose repeats how its sentences begin.
+template <typename Offset>
 struct SortEntry {
     std::uint64_t head;
     // Length in the upper bits, capitals (inverted, first byte highest) in
-    // the lowest eight; for a line of more than eight bytes kLongLine and
-    // the next three bytes.
+    // the lowest eight; for a sentence of more than eight bytes kLongLine
+    // and the next three bytes.
     std::uint32_t tail;
-    Index index;
+    Offset start;
 };
 
 constexpr std::size_t kPrefixBytes = 8;
@@ -49,96 +48,45 @@ constexpr unsigned char folded(unsigned char c)
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-template <typename Index>
-SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
+template <typename Offset>
+SortEntry<Offset> sortEntry(const SentenceText &text, std::size_t start)
 {
     unsigned char bytes[kLongPrefixBytes] = {};
-    const std::size_t length = std::min(line.size(), kLongPrefixBytes);
-    if (length > 0)
-        std::memcpy(bytes, line.data(), length);
+    const std::size_t available = std::min(kLongPrefixBytes, text.text().size() - start);
+    std::memcpy(bytes, text.text().data() + start, available);
+    // The sentence may end within the bytes read; what follows is not its own.
+    const auto terminator = static_cast<unsigned char>(text.terminatorAt(start));
+    std::size_t length = 0;
+    while (length < available && bytes[length] != terminator)
+        ++length;
+    if (length < available) {
+        ++length;
+        std::memset(bytes + length, 0, kLongPrefixBytes - length);
+    } else {
+        length = kLongPrefixBytes + 1;
+    }
     std::uint32_t capitals = 0;
     std::uint64_t head = 0;
     for (std::size_t i = 0; i < kPrefixBytes; ++i) {
         capitals = (capitals << 1) | static_cast<std::uint32_t>(bytes[i] >= 'A' && bytes[i] <= 'Z');
         head = (head << 8) | folded(bytes[i]);
     }
-    std::uint32_t tail = static_cast<std::uint32_t>(line.size() << 8) | (~capitals & 0xffu);
-    if (line.size() > kPrefixBytes) {
+    std::uint32_t tail = static_cast<std::uint32_t>(length << 8) | (~capitals & 0xffu);
+    if (length > kPrefixBytes) {
         tail = kLongLine;
         for (std::size_t i = kPrefixBytes; i < kLongPrefixBytes; ++i)
             tail |= static_cast<std::uint32_t>(folded(bytes[i])) << (8 * (kLongPrefixBytes - 1 - i));
     }
-    return SortEntry<Index>{head, tail, static_cast<Index>(index)};
+    return SortEntry<Offset>{head, tail, static_cast<Offset>(start)};
 }
 
-// Sorts runs of entries whose beginnings tie by the lines' text. Reaching a
-// line's text takes two steps that each miss the cache, from the entry to
-// the line and from the line to its text; the runs are therefore sorted a
-// few runs after both steps were asked for, so that the waits overlap
-// rather than follow one another.
-template <typename Index>
-class TiedRuns {
-public:
-    TiedRuns(const std::vector<std::string_view> &lines, SortEntry<Index> *entries) : lines_(lines), entries_(entries)
-    {
-    }
-
-    void add(std::size_t begin, std::size_t end)
-    {
-        for (std::size_t i = begin; i < end; ++i)
-            __builtin_prefetch(&lines_[entries_[i].index]);
-        if (added_ >= kLag)
-            fetchText(runs_[(added_ - kLag) % kSlots]);
-        if (added_ >= kSlots)
-            sortRun(runs_[added_ % kSlots]);
-        runs_[added_ % kSlots] = Run{begin, end};
-        ++added_;
-    }
-
-    // Sorts the runs still waiting.
-    void finish()
-    {
-        const std::size_t waiting = std::min(added_, kSlots);
-        for (std::size_t n = added_ - std::min(added_, kLag); n < added_; ++n)
-            fetchText(runs_[n % kSlots]);
-        for (std::size_t n = added_ - waiting; n < added_; ++n)
-            sortRun(runs_[n % kSlots]);
-    }
-
-private:
-    struct Run {
-        std::size_t begin = 0, end = 0;
-    };
-    static constexpr std::size_t kLag = 8;
-    static constexpr std::size_t kSlots = 2 * kLag;
-
-    void fetchText(const Run &run) const
-    {
-        for (std::size_t i = run.begin; i < run.end; ++i)
-            __builtin_prefetch(lines_[entries_[i].index].data());
-    }
-
-    void sortRun(const Run &run)
-    {
-        std::sort(entries_ + run.begin, entries_ + run.end,
-                  [this](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-                      return compareNoCase(lines_[a.index], lines_[b.index]) < 0;
-                  });
-    }
-
-    const std::vector<std::string_view> &lines_;
-    SortEntry<Index> *entries_;
-    std::array<Run, kSlots> runs_{};
-    std::size_t added_ = 0;
-};
-
-// From this many lines on, the work after the draw is shared out between
+// From this many sentences on, the work after the draw is shared out between
 // two cores: each part is still far larger than what starting it costs.
-constexpr std::size_t kLinesForParts = 1 << 16;
+constexpr std::size_t kSentencesForParts = 1 << 16;
 
 std::size_t partsFor(std::size_t count)
 {
-    return count >= kLinesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    return count >= kSentencesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
 // Runs work(part) for every part, the first on this thread. The parts write
@@ -160,27 +108,77 @@ std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
     return count / parts * p + std::min(p, count % parts);
 }
 
-// Draws one key per line, in list order, and gives the lines' entries sorted
-// by key and then by text.
-template <typename Index>
-std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random) {
-    const std::size_t count = lines.size();
-    std::vector<std::uint16_t> keys(count);
-    for (auto &key : keys) {
-        // Keep a misbehaving generator from indexing outside the buckets.
-        key = static_cast<std::uint16_t>(std::clamp(random.next(kShuffleKeyRange), 0, kShuffleKeyRange - 1));
+// Sorts the sentences of the keys firstKey to lastKey - 1, which lie in key
+// order from start[firstKey] on, by their text. The sentences are spread
+// all over the text: their beginnings are asked for a few places ahead, and
+// each key's sentences are sorted by beginnings made once for them.
+template <typename Offset>
+void sortKeys(const SentenceText &text, Offset *sentences, const std::vector<std::size_t> &start, std::size_t firstKey,
+              std::size_t lastKey)
+{
+    constexpr std::size_t ahead = 16;
+    const char *const data = text.text().data();
+    const std::size_t end = start[lastKey];
+    for (std::size_t i = start[firstKey]; i < std::min(end, start[firstKey] + ahead); ++i)
+        __builtin_prefetch(data + sentences[i]);
+    const auto byBeginning = [](const SortEntry<Offset> &a, const SortEntry<Offset> &b) {
+        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
+    };
+    const auto sameBeginning = [](const SortEntry<Offset> &a, const SortEntry<Offset> &b) {
+        return a.head == b.head && a.tail == b.tail;
+    };
+    const auto byText = [&text](const SortEntry<Offset> &a, const SortEntry<Offset> &b) {
+        return compareNoCase(text.sentenceAt(a.start), text.sentenceAt(b.start)) < 0;
+    };
+    std::vector<SortEntry<Offset>> entries;
+    for (std::size_t k = firstKey; k < lastKey; ++k) {
+        const std::size_t first = start[k];
+        const std::size_t last = start[k + 1];
+        entries.clear();
+        for (std::size_t i = first; i < last; ++i) {
+            if (i + ahead < end)
+                __builtin_prefetch(data + sentences[i + ahead]);
+            if (last - first > 1)
+                entries.push_back(sortEntry<Offset>(text, sentences[i]));
+        }
+        if (entries.empty())
+            continue;
+        std::sort(entries.begin(), entries.end(), byBeginning);
+        // Equal beginnings of short sentences mean equal sentences, which
+        // may stay as they are; only long ones need their text.
+        for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
+            auto runEnd = run + 1;
+            while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
+                ++runEnd;
+            if (run->tail >= kLongLine)
+                std::sort(run, runEnd, byText);
+            run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
+        }
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            sentences[first + i] = entries[i].start;
     }
+}
 
-    // Keys are few and small, so a counting sort puts the lines in key order
-    // in linear time; only lines sharing a key need comparing. Each part of
-    // the lines fills its own share of every key's bucket, after the shares
-    // of the parts before it: within a bucket the sort decides the order.
+} // namespace
+
+SentenceList shuffledSentences(const SentenceText &text, Random &random)
+{
+    const std::size_t count = text.count();
     const std::size_t parts = partsFor(count);
+    // Keys are few and small, so a counting sort puts the sentences in key
+    // order in linear time; only sentences sharing a key need comparing.
+    // Each part of the sentences fills its own share of every key's bucket,
+    // after the shares of the parts before it.
+    std::unique_ptr<std::uint16_t[]> keys(new std::uint16_t[count]);
     std::vector<std::vector<std::size_t>> fill(parts, std::vector<std::size_t>(kShuffleKeyRange, 0));
-    inParts(parts, [&](std::size_t p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
-            ++fill[p][keys[i]];
-    });
+    for (std::size_t p = 0; p < parts; ++p) {
+        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i) {
+            // Keep a misbehaving generator from indexing outside the buckets.
+            const int key = std::clamp(random.next(kShuffleKeyRange), 0, kShuffleKeyRange - 1);
+            keys[i] = static_cast<std::uint16_t>(key);
+            ++fill[p][static_cast<std::size_t>(key)];
+        }
+    }
     std::vector<std::size_t> start(kShuffleKeyRange + 1, 0);
     for (std::size_t k = 0; k < kShuffleKeyRange; ++k) {
         std::size_t next = start[k];
@@ -192,112 +190,27 @@ std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::stri
         start[k + 1] = next;
     }
 
-    // Left uninitialised: every entry is written before it is read, and
-    // clearing them first would be one more pass over all that memory.
-    std::unique_ptr<SortEntry<Index>[]> entries(new SortEntry<Index>[count]);
-    adviseLargeBuffer(entries.get(), count * sizeof(SortEntry<Index>));
-    inParts(parts, [&](std::size_t p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
-            entries[fill[p][keys[i]]++] = sortEntry<Index>(lines[i], i);
+    SentenceList shuffled(count, text.text().size());
+    shuffled.visit([&](auto *sentences) {
+        using Offset = std::remove_pointer_t<decltype(sentences)>;
+        // The text is walked again rather than its starts kept from the draw:
+        // finding them costs less than memory that large.
+        inParts(parts, [&](std::size_t p) {
+            std::size_t i = partBegin(count, p, parts);
+            std::vector<std::size_t> &at = fill[p];
+            text.forEach(i, partBegin(count, p + 1, parts),
+                         [&](std::size_t sentence) { sentences[at[keys[i++]]++] = static_cast<Offset>(sentence); });
+        });
+        keys.reset();
+        // The keys are shared out by the sentences they hold.
+        std::vector<std::size_t> firstKey(parts + 1, kShuffleKeyRange);
+        firstKey[0] = 0;
+        for (std::size_t p = 1; p < parts; ++p)
+            firstKey[p] = static_cast<std::size_t>(
+                std::lower_bound(start.begin(), start.end() - 1, partBegin(count, p, parts)) - start.begin());
+        inParts(parts, [&](std::size_t p) { sortKeys<Offset>(text, sentences, start, firstKey[p], firstKey[p + 1]); });
     });
-    std::vector<std::uint16_t>().swap(keys);
-
-    // Within a key the beginnings decide almost every comparison, and the
-    // text is only read where they tie: asking for it inside the sort would
-    // fetch each such line from far away at every one of its comparisons.
-    const auto byBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
-    };
-    const auto sameBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-        return a.head == b.head && a.tail == b.tail;
-    };
-    // The keys are shared out by the entries they hold.
-    std::vector<std::size_t> firstKey(parts + 1, kShuffleKeyRange);
-    for (std::size_t p = 1; p < parts; ++p)
-        firstKey[p] = static_cast<std::size_t>(
-            std::lower_bound(start.begin(), start.end() - 1, partBegin(count, p, parts)) - start.begin());
-    firstKey[0] = 0;
-    inParts(parts, [&](std::size_t p) {
-        TiedRuns<Index> tied(lines, entries.get());
-        for (std::size_t k = firstKey[p]; k < firstKey[p + 1]; ++k) {
-            if (start[k + 1] - start[k] < 2)
-                continue;
-            SortEntry<Index> *const first = entries.get() + start[k];
-            SortEntry<Index> *const last = entries.get() + start[k + 1];
-            std::sort(first, last, byBeginning);
-            // Equal beginnings of short lines mean equal lines, which may stay
-            // as they are; only long lines need their text.
-            for (auto run = std::adjacent_find(first, last, sameBeginning); run != last;) {
-                auto end = run + 1;
-                while (end != last && sameBeginning(*run, *end))
-                    ++end;
-                if (run->tail >= kLongLine)
-                    tied.add(static_cast<std::size_t>(run - entries.get()),
-                             static_cast<std::size_t>(end - entries.get()));
-                run = std::adjacent_find(end, last, sameBeginning);
-            }
-        }
-        tied.finish();
-    });
-    return entries;
-}
-
-template <typename Index>
-void reorder(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
-{
-    auto entries = sortByKeyAndText<Index>(lines, random);
-    const std::size_t count = lines.size();
-    // The tags are few bytes, picked from a list that stays near.
-    std::vector<char> movedTags(tags ? count : 0);
-    // The lines in their new order go into the entries' own room, each over
-    // the entry that named it, and are then copied back in one sweep: a
-    // second list of lines would cost as much memory as the entries, and
-    // moving the lines in place along the cycles of the order chases one
-    // cache miss after another. The lines are picked from all over their
-    // list; asking for them a few places ahead hides most of the waiting.
-    static_assert(sizeof(SortEntry<Index>) >= sizeof(std::string_view));
-    static_assert(std::is_trivially_copyable_v<SortEntry<Index>> && std::is_trivially_copyable_v<std::string_view>);
-    constexpr std::size_t ahead = 16;
-    const std::size_t parts = partsFor(count);
-    inParts(parts, [&](std::size_t p) {
-        const std::size_t end = partBegin(count, p + 1, parts);
-        for (std::size_t i = partBegin(count, p, parts); i < end; ++i) {
-            if (i + ahead < end)
-                __builtin_prefetch(&lines[entries[i + ahead].index]);
-            const std::size_t index = entries[i].index;
-            if (tags)
-                movedTags[i] = (*tags)[index];
-            const std::string_view line = lines[index];
-            std::memcpy(static_cast<void *>(&entries[i]), &line, sizeof line);
-        }
-    });
-    if (tags)
-        tags->swap(movedTags);
-    inParts(parts, [&](std::size_t p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
-            std::memcpy(&lines[i], static_cast<const void *>(&entries[i]), sizeof lines[i]);
-    });
-}
-
-void shuffle(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
-{
-    if (lines.size() <= UINT32_MAX)
-        reorder<std::uint32_t>(lines, tags, random);
-    else
-        reorder<std::size_t>(lines, tags, random);
-}
-
-} // namespace
-
-void shuffleLines(std::vector<std::string_view> &lines, Random &random)
-{
-    shuffle(lines, nullptr, random);
-}
-
-void shuffleLines(std::vector<std::string_view> &lines, std::vector<char> &tags, Random &random)
-{
-    tags.resize(lines.size());
-    shuffle(lines, &tags, random);
+    return shuffled;
 }
 
 } // namespace varnok

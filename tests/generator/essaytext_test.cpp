@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,22 +11,14 @@ namespace {
 // An essay of one line per piece, each piece followed by a gap.
 EssayText essayOf(const std::vector<std::string> &pieces, std::string &expected)
 {
-    auto text = std::make_unique<std::string>();
-    for (const auto &piece : pieces)
-        *text += piece;
-    std::vector<std::string_view> views;
-    std::size_t start = 0;
+    std::string text;
+    std::vector<std::size_t> ends;
     for (const auto &piece : pieces) {
-        views.push_back(std::string_view(*text).substr(start, piece.size()));
-        start += piece.size();
+        text += piece;
+        ends.push_back(text.size());
         expected += piece + "  \r\n";
     }
-    EssayText essay(std::move(text), std::move(views));
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        essay.setTail(i, EssayText::Tail::Gap);
-        essay.endLineAfter(i + 1);
-    }
-    return essay;
+    return EssayText(std::move(text), std::move(ends), EssayText::Tail::Gap);
 }
 
 // However large its pieces, the essay arrives whole and in order, and in

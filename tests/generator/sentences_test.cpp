@@ -14,7 +14,10 @@ namespace {
 Lines sentencesOf(std::string text)
 {
     const CutText cut = cutSentences(std::move(text));
-    return Lines(cut.sentences.begin(), cut.sentences.end());
+    Lines sentences;
+    for (std::size_t i = 0; i < cut.size(); ++i)
+        sentences.emplace_back(cut.sentence(i));
+    return sentences;
 }
 
 TEST(SentenceCut, FullStopWinsThenExclamationThenQuestion)
