@@ -1,6 +1,7 @@
 #include "generator/essaytext.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace varnok {
@@ -50,28 +51,50 @@ void EssayText::keepFirstLines(int n)
 template <typename Piece>
 void EssayText::produceWith(const BlockPut &put, const Piece &piece) const
 {
-    std::string buffer;
-    buffer.reserve(kBlock);
-    const auto handOver = [&buffer, &put] {
-        const bool ok = put(buffer);
-        buffer.clear();
-        if (buffer.capacity() < kBlock)
-            buffer.reserve(kBlock);
+    // Written into the block's bytes directly, its size set only when it is
+    // handed over: appending a few dozen bytes at a time to a string costs
+    // more than copying them.
+    constexpr std::size_t room = kBlock + (std::size_t{1} << 16);
+    // A tail and a line end at most.
+    constexpr std::size_t after = 6;
+    std::string block(room, '\0');
+    std::size_t used = 0;
+    bool ok = true;
+    const auto handOver = [&] {
+        block.resize(used);
+        ok = put(block);
+        block.resize(room);
+        used = 0;
         return ok;
     };
     const bool sentences = !tails_.empty();
     const std::size_t last = sentences ? tails_.size() - 1 : 0;
     for (std::size_t i = 0; i < kept_; ++i) {
-        buffer += piece(i);
+        const std::string_view text = piece(i);
+        if (used + text.size() + after > room && (!handOver() || text.size() + after > room)) {
+            if (!ok)
+                return;
+            // Larger than a block: handed over on its own.
+            std::string large(text);
+            if (!put(large))
+                return;
+        } else {
+            std::memcpy(block.data() + used, text.data(), text.size());
+            used += text.size();
+        }
         const Tail tail = sentences ? tails_[i] : lineTail_;
-        buffer += kTails[static_cast<std::size_t>(tail)];
-        if (!sentences || tail == Tail::GapAndBreak || i == last)
-            buffer += kLineEnd;
-        if (buffer.size() >= kBlock && !handOver())
+        const std::string_view tailBytes = kTails[static_cast<std::size_t>(tail)];
+        std::memcpy(block.data() + used, tailBytes.data(), tailBytes.size());
+        used += tailBytes.size();
+        if (!sentences || tail == Tail::GapAndBreak || i == last) {
+            std::memcpy(block.data() + used, kLineEnd.data(), kLineEnd.size());
+            used += kLineEnd.size();
+        }
+        if (used >= kBlock && !handOver())
             return;
     }
-    if (!buffer.empty())
-        put(buffer);
+    if (used > 0)
+        handOver();
 }
 
 void EssayText::produceBlocks(const BlockPut &put) const
