@@ -204,10 +204,10 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const std::size_t gatheredCount = gatherer.lineCount();
     timer.lap();
 
-    CutText cut{SentenceText(gatherer.take().text), {}};
-    const std::size_t sentences = cut.text.count();
+    SentenceText text(gatherer.take().text);
+    const std::size_t sentences = text.count();
     const double cutTime = timer.lap();
-    cut.sentences = shuffledSentences(cut.text, random);
+    CutText cut = shuffledSentences(std::move(text), random);
     const double shuffle = timer.lap();
     const EssayText essay = composeParagraphs(std::move(cut), {3, 6}, random);
     const double compose = timer.lap();

@@ -2,53 +2,11 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "generator/sentences.h"
+#include "generator/shuffle.h"
 
 namespace varnok {
-
-namespace {
-
-// Joining sentences that come from the cut and cutting them anew comes down
-// to grouping whole sentences: none starts with a blank, each holds exactly
-// one terminator of its own kind at its end (a "." sentence may hold "!" and
-// "?" before it, a "!" sentence "?"), and no CR LF forms where two meet. So a
-// "." always ends a composed sentence, a "!" only once no "." follows in the
-// sequence, and a "?" only once neither a "." nor a "!" follows.
-class GroupEnds {
-public:
-    template <typename Terminator>
-    GroupEnds(std::size_t count, const Terminator &terminator)
-    {
-        // Only the tail after the last "." needs looking at.
-        std::size_t lastBang = 0;
-        for (std::size_t i = count; i > 0; --i) {
-            const char c = terminator(i - 1);
-            if (c == kFullStop) {
-                afterDots_ = i;
-                break;
-            }
-            if (c == kExclamation && lastBang == 0)
-                lastBang = i;
-        }
-        afterBangs_ = std::max(afterDots_, lastBang);
-    }
-
-    bool endsGroup(std::size_t i, char terminator) const
-    {
-        if (terminator == kFullStop)
-            return true;
-        return i >= (terminator == kExclamation ? afterDots_ : afterBangs_);
-    }
-
-private:
-    // The positions from which on no "." (no "." or "!") follows.
-    std::size_t afterDots_ = 0;
-    std::size_t afterBangs_ = 0;
-};
-
-} // namespace
 
 int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
 {
@@ -56,30 +14,68 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
     return target < limits.minimum ? limits.minimum : target;
 }
 
+// Joining sentences that come from the cut and cutting them anew comes down
+// to grouping whole sentences: none starts with a blank, each holds exactly
+// one terminator of its own kind at its end (a "." sentence may hold "!" and
+// "?" before it, a "!" sentence "?"), and no CR LF forms where two meet. So a
+// "." always ends a composed sentence, a "!" only once no "." follows in the
+// sequence, and a "?" only once neither a "." nor a "!" follows. Where each
+// paragraph ends then follows from how many composed sentences there are and
+// the targets drawn; which sentence ends one is found as the essay is
+// written, once the sentences of each key are in their order.
 EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random)
 {
-    int target = drawParagraphTarget(limits, random);
+    EssayText::Paragraphs paragraphs;
+    paragraphs.targets.push_back(drawParagraphTarget(limits, random));
     const std::size_t count = cut.size();
-    std::vector<EssayText::Tail> tails(count, EssayText::Tail::None);
+    // Only the places from the last "." on matter: the groups from the one
+    // holding it on are put in order now.
+    if (!cut.groups.empty()) {
+        std::size_t group = cut.groups.size() - 1;
+        while (group > 0) {
+            --group;
+            bool fullStop = false;
+            for (std::size_t i = cut.groups[group]; i < cut.groups[group + 1] && !fullStop; ++i)
+                fullStop = cut.text.terminatorAt(cut.sentences[i]) == kFullStop;
+            if (fullStop)
+                break;
+        }
+        sortGroups(cut, group, cut.groups.size() - 1);
+    }
+    std::size_t composed = 0;
     cut.sentences.visit([&](const auto *order) {
-        // A sentence's terminator follows from where it starts: the text,
-        // scattered once shuffled, is not read here.
         const auto terminator = [&](std::size_t i) { return cut.text.terminatorAt(order[i]); };
-        const GroupEnds groups(count, terminator);
-        int placed = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!groups.endsGroup(i, terminator(i)))
-                continue;
-            if (++placed < target) {
-                tails[i] = EssayText::Tail::Gap;
-                continue;
+        std::size_t lastBang = 0;
+        for (std::size_t i = count; i > 0; --i) {
+            const char c = terminator(i - 1);
+            if (c == kFullStop) {
+                paragraphs.afterDots = i;
+                break;
             }
-            tails[i] = EssayText::Tail::GapAndBreak;
-            placed = 0;
-            target = drawParagraphTarget(limits, random);
+            if (c == kExclamation && lastBang == 0)
+                lastBang = i;
+        }
+        paragraphs.afterBangs = std::max(paragraphs.afterDots, lastBang);
+        // Every "." counts wherever its key's sentences stand.
+        for (std::size_t i = 0; i < count; ++i) {
+            const char c = terminator(i);
+            if (c == kFullStop || (i >= paragraphs.afterDots && (c == kExclamation || i >= paragraphs.afterBangs)))
+                ++composed;
         }
     });
-    return EssayText(std::move(cut), std::move(tails));
+    int placed = 0;
+    for (std::size_t n = 0; n < composed; ++n) {
+        if (++placed < paragraphs.targets.back())
+            continue;
+        placed = 0;
+        ++paragraphs.lines;
+        paragraphs.targets.push_back(drawParagraphTarget(limits, random));
+    }
+    // The last sentence always ends a composed sentence: the paragraph it
+    // leaves open is a line of its own.
+    if (placed > 0)
+        ++paragraphs.lines;
+    return EssayText(std::move(cut), std::move(paragraphs));
 }
 
 } // namespace varnok

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "generator/shuffle.h"
+
 namespace varnok {
 
 namespace {
@@ -11,113 +13,167 @@ namespace {
 constexpr std::string_view kTails[] = {"", "  ", "  \r\n", "\r\n"};
 constexpr std::string_view kLineEnd = "\r\n";
 
-// The pieces are copied into blocks of a megabyte and handed over a block at
-// a time: a call of put per piece costs more than the copy, and a writer
-// takes a block that large as it is.
-constexpr std::size_t kBlock = std::size_t{1} << 20;
-
 } // namespace
 
-EssayText::EssayText(CutText sentences, std::vector<Tail> tails)
-    : sentences_(std::move(sentences)), tails_(std::move(tails)), kept_(tails_.size())
+// The pieces are copied into blocks of a megabyte and handed over a block at
+// a time: a call of put per piece costs more than the copy, and a writer
+// takes a block that large as it is. They are written into the block's
+// bytes directly, its size set only when it is handed over: appending a few
+// dozen bytes at a time to a string costs more than copying them.
+class EssayText::Blocks {
+public:
+    explicit Blocks(const BlockPut &put) : put_(put), block_(kRoom, '\0') {}
+
+    // False once put has failed.
+    bool add(std::string_view piece, Tail tail, bool lineEnd)
+    {
+        if (used_ + piece.size() + kAfter > kRoom && (!handOver() || piece.size() + kAfter > kRoom)) {
+            if (!ok_)
+                return false;
+            // Larger than a block: handed over on its own.
+            std::string large(piece);
+            if (!put_(large))
+                return ok_ = false;
+        } else {
+            std::memcpy(block_.data() + used_, piece.data(), piece.size());
+            used_ += piece.size();
+        }
+        const std::string_view tailBytes = kTails[static_cast<std::size_t>(tail)];
+        std::memcpy(block_.data() + used_, tailBytes.data(), tailBytes.size());
+        used_ += tailBytes.size();
+        if (lineEnd) {
+            std::memcpy(block_.data() + used_, kLineEnd.data(), kLineEnd.size());
+            used_ += kLineEnd.size();
+        }
+        return used_ < kBlock || handOver();
+    }
+
+    void finish()
+    {
+        if (used_ > 0)
+            handOver();
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+    static constexpr std::size_t kRoom = kBlock + (std::size_t{1} << 16);
+    // A tail and a line end at most.
+    static constexpr std::size_t kAfter = 6;
+
+    bool handOver()
+    {
+        block_.resize(used_);
+        ok_ = ok_ && put_(block_);
+        block_.resize(kRoom);
+        used_ = 0;
+        return ok_;
+    }
+
+    const BlockPut &put_;
+    std::string block_;
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
+
+EssayText::EssayText(CutText sentences, Paragraphs paragraphs)
+    : sentences_(std::move(sentences)), paragraphs_(std::move(paragraphs)), lineCount_(paragraphs_.lines)
 {
-    lineCount_ = static_cast<std::size_t>(std::count(tails_.begin(), tails_.end(), Tail::GapAndBreak));
-    if (!tails_.empty() && tails_.back() != Tail::GapAndBreak)
-        ++lineCount_;
 }
 
 EssayText::EssayText(std::string text, std::vector<std::size_t> lineEnds, Tail tail)
-    : lineText_(std::move(text)), lineEnds_(std::move(lineEnds)), lineTail_(tail), lineCount_(lineEnds_.size()),
-      kept_(lineEnds_.size())
+    : lineText_(std::move(text)), lineEnds_(std::move(lineEnds)), lineTail_(tail), lines_(true),
+      lineCount_(lineEnds_.size())
 {
 }
 
 void EssayText::keepFirstLines(int n)
 {
-    if (n < 0 || static_cast<std::size_t>(n) >= lineCount_)
-        return;
-    lineCount_ = static_cast<std::size_t>(n);
-    if (tails_.empty()) {
-        kept_ = lineCount_;
-        return;
-    }
-    // Every line but the last ends with a complete paragraph.
-    kept_ = 0;
-    for (std::size_t lines = 0; lines < lineCount_; ++kept_)
-        if (tails_[kept_] == Tail::GapAndBreak)
-            ++lines;
+    if (n >= 0 && static_cast<std::size_t>(n) < lineCount_)
+        lineCount_ = static_cast<std::size_t>(n);
 }
 
-template <typename Piece>
-void EssayText::produceWith(const BlockPut &put, const Piece &piece) const
+void EssayText::produceLines(Blocks &blocks) const
 {
-    // Written into the block's bytes directly, its size set only when it is
-    // handed over: appending a few dozen bytes at a time to a string costs
-    // more than copying them.
-    constexpr std::size_t room = kBlock + (std::size_t{1} << 16);
-    // A tail and a line end at most.
-    constexpr std::size_t after = 6;
-    std::string block(room, '\0');
-    std::size_t used = 0;
-    bool ok = true;
-    const auto handOver = [&] {
-        block.resize(used);
-        ok = put(block);
-        block.resize(room);
-        used = 0;
-        return ok;
-    };
-    const bool sentences = !tails_.empty();
-    const std::size_t last = sentences ? tails_.size() - 1 : 0;
-    for (std::size_t i = 0; i < kept_; ++i) {
-        const std::string_view text = piece(i);
-        if (used + text.size() + after > room && (!handOver() || text.size() + after > room)) {
-            if (!ok)
-                return;
-            // Larger than a block: handed over on its own.
-            std::string large(text);
-            if (!put(large))
-                return;
-        } else {
-            std::memcpy(block.data() + used, text.data(), text.size());
-            used += text.size();
-        }
-        const Tail tail = sentences ? tails_[i] : lineTail_;
-        const std::string_view tailBytes = kTails[static_cast<std::size_t>(tail)];
-        std::memcpy(block.data() + used, tailBytes.data(), tailBytes.size());
-        used += tailBytes.size();
-        if (!sentences || tail == Tail::GapAndBreak || i == last) {
-            std::memcpy(block.data() + used, kLineEnd.data(), kLineEnd.size());
-            used += kLineEnd.size();
-        }
-        if (used >= kBlock && !handOver())
+    const std::string_view text = lineText_;
+    for (std::size_t i = 0; i < lineCount_; ++i) {
+        const std::size_t start = i == 0 ? 0 : lineEnds_[i - 1];
+        if (!blocks.add(text.substr(start, lineEnds_[i] - start), lineTail_, true))
             return;
     }
-    if (used > 0)
-        handOver();
+}
+
+template <typename Offset>
+void EssayText::produceSentences(Blocks &blocks, const Offset *order) const
+{
+    const SentenceText &text = sentences_.text;
+    const Paragraphs &paragraphs = paragraphs_;
+    const std::size_t count = sentences_.size();
+    std::size_t paragraph = 0;
+    int placed = 0;
+    std::size_t lines = 0;
+    // The sentence at place i of the essay; false once the essay is done.
+    const auto add = [&](std::size_t i, std::size_t start) {
+        const char terminator = text.terminatorAt(start);
+        Tail tail = Tail::None;
+        if (terminator == kFullStop ||
+            (i >= paragraphs.afterDots && (terminator == kExclamation || i >= paragraphs.afterBangs))) {
+            if (++placed < paragraphs.targets[paragraph]) {
+                tail = Tail::Gap;
+            } else {
+                tail = Tail::GapAndBreak;
+                placed = 0;
+                ++paragraph;
+            }
+        }
+        const bool lineEnd = tail == Tail::GapAndBreak || i + 1 == count;
+        return blocks.add(text.sentenceAt(start), tail, lineEnd) && !(lineEnd && ++lines == lineCount_);
+    };
+    // Sentences in their final order lie all over the text once shuffled;
+    // asking for them a few places ahead hides most of the waiting. Those
+    // of a group still to be sorted are asked for by the sorting, which then
+    // fetches them for the writing as well.
+    const char *const data = text.text().data();
+    const auto addInOrder = [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+            if (i + GroupSorter::kAhead < last)
+                __builtin_prefetch(data + order[i + GroupSorter::kAhead]);
+            if (!add(i, order[i]))
+                return false;
+        }
+        return true;
+    };
+    if (lineCount_ == 0)
+        return;
+    if (sentences_.groups.empty()) {
+        addInOrder(0, count);
+        return;
+    }
+    GroupSorter sorter(text);
+    std::vector<Offset> sorted;
+    for (std::size_t g = 0; g + 1 < sentences_.groups.size(); ++g) {
+        const std::size_t first = sentences_.groups[g];
+        const std::size_t last = sentences_.groups[g + 1];
+        if (sentences_.sortedGroups[g] || last - first < 2) {
+            if (!addInOrder(first, last))
+                return;
+            continue;
+        }
+        sorted.resize(last - first);
+        sorter.sort(order + first, order + last, order + count, sorted.data());
+        for (std::size_t i = first; i < last; ++i)
+            if (!add(i, sorted[i - first]))
+                return;
+    }
 }
 
 void EssayText::produceBlocks(const BlockPut &put) const
 {
-    if (tails_.empty()) {
-        const std::string_view text = lineText_;
-        produceWith(put, [&](std::size_t i) {
-            const std::size_t start = i == 0 ? 0 : lineEnds_[i - 1];
-            return text.substr(start, lineEnds_[i] - start);
-        });
-        return;
-    }
-    sentences_.sentences.visit([&](const auto *order) {
-        // Sentences come from all over the text once shuffled; asking for
-        // them a few places ahead hides most of the waiting.
-        constexpr std::size_t ahead = 16;
-        const char *const data = sentences_.text.text().data();
-        produceWith(put, [&](std::size_t i) {
-            if (i + ahead < kept_)
-                __builtin_prefetch(data + order[i + ahead]);
-            return sentences_.text.sentenceAt(order[i]);
-        });
-    });
+    Blocks blocks(put);
+    if (lines_)
+        produceLines(blocks);
+    else
+        sentences_.sentences.visit([&](const auto *order) { produceSentences(blocks, order); });
+    blocks.finish();
 }
 
 void EssayText::produce(const BytePut &put) const

@@ -17,18 +17,32 @@ namespace varnok {
 // are made only while the essay is written: at a hundred megabytes, a copy
 // of the essay next to the text it comes from would double the memory.
 //
-// The pieces are either sentences of a cut in the order given, where a line
-// ends after every complete paragraph and after the last sentence, or lines
-// of a text in their order, each a line of its own.
+// The pieces are either sentences of a cut in its order, grouped into
+// paragraphs, or lines of a text in their order, each a line of its own.
 class EssayText {
 public:
     // What follows a piece: nothing, the blanks after a sentence, those and
     // the line break of a complete paragraph, or an empty line's break.
     enum class Tail : std::uint8_t { None, Gap, GapAndBreak, Break };
 
+    // How sentences make paragraphs. The sentences are taken as joined and
+    // cut anew: one ending in "." always ends a composed sentence, one ending
+    // in "!" only from afterDots on, one ending in "?" only from afterBangs
+    // on. Each such end is followed by a gap; the paragraphs take the numbers
+    // of them in targets in turn, and the one that completes a paragraph is
+    // followed by a line break too. A line ends after each complete paragraph
+    // and after the last sentence.
+    struct Paragraphs {
+        std::size_t afterDots = 0;
+        std::size_t afterBangs = 0;
+        std::vector<int> targets;
+        std::size_t lines = 0;
+    };
+
     EssayText() = default;
-    // Sentences, each followed by its tail; tails.size() == sentences.size().
-    EssayText(CutText sentences, std::vector<Tail> tails);
+    // The sentences of the cut in its order, put in paragraphs; groups of a
+    // shuffled cut not yet in order are put in order as they are written.
+    EssayText(CutText sentences, Paragraphs paragraphs);
     // The lines of text that end where lineEnds say, each followed by tail.
     EssayText(std::string text, std::vector<std::size_t> lineEnds, Tail tail);
 
@@ -46,18 +60,19 @@ public:
     std::string bytes() const;
 
 private:
-    template <typename Piece>
-    void produceWith(const BlockPut &put, const Piece &piece) const;
+    class Blocks;
+    template <typename Offset>
+    void produceSentences(Blocks &blocks, const Offset *order) const;
+    void produceLines(Blocks &blocks) const;
 
     CutText sentences_;
-    std::vector<Tail> tails_;
+    Paragraphs paragraphs_;
     // Lines of a text, when the pieces are not sentences: where each ends.
     std::string lineText_;
     std::vector<std::size_t> lineEnds_;
     Tail lineTail_ = Tail::None;
+    bool lines_ = false;
     std::size_t lineCount_ = 0;
-    // The pieces the kept lines hold.
-    std::size_t kept_ = 0;
 };
 
 } // namespace varnok

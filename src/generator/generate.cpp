@@ -26,9 +26,15 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
             progress->checkpoint(from + (1.0 - from) * share);
     };
     if (options.sentenceParse) {
-        CutText cut{SentenceText(gathered.take().text), {}};
+        SentenceText text(gathered.take().text);
         step(0.2);
-        cut.sentences = options.randomize ? shuffledSentences(cut.text, random) : inTextOrder(cut.text);
+        CutText cut;
+        if (options.randomize) {
+            cut = shuffledSentences(std::move(text), random);
+        } else {
+            cut.text = std::move(text);
+            cut.sentences = inTextOrder(cut.text);
+        }
         step(0.7);
         return composeParagraphs(std::move(cut), options.limits, random);
     }

@@ -71,6 +71,7 @@ SentenceText::SentenceText(std::string text) : text_(std::move(text))
         endsBefore_.push_back(count_);
         count_ += endsIn(b * kBlock, std::min(questionsEnd_, (b + 1) * kBlock));
     }
+    fullStops_ = count_ - endsIn(dotsEnd_, questionsEnd_);
 }
 
 std::size_t SentenceText::endsIn(std::size_t from, std::size_t to) const
@@ -118,7 +119,8 @@ SentenceList inTextOrder(const SentenceText &text)
 
 CutText cutSentences(std::string text)
 {
-    CutText cut{SentenceText(std::move(text)), {}};
+    CutText cut;
+    cut.text = SentenceText(std::move(text));
     cut.sentences = inTextOrder(cut.text);
     return cut;
 }

@@ -76,6 +76,8 @@ public:
 
     const std::string &text() const { return text_; }
     std::size_t count() const { return count_; }
+    // How many of the sentences end in ".".
+    std::size_t fullStops() const { return fullStops_; }
 
     // The terminator of the sentence that starts there, and the sentence.
     char terminatorAt(std::size_t start) const
@@ -130,6 +132,7 @@ private:
     std::size_t bangsEnd_ = 0;
     std::size_t questionsEnd_ = 0;
     std::size_t count_ = 0;
+    std::size_t fullStops_ = 0;
     // How many sentences end before each block.
     std::vector<std::size_t> endsBefore_;
 };
@@ -165,10 +168,15 @@ private:
     std::unique_ptr<std::uint64_t[]> wide_;
 };
 
-// A text cut into sentences, in some order.
+// A text cut into sentences, in some order. Shuffled sentences come in
+// groups, one for each key drawn, that are put in their final order only
+// when needed: where each group begins, then where the last ends, and which
+// are in order already. No groups: the sentences are in their final order.
 struct CutText {
     SentenceText text;
     SentenceList sentences;
+    std::vector<std::size_t> groups;
+    std::vector<char> sortedGroups;
 
     std::size_t size() const { return sentences.size(); }
     std::string_view sentence(std::size_t i) const { return text.sentenceAt(sentences[i]); }

@@ -29,55 +29,14 @@ namespace {
 // sentences with equal beginnings go on by their next three bytes, folded
 // and padded the same way, and only where those are equal too is the text
 // itself needed: prose repeats how its sentences begin.
-template <typename Offset>
-struct SortEntry {
-    std::uint64_t head;
-    // Length in the upper bits, capitals (inverted, first byte highest) in
-    // the lowest eight; for a sentence of more than eight bytes kLongLine
-    // and the next three bytes.
-    std::uint32_t tail;
-    Offset start;
-};
-
 constexpr std::size_t kPrefixBytes = 8;
 constexpr std::size_t kLongPrefixBytes = kPrefixBytes + 3;
+// The tail of a sentence of more than eight bytes: this and its next three.
 constexpr std::uint32_t kLongLine = 0xff000000u;
 
 constexpr unsigned char folded(unsigned char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-template <typename Offset>
-SortEntry<Offset> sortEntry(const SentenceText &text, std::size_t start)
-{
-    unsigned char bytes[kLongPrefixBytes] = {};
-    const std::size_t available = std::min(kLongPrefixBytes, text.text().size() - start);
-    std::memcpy(bytes, text.text().data() + start, available);
-    // The sentence may end within the bytes read; what follows is not its own.
-    const auto terminator = static_cast<unsigned char>(text.terminatorAt(start));
-    std::size_t length = 0;
-    while (length < available && bytes[length] != terminator)
-        ++length;
-    if (length < available) {
-        ++length;
-        std::memset(bytes + length, 0, kLongPrefixBytes - length);
-    } else {
-        length = kLongPrefixBytes + 1;
-    }
-    std::uint32_t capitals = 0;
-    std::uint64_t head = 0;
-    for (std::size_t i = 0; i < kPrefixBytes; ++i) {
-        capitals = (capitals << 1) | static_cast<std::uint32_t>(bytes[i] >= 'A' && bytes[i] <= 'Z');
-        head = (head << 8) | folded(bytes[i]);
-    }
-    std::uint32_t tail = static_cast<std::uint32_t>(length << 8) | (~capitals & 0xffu);
-    if (length > kPrefixBytes) {
-        tail = kLongLine;
-        for (std::size_t i = kPrefixBytes; i < kLongPrefixBytes; ++i)
-            tail |= static_cast<std::uint32_t>(folded(bytes[i])) << (8 * (kLongPrefixBytes - 1 - i));
-    }
-    return SortEntry<Offset>{head, tail, static_cast<Offset>(start)};
 }
 
 // From this many sentences on, the work after the draw is shared out between
@@ -108,109 +67,176 @@ std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
     return count / parts * p + std::min(p, count % parts);
 }
 
-// Sorts the sentences of the keys firstKey to lastKey - 1, which lie in key
-// order from start[firstKey] on, by their text. The sentences are spread
-// all over the text: their beginnings are asked for a few places ahead, and
-// each key's sentences are sorted by beginnings made once for them.
-template <typename Offset>
-void sortKeys(const SentenceText &text, Offset *sentences, const std::vector<std::size_t> &start, std::size_t firstKey,
-              std::size_t lastKey)
-{
-    constexpr std::size_t ahead = 16;
-    const char *const data = text.text().data();
-    const std::size_t end = start[lastKey];
-    for (std::size_t i = start[firstKey]; i < std::min(end, start[firstKey] + ahead); ++i)
-        __builtin_prefetch(data + sentences[i]);
-    const auto byBeginning = [](const SortEntry<Offset> &a, const SortEntry<Offset> &b) {
-        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
-    };
-    const auto sameBeginning = [](const SortEntry<Offset> &a, const SortEntry<Offset> &b) {
-        return a.head == b.head && a.tail == b.tail;
-    };
-    const auto byText = [&text](const SortEntry<Offset> &a, const SortEntry<Offset> &b) {
-        return compareNoCase(text.sentenceAt(a.start), text.sentenceAt(b.start)) < 0;
-    };
-    std::vector<SortEntry<Offset>> entries;
-    for (std::size_t k = firstKey; k < lastKey; ++k) {
-        const std::size_t first = start[k];
-        const std::size_t last = start[k + 1];
-        entries.clear();
-        for (std::size_t i = first; i < last; ++i) {
-            if (i + ahead < end)
-                __builtin_prefetch(data + sentences[i + ahead]);
-            if (last - first > 1)
-                entries.push_back(sortEntry<Offset>(text, sentences[i]));
-        }
-        if (entries.empty())
-            continue;
-        std::sort(entries.begin(), entries.end(), byBeginning);
-        // Equal beginnings of short sentences mean equal sentences, which
-        // may stay as they are; only long ones need their text.
-        for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
-            auto runEnd = run + 1;
-            while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
-                ++runEnd;
-            if (run->tail >= kLongLine)
-                std::sort(run, runEnd, byText);
-            run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
-        }
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            sentences[first + i] = entries[i].start;
-    }
-}
-
 } // namespace
 
-SentenceList shuffledSentences(const SentenceText &text, Random &random)
+template <typename Offset>
+GroupSorter::Entry<Offset> GroupSorter::entry(std::size_t start) const
+{
+    unsigned char bytes[kLongPrefixBytes] = {};
+    const std::size_t available = std::min(kLongPrefixBytes, text_.text().size() - start);
+    std::memcpy(bytes, text_.text().data() + start, available);
+    // The sentence may end within the bytes read; what follows is not its own.
+    const auto terminator = static_cast<unsigned char>(text_.terminatorAt(start));
+    std::size_t length = 0;
+    while (length < available && bytes[length] != terminator)
+        ++length;
+    if (length < available) {
+        ++length;
+        std::memset(bytes + length, 0, kLongPrefixBytes - length);
+    } else {
+        length = kLongPrefixBytes + 1;
+    }
+    std::uint32_t capitals = 0;
+    std::uint64_t head = 0;
+    for (std::size_t i = 0; i < kPrefixBytes; ++i) {
+        capitals = (capitals << 1) | static_cast<std::uint32_t>(bytes[i] >= 'A' && bytes[i] <= 'Z');
+        head = (head << 8) | folded(bytes[i]);
+    }
+    // Length in the upper bits, capitals (inverted, first byte highest) in
+    // the lowest eight.
+    std::uint32_t tail = static_cast<std::uint32_t>(length << 8) | (~capitals & 0xffu);
+    if (length > kPrefixBytes) {
+        tail = kLongLine;
+        for (std::size_t i = kPrefixBytes; i < kLongPrefixBytes; ++i)
+            tail |= static_cast<std::uint32_t>(folded(bytes[i])) << (8 * (kLongPrefixBytes - 1 - i));
+    }
+    return Entry<Offset>{head, tail, static_cast<Offset>(start)};
+}
+
+template <typename Offset>
+void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset *limit, Offset *out,
+                           std::vector<Entry<Offset>> &entries)
+{
+    // The sentences are spread all over the text: their beginnings, and
+    // what the writing needs after them, are asked for a few places ahead.
+    const char *const data = text_.text().data();
+    const std::size_t size = text_.text().size();
+    entries.clear();
+    for (const Offset *at = first; at != last; ++at) {
+        if (at + kAhead < limit) {
+            const std::size_t ahead = at[kAhead];
+            __builtin_prefetch(data + ahead);
+            __builtin_prefetch(data + std::min(size - 1, ahead + 63));
+        }
+        if (last - first > 1)
+            entries.push_back(entry<Offset>(*at));
+    }
+    if (entries.empty()) {
+        std::copy(first, last, out);
+        return;
+    }
+    const auto byBeginning = [](const Entry<Offset> &a, const Entry<Offset> &b) {
+        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
+    };
+    const auto sameBeginning = [](const Entry<Offset> &a, const Entry<Offset> &b) {
+        return a.head == b.head && a.tail == b.tail;
+    };
+    std::sort(entries.begin(), entries.end(), byBeginning);
+    // Equal beginnings of short sentences mean equal sentences, which may stay
+    // as they are; only long ones need their text.
+    for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
+        auto runEnd = run + 1;
+        while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
+            ++runEnd;
+        if (run->tail >= kLongLine)
+            std::sort(run, runEnd, [this](const Entry<Offset> &a, const Entry<Offset> &b) {
+                return compareNoCase(text_.sentenceAt(a.start), text_.sentenceAt(b.start)) < 0;
+            });
+        run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
+    }
+    for (const Entry<Offset> &e : entries)
+        *out++ = e.start;
+}
+
+void GroupSorter::sort(const std::uint32_t *first, const std::uint32_t *last, const std::uint32_t *limit,
+                       std::uint32_t *out)
+{
+    sortInto(first, last, limit, out, narrow_);
+}
+
+void GroupSorter::sort(const std::uint64_t *first, const std::uint64_t *last, const std::uint64_t *limit,
+                       std::uint64_t *out)
+{
+    sortInto(first, last, limit, out, wide_);
+}
+
+CutText shuffledSentences(SentenceText text, Random &random)
 {
     const std::size_t count = text.count();
     const std::size_t parts = partsFor(count);
     // Keys are few and small, so a counting sort puts the sentences in key
     // order in linear time; only sentences sharing a key need comparing.
-    // Each part of the sentences fills its own share of every key's bucket,
+    // Each part of the sentences fills its own share of every key's group,
     // after the shares of the parts before it.
     std::unique_ptr<std::uint16_t[]> keys(new std::uint16_t[count]);
     std::vector<std::vector<std::size_t>> fill(parts, std::vector<std::size_t>(kShuffleKeyRange, 0));
     for (std::size_t p = 0; p < parts; ++p) {
         for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i) {
-            // Keep a misbehaving generator from indexing outside the buckets.
+            // Keep a misbehaving generator from indexing outside the groups.
             const int key = std::clamp(random.next(kShuffleKeyRange), 0, kShuffleKeyRange - 1);
             keys[i] = static_cast<std::uint16_t>(key);
             ++fill[p][static_cast<std::size_t>(key)];
         }
     }
-    std::vector<std::size_t> start(kShuffleKeyRange + 1, 0);
+    const std::size_t textSize = text.text().size();
+    CutText cut{std::move(text), SentenceList(count, textSize), {}, {}};
+    std::size_t next = 0;
     for (std::size_t k = 0; k < kShuffleKeyRange; ++k) {
-        std::size_t next = start[k];
+        const std::size_t first = next;
         for (auto &part : fill) {
             const std::size_t held = part[k];
             part[k] = next;
             next += held;
         }
-        start[k + 1] = next;
+        // A key no sentence drew makes no group.
+        if (next > first)
+            cut.groups.push_back(first);
     }
-
-    SentenceList shuffled(count, text.text().size());
-    shuffled.visit([&](auto *sentences) {
+    cut.groups.push_back(count);
+    cut.sortedGroups.assign(cut.groups.size() - 1, 0);
+    cut.sentences.visit([&](auto *sentences) {
         using Offset = std::remove_pointer_t<decltype(sentences)>;
         // The text is walked again rather than its starts kept from the draw:
         // finding them costs less than memory that large.
         inParts(parts, [&](std::size_t p) {
             std::size_t i = partBegin(count, p, parts);
             std::vector<std::size_t> &at = fill[p];
-            text.forEach(i, partBegin(count, p + 1, parts),
-                         [&](std::size_t sentence) { sentences[at[keys[i++]]++] = static_cast<Offset>(sentence); });
+            cut.text.forEach(i, partBegin(count, p + 1, parts),
+                             [&](std::size_t sentence) { sentences[at[keys[i++]]++] = static_cast<Offset>(sentence); });
         });
-        keys.reset();
-        // The keys are shared out by the sentences they hold.
-        std::vector<std::size_t> firstKey(parts + 1, kShuffleKeyRange);
-        firstKey[0] = 0;
-        for (std::size_t p = 1; p < parts; ++p)
-            firstKey[p] = static_cast<std::size_t>(
-                std::lower_bound(start.begin(), start.end() - 1, partBegin(count, p, parts)) - start.begin());
-        inParts(parts, [&](std::size_t p) { sortKeys<Offset>(text, sentences, start, firstKey[p], firstKey[p + 1]); });
     });
-    return shuffled;
+    return cut;
+}
+
+void sortGroups(CutText &cut, std::size_t first, std::size_t last)
+{
+    if (cut.groups.empty() || first >= last)
+        return;
+    const std::size_t parts = partsFor(cut.groups[last] - cut.groups[first]);
+    // The groups are shared out by the sentences they hold.
+    std::vector<std::size_t> bounds(parts + 1, last);
+    bounds[0] = first;
+    for (std::size_t p = 1; p < parts; ++p) {
+        const std::size_t middle = cut.groups[first] + partBegin(cut.groups[last] - cut.groups[first], p, parts);
+        bounds[p] =
+            static_cast<std::size_t>(std::lower_bound(cut.groups.begin() + static_cast<std::ptrdiff_t>(first),
+                                                      cut.groups.begin() + static_cast<std::ptrdiff_t>(last), middle) -
+                                     cut.groups.begin());
+    }
+    cut.sentences.visit([&](auto *sentences) {
+        inParts(parts, [&](std::size_t p) {
+            GroupSorter sorter(cut.text);
+            const auto *limit = sentences + cut.groups[bounds[p + 1]];
+            for (std::size_t g = bounds[p]; g < bounds[p + 1]; ++g) {
+                auto *begin = sentences + cut.groups[g];
+                auto *end = sentences + cut.groups[g + 1];
+                if (!cut.sortedGroups[g] && end - begin > 1)
+                    sorter.sort(begin, end, limit, begin);
+            }
+        });
+    });
+    std::fill(cut.sortedGroups.begin() + static_cast<std::ptrdiff_t>(first),
+              cut.sortedGroups.begin() + static_cast<std::ptrdiff_t>(last), 1);
 }
 
 } // namespace varnok

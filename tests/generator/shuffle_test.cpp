@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "generator/shuffle.h"
 #include "slow_generator.h"
 #include "test_randoms.h"
@@ -7,28 +9,45 @@
 namespace varnok {
 namespace {
 
-Lines sentencesOf(const SentenceText &text, const SentenceList &order)
+Lines sentencesOf(const CutText &cut)
 {
     Lines sentences;
-    for (std::size_t i = 0; i < order.size(); ++i)
-        sentences.emplace_back(text.sentenceAt(order[i]));
+    for (std::size_t i = 0; i < cut.size(); ++i)
+        sentences.emplace_back(cut.sentence(i));
     return sentences;
 }
 
-Lines shuffledOf(const std::string &text, Random &random)
+// Every group put in order at once, or one group at a time as the essay's
+// writing does.
+Lines shuffledOf(const std::string &text, Random &random, bool byGroup = false)
 {
-    const SentenceText sentences(text);
-    return sentencesOf(sentences, shuffledSentences(sentences, random));
+    CutText cut = shuffledSentences(SentenceText(text), random);
+    if (!byGroup) {
+        sortGroups(cut, 0, cut.groups.size() - 1);
+        return sentencesOf(cut);
+    }
+    Lines sentences;
+    GroupSorter sorter(cut.text);
+    cut.sentences.visit([&](const auto *order) {
+        for (std::size_t g = 0; g + 1 < cut.groups.size(); ++g) {
+            std::vector<std::remove_const_t<std::remove_pointer_t<decltype(order)>>> sorted(cut.groups[g + 1] -
+                                                                                            cut.groups[g]);
+            sorter.sort(order + cut.groups[g], order + cut.groups[g + 1], order + cut.size(), sorted.data());
+            for (const auto start : sorted)
+                sentences.emplace_back(cut.text.sentenceAt(start));
+        }
+    });
+    return sentences;
 }
 
 // The text's sentences put in order by the reference: the fast shuffle must
-// give the same sentences with the same draws.
-void expectSameAsTheReference(const std::string &text, Random &fastRandom, Random &slowRandom, const char *what)
+// give the same sentences with the same draws, sorted either way.
+void expectSameAsTheReference(const std::string &text, Random &fastRandom, Random &slowRandom, const char *what,
+                              bool byGroup = false)
 {
-    const SentenceText sentences(text);
-    Lines slow = sentencesOf(sentences, inTextOrder(sentences));
+    Lines slow = sentencesOf(cutSentences(text));
     slow::randomizeStrings(slow, slowRandom);
-    ASSERT_EQ(sentencesOf(sentences, shuffledSentences(sentences, fastRandom)), slow) << what;
+    ASSERT_EQ(shuffledOf(text, fastRandom, byGroup), slow) << what;
 }
 
 TEST(Shuffle, OrdersByKeyThenByTextWithoutCase)
@@ -84,9 +103,11 @@ TEST(Shuffle, ManyGroupsOfSentencesWithLongSharedBeginnings)
             text += "aAbB. !?"[texts.next(8)];
         text += ". ";
     }
-    testing::CrowdedKeys fastRandom(3);
-    testing::CrowdedKeys slowRandom(3);
-    expectSameAsTheReference(text, fastRandom, slowRandom, "crowded keys");
+    for (const bool byGroup : {false, true}) {
+        testing::CrowdedKeys fastRandom(3);
+        testing::CrowdedKeys slowRandom(3);
+        expectSameAsTheReference(text, fastRandom, slowRandom, "crowded keys", byGroup);
+    }
 }
 
 TEST(Shuffle, SameAsSortingPrefixedEntries)
@@ -106,7 +127,7 @@ TEST(Shuffle, SameAsSortingPrefixedEntries)
         const std::string what = "round " + std::to_string(round);
         // Crowded keys make sentences share keys, so that their text decides.
         const auto check = [&](auto fastRandom, auto slowRandom) {
-            expectSameAsTheReference(text, fastRandom, slowRandom, what.c_str());
+            expectSameAsTheReference(text, fastRandom, slowRandom, what.c_str(), round % 3 == 0);
             ASSERT_EQ(fastRandom.draws, slowRandom.draws) << what;
         };
         if (round % 2 == 0)
