@@ -1,6 +1,7 @@
 #include "generator/shuffle.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -29,14 +30,55 @@ namespace {
 // sentences with equal beginnings go on by their next three bytes, folded
 // and padded the same way, and only where those are equal too is the text
 // itself needed: prose repeats how its sentences begin.
+//
+// The bytes are worked on eight at a time, as the lanes of one number.
 constexpr std::size_t kPrefixBytes = 8;
 constexpr std::size_t kLongPrefixBytes = kPrefixBytes + 3;
 // The tail of a sentence of more than eight bytes: this and its next three.
 constexpr std::uint32_t kLongLine = 0xff000000u;
 
-constexpr unsigned char folded(unsigned char c)
+constexpr std::uint64_t kLanes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// Up to eight bytes as a number, the first in the lowest lane.
+std::uint64_t lanes(const char *bytes, std::size_t count)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    std::uint64_t value = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&value, bytes, count);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    return value;
+}
+
+// The high bit of each lane that holds c; above the first such lane, others
+// may be set too.
+constexpr std::uint64_t lanesHolding(std::uint64_t value, unsigned char c)
+{
+    const std::uint64_t x = value ^ (kLanes * c);
+    return (x - kLanes) & ~x & kHighBits;
+}
+
+// The high bit of each lane that holds an ASCII capital.
+constexpr std::uint64_t capitalLanes(std::uint64_t value)
+{
+    const std::uint64_t low = value & ~kHighBits;
+    const std::uint64_t fromA = low + kLanes * (0x80 - 'A');
+    const std::uint64_t pastZ = low + kLanes * (0x80 - 'Z' - 1);
+    return fromA & ~pastZ & ~value & kHighBits;
+}
+
+constexpr std::uint64_t byteSwapped(std::uint64_t value)
+{
+    return __builtin_bswap64(value);
+}
+
+// The lanes from the first n on cleared.
+constexpr std::uint64_t firstLanes(std::uint64_t value, std::size_t n)
+{
+    return n >= 8 ? value : value & ((std::uint64_t{1} << (8 * n)) - 1);
 }
 
 // From this many sentences on, the work after the draw is shared out between
@@ -69,48 +111,60 @@ std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
 
 } // namespace
 
-template <typename Offset>
-GroupSorter::Entry<Offset> GroupSorter::entry(std::size_t start) const
+GroupSorter::Key GroupSorter::beginning(std::size_t start) const
 {
-    unsigned char bytes[kLongPrefixBytes] = {};
-    const std::size_t available = std::min(kLongPrefixBytes, text_.text().size() - start);
-    std::memcpy(bytes, text_.text().data() + start, available);
+    const std::string &text = text_.text();
+    const std::size_t available = std::min(kLongPrefixBytes, text.size() - start);
+    const std::uint64_t first = lanes(text.data() + start, std::min(kPrefixBytes, available));
+    const std::uint64_t next =
+        available > kPrefixBytes ? lanes(text.data() + start + kPrefixBytes, available - kPrefixBytes) : 0;
     // The sentence may end within the bytes read; what follows is not its own.
     const auto terminator = static_cast<unsigned char>(text_.terminatorAt(start));
-    std::size_t length = 0;
-    while (length < available && bytes[length] != terminator)
-        ++length;
-    if (length < available) {
-        ++length;
-        std::memset(bytes + length, 0, kLongPrefixBytes - length);
+    std::size_t length = kLongPrefixBytes + 1;
+    if (const std::uint64_t at = lanesHolding(first, terminator))
+        length = static_cast<std::size_t>(std::countr_zero(at)) / 8 + 1;
+    else if (const std::uint64_t atNext = lanesHolding(next, terminator) & 0x808080u)
+        length = kPrefixBytes + static_cast<std::size_t>(std::countr_zero(atNext)) / 8 + 1;
+    const std::uint64_t own = firstLanes(first, length);
+    const std::uint64_t capitals = capitalLanes(own);
+    // Folded: 0x80 >> 2 is the distance from a capital to its small letter.
+    const std::uint64_t head = byteSwapped(own | (capitals >> 2));
+    std::uint32_t tail = 0;
+    if (length <= kPrefixBytes) {
+        // Length in the upper bits, capitals (inverted, first byte highest)
+        // in the lowest eight: the lanes' high bits gathered in one byte.
+        const auto firstHighest = static_cast<std::uint32_t>(((byteSwapped(capitals) >> 7) * 0x0102040810204080u) >> 56);
+        tail = static_cast<std::uint32_t>(length << 8) | (~firstHighest & 0xffu);
     } else {
-        length = kLongPrefixBytes + 1;
+        const std::uint64_t rest = firstLanes(next, std::min(length, kLongPrefixBytes) - kPrefixBytes);
+        const std::uint64_t folded = rest | (capitalLanes(rest) >> 2);
+        tail = kLongLine | static_cast<std::uint32_t>((folded & 0xff) << 16 | (folded & 0xff00) | (folded >> 16 & 0xff));
     }
-    std::uint32_t capitals = 0;
-    std::uint64_t head = 0;
-    for (std::size_t i = 0; i < kPrefixBytes; ++i) {
-        capitals = (capitals << 1) | static_cast<std::uint32_t>(bytes[i] >= 'A' && bytes[i] <= 'Z');
-        head = (head << 8) | folded(bytes[i]);
-    }
-    // Length in the upper bits, capitals (inverted, first byte highest) in
-    // the lowest eight.
-    std::uint32_t tail = static_cast<std::uint32_t>(length << 8) | (~capitals & 0xffu);
-    if (length > kPrefixBytes) {
-        tail = kLongLine;
-        for (std::size_t i = kPrefixBytes; i < kLongPrefixBytes; ++i)
-            tail |= static_cast<std::uint32_t>(folded(bytes[i])) << (8 * (kLongPrefixBytes - 1 - i));
-    }
-    return Entry<Offset>{head, tail, static_cast<Offset>(start)};
+    return (Key{head} << 64) | (Key{tail} << 32);
 }
 
-template <typename Offset>
+template <typename Offset, typename Entry>
 void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset *limit, Offset *out,
-                           std::vector<Entry<Offset>> &entries)
+                           std::vector<Entry> &entries)
 {
+    constexpr bool packed = std::is_same_v<Entry, Key>;
+    const auto keyOf = [](const Entry &e) -> Key {
+        if constexpr (packed)
+            return e;
+        else
+            return e.key;
+    };
+    const auto startOf = [](const Entry &e) -> std::size_t {
+        if constexpr (packed)
+            return static_cast<std::uint32_t>(e);
+        else
+            return e.start;
+    };
     // The sentences are spread all over the text: their beginnings, and
     // what the writing needs after them, are asked for a few places ahead.
     const char *const data = text_.text().data();
     const std::size_t size = text_.text().size();
+    const bool sorting = last - first > 1;
     entries.clear();
     for (const Offset *at = first; at != last; ++at) {
         if (at + kAhead < limit) {
@@ -118,34 +172,34 @@ void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset
             __builtin_prefetch(data + ahead);
             __builtin_prefetch(data + std::min(size - 1, ahead + 63));
         }
-        if (last - first > 1)
-            entries.push_back(entry<Offset>(*at));
+        if (!sorting)
+            continue;
+        if constexpr (packed)
+            entries.push_back(beginning(*at) | *at);
+        else
+            entries.push_back(WideEntry{beginning(*at), *at});
     }
-    if (entries.empty()) {
+    if (!sorting) {
         std::copy(first, last, out);
         return;
     }
-    const auto byBeginning = [](const Entry<Offset> &a, const Entry<Offset> &b) {
-        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
-    };
-    const auto sameBeginning = [](const Entry<Offset> &a, const Entry<Offset> &b) {
-        return a.head == b.head && a.tail == b.tail;
-    };
-    std::sort(entries.begin(), entries.end(), byBeginning);
-    // Equal beginnings of short sentences mean equal sentences, which may stay
-    // as they are; only long ones need their text.
+    // Between equal beginnings the start decides: any order of those will
+    // do for short sentences, which are then equal, and long ones are put
+    // in order by their text next.
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) { return keyOf(a) < keyOf(b); });
+    const auto sameBeginning = [&](const Entry &a, const Entry &b) { return keyOf(a) >> 32 == keyOf(b) >> 32; };
     for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
         auto runEnd = run + 1;
         while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
             ++runEnd;
-        if (run->tail >= kLongLine)
-            std::sort(run, runEnd, [this](const Entry<Offset> &a, const Entry<Offset> &b) {
-                return compareNoCase(text_.sentenceAt(a.start), text_.sentenceAt(b.start)) < 0;
+        if (static_cast<std::uint32_t>(keyOf(*run) >> 32) >= kLongLine)
+            std::sort(run, runEnd, [&](const Entry &a, const Entry &b) {
+                return compareNoCase(text_.sentenceAt(startOf(a)), text_.sentenceAt(startOf(b))) < 0;
             });
         run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
     }
-    for (const Entry<Offset> &e : entries)
-        *out++ = e.start;
+    for (const Entry &e : entries)
+        *out++ = static_cast<Offset>(startOf(e));
 }
 
 void GroupSorter::sort(const std::uint32_t *first, const std::uint32_t *last, const std::uint32_t *limit,

@@ -42,21 +42,24 @@ public:
     static constexpr std::size_t kAhead = 16;
 
 private:
-    template <typename Offset>
-    struct Entry {
-        std::uint64_t head;
-        std::uint32_t tail;
-        Offset start;
+    // What the sort goes by: a sentence's beginning (beginning()) in the
+    // upper 96 bits and, for four-byte offsets, the sentence's start in the
+    // lower 32; wider offsets are kept beside it. One comparison of two
+    // numbers then orders two entries.
+    __extension__ typedef unsigned __int128 Key;
+    struct WideEntry {
+        Key key;
+        std::uint64_t start;
     };
-    template <typename Offset>
+
+    Key beginning(std::size_t start) const;
+    template <typename Offset, typename Entry>
     void sortInto(const Offset *first, const Offset *last, const Offset *limit, Offset *out,
-                  std::vector<Entry<Offset>> &entries);
-    template <typename Offset>
-    Entry<Offset> entry(std::size_t start) const;
+                  std::vector<Entry> &entries);
 
     const SentenceText &text_;
-    std::vector<Entry<std::uint32_t>> narrow_;
-    std::vector<Entry<std::uint64_t>> wide_;
+    std::vector<Key> narrow_;
+    std::vector<WideEntry> wide_;
 };
 
 } // namespace varnok
