@@ -133,12 +133,14 @@ GroupSorter::Key GroupSorter::beginning(std::size_t start) const
     if (length <= kPrefixBytes) {
         // Length in the upper bits, capitals (inverted, first byte highest)
         // in the lowest eight: the lanes' high bits gathered in one byte.
-        const auto firstHighest = static_cast<std::uint32_t>(((byteSwapped(capitals) >> 7) * 0x0102040810204080u) >> 56);
+        const auto firstHighest =
+            static_cast<std::uint32_t>(((byteSwapped(capitals) >> 7) * 0x0102040810204080u) >> 56);
         tail = static_cast<std::uint32_t>(length << 8) | (~firstHighest & 0xffu);
     } else {
         const std::uint64_t rest = firstLanes(next, std::min(length, kLongPrefixBytes) - kPrefixBytes);
         const std::uint64_t folded = rest | (capitalLanes(rest) >> 2);
-        tail = kLongLine | static_cast<std::uint32_t>((folded & 0xff) << 16 | (folded & 0xff00) | (folded >> 16 & 0xff));
+        tail =
+            kLongLine | static_cast<std::uint32_t>((folded & 0xff) << 16 | (folded & 0xff00) | (folded >> 16 & 0xff));
     }
     return (Key{head} << 64) | (Key{tail} << 32);
 }
@@ -224,12 +226,19 @@ CutText shuffledSentences(SentenceText text, Random &random)
     // after the shares of the parts before it.
     std::unique_ptr<std::uint16_t[]> keys(new std::uint16_t[count]);
     std::vector<std::vector<std::size_t>> fill(parts, std::vector<std::size_t>(kShuffleKeyRange, 0));
+    constexpr std::size_t kDrawn = 4096;
+    int drawn[kDrawn];
     for (std::size_t p = 0; p < parts; ++p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i) {
-            // Keep a misbehaving generator from indexing outside the groups.
-            const int key = std::clamp(random.next(kShuffleKeyRange), 0, kShuffleKeyRange - 1);
-            keys[i] = static_cast<std::uint16_t>(key);
-            ++fill[p][static_cast<std::size_t>(key)];
+        const std::size_t end = partBegin(count, p + 1, parts);
+        for (std::size_t i = partBegin(count, p, parts); i < end;) {
+            const std::size_t n = std::min(kDrawn, end - i);
+            random.nextMany(kShuffleKeyRange, drawn, n);
+            for (std::size_t d = 0; d < n; ++d, ++i) {
+                // Keep a misbehaving generator from indexing outside the groups.
+                const int key = std::clamp(drawn[d], 0, kShuffleKeyRange - 1);
+                keys[i] = static_cast<std::uint16_t>(key);
+                ++fill[p][static_cast<std::size_t>(key)];
+            }
         }
     }
     const std::size_t textSize = text.text().size();
