@@ -60,12 +60,27 @@ public:
     std::string bytes() const;
 
 private:
-    class Blocks;
-    template <typename Offset>
-    void produceSentences(Blocks &blocks, const Offset *order) const;
-    void produceLines(Blocks &blocks) const;
+    struct ParagraphState;
+    struct Chunk;
 
-    CutText sentences_;
+    // Whether the sentence at place i, ending in terminator, ends a
+    // composed sentence.
+    bool endsComposed(std::size_t i, char terminator) const
+    {
+        return terminator == kFullStop ||
+               (i >= paragraphs_.afterDots && (terminator == kExclamation || i >= paragraphs_.afterBangs));
+    }
+    template <typename Offset>
+    std::vector<Chunk> chunks(const Offset *order) const;
+    template <typename Offset>
+    void produceChunk(const Chunk &chunk, Offset *order, std::string &out) const;
+    template <typename Offset>
+    bool produceSentences(const BlockPut &put, Offset *order) const;
+    bool produceLines(const BlockPut &put) const;
+
+    // The groups of a shuffled cut are put in order in place the first time
+    // the essay is written; writing it again finds them so.
+    mutable CutText sentences_;
     Paragraphs paragraphs_;
     // Lines of a text, when the pieces are not sentences: where each ends.
     std::string lineText_;

@@ -1,9 +1,6 @@
 #include "generator/generate.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -45,88 +42,12 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
     return EssayText(std::move(taken.text), std::move(taken.ends), tail);
 }
 
-namespace {
-
-// Hands blocks to put on a thread of its own, one block behind, while the
-// next block is made. The blocks change hands rather than being copied: the
-// one handed over is swapped for one already written. Once put fails, so
-// does every later block.
-class WriteBehind {
-public:
-    explicit WriteBehind(const BytePut &put) : put_(put), worker_([this] { run(); }) {}
-    ~WriteBehind() { finish(); }
-    WriteBehind(const WriteBehind &) = delete;
-    WriteBehind &operator=(const WriteBehind &) = delete;
-
-    // Takes the block, leaving an empty one in its place.
-    bool put(std::string &block)
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !waiting_ || failed_; });
-        if (failed_)
-            return false;
-        next_.swap(block);
-        block.clear();
-        waiting_ = true;
-        changed_.notify_all();
-        return true;
-    }
-
-    // Waits until every block handed over is written.
-    void finish()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        changed_.notify_all();
-        if (worker_.joinable())
-            worker_.join();
-    }
-
-private:
-    void run()
-    {
-        std::string block;
-        for (;;) {
-            {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return waiting_ || done_; });
-                if (!waiting_)
-                    return;
-                block.swap(next_);
-                waiting_ = false;
-            }
-            changed_.notify_all();
-            if (!put_(block)) {
-                std::lock_guard lock(mutex_);
-                failed_ = true;
-                changed_.notify_all();
-                return;
-            }
-            block.clear();
-        }
-    }
-
-    const BytePut &put_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string next_;
-    bool waiting_ = false;
-    bool done_ = false;
-    bool failed_ = false;
-    std::thread worker_; // last: it starts once the rest is in place
-};
-
-} // namespace
-
 Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted)
 {
     return writeFileAtomic(
         path,
         [&essay, &stillWanted](const BytePut &put) {
-            WriteBehind behind(put);
-            essay.produceBlocks([&](std::string &block) { return stillWanted() && behind.put(block); });
+            essay.produceBlocks([&](std::string &block) { return stillWanted() && put(block); });
         },
         stillWanted);
 }

@@ -167,6 +167,8 @@ void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset
     const char *const data = text_.text().data();
     const std::size_t size = text_.text().size();
     const bool sorting = last - first > 1;
+    for (const Offset *at = first; at != std::min(last, first + kAhead); ++at)
+        __builtin_prefetch(data + *at);
     entries.clear();
     for (const Offset *at = first; at != last; ++at) {
         if (at + kAhead < limit) {

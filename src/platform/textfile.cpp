@@ -343,9 +343,12 @@ public:
     {
         if (!ok_)
             return false;
-        if (piece.size() > kBlock - buffer_.size()) {
-            ok_ = flush() && (piece.size() < kBlock || writeDirectly(piece));
-            if (!ok_ || piece.size() >= kBlock)
+        // A piece that is a block in itself is written as it is, after what
+        // came before it: copying it first would only cost memory.
+        const bool large = piece.size() >= kLargePiece;
+        if (large || piece.size() > kBlock - buffer_.size()) {
+            ok_ = flush() && (!large || writeDirectly(piece));
+            if (!ok_ || large)
                 return ok_;
         }
         buffer_.append(piece);
@@ -356,6 +359,7 @@ public:
 
 private:
     static constexpr std::size_t kBlock = 1 << 20;
+    static constexpr std::size_t kLargePiece = kBlock / 8;
 
     bool flush()
     {
