@@ -55,30 +55,6 @@ std::size_t countByte(const char *data, std::size_t size, char c)
 
 } // namespace
 
-SentenceScanner::SentenceScanner(std::string_view text) : text_(text), pos_(skipBlanks(text, 0))
-{
-}
-
-std::string_view SentenceScanner::next()
-{
-    std::size_t end = std::string_view::npos;
-    if (fullStopLeft_) {
-        end = text_.find(kFullStop, pos_);
-        fullStopLeft_ = end != std::string_view::npos;
-    }
-    if (end == std::string_view::npos && exclamationLeft_) {
-        end = text_.find(kExclamation, pos_);
-        exclamationLeft_ = end != std::string_view::npos;
-    }
-    if (end == std::string_view::npos)
-        end = text_.find(kQuestion, pos_);
-    if (end == std::string_view::npos)
-        return {};
-    const std::string_view sentence = text_.substr(pos_, end + 1 - pos_);
-    pos_ = skipBlanks(text_, end + 1);
-    return sentence;
-}
-
 SentenceText::SentenceText(std::string text) : text_(std::move(text))
 {
     // Only what follows the last "." can end in "!", and only what follows

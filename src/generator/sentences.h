@@ -38,30 +38,6 @@ inline constexpr char kQuestion = '?';
 inline constexpr char kBlank = ' ';
 inline constexpr std::string_view kLineBreak = "\r\n";
 
-// Walks a text sentence by sentence, in time linear in the text. A sentence
-// ends at the first "." from where it starts; with no "." left, at the first
-// "!"; with neither left, at the first "?". The blanks after a sentence, and
-// those at the very start, belong to no sentence. The text must outlive the
-// scanner.
-class SentenceScanner {
-public:
-    explicit SentenceScanner(std::string_view text);
-
-    // The next sentence with its terminator; empty when no terminator is left.
-    std::string_view next();
-
-    // What has not been cut yet.
-    std::string_view rest() const { return text_.substr(pos_); }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    // Once a terminator is missing from the rest it never comes back, so each
-    // kind of terminator is searched for in vain at most once.
-    bool fullStopLeft_ = true;
-    bool exclamationLeft_ = true;
-};
-
 // The gathered text as the sentence cut sees it. Up to the last "." every
 // "." ends a sentence, from there up to the last "!" every "!", and from
 // there every "?": so where a sentence starts is all it takes to find it

@@ -65,16 +65,5 @@ TEST(SentenceCut, SameAsTheReferenceOnGatheredFiles)
     }
 }
 
-TEST(SentenceScanner, RestIsWhatFollowsTheLastSentence)
-{
-    const std::string text = "One.  Two!  tail";
-    SentenceScanner scanner(text);
-    EXPECT_EQ(scanner.next(), "One.");
-    EXPECT_EQ(scanner.rest(), "Two!  tail");
-    EXPECT_EQ(scanner.next(), "Two!");
-    EXPECT_EQ(scanner.next(), "");
-    EXPECT_EQ(scanner.rest(), "tail");
-}
-
 } // namespace
 } // namespace varnok
