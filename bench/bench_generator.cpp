@@ -181,7 +181,7 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     Timer timer;
     double read = 0;
     double gather = 0;
-    Gatherer gatherer(EssayType::EssayResponses);
+    Gatherer gatherer(EssayType::EssayResponses, false);
     const auto names = listFolder(folder, "*.ess");
     // The gathered text is at most the files' sizes together.
     std::size_t total = 0;
@@ -204,13 +204,12 @@ int runPipeline(const std::string &folder, const std::string &output, bool sync)
     const std::size_t gatheredCount = gatherer.lineCount();
     timer.lap();
 
-    CutText cut = cutSentences(gatherer.take().text);
-    std::vector<char> terminators = sentenceTerminators(cut.sentences);
-    const std::size_t sentences = cut.sentences.size();
+    SentenceText text(gatherer.take().text);
+    const std::size_t sentences = text.count();
     const double cutTime = timer.lap();
-    shuffleLines(cut.sentences, terminators, random);
+    CutText cut = shuffledSentences(std::move(text), random);
     const double shuffle = timer.lap();
-    const EssayText essay = composeParagraphs(std::move(cut), terminators, {3, 6}, random);
+    const EssayText essay = composeParagraphs(std::move(cut), {3, 6}, random);
     const double compose = timer.lap();
     const double generated = since(start);
 

@@ -100,6 +100,11 @@ public:
     virtual void setEditing(bool editing) = 0;
     // A list's names or selection changed.
     virtual void listChanged(ListId list) = 0;
+    // The three lists are to be read anew after the program itself changed
+    // the folder. A window may read them beside its loop and fill them a
+    // moment later, saying true: the next command finds them whole all the
+    // same. False: the caller reads them now.
+    virtual bool rereadListsAside() { return false; }
     // The option controls should show the options anew.
     virtual void optionsChanged() = 0;
 };

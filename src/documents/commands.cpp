@@ -159,7 +159,9 @@ void bLiesNewClick(Context &ctx)
         const auto text = ctx.ui.inputText(kLieEntryCaption, kLieEntryPrompt, kLieEntryProposed);
         if (text)
             writeLinesOrFail(documentPathFromText(ctx.state.lieFolder, *text, kLieExtension), Lines{*text});
-        rereadLists(ctx);
+        // A folder of a hundred thousand Lies takes a while to read.
+        if (!ctx.view.rereadListsAside())
+            rereadLists(ctx);
     });
 }
 

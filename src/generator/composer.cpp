@@ -4,49 +4,9 @@
 #include <utility>
 
 #include "generator/sentences.h"
+#include "generator/shuffle.h"
 
 namespace varnok {
-
-namespace {
-
-// Joining sentences that come from the cut and cutting them anew comes down
-// to grouping whole sentences: none starts with a blank, each holds exactly
-// one terminator of its own kind at its end (a "." sentence may hold "!" and
-// "?" before it, a "!" sentence "?"), and no CR LF forms where two meet. So a
-// "." always ends a composed sentence, a "!" only once no "." follows in the
-// sequence, and a "?" only once neither a "." nor a "!" follows.
-class GroupEnds {
-public:
-    explicit GroupEnds(const std::vector<char> &terminators)
-    {
-        // Only the tail after the last "." needs looking at.
-        std::size_t lastBang = 0;
-        for (std::size_t i = terminators.size(); i > 0; --i) {
-            const char terminator = terminators[i - 1];
-            if (terminator == kFullStop) {
-                afterDots_ = i;
-                break;
-            }
-            if (terminator == kExclamation && lastBang == 0)
-                lastBang = i;
-        }
-        afterBangs_ = std::max(afterDots_, lastBang);
-    }
-
-    bool endsGroup(std::size_t i, char terminator) const
-    {
-        if (terminator == kFullStop)
-            return true;
-        return i >= (terminator == kExclamation ? afterDots_ : afterBangs_);
-    }
-
-private:
-    // The positions from which on no "." (no "." or "!") follows.
-    std::size_t afterDots_ = 0;
-    std::size_t afterBangs_ = 0;
-};
-
-} // namespace
 
 int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
 {
@@ -54,38 +14,68 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
     return target < limits.minimum ? limits.minimum : target;
 }
 
+// Joining sentences that come from the cut and cutting them anew comes down
+// to grouping whole sentences: none starts with a blank, each holds exactly
+// one terminator of its own kind at its end (a "." sentence may hold "!" and
+// "?" before it, a "!" sentence "?"), and no CR LF forms where two meet. So a
+// "." always ends a composed sentence, a "!" only once no "." follows in the
+// sequence, and a "?" only once neither a "." nor a "!" follows. Where each
+// paragraph ends then follows from how many composed sentences there are and
+// the targets drawn; which sentence ends one is found as the essay is
+// written, once the sentences of each key are in their order.
 EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random)
 {
-    const std::vector<char> terminators = sentenceTerminators(cut.sentences);
-    return composeParagraphs(std::move(cut), terminators, limits, random);
-}
-
-EssayText composeParagraphs(CutText cut, const std::vector<char> &terminators, const ParagraphLimits &limits,
-                            Random &random)
-{
-    int target = drawParagraphTarget(limits, random);
-    const std::size_t count = cut.sentences.size();
-    const GroupEnds groups(terminators);
-    EssayText essay(std::move(cut.text), std::move(cut.sentences));
-    int placed = 0;
-    bool paragraphOpen = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        paragraphOpen = true;
-        if (!groups.endsGroup(i, terminators[i]))
-            continue;
-        if (++placed < target) {
-            essay.setTail(i, EssayText::Tail::Gap);
-            continue;
+    EssayText::Paragraphs paragraphs;
+    paragraphs.targets.push_back(drawParagraphTarget(limits, random));
+    const std::size_t count = cut.size();
+    // Only the places from the last "." on matter: the groups from the one
+    // holding it on are put in order now.
+    if (!cut.groups.empty()) {
+        std::size_t group = cut.groups.size() - 1;
+        while (group > 0) {
+            --group;
+            bool fullStop = false;
+            for (std::size_t i = cut.groups[group]; i < cut.groups[group + 1] && !fullStop; ++i)
+                fullStop = cut.text.terminatorAt(cut.sentences[i]) == kFullStop;
+            if (fullStop)
+                break;
         }
-        essay.setTail(i, EssayText::Tail::GapAndBreak);
-        essay.endLineAfter(i + 1);
-        paragraphOpen = false;
-        placed = 0;
-        target = drawParagraphTarget(limits, random);
+        sortGroups(cut, group, cut.groups.size() - 1);
     }
-    if (paragraphOpen)
-        essay.endLineAfter(count);
-    return essay;
+    std::size_t composed = 0;
+    cut.sentences.visit([&](const auto *order) {
+        const auto terminator = [&](std::size_t i) { return cut.text.terminatorAt(order[i]); };
+        std::size_t lastBang = 0;
+        for (std::size_t i = count; i > 0; --i) {
+            const char c = terminator(i - 1);
+            if (c == kFullStop) {
+                paragraphs.afterDots = i;
+                break;
+            }
+            if (c == kExclamation && lastBang == 0)
+                lastBang = i;
+        }
+        paragraphs.afterBangs = std::max(paragraphs.afterDots, lastBang);
+        // Every "." counts wherever its key's sentences stand.
+        for (std::size_t i = 0; i < count; ++i) {
+            const char c = terminator(i);
+            if (c == kFullStop || (i >= paragraphs.afterDots && (c == kExclamation || i >= paragraphs.afterBangs)))
+                ++composed;
+        }
+    });
+    int placed = 0;
+    for (std::size_t n = 0; n < composed; ++n) {
+        if (++placed < paragraphs.targets.back())
+            continue;
+        placed = 0;
+        ++paragraphs.lines;
+        paragraphs.targets.push_back(drawParagraphTarget(limits, random));
+    }
+    // The last sentence always ends a composed sentence: the paragraph it
+    // leaves open is a line of its own.
+    if (placed > 0)
+        ++paragraphs.lines;
+    return EssayText(std::move(cut), std::move(paragraphs));
 }
 
 } // namespace varnok

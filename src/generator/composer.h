@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
 #include "generator/essaytext.h"
 #include "generator/sentences.h"
@@ -32,10 +31,5 @@ int drawParagraphTarget(const ParagraphLimits &limits, Random &random);
 // of its own. The first target is drawn before anything else, even when no
 // sentence comes.
 EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &random);
-
-// The same, told each sentence's terminator (its last byte) rather than
-// reading it from the text, where the sentences lie scattered once shuffled.
-EssayText composeParagraphs(CutText cut, const std::vector<char> &terminators, const ParagraphLimits &limits,
-                            Random &random);
 
 } // namespace varnok

@@ -1,6 +1,13 @@
 #include "generator/essaytext.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
 #include <utility>
+
+#include "generator/shuffle.h"
 
 namespace varnok {
 
@@ -8,58 +15,291 @@ namespace {
 
 constexpr std::string_view kTails[] = {"", "  ", "  \r\n", "\r\n"};
 constexpr std::string_view kLineEnd = "\r\n";
+// The bytes go to the writer in blocks of about this size: a call per piece
+// costs more than copying the pieces, and a writer takes a block that large
+// as it is.
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+// Sentences are written in chunks of about this many, each made whole by one
+// thread: their groups sorted, then their bytes, while the text they need
+// is at hand.
+constexpr std::size_t kChunkSentences = std::size_t{1} << 13;
+// From this many sentences on, a second thread makes chunks ahead of the
+// writing; at most this many chunks are made and not yet written.
+constexpr std::size_t kSentencesForHelper = std::size_t{1} << 17;
+constexpr std::size_t kChunksAhead = 2;
+
+// Bytes written into a string's room directly, its size set only when they
+// are handed over: appending a few dozen bytes at a time to a string costs
+// more than copying them.
+class Bytes {
+public:
+    // Writes into room's memory, made at least expected bytes large.
+    explicit Bytes(std::string room = {}, std::size_t expected = kBlock) : room_(std::move(room))
+    {
+        room_.resize(std::max(room_.capacity(), expected));
+    }
+
+    void add(std::string_view piece, std::string_view tail, bool lineEnd)
+    {
+        // A tail and a line end at most.
+        const std::size_t need = used_ + piece.size() + 6;
+        if (need > room_.size())
+            room_.resize(std::max(need, 2 * room_.size()));
+        char *at = room_.data() + used_;
+        std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+        std::memcpy(at, tail.data(), tail.size());
+        at += tail.size();
+        if (lineEnd) {
+            std::memcpy(at, kLineEnd.data(), kLineEnd.size());
+            at += kLineEnd.size();
+        }
+        used_ = static_cast<std::size_t>(at - room_.data());
+    }
+
+    std::size_t size() const { return used_; }
+
+    // Hands the bytes to put, which may take the string over; empty after.
+    bool handOver(const EssayText::BlockPut &put)
+    {
+        room_.resize(used_);
+        used_ = 0;
+        const bool ok = put(room_);
+        room_.clear();
+        return ok;
+    }
+
+private:
+    std::string room_;
+    std::size_t used_ = 0;
+};
 
 } // namespace
 
-EssayText::EssayText(std::unique_ptr<const std::string> text, std::vector<std::string_view> pieces)
-    : text_(std::move(text)), pieces_(std::move(pieces)), tails_(pieces_.size(), 0)
+EssayText::EssayText(CutText sentences, Paragraphs paragraphs)
+    : sentences_(std::move(sentences)), paragraphs_(std::move(paragraphs)), lineCount_(paragraphs_.lines)
+{
+}
+
+EssayText::EssayText(std::string text, std::vector<std::size_t> lineEnds, Tail tail)
+    : lineText_(std::move(text)), lineEnds_(std::move(lineEnds)), lineTail_(tail), lines_(true),
+      lineCount_(lineEnds_.size())
 {
 }
 
 void EssayText::keepFirstLines(int n)
 {
-    if (n >= 0 && static_cast<std::size_t>(n) < lineEnds_.size())
-        lineEnds_.resize(static_cast<std::size_t>(n));
+    if (n >= 0 && static_cast<std::size_t>(n) < lineCount_)
+        lineCount_ = static_cast<std::size_t>(n);
+}
+
+bool EssayText::produceLines(const BlockPut &put) const
+{
+    const std::string_view text = lineText_;
+    Bytes bytes;
+    for (std::size_t i = 0; i < lineCount_; ++i) {
+        const std::size_t start = i == 0 ? 0 : lineEnds_[i - 1];
+        bytes.add(text.substr(start, lineEnds_[i] - start), kTails[static_cast<std::size_t>(lineTail_)], true);
+        if (bytes.size() >= kBlock && !bytes.handOver(put))
+            return false;
+    }
+    return bytes.size() == 0 || bytes.handOver(put);
+}
+
+// Where the paragraphs stand at a place in the essay.
+struct EssayText::ParagraphState {
+    std::size_t paragraph = 0;
+    int placed = 0;
+    std::size_t lines = 0;
+
+    // One more composed sentence ended; true when it completes a paragraph.
+    bool composedEnd(const Paragraphs &paragraphs)
+    {
+        if (++placed < paragraphs.targets[paragraph])
+            return false;
+        placed = 0;
+        ++paragraph;
+        ++lines;
+        return true;
+    }
+};
+
+struct EssayText::Chunk {
+    std::size_t first = 0, last = 0;           // sentences
+    std::size_t firstGroup = 0, lastGroup = 0; // of a shuffled cut
+    ParagraphState start;
+};
+
+template <typename Offset>
+std::vector<EssayText::Chunk> EssayText::chunks(const Offset *order) const
+{
+    const std::size_t count = sentences_.size();
+    const std::vector<std::size_t> &groups = sentences_.groups;
+    std::vector<Chunk> chunks;
+    if (groups.empty()) {
+        for (std::size_t first = 0; first < count; first += kChunkSentences)
+            chunks.push_back(Chunk{first, std::min(count, first + kChunkSentences), 0, 0, {}});
+    } else {
+        for (std::size_t g = 0; g + 1 < groups.size();) {
+            Chunk chunk{groups[g], 0, g, g, {}};
+            while (chunk.lastGroup + 1 < groups.size() && groups[chunk.lastGroup] - chunk.first < kChunkSentences)
+                ++chunk.lastGroup;
+            chunk.last = groups[chunk.lastGroup];
+            g = chunk.lastGroup;
+            chunks.push_back(chunk);
+        }
+    }
+    // How many sentences a chunk's composed sentences end does not depend on
+    // the order of its groups' sentences: before afterDots only those ending
+    // in "." do, and from there on the groups are in order already.
+    ParagraphState state;
+    for (Chunk &chunk : chunks) {
+        chunk.start = state;
+        for (std::size_t i = chunk.first; i < chunk.last; ++i)
+            if (endsComposed(i, sentences_.text.terminatorAt(order[i])))
+                state.composedEnd(paragraphs_);
+    }
+    return chunks;
+}
+
+template <typename Offset>
+void EssayText::produceChunk(const Chunk &chunk, Offset *order, std::string &out) const
+{
+    // Made in the memory out brings.
+    std::string room;
+    room.swap(out);
+    const SentenceText &text = sentences_.text;
+    ParagraphState state = chunk.start;
+    if (state.lines >= lineCount_)
+        return;
+    // Sorting a group reads the beginning of each of its sentences, from all
+    // over the text: the writing that follows finds them at hand.
+    GroupSorter sorter(text);
+    for (std::size_t g = chunk.firstGroup; g < chunk.lastGroup; ++g) {
+        if (sentences_.sortedGroups[g])
+            continue;
+        Offset *first = order + sentences_.groups[g];
+        Offset *last = order + sentences_.groups[g + 1];
+        sorter.sort(first, last, last, first);
+        sentences_.sortedGroups[g] = 1;
+    }
+    const char *const data = text.text().data();
+    const std::size_t count = sentences_.size();
+    // Each sentence is followed by a gap mostly.
+    const std::size_t average = text.text().size() / std::max<std::size_t>(1, text.count()) + 3;
+    Bytes bytes(std::move(room), (chunk.last - chunk.first) * average * 9 / 8);
+    for (std::size_t i = chunk.first; i < chunk.last; ++i) {
+        if (i + GroupSorter::kAhead < chunk.last)
+            __builtin_prefetch(data + order[i + GroupSorter::kAhead]);
+        const std::size_t start = order[i];
+        Tail tail = Tail::None;
+        if (endsComposed(i, text.terminatorAt(start)))
+            tail = state.composedEnd(paragraphs_) ? Tail::GapAndBreak : Tail::Gap;
+        const bool lineEnd = tail == Tail::GapAndBreak || i + 1 == count;
+        bytes.add(text.sentenceAt(start), kTails[static_cast<std::size_t>(tail)], lineEnd);
+        if (lineEnd && tail != Tail::GapAndBreak)
+            ++state.lines;
+        if (state.lines >= lineCount_)
+            break;
+    }
+    bytes.handOver([&out](std::string &made) {
+        out.swap(made);
+        return true;
+    });
+}
+
+template <typename Offset>
+bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
+{
+    if (lineCount_ == 0)
+        return true;
+    const std::vector<Chunk> chunks = this->chunks(order);
+    // The chunks are written in order. Whoever makes one takes the next not
+    // yet taken; the writing, rather than wait for the chunk it needs, makes
+    // another itself while there is one to take.
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::size_t taken = 0;
+        std::size_t written = 0;
+        bool stop = false;
+        std::vector<std::string> made;
+        std::vector<char> ready;
+        // Memory of chunks written, for the next ones.
+        std::vector<std::string> spare;
+    } shared;
+    shared.made.resize(kChunksAhead);
+    shared.ready.assign(chunks.size(), 0);
+    // Takes a chunk and makes it; false when none may be taken now.
+    const auto makeOne = [&](std::unique_lock<std::mutex> &lock) {
+        if (shared.stop || shared.taken >= chunks.size() || shared.taken >= shared.written + kChunksAhead)
+            return false;
+        const std::size_t c = shared.taken++;
+        std::string out;
+        if (!shared.spare.empty()) {
+            out.swap(shared.spare.back());
+            shared.spare.pop_back();
+        }
+        lock.unlock();
+        produceChunk(chunks[c], order, out);
+        lock.lock();
+        shared.made[c % kChunksAhead].swap(out);
+        shared.ready[c] = 1;
+        shared.changed.notify_all();
+        return true;
+    };
+    struct Helper {
+        Shared &shared;
+        std::thread thread;
+        ~Helper()
+        {
+            {
+                std::lock_guard lock(shared.mutex);
+                shared.stop = true;
+                shared.changed.notify_all();
+            }
+            if (thread.joinable())
+                thread.join();
+        }
+    } helper{shared, {}};
+    if (sentences_.size() >= kSentencesForHelper && std::thread::hardware_concurrency() >= 2)
+        helper.thread = std::thread([&] {
+            std::unique_lock lock(shared.mutex);
+            while (!shared.stop)
+                if (!makeOne(lock))
+                    shared.changed.wait(lock);
+        });
+    bool ok = true;
+    for (std::size_t c = 0; c < chunks.size() && ok && chunks[c].start.lines < lineCount_; ++c) {
+        std::string bytes;
+        {
+            std::unique_lock lock(shared.mutex);
+            while (!shared.ready[c])
+                if (!makeOne(lock))
+                    shared.changed.wait(lock);
+            bytes.swap(shared.made[c % kChunksAhead]);
+        }
+        ok = bytes.empty() || put(bytes);
+        bytes.clear();
+        std::lock_guard lock(shared.mutex);
+        shared.spare.push_back(std::move(bytes));
+        shared.written = c + 1;
+        shared.changed.notify_all();
+    }
+    return ok;
+}
+
+void EssayText::produceBlocks(const BlockPut &put) const
+{
+    if (lines_)
+        produceLines(put);
+    else
+        sentences_.sentences.visit([&](auto *order) { produceSentences(put, order); });
 }
 
 void EssayText::produce(const BytePut &put) const
 {
-    // The pieces are copied into blocks of a megabyte and handed over a
-    // block at a time: a call of put per piece costs more than the copy,
-    // and a writer takes a block that large as it is.
-    constexpr std::size_t block = 1 << 20;
-    std::string buffer;
-    buffer.reserve(block);
-    const auto handOver = [&buffer, &put] {
-        const bool ok = put(buffer);
-        buffer.clear();
-        return ok;
-    };
-    // Pieces come from all over the text; asking for them a few places
-    // ahead hides most of the waiting.
-    constexpr std::size_t ahead = 16;
-    const std::size_t count = lineEnds_.empty() ? 0 : lineEnds_.back();
-    std::size_t piece = 0;
-    for (const std::size_t end : lineEnds_) {
-        for (; piece < end; ++piece) {
-            if (piece + ahead < count)
-                __builtin_prefetch(pieces_[piece + ahead].data());
-            const std::string_view text = pieces_[piece];
-            if (text.size() >= block) {
-                // Not copied: a piece that large is a block of its own.
-                if ((!buffer.empty() && !handOver()) || !put(text))
-                    return;
-            } else {
-                buffer += text;
-            }
-            buffer += kTails[tails_[piece]];
-            if (buffer.size() >= block && !handOver())
-                return;
-        }
-        buffer += kLineEnd;
-    }
-    if (!buffer.empty())
-        put(buffer);
+    produceBlocks([&put](std::string &block) { return put(block); });
 }
 
 std::string EssayText::bytes() const

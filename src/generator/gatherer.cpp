@@ -134,7 +134,9 @@ void Gatherer::addEssayBytes(std::string_view text)
 void Gatherer::take(std::string_view line)
 {
     text_ += line;
-    ends_.push_back(text_.size());
+    ++lines_;
+    if (keepLineEnds_)
+        ends_.push_back(text_.size());
 }
 
 Gatherer::Taken Gatherer::take()
@@ -142,6 +144,7 @@ Gatherer::Taken Gatherer::take()
     Taken taken{std::move(text_), std::move(ends_)};
     text_.clear();
     ends_.clear();
+    lines_ = 0;
     return taken;
 }
 

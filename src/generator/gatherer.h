@@ -31,7 +31,9 @@ namespace varnok {
 // be removed again by the cut.
 class Gatherer {
 public:
-    explicit Gatherer(EssayType type) : type_(type) {}
+    // Where each line ends is kept only when asked for: the sentence cut
+    // wants the text alone, and at a million lines the ends are megabytes.
+    explicit Gatherer(EssayType type, bool keepLineEnds = true) : type_(type), keepLineEnds_(keepLineEnds) {}
 
     void addFileBytes(std::string_view bytes);
 
@@ -45,11 +47,11 @@ public:
     }
 
     EssayType type() const { return type_; }
-    bool empty() const { return ends_.empty(); }
-    std::size_t lineCount() const { return ends_.size(); }
+    bool empty() const { return lines_ == 0; }
+    std::size_t lineCount() const { return lines_; }
 
-    // The gathered lines end to end and where each ends; leaves the
-    // gatherer empty.
+    // The gathered lines end to end and, if kept, where each ends; leaves
+    // the gatherer empty.
     struct Taken {
         std::string text;
         std::vector<std::size_t> ends;
@@ -62,8 +64,10 @@ private:
     void addPlainBytes(std::string_view text);
 
     EssayType type_;
+    bool keepLineEnds_;
     std::string text_;
     std::vector<std::size_t> ends_;
+    std::size_t lines_ = 0;
 };
 
 // Reads the files in order with readFileBytes and hands each one's bytes to

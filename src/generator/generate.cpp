@@ -1,9 +1,6 @@
 #include "generator/generate.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -26,114 +23,31 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
             progress->checkpoint(from + (1.0 - from) * share);
     };
     if (options.sentenceParse) {
-        CutText cut = cutSentences(gathered.take().text);
-        // Read while the sentences are still in the text's order: once
-        // shuffled, each would be a fetch from far away.
-        std::vector<char> terminators = sentenceTerminators(cut.sentences);
-        step(0.4);
-        if (options.randomize)
-            shuffleLines(cut.sentences, terminators, random);
+        SentenceText text(gathered.take().text);
+        step(0.2);
+        CutText cut;
+        if (options.randomize) {
+            cut = shuffledSentences(std::move(text), random);
+        } else {
+            cut.text = std::move(text);
+            cut.sentences = inTextOrder(cut.text);
+        }
         step(0.7);
-        return composeParagraphs(std::move(cut), terminators, options.limits, random);
+        return composeParagraphs(std::move(cut), options.limits, random);
     }
 
     const EssayText::Tail tail =
         gathered.type() == EssayType::EssayResponses ? EssayText::Tail::Break : EssayText::Tail::None;
     Gatherer::Taken taken = gathered.take();
-    auto text = std::make_unique<const std::string>(std::move(taken.text));
-    std::vector<std::string_view> lines;
-    lines.reserve(taken.ends.size());
-    std::size_t start = 0;
-    for (const std::size_t end : taken.ends) {
-        lines.push_back(std::string_view(*text).substr(start, end - start));
-        start = end;
-    }
-    EssayText essay(std::move(text), std::move(lines));
-    for (std::size_t i = 0; i < taken.ends.size(); ++i) {
-        essay.setTail(i, tail);
-        essay.endLineAfter(i + 1);
-    }
-    return essay;
+    return EssayText(std::move(taken.text), std::move(taken.ends), tail);
 }
-
-namespace {
-
-// Hands blocks to put on a thread of its own, one block behind: copying a
-// block costs far less than writing it into the file, and the next block is
-// made meanwhile. Once put fails, so does every later block.
-class WriteBehind {
-public:
-    explicit WriteBehind(const BytePut &put) : put_(put), worker_([this] { run(); }) {}
-    ~WriteBehind() { finish(); }
-    WriteBehind(const WriteBehind &) = delete;
-    WriteBehind &operator=(const WriteBehind &) = delete;
-
-    bool put(std::string_view block)
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !waiting_ || failed_; });
-        if (failed_)
-            return false;
-        next_.assign(block);
-        waiting_ = true;
-        changed_.notify_all();
-        return true;
-    }
-
-    // Waits until every block handed over is written.
-    void finish()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        changed_.notify_all();
-        if (worker_.joinable())
-            worker_.join();
-    }
-
-private:
-    void run()
-    {
-        std::string block;
-        for (;;) {
-            {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return waiting_ || done_; });
-                if (!waiting_)
-                    return;
-                block.swap(next_);
-                waiting_ = false;
-            }
-            changed_.notify_all();
-            if (!put_(block)) {
-                std::lock_guard lock(mutex_);
-                failed_ = true;
-                changed_.notify_all();
-                return;
-            }
-        }
-    }
-
-    const BytePut &put_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string next_;
-    bool waiting_ = false;
-    bool done_ = false;
-    bool failed_ = false;
-    std::thread worker_; // last: it starts once the rest is in place
-};
-
-} // namespace
 
 Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted)
 {
     return writeFileAtomic(
         path,
         [&essay, &stillWanted](const BytePut &put) {
-            WriteBehind behind(put);
-            essay.produce([&](std::string_view piece) { return stillWanted() && behind.put(piece); });
+            essay.produceBlocks([&](std::string &block) { return stillWanted() && put(block); });
         },
         stillWanted);
 }
@@ -221,7 +135,7 @@ void bFunEssayClick(Context &ctx)
         bool gatheredAny = false;
         const bool done = ctx.ui.runLong(std::string(kGeneratingCaption), [&](JobProgress &progress) {
             // Laid out once for all files, read one at a time.
-            Gatherer gathered(*type);
+            Gatherer gathered(*type, !options.sentenceParse);
             gathered.reserve(total);
             const auto unread = gatherFiles(gathered, paths, [&](std::size_t read) {
                 progress.checkpoint(total > 0 ? kReadShare * static_cast<double>(read) / static_cast<double>(total)

@@ -56,9 +56,7 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
 void MakeEssay(Context &ctx, EssayText &essay);
 
 // Writes the essay atomically as MakeEssay does, the bytes being made while
-// the file is written: the writing of each block goes on on a second thread
-// while the next one is made. Stops, writing nothing, once stillWanted turns
-// false.
+// the file is written. Stops, writing nothing, once stillWanted turns false.
 Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted);
 
 // The answer to "How many lines?" as the number of lines to keep. An answer

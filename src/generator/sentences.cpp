@@ -1,5 +1,8 @@
 #include "generator/sentences.h"
 
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "platform/memory.h"
@@ -15,66 +18,113 @@ std::size_t skipBlanks(std::string_view text, std::size_t pos)
     return pos;
 }
 
-} // namespace
-
-SentenceScanner::SentenceScanner(std::string_view text) : text_(text), pos_(skipBlanks(text, 0))
+// Just after the last c in text[from, size), or from when there is none.
+std::size_t afterLast(const std::string &text, char c, std::size_t from)
 {
+    if (from >= text.size())
+        return from;
+    const void *last = ::memrchr(text.data() + from, c, text.size() - from);
+    return last ? static_cast<std::size_t>(static_cast<const char *>(last) - text.data()) + 1 : from;
 }
 
-std::string_view SentenceScanner::next()
+// How many c there are in data[0, size).
+std::size_t countByte(const char *data, std::size_t size, char c)
 {
-    std::size_t end = std::string_view::npos;
-    if (fullStopLeft_) {
-        end = text_.find(kFullStop, pos_);
-        fullStopLeft_ = end != std::string_view::npos;
+    std::size_t count = 0;
+    std::size_t pos = 0;
+#ifdef __SSE2__
+    // Each byte lane counts down by one per match, for at most 255 blocks of
+    // sixteen bytes before the lanes are summed.
+    const __m128i wanted = _mm_set1_epi8(c);
+    while (pos + 16 <= size) {
+        __m128i lanes = _mm_setzero_si128();
+        const std::size_t blocks = std::min<std::size_t>(255, (size - pos) / 16);
+        for (std::size_t b = 0; b < blocks; ++b, pos += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, wanted));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
     }
-    if (end == std::string_view::npos && exclamationLeft_) {
-        end = text_.find(kExclamation, pos_);
-        exclamationLeft_ = end != std::string_view::npos;
+#endif
+    for (; pos < size; ++pos)
+        count += data[pos] == c;
+    return count;
+}
+
+} // namespace
+
+SentenceText::SentenceText(std::string text) : text_(std::move(text))
+{
+    // Only what follows the last "." can end in "!", and only what follows
+    // the last "!" in "?": the searches for those look at the tail alone.
+    dotsEnd_ = afterLast(text_, kFullStop, 0);
+    bangsEnd_ = afterLast(text_, kExclamation, dotsEnd_);
+    questionsEnd_ = afterLast(text_, kQuestion, bangsEnd_);
+    if (questionsEnd_ == 0) {
+        text_.erase(0, varnok::skipBlanks(text_, 0));
+        text_ += kFullStop;
+        dotsEnd_ = bangsEnd_ = questionsEnd_ = text_.size();
     }
-    if (end == std::string_view::npos)
-        end = text_.find(kQuestion, pos_);
-    if (end == std::string_view::npos)
-        return {};
-    const std::string_view sentence = text_.substr(pos_, end + 1 - pos_);
-    pos_ = skipBlanks(text_, end + 1);
-    return sentence;
+    const std::size_t blocks = (questionsEnd_ + kBlock - 1) / kBlock;
+    endsBefore_.reserve(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        endsBefore_.push_back(count_);
+        count_ += endsIn(b * kBlock, std::min(questionsEnd_, (b + 1) * kBlock));
+    }
+    fullStops_ = count_ - endsIn(dotsEnd_, questionsEnd_);
+}
+
+std::size_t SentenceText::endsIn(std::size_t from, std::size_t to) const
+{
+    const char *const data = text_.data();
+    const auto countIn = [&](std::size_t begin, std::size_t end, char c) {
+        begin = std::max(begin, from);
+        end = std::min(end, to);
+        return begin < end ? countByte(data + begin, end - begin, c) : 0;
+    };
+    return countIn(0, dotsEnd_, kFullStop) + countIn(dotsEnd_, bangsEnd_, kExclamation) +
+           countIn(bangsEnd_, questionsEnd_, kQuestion);
+}
+
+std::size_t SentenceText::endOf(std::size_t i) const
+{
+    const auto block =
+        static_cast<std::size_t>(std::upper_bound(endsBefore_.begin(), endsBefore_.end(), i) - endsBefore_.begin()) - 1;
+    std::size_t pos = block * kBlock;
+    for (std::size_t skipped = endsBefore_[block]; skipped < i; ++skipped)
+        pos = endAt(pos);
+    return endAt(pos);
+}
+
+SentenceList::SentenceList(std::size_t count, std::size_t textSize) : size_(count)
+{
+    if (textSize <= UINT32_MAX) {
+        narrow_.reset(new std::uint32_t[count]);
+        adviseLargeBuffer(narrow_.get(), count * sizeof(std::uint32_t));
+    } else {
+        wide_.reset(new std::uint64_t[count]);
+        adviseLargeBuffer(wide_.get(), count * sizeof(std::uint64_t));
+    }
+}
+
+SentenceList inTextOrder(const SentenceText &text)
+{
+    SentenceList sentences(text.count(), text.text().size());
+    sentences.visit([&](auto *starts) {
+        using Offset = std::remove_pointer_t<decltype(starts)>;
+        text.forEach(0, text.count(), [&](std::size_t start) { *starts++ = static_cast<Offset>(start); });
+    });
+    return sentences;
 }
 
 CutText cutSentences(std::string text)
 {
-    CutText cut{std::make_unique<const std::string>(std::move(text)), {}};
-    const std::string &kept = *cut.text;
-    // The sentences stay views into the one text rather than strings of
-    // their own: at a hundred megabytes that halves the memory and saves
-    // millions of allocations. Room for a sentence every eight bytes is more
-    // than prose needs; room that is never written to takes no memory, and
-    // growing is still possible.
-    cut.sentences.reserve(kept.size() / 8 + 1);
-    adviseLargeBuffer(cut.sentences.data(), cut.sentences.capacity() * sizeof(std::string_view));
-    SentenceScanner scanner(kept);
-    for (auto sentence = scanner.next(); !sentence.empty(); sentence = scanner.next())
-        cut.sentences.push_back(sentence);
-    if (cut.sentences.empty()) {
-        cut.text = std::make_unique<const std::string>(std::string(scanner.rest()) + kFullStop);
-        cut.sentences.push_back(*cut.text);
-    }
+    CutText cut;
+    cut.text = SentenceText(std::move(text));
+    cut.sentences = inTextOrder(cut.text);
     return cut;
-}
-
-std::vector<char> sentenceTerminators(const std::vector<std::string_view> &sentences)
-{
-    std::vector<char> terminators(sentences.size());
-    // Sentences in any other order than the cut's lie all over the text;
-    // asking for them a few places ahead hides most of the waiting.
-    constexpr std::size_t ahead = 16;
-    const std::size_t count = sentences.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i + ahead < count)
-            __builtin_prefetch(&sentences[i + ahead].back());
-        terminators[i] = sentences[i].back();
-    }
-    return terminators;
 }
 
 } // namespace varnok

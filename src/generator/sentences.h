@@ -1,12 +1,35 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace varnok {
+
+// The first c in data[pos, size), or size when there is none. Sentences are
+// a few dozen bytes: a call of memchr for each costs more than the search.
+inline std::size_t findByte(const char *data, std::size_t pos, std::size_t size, char c)
+{
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; pos + 16 <= size; pos += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
+        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)))
+            return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+    }
+#endif
+    for (; pos < size; ++pos)
+        if (data[pos] == c)
+            return pos;
+    return size;
+}
 
 // The characters that end a sentence, in the order the cut tries them.
 inline constexpr char kFullStop = '.';
@@ -15,44 +38,130 @@ inline constexpr char kQuestion = '?';
 inline constexpr char kBlank = ' ';
 inline constexpr std::string_view kLineBreak = "\r\n";
 
-// Walks a text sentence by sentence, in time linear in the text. A sentence
-// ends at the first "." from where it starts; with no "." left, at the first
-// "!"; with neither left, at the first "?". The blanks after a sentence, and
-// those at the very start, belong to no sentence. The text must outlive the
-// scanner.
-class SentenceScanner {
+// The gathered text as the sentence cut sees it. Up to the last "." every
+// "." ends a sentence, from there up to the last "!" every "!", and from
+// there every "?": so where a sentence starts is all it takes to find it
+// again, and a list of sentences needs one offset for each rather than a
+// copy or a view. A text without any terminator becomes the one sentence it
+// is with "." appended (an empty text gives "."); a trailing fragment without
+// terminator belongs to no sentence.
+class SentenceText {
 public:
-    explicit SentenceScanner(std::string_view text);
+    SentenceText() = default;
+    explicit SentenceText(std::string text);
 
-    // The next sentence with its terminator; empty when no terminator is left.
-    std::string_view next();
+    const std::string &text() const { return text_; }
+    std::size_t count() const { return count_; }
+    // How many of the sentences end in ".".
+    std::size_t fullStops() const { return fullStops_; }
 
-    // What has not been cut yet.
-    std::string_view rest() const { return text_.substr(pos_); }
+    // The terminator of the sentence that starts there, and the sentence.
+    char terminatorAt(std::size_t start) const
+    {
+        return start < dotsEnd_ ? kFullStop : (start < bangsEnd_ ? kExclamation : kQuestion);
+    }
+    std::size_t endAt(std::size_t start) const
+    {
+        return findByte(text_.data(), start, text_.size(), terminatorAt(start)) + 1;
+    }
+    std::string_view sentenceAt(std::size_t start) const
+    {
+        return std::string_view(text_).substr(start, endAt(start) - start);
+    }
+
+    // Hands each(start) the starts of the sentences first to last - 1, in
+    // text order.
+    template <typename Each>
+    void forEach(std::size_t first, std::size_t last, Each &&each) const
+    {
+        if (first >= last)
+            return;
+        std::size_t pos = skipBlanks(first == 0 ? 0 : endOf(first - 1));
+        for (std::size_t i = first;;) {
+            each(pos);
+            if (++i == last)
+                return;
+            pos = skipBlanks(endAt(pos));
+        }
+    }
 
 private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    // Once a terminator is missing from the rest it never comes back, so each
-    // kind of terminator is searched for in vain at most once.
-    bool fullStopLeft_ = true;
-    bool exclamationLeft_ = true;
+    // A sentence end is counted for every block of this many bytes, so that
+    // the text can be walked from any sentence on.
+    static constexpr std::size_t kBlock = std::size_t{1} << 16;
+
+    std::size_t skipBlanks(std::size_t pos) const
+    {
+        while (pos < text_.size() && text_[pos] == kBlank)
+            ++pos;
+        return pos;
+    }
+    // How many sentences end in [from, to).
+    std::size_t endsIn(std::size_t from, std::size_t to) const;
+    // Just after the end of sentence i.
+    std::size_t endOf(std::size_t i) const;
+
+    std::string text_;
+    // Sentences starting before dotsEnd_ end in ".", before bangsEnd_ in
+    // "!", before questionsEnd_ in "?".
+    std::size_t dotsEnd_ = 0;
+    std::size_t bangsEnd_ = 0;
+    std::size_t questionsEnd_ = 0;
+    std::size_t count_ = 0;
+    std::size_t fullStops_ = 0;
+    // How many sentences end before each block.
+    std::vector<std::size_t> endsBefore_;
 };
 
-// A text cut into sentences that are views into it. The text stays where it
-// is however the CutText is moved, so the views stay valid.
+// Sentences named by where they start in their text, in some order: four
+// bytes each while the text is below 4 GiB, eight beyond. Left unset when
+// made: every entry is written before it is read, and clearing them first
+// would be one more pass over all that memory.
+class SentenceList {
+public:
+    SentenceList() = default;
+    SentenceList(std::size_t count, std::size_t textSize);
+
+    std::size_t size() const { return size_; }
+    std::size_t operator[](std::size_t i) const { return narrow_ ? narrow_[i] : wide_[i]; }
+
+    // f(pointer to the first entry), with the entries as they are stored.
+    template <typename F>
+    decltype(auto) visit(F &&f) const
+    {
+        return narrow_ ? f(static_cast<const std::uint32_t *>(narrow_.get()))
+                       : f(static_cast<const std::uint64_t *>(wide_.get()));
+    }
+    template <typename F>
+    decltype(auto) visit(F &&f)
+    {
+        return narrow_ ? f(narrow_.get()) : f(wide_.get());
+    }
+
+private:
+    std::size_t size_ = 0;
+    std::unique_ptr<std::uint32_t[]> narrow_;
+    std::unique_ptr<std::uint64_t[]> wide_;
+};
+
+// A text cut into sentences, in some order. Shuffled sentences come in
+// groups, one for each key drawn, that are put in their final order only
+// when needed: where each group begins, then where the last ends, and which
+// are in order already. No groups: the sentences are in their final order.
 struct CutText {
-    std::unique_ptr<const std::string> text;
-    std::vector<std::string_view> sentences;
+    SentenceText text;
+    SentenceList sentences;
+    std::vector<std::size_t> groups;
+    std::vector<char> sortedGroups;
+
+    std::size_t size() const { return sentences.size(); }
+    std::string_view sentence(std::size_t i) const { return text.sentenceAt(sentences[i]); }
 };
 
-// The sentence cut of the gathered text (Gatherer::take). A text
-// without any terminator becomes the one sentence it is with "." appended
-// (an empty text gives "."); otherwise a trailing fragment without
-// terminator is lost.
-CutText cutSentences(std::string text);
+// The sentences of a text in text order.
+SentenceList inTextOrder(const SentenceText &text);
 
-// Each sentence's terminator, its last byte, in the order given.
-std::vector<char> sentenceTerminators(const std::vector<std::string_view> &sentences);
+// The sentence cut of the gathered text (Gatherer::take), in text order.
+CutText cutSentences(std::string text);
 
 } // namespace varnok

@@ -1,12 +1,13 @@
 #include "generator/shuffle.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <thread>
 #include <type_traits>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -15,130 +16,78 @@ namespace varnok {
 
 namespace {
 
-// What decides most comparisons of two lines in a few bytes: the first eight
-// bytes of the line as compareNoCase sees them (ASCII letters folded), padded
-// with zeros and read as a big-endian number, then for a line of at most
-// eight bytes its length and which of its letters are capitals. Where the
-// beginnings differ they order the lines as compareNoCase would: at the first
-// differing byte either both lines have folded bytes, or the shorter line has
-// run out, and a line that runs out first sorts first. Where they are equal
-// and both lines are that short, the shorter one comes first, and between
-// lines of one length, which then differ at most in the case of their
-// letters, the first capital where the other has a small letter puts its line
-// first (capitals are the lower bytes). Longer lines with equal beginnings
-// go on by their next three bytes, folded and padded the same way, and only
-// where those are equal too are the lines themselves needed: prose repeats
-// how its sentences begin. Sixteen bytes an entry keep the shuffle's memory
-// below the text's own size.
-template <typename Index>
-struct SortEntry {
-    std::uint64_t head;
-    // Length in the upper bits, capitals (inverted, first byte highest) in
-    // the lowest eight; for a line of more than eight bytes kLongLine and
-    // the next three bytes.
-    std::uint32_t tail;
-    Index index;
-};
-
+// What decides most comparisons of two sentences in a few bytes: the first
+// eight bytes of the sentence as compareNoCase sees them (ASCII letters
+// folded), padded with zeros and read as a big-endian number, then for a
+// sentence of at most eight bytes its length and which of its letters are
+// capitals. Where the beginnings differ they order the sentences as
+// compareNoCase would: at the first differing byte either both have folded
+// bytes, or the shorter one has run out, and one that runs out first sorts
+// first. Where they are equal and both are that short, the shorter one comes
+// first, and between sentences of one length, which then differ at most in
+// the case of their letters, the first capital where the other has a small
+// letter puts its sentence first (capitals are the lower bytes). Longer
+// sentences with equal beginnings go on by their next three bytes, folded
+// and padded the same way, and only where those are equal too is the text
+// itself needed: prose repeats how its sentences begin.
+//
+// The bytes are worked on eight at a time, as the lanes of one number.
 constexpr std::size_t kPrefixBytes = 8;
 constexpr std::size_t kLongPrefixBytes = kPrefixBytes + 3;
+// The tail of a sentence of more than eight bytes: this and its next three.
 constexpr std::uint32_t kLongLine = 0xff000000u;
 
-constexpr unsigned char folded(unsigned char c)
+constexpr std::uint64_t kLanes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// Up to eight bytes as a number, the first in the lowest lane.
+std::uint64_t lanes(const char *bytes, std::size_t count)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    std::uint64_t value = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&value, bytes, count);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    return value;
 }
 
-template <typename Index>
-SortEntry<Index> sortEntry(std::string_view line, std::size_t index)
+// The high bit of each lane that holds c; above the first such lane, others
+// may be set too.
+constexpr std::uint64_t lanesHolding(std::uint64_t value, unsigned char c)
 {
-    unsigned char bytes[kLongPrefixBytes] = {};
-    const std::size_t length = std::min(line.size(), kLongPrefixBytes);
-    if (length > 0)
-        std::memcpy(bytes, line.data(), length);
-    std::uint32_t capitals = 0;
-    std::uint64_t head = 0;
-    for (std::size_t i = 0; i < kPrefixBytes; ++i) {
-        capitals = (capitals << 1) | static_cast<std::uint32_t>(bytes[i] >= 'A' && bytes[i] <= 'Z');
-        head = (head << 8) | folded(bytes[i]);
-    }
-    std::uint32_t tail = static_cast<std::uint32_t>(line.size() << 8) | (~capitals & 0xffu);
-    if (line.size() > kPrefixBytes) {
-        tail = kLongLine;
-        for (std::size_t i = kPrefixBytes; i < kLongPrefixBytes; ++i)
-            tail |= static_cast<std::uint32_t>(folded(bytes[i])) << (8 * (kLongPrefixBytes - 1 - i));
-    }
-    return SortEntry<Index>{head, tail, static_cast<Index>(index)};
+    const std::uint64_t x = value ^ (kLanes * c);
+    return (x - kLanes) & ~x & kHighBits;
 }
 
-// Sorts runs of entries whose beginnings tie by the lines' text. Reaching a
-// line's text takes two steps that each miss the cache, from the entry to
-// the line and from the line to its text; the runs are therefore sorted a
-// few runs after both steps were asked for, so that the waits overlap
-// rather than follow one another.
-template <typename Index>
-class TiedRuns {
-public:
-    TiedRuns(const std::vector<std::string_view> &lines, SortEntry<Index> *entries) : lines_(lines), entries_(entries)
-    {
-    }
+// The high bit of each lane that holds an ASCII capital.
+constexpr std::uint64_t capitalLanes(std::uint64_t value)
+{
+    const std::uint64_t low = value & ~kHighBits;
+    const std::uint64_t fromA = low + kLanes * (0x80 - 'A');
+    const std::uint64_t pastZ = low + kLanes * (0x80 - 'Z' - 1);
+    return fromA & ~pastZ & ~value & kHighBits;
+}
 
-    void add(std::size_t begin, std::size_t end)
-    {
-        for (std::size_t i = begin; i < end; ++i)
-            __builtin_prefetch(&lines_[entries_[i].index]);
-        if (added_ >= kLag)
-            fetchText(runs_[(added_ - kLag) % kSlots]);
-        if (added_ >= kSlots)
-            sortRun(runs_[added_ % kSlots]);
-        runs_[added_ % kSlots] = Run{begin, end};
-        ++added_;
-    }
+constexpr std::uint64_t byteSwapped(std::uint64_t value)
+{
+    return __builtin_bswap64(value);
+}
 
-    // Sorts the runs still waiting.
-    void finish()
-    {
-        const std::size_t waiting = std::min(added_, kSlots);
-        for (std::size_t n = added_ - std::min(added_, kLag); n < added_; ++n)
-            fetchText(runs_[n % kSlots]);
-        for (std::size_t n = added_ - waiting; n < added_; ++n)
-            sortRun(runs_[n % kSlots]);
-    }
+// The lanes from the first n on cleared.
+constexpr std::uint64_t firstLanes(std::uint64_t value, std::size_t n)
+{
+    return n >= 8 ? value : value & ((std::uint64_t{1} << (8 * n)) - 1);
+}
 
-private:
-    struct Run {
-        std::size_t begin = 0, end = 0;
-    };
-    static constexpr std::size_t kLag = 8;
-    static constexpr std::size_t kSlots = 2 * kLag;
-
-    void fetchText(const Run &run) const
-    {
-        for (std::size_t i = run.begin; i < run.end; ++i)
-            __builtin_prefetch(lines_[entries_[i].index].data());
-    }
-
-    void sortRun(const Run &run)
-    {
-        std::sort(entries_ + run.begin, entries_ + run.end,
-                  [this](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-                      return compareNoCase(lines_[a.index], lines_[b.index]) < 0;
-                  });
-    }
-
-    const std::vector<std::string_view> &lines_;
-    SortEntry<Index> *entries_;
-    std::array<Run, kSlots> runs_{};
-    std::size_t added_ = 0;
-};
-
-// From this many lines on, the work after the draw is shared out between
+// From this many sentences on, the work after the draw is shared out between
 // two cores: each part is still far larger than what starting it costs.
-constexpr std::size_t kLinesForParts = 1 << 16;
+constexpr std::size_t kSentencesForParts = 1 << 16;
 
 std::size_t partsFor(std::size_t count)
 {
-    return count >= kLinesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    return count >= kSentencesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
 // Runs work(part) for every part, the first on this thread. The parts write
@@ -160,144 +109,199 @@ std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
     return count / parts * p + std::min(p, count % parts);
 }
 
-// Draws one key per line, in list order, and gives the lines' entries sorted
-// by key and then by text.
-template <typename Index>
-std::unique_ptr<SortEntry<Index>[]> sortByKeyAndText(const std::vector<std::string_view> &lines, Random &random) {
-    const std::size_t count = lines.size();
-    std::vector<std::uint16_t> keys(count);
-    for (auto &key : keys) {
-        // Keep a misbehaving generator from indexing outside the buckets.
-        key = static_cast<std::uint16_t>(std::clamp(random.next(kShuffleKeyRange), 0, kShuffleKeyRange - 1));
-    }
+} // namespace
 
-    // Keys are few and small, so a counting sort puts the lines in key order
-    // in linear time; only lines sharing a key need comparing. Each part of
-    // the lines fills its own share of every key's bucket, after the shares
-    // of the parts before it: within a bucket the sort decides the order.
+GroupSorter::Key GroupSorter::beginning(std::size_t start) const
+{
+    const std::string &text = text_.text();
+    const std::size_t available = std::min(kLongPrefixBytes, text.size() - start);
+    const std::uint64_t first = lanes(text.data() + start, std::min(kPrefixBytes, available));
+    const std::uint64_t next =
+        available > kPrefixBytes ? lanes(text.data() + start + kPrefixBytes, available - kPrefixBytes) : 0;
+    // The sentence may end within the bytes read; what follows is not its own.
+    const auto terminator = static_cast<unsigned char>(text_.terminatorAt(start));
+    std::size_t length = kLongPrefixBytes + 1;
+    if (const std::uint64_t at = lanesHolding(first, terminator))
+        length = static_cast<std::size_t>(std::countr_zero(at)) / 8 + 1;
+    else if (const std::uint64_t atNext = lanesHolding(next, terminator) & 0x808080u)
+        length = kPrefixBytes + static_cast<std::size_t>(std::countr_zero(atNext)) / 8 + 1;
+    const std::uint64_t own = firstLanes(first, length);
+    const std::uint64_t capitals = capitalLanes(own);
+    // Folded: 0x80 >> 2 is the distance from a capital to its small letter.
+    const std::uint64_t head = byteSwapped(own | (capitals >> 2));
+    std::uint32_t tail = 0;
+    if (length <= kPrefixBytes) {
+        // Length in the upper bits, capitals (inverted, first byte highest)
+        // in the lowest eight: the lanes' high bits gathered in one byte.
+        const auto firstHighest =
+            static_cast<std::uint32_t>(((byteSwapped(capitals) >> 7) * 0x0102040810204080u) >> 56);
+        tail = static_cast<std::uint32_t>(length << 8) | (~firstHighest & 0xffu);
+    } else {
+        const std::uint64_t rest = firstLanes(next, std::min(length, kLongPrefixBytes) - kPrefixBytes);
+        const std::uint64_t folded = rest | (capitalLanes(rest) >> 2);
+        tail =
+            kLongLine | static_cast<std::uint32_t>((folded & 0xff) << 16 | (folded & 0xff00) | (folded >> 16 & 0xff));
+    }
+    return (Key{head} << 64) | (Key{tail} << 32);
+}
+
+template <typename Offset, typename Entry>
+void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset *limit, Offset *out,
+                           std::vector<Entry> &entries)
+{
+    constexpr bool packed = std::is_same_v<Entry, Key>;
+    const auto keyOf = [](const Entry &e) -> Key {
+        if constexpr (packed)
+            return e;
+        else
+            return e.key;
+    };
+    const auto startOf = [](const Entry &e) -> std::size_t {
+        if constexpr (packed)
+            return static_cast<std::uint32_t>(e);
+        else
+            return e.start;
+    };
+    // The sentences are spread all over the text: their beginnings, and
+    // what the writing needs after them, are asked for a few places ahead.
+    const char *const data = text_.text().data();
+    const std::size_t size = text_.text().size();
+    const bool sorting = last - first > 1;
+    for (const Offset *at = first; at != std::min(last, first + kAhead); ++at)
+        __builtin_prefetch(data + *at);
+    entries.clear();
+    for (const Offset *at = first; at != last; ++at) {
+        if (at + kAhead < limit) {
+            const std::size_t ahead = at[kAhead];
+            __builtin_prefetch(data + ahead);
+            __builtin_prefetch(data + std::min(size - 1, ahead + 63));
+        }
+        if (!sorting)
+            continue;
+        if constexpr (packed)
+            entries.push_back(beginning(*at) | *at);
+        else
+            entries.push_back(WideEntry{beginning(*at), *at});
+    }
+    if (!sorting) {
+        std::copy(first, last, out);
+        return;
+    }
+    // Between equal beginnings the start decides: any order of those will
+    // do for short sentences, which are then equal, and long ones are put
+    // in order by their text next.
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) { return keyOf(a) < keyOf(b); });
+    const auto sameBeginning = [&](const Entry &a, const Entry &b) { return keyOf(a) >> 32 == keyOf(b) >> 32; };
+    for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
+        auto runEnd = run + 1;
+        while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
+            ++runEnd;
+        if (static_cast<std::uint32_t>(keyOf(*run) >> 32) >= kLongLine)
+            std::sort(run, runEnd, [&](const Entry &a, const Entry &b) {
+                return compareNoCase(text_.sentenceAt(startOf(a)), text_.sentenceAt(startOf(b))) < 0;
+            });
+        run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
+    }
+    for (const Entry &e : entries)
+        *out++ = static_cast<Offset>(startOf(e));
+}
+
+void GroupSorter::sort(const std::uint32_t *first, const std::uint32_t *last, const std::uint32_t *limit,
+                       std::uint32_t *out)
+{
+    sortInto(first, last, limit, out, narrow_);
+}
+
+void GroupSorter::sort(const std::uint64_t *first, const std::uint64_t *last, const std::uint64_t *limit,
+                       std::uint64_t *out)
+{
+    sortInto(first, last, limit, out, wide_);
+}
+
+CutText shuffledSentences(SentenceText text, Random &random)
+{
+    const std::size_t count = text.count();
     const std::size_t parts = partsFor(count);
+    // Keys are few and small, so a counting sort puts the sentences in key
+    // order in linear time; only sentences sharing a key need comparing.
+    // Each part of the sentences fills its own share of every key's group,
+    // after the shares of the parts before it.
+    std::unique_ptr<std::uint16_t[]> keys(new std::uint16_t[count]);
     std::vector<std::vector<std::size_t>> fill(parts, std::vector<std::size_t>(kShuffleKeyRange, 0));
-    inParts(parts, [&](std::size_t p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
-            ++fill[p][keys[i]];
-    });
-    std::vector<std::size_t> start(kShuffleKeyRange + 1, 0);
+    constexpr std::size_t kDrawn = 4096;
+    int drawn[kDrawn];
+    for (std::size_t p = 0; p < parts; ++p) {
+        const std::size_t end = partBegin(count, p + 1, parts);
+        for (std::size_t i = partBegin(count, p, parts); i < end;) {
+            const std::size_t n = std::min(kDrawn, end - i);
+            random.nextMany(kShuffleKeyRange, drawn, n);
+            for (std::size_t d = 0; d < n; ++d, ++i) {
+                // Keep a misbehaving generator from indexing outside the groups.
+                const int key = std::clamp(drawn[d], 0, kShuffleKeyRange - 1);
+                keys[i] = static_cast<std::uint16_t>(key);
+                ++fill[p][static_cast<std::size_t>(key)];
+            }
+        }
+    }
+    const std::size_t textSize = text.text().size();
+    CutText cut{std::move(text), SentenceList(count, textSize), {}, {}};
+    std::size_t next = 0;
     for (std::size_t k = 0; k < kShuffleKeyRange; ++k) {
-        std::size_t next = start[k];
+        const std::size_t first = next;
         for (auto &part : fill) {
             const std::size_t held = part[k];
             part[k] = next;
             next += held;
         }
-        start[k + 1] = next;
+        // A key no sentence drew makes no group.
+        if (next > first)
+            cut.groups.push_back(first);
     }
-
-    // Left uninitialised: every entry is written before it is read, and
-    // clearing them first would be one more pass over all that memory.
-    std::unique_ptr<SortEntry<Index>[]> entries(new SortEntry<Index>[count]);
-    adviseLargeBuffer(entries.get(), count * sizeof(SortEntry<Index>));
-    inParts(parts, [&](std::size_t p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
-            entries[fill[p][keys[i]]++] = sortEntry<Index>(lines[i], i);
+    cut.groups.push_back(count);
+    cut.sortedGroups.assign(cut.groups.size() - 1, 0);
+    cut.sentences.visit([&](auto *sentences) {
+        using Offset = std::remove_pointer_t<decltype(sentences)>;
+        // The text is walked again rather than its starts kept from the draw:
+        // finding them costs less than memory that large.
+        inParts(parts, [&](std::size_t p) {
+            std::size_t i = partBegin(count, p, parts);
+            std::vector<std::size_t> &at = fill[p];
+            cut.text.forEach(i, partBegin(count, p + 1, parts),
+                             [&](std::size_t sentence) { sentences[at[keys[i++]]++] = static_cast<Offset>(sentence); });
+        });
     });
-    std::vector<std::uint16_t>().swap(keys);
+    return cut;
+}
 
-    // Within a key the beginnings decide almost every comparison, and the
-    // text is only read where they tie: asking for it inside the sort would
-    // fetch each such line from far away at every one of its comparisons.
-    const auto byBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-        return a.head != b.head ? a.head < b.head : a.tail < b.tail;
-    };
-    const auto sameBeginning = [](const SortEntry<Index> &a, const SortEntry<Index> &b) {
-        return a.head == b.head && a.tail == b.tail;
-    };
-    // The keys are shared out by the entries they hold.
-    std::vector<std::size_t> firstKey(parts + 1, kShuffleKeyRange);
-    for (std::size_t p = 1; p < parts; ++p)
-        firstKey[p] = static_cast<std::size_t>(
-            std::lower_bound(start.begin(), start.end() - 1, partBegin(count, p, parts)) - start.begin());
-    firstKey[0] = 0;
-    inParts(parts, [&](std::size_t p) {
-        TiedRuns<Index> tied(lines, entries.get());
-        for (std::size_t k = firstKey[p]; k < firstKey[p + 1]; ++k) {
-            if (start[k + 1] - start[k] < 2)
-                continue;
-            SortEntry<Index> *const first = entries.get() + start[k];
-            SortEntry<Index> *const last = entries.get() + start[k + 1];
-            std::sort(first, last, byBeginning);
-            // Equal beginnings of short lines mean equal lines, which may stay
-            // as they are; only long lines need their text.
-            for (auto run = std::adjacent_find(first, last, sameBeginning); run != last;) {
-                auto end = run + 1;
-                while (end != last && sameBeginning(*run, *end))
-                    ++end;
-                if (run->tail >= kLongLine)
-                    tied.add(static_cast<std::size_t>(run - entries.get()),
-                             static_cast<std::size_t>(end - entries.get()));
-                run = std::adjacent_find(end, last, sameBeginning);
+void sortGroups(CutText &cut, std::size_t first, std::size_t last)
+{
+    if (cut.groups.empty() || first >= last)
+        return;
+    const std::size_t parts = partsFor(cut.groups[last] - cut.groups[first]);
+    // The groups are shared out by the sentences they hold.
+    std::vector<std::size_t> bounds(parts + 1, last);
+    bounds[0] = first;
+    for (std::size_t p = 1; p < parts; ++p) {
+        const std::size_t middle = cut.groups[first] + partBegin(cut.groups[last] - cut.groups[first], p, parts);
+        bounds[p] =
+            static_cast<std::size_t>(std::lower_bound(cut.groups.begin() + static_cast<std::ptrdiff_t>(first),
+                                                      cut.groups.begin() + static_cast<std::ptrdiff_t>(last), middle) -
+                                     cut.groups.begin());
+    }
+    cut.sentences.visit([&](auto *sentences) {
+        inParts(parts, [&](std::size_t p) {
+            GroupSorter sorter(cut.text);
+            const auto *limit = sentences + cut.groups[bounds[p + 1]];
+            for (std::size_t g = bounds[p]; g < bounds[p + 1]; ++g) {
+                auto *begin = sentences + cut.groups[g];
+                auto *end = sentences + cut.groups[g + 1];
+                if (!cut.sortedGroups[g] && end - begin > 1)
+                    sorter.sort(begin, end, limit, begin);
             }
-        }
-        tied.finish();
+        });
     });
-    return entries;
-}
-
-template <typename Index>
-void reorder(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
-{
-    auto entries = sortByKeyAndText<Index>(lines, random);
-    const std::size_t count = lines.size();
-    // The tags are few bytes, picked from a list that stays near.
-    std::vector<char> movedTags(tags ? count : 0);
-    // The lines in their new order go into the entries' own room, each over
-    // the entry that named it, and are then copied back in one sweep: a
-    // second list of lines would cost as much memory as the entries, and
-    // moving the lines in place along the cycles of the order chases one
-    // cache miss after another. The lines are picked from all over their
-    // list; asking for them a few places ahead hides most of the waiting.
-    static_assert(sizeof(SortEntry<Index>) >= sizeof(std::string_view));
-    static_assert(std::is_trivially_copyable_v<SortEntry<Index>> && std::is_trivially_copyable_v<std::string_view>);
-    constexpr std::size_t ahead = 16;
-    const std::size_t parts = partsFor(count);
-    inParts(parts, [&](std::size_t p) {
-        const std::size_t end = partBegin(count, p + 1, parts);
-        for (std::size_t i = partBegin(count, p, parts); i < end; ++i) {
-            if (i + ahead < end)
-                __builtin_prefetch(&lines[entries[i + ahead].index]);
-            const std::size_t index = entries[i].index;
-            if (tags)
-                movedTags[i] = (*tags)[index];
-            const std::string_view line = lines[index];
-            std::memcpy(static_cast<void *>(&entries[i]), &line, sizeof line);
-        }
-    });
-    if (tags)
-        tags->swap(movedTags);
-    inParts(parts, [&](std::size_t p) {
-        for (std::size_t i = partBegin(count, p, parts); i < partBegin(count, p + 1, parts); ++i)
-            std::memcpy(&lines[i], static_cast<const void *>(&entries[i]), sizeof lines[i]);
-    });
-}
-
-void shuffle(std::vector<std::string_view> &lines, std::vector<char> *tags, Random &random)
-{
-    if (lines.size() <= UINT32_MAX)
-        reorder<std::uint32_t>(lines, tags, random);
-    else
-        reorder<std::size_t>(lines, tags, random);
-}
-
-} // namespace
-
-void shuffleLines(std::vector<std::string_view> &lines, Random &random)
-{
-    shuffle(lines, nullptr, random);
-}
-
-void shuffleLines(std::vector<std::string_view> &lines, std::vector<char> &tags, Random &random)
-{
-    tags.resize(lines.size());
-    shuffle(lines, &tags, random);
+    std::fill(cut.sortedGroups.begin() + static_cast<std::ptrdiff_t>(first),
+              cut.sortedGroups.begin() + static_cast<std::ptrdiff_t>(last), 1);
 }
 
 } // namespace varnok

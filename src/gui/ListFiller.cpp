@@ -1,7 +1,9 @@
 #include "gui/ListFiller.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include "documents/documents.h"
 
@@ -10,6 +12,8 @@ namespace varnok {
 namespace {
 
 constexpr int kQuestionPollMs = 50;
+// A window not drawn this long after it was shown has its lists read anyway.
+constexpr int kUnpaintedMs = 250;
 
 } // namespace
 
@@ -19,6 +23,13 @@ ListFiller::ListFiller(Context &ctx, QObject *parent) : QObject(parent), ctx_(ct
     wait_->setSingleShot(true);
     wait_->setInterval(kQuestionPollMs);
     connect(wait_, &QTimer::timeout, this, &ListFiller::arrived);
+    unpainted_ = new QTimer(this);
+    unpainted_->setSingleShot(true);
+    unpainted_->setInterval(kUnpaintedMs);
+    connect(unpainted_, &QTimer::timeout, this, [this] {
+        if (pending_)
+            start();
+    });
 }
 
 ListFiller::~ListFiller()
@@ -30,13 +41,37 @@ ListFiller::~ListFiller()
         worker_.join();
 }
 
-void ListFiller::start()
+void ListFiller::startAfterFirstPaint(QWidget *window)
 {
+    pending_ = true;
+    window_ = window;
+    window_->installEventFilter(this);
+    unpainted_->start();
+}
+
+bool ListFiller::eventFilter(QObject *watched, QEvent *event)
+{
+    // Started once the paint is over, from the loop.
+    if (pending_ && watched == window_ && event->type() == QEvent::Paint)
+        QTimer::singleShot(0, this, [this] {
+            if (pending_)
+                start();
+        });
+    return QObject::eventFilter(watched, event);
+}
+
+void ListFiller::start(bool removeStale)
+{
+    if (pending_) {
+        pending_ = false;
+        unpainted_->stop();
+        window_->removeEventFilter(this);
+    }
     if (worker_.joinable())
         worker_.join();
     wait_->stop();
     reading_ = std::make_unique<ListsReading>(beginListsReading(ctx_.state));
-    reading_->removeStale = true;
+    reading_->removeStale = removeStale;
     ready_ = false;
     const unsigned serial = ++serial_;
     ListsReading *reading = reading_.get();
@@ -68,6 +103,8 @@ void ListFiller::start()
 
 void ListFiller::finish()
 {
+    if (pending_)
+        start();
     if (!reading_)
         return;
     if (worker_.joinable())

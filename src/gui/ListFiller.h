@@ -7,6 +7,7 @@
 #include "core/context.h"
 
 class QTimer;
+class QWidget;
 
 namespace varnok {
 
@@ -23,12 +24,20 @@ public:
     ListFiller(Context &ctx, QObject *parent);
     ~ListFiller() override;
 
-    // Reads the lie folder the state names now.
-    void start();
-    bool busy() const { return reading_ != nullptr; }
+    // Reads the lie folder the state names now; at start-up the stale
+    // temporaries are swept out on the way.
+    void start(bool removeStale = true);
+    // The same once the window has been drawn for the first time, or a
+    // moment after it should have been: until then the reading would take
+    // the processor from the drawing.
+    void startAfterFirstPaint(QWidget *window);
+    bool busy() const { return pending_ || reading_ != nullptr; }
     // Waits for the reading under way and fills the lists now, for a command
     // that must find them whole (Start Test pressed the moment the window shows).
     void finish();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void arrived();
@@ -44,6 +53,10 @@ private:
     // While a question is on the screen the reading waits, as the folder's
     // own changes do: the command that asked may still walk its lists.
     QTimer *wait_ = nullptr;
+    // Waiting for the first paint of window_.
+    bool pending_ = false;
+    QWidget *window_ = nullptr;
+    QTimer *unpainted_ = nullptr;
 };
 
 } // namespace varnok

@@ -131,9 +131,19 @@ bool TfHello::start(const std::vector<std::string> &arguments, ListsFill fill)
             for (DocumentPage *page : {lies_, essays_, tests_})
                 page->beforeCommand = finishFill;
         }
-        filler_->start();
+        filler_->startAfterFirstPaint(this);
     }
     ask_->bAskStart->setFocus();
+    return true;
+}
+
+bool TfHello::rereadListsAside()
+{
+    // Only a window whose lists filled beside its loop at start-up has the
+    // means; a command that follows waits for the reading (beforeCommand).
+    if (!filler_)
+        return false;
+    filler_->start(false);
     return true;
 }
 

@@ -73,6 +73,7 @@ public:
     void setReviewPosition(const std::string &text, bool laterOffered) override;
     void setEditing(bool editing) override;
     void listChanged(ListId list) override;
+    bool rereadListsAside() override;
     void optionsChanged() override;
 
 protected:

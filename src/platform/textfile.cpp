@@ -343,9 +343,12 @@ public:
     {
         if (!ok_)
             return false;
-        if (piece.size() > kBlock - buffer_.size()) {
-            ok_ = flush() && (piece.size() < kBlock || writeDirectly(piece));
-            if (!ok_ || piece.size() >= kBlock)
+        // A piece that is a block in itself is written as it is, after what
+        // came before it: copying it first would only cost memory.
+        const bool large = piece.size() >= kLargePiece;
+        if (large || piece.size() > kBlock - buffer_.size()) {
+            ok_ = flush() && (!large || writeDirectly(piece));
+            if (!ok_ || large)
                 return ok_;
         }
         buffer_.append(piece);
@@ -356,6 +359,7 @@ public:
 
 private:
     static constexpr std::size_t kBlock = 1 << 20;
+    static constexpr std::size_t kLargePiece = kBlock / 8;
 
     bool flush()
     {
@@ -374,19 +378,39 @@ private:
 
     // The file is flushed to disk once it is whole; asking the system to
     // start on each block as it is written lets the disk work while the
-    // rest is made, rather than all of it at the end.
+    // rest is made, rather than all of it at the end. What lies a few blocks
+    // behind is waited for and then let go of from the cache: the blocks
+    // that follow get that memory again rather than ever more of it, which
+    // for a file of a hundred megabytes is most of the cost of writing it on
+    // a machine short of free memory. Smaller files are not affected.
     void startWriteBack(std::size_t bytes)
     {
+        if (bytes == 0)
+            return;
 #ifdef SYNC_FILE_RANGE_WRITE
-        if (bytes > 0)
-            ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
-#endif
+        ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
         written_ += bytes;
+        if (written_ >= released_ + kKeptBehind + kBlock) {
+            const std::size_t upTo = written_ - kKeptBehind;
+            const auto from = static_cast<off_t>(released_);
+            const auto length = static_cast<off_t>(upTo - released_);
+            ::sync_file_range(fd_, from, length,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+            ::posix_fadvise(fd_, from, length, POSIX_FADV_DONTNEED);
+            released_ = upTo;
+        }
+#else
+        written_ += bytes;
+#endif
     }
+
+    static constexpr std::size_t kKeptBehind = std::size_t{4} << 20;
 
     int fd_;
     std::string buffer_;
     std::size_t written_ = 0;
+    // Written back and dropped from the cache up to here.
+    std::size_t released_ = 0;
     bool ok_ = true;
 };
 

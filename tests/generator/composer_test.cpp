@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
+#include <type_traits>
 #include <string>
 #include <utility>
 
@@ -15,14 +15,6 @@
 namespace varnok {
 namespace {
 
-std::string joinWithoutBreaks(const Lines &lines)
-{
-    std::string text;
-    for (const auto &line : lines)
-        text += line;
-    return text;
-}
-
 Lines numberedSentences(int count)
 {
     Lines sentences;
@@ -31,18 +23,34 @@ Lines numberedSentences(int count)
     return sentences;
 }
 
-// The essay's bytes, checked to hold as many lines as expected.
-std::string composed(const Lines &sentences, const ParagraphLimits &limits, Random &random, std::size_t lines)
+// The sentences of the cut of a text in the order given by their indexes
+// in text order.
+CutText reordered(std::string text, const std::vector<std::size_t> &order)
 {
-    CutText cut{std::make_unique<const std::string>(joinWithoutBreaks(sentences)), {}};
-    std::size_t start = 0;
-    for (const auto &sentence : sentences) {
-        cut.sentences.push_back(std::string_view(*cut.text).substr(start, sentence.size()));
-        start += sentence.size();
-    }
+    CutText cut = cutSentences(std::move(text));
+    SentenceList sentences(order.size(), cut.text.text().size());
+    sentences.visit([&](auto *starts) {
+        for (std::size_t i = 0; i < order.size(); ++i)
+            starts[i] = static_cast<std::remove_pointer_t<decltype(starts)>>(cut.sentences[order[i]]);
+    });
+    cut.sentences = std::move(sentences);
+    return cut;
+}
+
+// The essay's bytes, checked to hold as many lines as expected.
+std::string composed(CutText cut, const ParagraphLimits &limits, Random &random, std::size_t lines)
+{
     const EssayText essay = composeParagraphs(std::move(cut), limits, random);
     EXPECT_EQ(essay.lineCount(), lines);
     return essay.bytes();
+}
+
+std::string composed(const Lines &sentences, const ParagraphLimits &limits, Random &random, std::size_t lines)
+{
+    std::string text;
+    for (const auto &sentence : sentences)
+        text += sentence;
+    return composed(cutSentences(text), limits, random, lines);
 }
 
 std::string paragraphOf(int first, int last)
@@ -105,7 +113,6 @@ TEST(ComposeParagraphs, ParagraphSizesAndLineBreaks)
          1,
          3,
          {paragraphOf(1, 1) + "\r\n", paragraphOf(2, 2) + "\r\n", paragraphOf(3, 3) + "\r\n"}},
-        {"no sentences", 3, 3, 0, {}},
     };
     for (const auto &c : cases) {
         SeededRandom random(1);
@@ -115,20 +122,27 @@ TEST(ComposeParagraphs, ParagraphSizesAndLineBreaks)
     }
 }
 
+// Shuffled, a sentence of the text's tail that ends in "!" or "?" can come
+// before one that ends in ".".
 TEST(ComposeParagraphs, RegroupsSentencesAsIfCutAnew)
 {
     const struct {
         const char *what;
-        Lines sentences;
+        const char *text;
+        std::vector<std::size_t> order;
         Lines expected;
     } cases[] = {
-        {"a question runs on to the next full stop", {"Why?", "Fine.", "Go."}, {"Why?Fine.  Go.  "}},
-        {"with no full stop left an exclamation ends it", {"A.", "Hey?", "Yes!", "No?"}, {"A.  Hey?Yes!  No?  \r\n"}},
-        {"questions run on to the last exclamation", {"A?", "B!", "C?", "D!", "E?"}, {"A?B!  C?D!  E?  \r\n"}},
+        {"a question runs on to the next full stop", "Fine. Go. Why?", {2, 0, 1}, {"Why?Fine.  Go.  "}},
+        {"with no full stop left an exclamation ends it",
+         "A. Yes! Hey? No?",
+         {0, 2, 1, 3},
+         {"A.  Hey?Yes!  No?  \r\n"}},
+        {"questions run on to the last exclamation", "B! D! A? C? E?", {2, 0, 3, 1, 4}, {"A?B!  C?D!  E?  \r\n"}},
     };
     for (const auto &c : cases) {
         testing::ListedRandom random({3, 3, 3, 3});
-        EXPECT_EQ(composed(c.sentences, {1, 4}, random, c.expected.size()), joinLines(c.expected)) << c.what;
+        EXPECT_EQ(composed(reordered(c.text, c.order), {1, 4}, random, c.expected.size()), joinLines(c.expected))
+            << c.what;
     }
 }
 
@@ -140,7 +154,7 @@ TEST(ComposeParagraphs, DrawsATargetFirstAndAfterEveryCompleteParagraph)
     EXPECT_EQ(random.bounds, (std::vector<int>{5, 5, 5}));
 
     testing::ListedRandom none({});
-    EXPECT_EQ(composed({}, {3, 3}, none, 0), "");
+    EXPECT_EQ(composed(reordered("S1.", {}), {3, 3}, none, 0), "");
     EXPECT_EQ(none.bounds, std::vector<int>{3});
 }
 
@@ -155,11 +169,20 @@ TEST(ComposeParagraphs, SameAsTheReferenceOnCutSentences)
             bytes += line;
         Gatherer gatherer(EssayType::PlainText);
         gatherer.addFileBytes(bytes);
-        CutText cut = cutSentences(gatherer.take().text);
-        testing::CrowdedKeys shuffle(round);
-        if (round % 2 != 0)
-            shuffleLines(cut.sentences, shuffle);
-        const Lines sentences(cut.sentences.begin(), cut.sentences.end());
+        const std::string text = gatherer.take().text;
+        CutText cut = cutSentences(text);
+        // Shuffled, the composer gets the sentences of most keys not yet
+        // in order; the reference gets them all in order.
+        CutText ordered = cutSentences(text);
+        if (round % 2 != 0) {
+            testing::CrowdedKeys shuffle(round), same(round);
+            cut = shuffledSentences(std::move(cut.text), shuffle);
+            ordered = shuffledSentences(std::move(ordered.text), same);
+            sortGroups(ordered, 0, ordered.groups.size() - 1);
+        }
+        Lines sentences;
+        for (std::size_t i = 0; i < ordered.size(); ++i)
+            sentences.emplace_back(ordered.sentence(i));
         const ParagraphLimits limits{1 + texts.next(11), 1 + texts.next(11)};
         testing::RecordingRandom fastRandom(round), slowRandom(round);
         const EssayText essay = composeParagraphs(std::move(cut), limits, fastRandom);

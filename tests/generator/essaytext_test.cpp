@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "generator/composer.h"
 #include "generator/essaytext.h"
+#include "generator/shuffle.h"
 
 namespace varnok {
 namespace {
@@ -12,22 +14,14 @@ namespace {
 // An essay of one line per piece, each piece followed by a gap.
 EssayText essayOf(const std::vector<std::string> &pieces, std::string &expected)
 {
-    auto text = std::make_unique<std::string>();
-    for (const auto &piece : pieces)
-        *text += piece;
-    std::vector<std::string_view> views;
-    std::size_t start = 0;
+    std::string text;
+    std::vector<std::size_t> ends;
     for (const auto &piece : pieces) {
-        views.push_back(std::string_view(*text).substr(start, piece.size()));
-        start += piece.size();
+        text += piece;
+        ends.push_back(text.size());
         expected += piece + "  \r\n";
     }
-    EssayText essay(std::move(text), std::move(views));
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        essay.setTail(i, EssayText::Tail::Gap);
-        essay.endLineAfter(i + 1);
-    }
-    return essay;
+    return EssayText(std::move(text), std::move(ends), EssayText::Tail::Gap);
 }
 
 // However large its pieces, the essay arrives whole and in order, and in
@@ -68,6 +62,42 @@ TEST(EssayText, StopsOnceTheWriterFails)
     int handovers = 0;
     essay.produce([&](std::string_view) { return ++handovers < 2; });
     EXPECT_EQ(handovers, 2);
+}
+
+} // namespace
+} // namespace varnok
+
+namespace varnok {
+namespace {
+
+// An essay of more sentences than one thread writes alone, in paragraphs of
+// three: written in chunks by two threads, it is still every sentence in the
+// shuffled order, grouped three to a line, also when only some lines are
+// kept.
+TEST(EssayText, LargeShuffledEssaysArriveWholeInOrder)
+{
+    SeededRandom words(5);
+    std::string text;
+    for (int i = 0; i < 140000; ++i)
+        text += "w" + std::to_string(words.next(50000)) + (i % 3 ? ". " : " and more.");
+    SeededRandom keys(9);
+    CutText ordered = shuffledSentences(SentenceText(text), keys);
+    sortGroups(ordered, 0, ordered.groups.size() - 1);
+    Lines lines;
+    for (std::size_t i = 0; i < ordered.size(); i += 3) {
+        std::string line;
+        for (std::size_t k = i; k < std::min(i + 3, ordered.size()); ++k)
+            line += std::string(ordered.sentence(k)) + "  ";
+        lines.push_back(line + (i + 3 <= ordered.size() ? "\r\n" : ""));
+    }
+    for (const int kept : {-1, 0, 1, 20000, 46000, 46666, 46667}) {
+        SeededRandom random(9);
+        EssayText essay = composeParagraphs(shuffledSentences(SentenceText(text), random), {3, 3}, random);
+        ASSERT_EQ(essay.lineCount(), lines.size());
+        essay.keepFirstLines(kept);
+        const std::size_t expected = kept < 0 ? lines.size() : std::min<std::size_t>(kept, lines.size());
+        EXPECT_TRUE(essay.bytes() == joinLines(Lines(lines.begin(), lines.begin() + expected))) << kept;
+    }
 }
 
 } // namespace

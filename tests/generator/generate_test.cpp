@@ -227,26 +227,31 @@ TEST(EssayLineCount, AnswerReadAsWholeNumber)
 
 TEST(EssayLineCount, KeepsAtMostTheNumberAskedFor)
 {
+    // Sentences in paragraphs of two: two complete ones and a last, short
+    // one; lines: a paragraph's worth of text, an empty line, a third.
     const struct {
         int n;
-        const char *bytes;
-        std::size_t lines;
+        const char *sentences;
+        const char *lines;
+        std::size_t count;
     } cases[] = {
-        {-1, "a.  \r\n\r\n\r\nc\r\n", 3}, {0, "", 0},
-        {1, "a.  \r\n\r\n", 1},           {2, "a.  \r\n\r\n\r\n", 2},
-        {3, "a.  \r\n\r\n\r\nc\r\n", 3},  {10, "a.  \r\n\r\n\r\nc\r\n", 3},
+        {-1, "A.  B.  \r\n\r\nC.  D.  \r\n\r\nE.  \r\n", "a. b.\r\n\r\n\r\n\r\nc\r\n\r\n", 3},
+        {0, "", "", 0},
+        {1, "A.  B.  \r\n\r\n", "a. b.\r\n\r\n", 1},
+        {2, "A.  B.  \r\n\r\nC.  D.  \r\n\r\n", "a. b.\r\n\r\n\r\n\r\n", 2},
+        {3, "A.  B.  \r\n\r\nC.  D.  \r\n\r\nE.  \r\n", "a. b.\r\n\r\n\r\n\r\nc\r\n\r\n", 3},
+        {10, "A.  B.  \r\n\r\nC.  D.  \r\n\r\nE.  \r\n", "a. b.\r\n\r\n\r\n\r\nc\r\n\r\n", 3},
     };
     for (const auto &c : cases) {
-        // Three lines: a paragraph, an empty line, a line of plain text.
-        auto text = std::make_unique<const std::string>("a.c");
-        const std::string_view whole = *text;
-        EssayText essay(std::move(text), {whole.substr(0, 2), whole.substr(2, 0), whole.substr(2, 1)});
-        essay.setTail(0, EssayText::Tail::GapAndBreak);
-        for (std::size_t line = 1; line <= 3; ++line)
-            essay.endLineAfter(line);
-        essay.keepFirstLines(c.n);
-        EXPECT_EQ(essay.bytes(), c.bytes) << c.n;
-        EXPECT_EQ(essay.lineCount(), c.lines) << c.n;
+        SeededRandom random(1);
+        EssayText sentences = composeParagraphs(cutSentences("A. B. C. D. E."), {2, 2}, random);
+        EssayText lines("a. b.c", {5, 5, 6}, EssayText::Tail::Break);
+        for (EssayText *essay : {&sentences, &lines})
+            essay->keepFirstLines(c.n);
+        EXPECT_EQ(sentences.bytes(), c.sentences) << c.n;
+        EXPECT_EQ(sentences.lineCount(), c.count) << c.n;
+        EXPECT_EQ(lines.bytes(), c.lines) << c.n;
+        EXPECT_EQ(lines.lineCount(), c.count) << c.n;
     }
 }
 

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,6 +35,19 @@ private slots:
             QCOMPARE(window.state().lies.names(), (std::vector<std::string>{"A.lie", "b.lie"}));
             QCOMPARE(window.state().essays.names(), (std::vector<std::string>{"x.ess", "z.txt"}));
             QCOMPARE(window.findChild<QListView *>("FileListBox1")->model()->rowCount(), 2);
+            // New Lie reads the lists beside the loop too; they show it once read.
+            ModalAnswerer answerer;
+            answerer.then([](QWidget *dialog) {
+                auto *input = qobject_cast<QInputDialog *>(dialog);
+                QVERIFY(input);
+                input->setTextValue("c");
+                input->accept();
+            });
+            window.findChild<QPushButton *>("bLiesNew")->click();
+            QVERIFY(answerer.done());
+            QTRY_VERIFY(!window.listsFilling());
+            QCOMPARE(window.state().lies.names(), (std::vector<std::string>{"A.lie", "b.lie", "c.lie"}));
+            QCOMPARE(window.findChild<QListView *>("FileListBox1")->model()->rowCount(), 3);
         }
         {
             // Start Test the moment the window shows finds every Lie, not "No Lies found".
@@ -46,7 +60,7 @@ private slots:
             });
             window.findChild<QPushButton *>("bAskStart")->click();
             QVERIFY(answerer.done());
-            QCOMPARE(window.state().lies.count(), 2);
+            QCOMPARE(window.state().lies.count(), 3);
         }
         setCurrentFolder(startFolder);
     }

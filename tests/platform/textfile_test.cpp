@@ -54,6 +54,7 @@ TEST(ReadFileBytes, ReadsWholeFilesOfEverySize)
 TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
 {
     const std::string big(3 << 20, 'b');
+    const std::string quarter(1 << 18, 'q');
     const struct {
         const char *what;
         std::vector<std::string_view> pieces;
@@ -62,6 +63,7 @@ TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
         {"nothing", {}, 1},
         {"small and empty pieces past several blocks", {"ab", "", "c\r\n", "defgh"}, 400000},
         {"a piece larger than a block between small ones", {"x", big, "y"}, 2},
+        {"quarter blocks between small ones, many megabytes", {"x", quarter, "yz"}, 40},
     };
     testing::TempFolder folder;
     for (const auto &c : cases) {
