@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyle>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "documents/conflicts.h"
 #include "gui/bytetext.h"
@@ -39,6 +41,14 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 void FileListModel::findConflicts()
 {
     conflicts_.clear();
+    // Most folders hold no copies at all: the names of a hundred thousand
+    // documents are only looked up once there is a copy to place.
+    std::vector<std::pair<int, ConflictCopy>> copies;
+    for (int row = 0; row < list_.count(); ++row)
+        if (auto copy = parseConflictCopy(list_.name(row)))
+            copies.emplace_back(row, std::move(*copy));
+    if (copies.empty())
+        return;
     // Names in lower case, for the files the copies belong to.
     std::unordered_map<std::string, int> rows;
     for (int row = 0; row < list_.count(); ++row) {
@@ -47,16 +57,13 @@ void FileListModel::findConflicts()
             c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         rows.emplace(std::move(folded), row);
     }
-    for (int row = 0; row < list_.count(); ++row) {
-        const auto copy = parseConflictCopy(list_.name(row));
-        if (!copy)
-            continue;
-        conflicts_.insert(row, textFromBytes(conflictCopyHint(*copy)));
-        std::string folded = copy->mainName;
+    for (const auto &[row, copy] : copies) {
+        conflicts_.insert(row, textFromBytes(conflictCopyHint(copy)));
+        std::string folded = copy.mainName;
         for (char &c : folded)
             c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         if (const auto main = rows.find(folded); main != rows.end())
-            conflicts_.insert(main->second, textFromBytes(conflictNoteText(*copy)));
+            conflicts_.insert(main->second, textFromBytes(conflictNoteText(copy)));
     }
 }
 

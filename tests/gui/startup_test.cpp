@@ -64,6 +64,34 @@ private slots:
         }
         setCurrentFolder(startFolder);
     }
+
+    // A conflicting copy and the file it belongs to carry a note in the
+    // list; every other file none, also in a list without copies.
+    void conflictingCopiesCarryANote()
+    {
+        const std::string startFolder = currentFolder();
+        TempFolder folder;
+        for (const char *name : {"Varnok.Ini", "b.lie", "B.sync-conflict-20261209-114603-ABC.lie", "c.lie", "x.ess"})
+            folder.write(name, "x\r\n");
+        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+        ScriptedRandom random;
+        TfHello window({clock, random});
+        window.start({folder.path()});
+        const auto notes = [&](const char *list) {
+            QMap<QString, QString> notes;
+            const QAbstractItemModel *model = window.findChild<QListView *>(list)->model();
+            for (int row = 0; row < model->rowCount(); ++row)
+                notes[model->index(row, 0).data().toString()] = model->index(row, 0).data(Qt::ToolTipRole).toString();
+            return notes;
+        };
+        const QMap<QString, QString> lies = {
+            {"b.lie", "B.lie has a conflict copy from 2026-12-09 11:46"},
+            {"B.sync-conflict-20261209-114603-ABC.lie", "Conflict copy of B.lie from 2026-12-09 11:46"},
+            {"c.lie", ""}};
+        QCOMPARE(notes("FileListBox1"), lies);
+        QCOMPARE(notes("FileListBox2"), (QMap<QString, QString>{{"x.ess", ""}}));
+        setCurrentFolder(startFolder);
+    }
 };
 
 } // namespace
