@@ -7,16 +7,11 @@
 
 namespace varnok {
 
-namespace {
-
-constexpr char kSettingsConflictMask[] = "Varnok.sync-conflict-*.Ini";
-
-} // namespace
-
-void mergeSettingsConflicts(Context &ctx)
+bool mergeSettingsConflicts(Context &ctx, const std::vector<std::string> &copies)
 {
     const std::string &folder = ctx.state.lieFolder;
-    for (const std::string &name : listFolder(folder, kSettingsConflictMask)) {
+    bool changed = false;
+    for (const std::string &name : copies) {
         const std::string path = resolveNoCase(folder + kSettingsFileName);
         IniFile settings = IniFile::load(path);
         const std::string before = settings.text();
@@ -29,15 +24,42 @@ void mergeSettingsConflicts(Context &ctx)
                 differing +=
                     "\n[" + entry.section + "] " + entry.key + ": " + *value + " (the copy: " + entry.value + ")";
         }
-        if (settings.text() != before && !settings.save(path)) {
-            ctx.ui.message(formatMessage(kUnableToWrite, path));
-            return;
+        if (settings.text() != before) {
+            if (!settings.save(path)) {
+                ctx.ui.message(formatMessage(kUnableToWrite, path));
+                return changed;
+            }
+            changed = true;
         }
         const bool trashed = moveToTrash(folder + name, ctx.state.homeTrash, ctx.clock.now()).trashed.has_value();
         if (!differing.empty())
             ctx.ui.message(formatMessage(kSettingsConflictMessage, name) + differing + "\n\n" +
                            (trashed ? kSettingsConflictTrashed : kSettingsConflictKept));
     }
+    return changed;
+}
+
+void mergeSettingsConflictsFound(Context &ctx, const std::vector<std::string> &copies)
+{
+    AppState &state = ctx.state;
+    if (state.settingsRefused || copies.empty() || !mergeSettingsConflicts(ctx, copies))
+        return;
+    const IniFile merged = IniFile::load(resolveNoCase(state.lieFolder + kSettingsFileName));
+    IniFile withChanges = merged;
+    writeChangedOptions(withChanges, state.optionsRead, state.options);
+    Options read = readOptions(merged, state.defaultEditor);
+    Options now = readOptions(withChanges, state.defaultEditor);
+    for (Options *options : {&read, &now}) {
+        const Options &was = options == &read ? state.optionsRead : state.options;
+        options->left = was.left;
+        options->top = was.top;
+        options->width = was.width;
+        options->height = was.height;
+    }
+    state.optionsRead = read;
+    state.options = now;
+    state.settingsEditor = read.editor != state.defaultEditor ? read.editor : "";
+    ctx.view.optionsChanged();
 }
 
 bool writeSettingsAtExit(const AppState &state, const std::string &path)

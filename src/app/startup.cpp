@@ -162,8 +162,8 @@ bool startUp(Context &ctx, const StartupPlaces &places, ListsFill fill)
     ctx.state.settingsRefused = linksOutOfItsFolder(settingsFile);
     if (ctx.state.settingsRefused)
         ctx.ui.message(formatMessage(kSettingsLinkMessage, settingsFile));
-    else
-        mergeSettingsConflicts(ctx);
+    else if (fill == ListsFill::Now)
+        mergeSettingsConflicts(ctx, listFolder(ctx.state.lieFolder, kSettingsConflictMask));
     const IniFile settings = ctx.state.settingsRefused ? IniFile() : IniFile::load(settingsFile);
     ctx.state.options = readOptions(settings, places.defaultEditor);
     ctx.state.defaultEditor = places.defaultEditor;

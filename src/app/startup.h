@@ -59,8 +59,9 @@ std::string noHomeFolderText(unsigned userId);
 // A seed for the random generator from the time of day, to the millisecond.
 unsigned seedFromTime(const DateTime &now);
 
-// Whether start-up reads the three lists (and sweeps stale temporaries)
-// itself, or leaves both to a ListsReading the window makes once it shows.
+// Whether start-up reads the three lists (and sweeps stale temporaries and
+// merges a sync tool's copies of the settings) itself, or leaves all three to
+// a ListsReading the window makes once it shows.
 enum class ListsFill { Now, Later };
 
 // Runs the start-up sequence from the lie folder on: fixes and creates the lie

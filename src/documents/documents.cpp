@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "core/text.h"
+#include "platform/collate.h"
 #include "platform/files.h"
 
 namespace varnok {
@@ -120,7 +121,10 @@ ListsReading beginListsReading(const AppState &state)
 {
     return ListsReading{state.lieFolder,
                         {FileList(state.lies.mask()), FileList(state.essays.mask()), FileList(state.tests.mask())},
-                        {state.lies.stamp(), state.essays.stamp(), state.tests.stamp()}};
+                        {state.lies.stamp(), state.essays.stamp(), state.tests.stamp()},
+                        false,
+                        {},
+                        {}};
 }
 
 void readLists(ListsReading &reading)
@@ -130,9 +134,15 @@ void readLists(ListsReading &reading)
     std::string masks;
     for (const FileList &list : reading.lists)
         masks += list.mask() + ';';
-    const std::vector<std::string> files = listFolderUnordered(reading.folder, masks);
+    const std::vector<std::string> files = listFolderUnordered(reading.folder, masks + reading.alsoMask);
     for (FileList &list : reading.lists)
         list.rereadFrom(files);
+    if (reading.alsoMask.empty())
+        return;
+    for (const std::string &name : files)
+        if (matchesMask(name, reading.alsoMask))
+            reading.alsoFound.push_back(name);
+    NameCollator::user().sort(reading.alsoFound);
 }
 
 int applyListsReading(Context &ctx, ListsReading &&reading)

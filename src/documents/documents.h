@@ -72,6 +72,10 @@ struct ListsReading {
     // (removeStaleTemporaries) goes with the reading: it reads the whole
     // folder too.
     bool removeStale = false;
+    // Other names to look for on the same reading, and those found, in the
+    // lists' order.
+    std::string alsoMask;
+    std::vector<std::string> alsoFound;
 };
 ListsReading beginListsReading(const AppState &state);
 // Touches nothing but the reading.

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/settingssync.h"
 #include "documents/documents.h"
 
 namespace varnok {
@@ -60,7 +61,7 @@ bool ListFiller::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void ListFiller::start(bool removeStale)
+void ListFiller::start(bool startingUp)
 {
     if (pending_) {
         pending_ = false;
@@ -71,7 +72,10 @@ void ListFiller::start(bool removeStale)
         worker_.join();
     wait_->stop();
     reading_ = std::make_unique<ListsReading>(beginListsReading(ctx_.state));
-    reading_->removeStale = removeStale;
+    reading_->removeStale = startingUp;
+    settingsUnmerged_ = settingsUnmerged_ || startingUp;
+    if (settingsUnmerged_)
+        reading_->alsoMask = kSettingsConflictMask;
     ready_ = false;
     const unsigned serial = ++serial_;
     ListsReading *reading = reading_.get();
@@ -115,7 +119,7 @@ void ListFiller::finish()
     std::unique_ptr<ListsReading> reading = std::move(reading_);
     if (!complete_)
         return;
-    runCommand(ctx_, [&] { applyListsReading(ctx_, std::move(*reading)); });
+    apply(std::move(reading));
 }
 
 void ListFiller::arrived()
@@ -128,8 +132,21 @@ void ListFiller::arrived()
     }
     if (worker_.joinable())
         worker_.join();
-    std::unique_ptr<ListsReading> reading = std::move(reading_);
+    apply(std::move(reading_));
+}
+
+void ListFiller::apply(std::unique_ptr<ListsReading> reading)
+{
+    const std::vector<std::string> copies = std::move(reading->alsoFound);
+    const bool lookedForCopies = !reading->alsoMask.empty();
+    const bool sameFolder = reading->folder == ctx_.state.lieFolder;
     runCommand(ctx_, [&] { applyListsReading(ctx_, std::move(*reading)); });
+    if (!lookedForCopies || !settingsUnmerged_)
+        return;
+    settingsUnmerged_ = false;
+    // In another lie folder by now, they are no longer this start's settings.
+    if (sameFolder)
+        mergeSettingsConflictsFound(ctx_, copies);
 }
 
 } // namespace varnok

@@ -25,8 +25,9 @@ public:
     ~ListFiller() override;
 
     // Reads the lie folder the state names now; at start-up the stale
-    // temporaries are swept out on the way.
-    void start(bool removeStale = true);
+    // temporaries are swept out on the way, and the copies a sync tool made
+    // of the settings file are merged once the reading is in.
+    void start(bool startingUp = true);
     // The same once the window has been drawn for the first time, or a
     // moment after it should have been: until then the reading would take
     // the processor from the drawing.
@@ -41,6 +42,7 @@ protected:
 
 private:
     void arrived();
+    void apply(std::unique_ptr<ListsReading> reading);
 
     Context &ctx_;
     std::unique_ptr<ListsReading> reading_;
@@ -50,6 +52,8 @@ private:
     // Written by the reading thread before it ends; read after joining it.
     bool complete_ = false;
     bool ready_ = false;
+    // Until a start-up reading is in, every reading looks for the copies.
+    bool settingsUnmerged_ = false;
     // While a question is on the screen the reading waits, as the folder's
     // own changes do: the command that asked may still walk its lists.
     QTimer *wait_ = nullptr;

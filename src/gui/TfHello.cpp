@@ -216,11 +216,14 @@ void TfHello::optionsChanged()
     const Options &o = state_.options;
     // The stored bounds are the frame's. Moved before the window exists, the
     // window manager puts the frame there itself; the bounds are first kept on
-    // the screen, so a title bar is never above it or off to a side.
-    const QRect bounds =
-        boundsOnScreen(o.left, o.top, o.width, o.height, minimumSizeHint(), screenAreaAt(QPoint(o.left, o.top)));
-    setOuterSize(this, bounds.size());
-    move(bounds.topLeft());
+    // the screen, so a title bar is never above it or off to a side. A
+    // window on the screen stays where the person has it.
+    if (!isVisible()) {
+        const QRect bounds =
+            boundsOnScreen(o.left, o.top, o.width, o.height, minimumSizeHint(), screenAreaAt(QPoint(o.left, o.top)));
+        setOuterSize(this, bounds.size());
+        move(bounds.topLeft());
+    }
     QFont memoFont(textFromBytes(o.fontName));
     memoFont.setPointSize(o.fontSize > 0 ? o.fontSize : 8);
     ask_->Memo1->setFont(memoFont);

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,6 +62,42 @@ private slots:
             window.findChild<QPushButton *>("bAskStart")->click();
             QVERIFY(answerer.done());
             QCOMPARE(window.state().lies.count(), 3);
+        }
+        setCurrentFolder(startFolder);
+    }
+
+    // A window that shows before its folder is listed merges a sync tool's
+    // copy of the settings once the lists are in: its controls show what
+    // the copy added, over which a change made meanwhile stays.
+    void aSettingsCopyIsMergedOnceTheListsAreIn()
+    {
+        const std::string startFolder = currentFolder();
+        const std::string copy = "Varnok.sync-conflict-20261209-114603-ABC.Ini";
+        struct Case {
+            const char *strongMeanwhile; // empty: nothing changed
+            const char *weak, *strong, *strongRead;
+        };
+        for (const Case &c : {Case{"", "03", "18", "18"}, Case{"22", "03", "22", "18"}}) {
+            TempFolder folder, home;
+            folder.write("Varnok.Ini", "[Settings]\r\nWidth=415\r\n");
+            folder.write(copy, "[ReactionLimits]\r\nWeak=03\r\nStrong=18\r\n");
+            FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+            ScriptedRandom random;
+            TfHello window({clock, random});
+            window.start({folder.path()}, ListsFill::Later);
+            window.state().homeTrash = home.path() + "Trash/";
+            QCOMPARE(window.state().options.weak, std::string("05"));
+            if (*c.strongMeanwhile)
+                window.state().options.strong = c.strongMeanwhile;
+            QTRY_VERIFY(!window.listsFilling());
+            QCOMPARE(window.state().options.weak, std::string(c.weak));
+            QCOMPARE(window.state().options.strong, std::string(c.strong));
+            QCOMPARE(window.state().optionsRead.strong, std::string(c.strongRead));
+            QCOMPARE(window.findChild<QLineEdit *>("MIN")->text(), QString(c.weak));
+            QVERIFY(!folder.exists(copy));
+            QVERIFY(fileExists(home.path() + "Trash/files/" + copy));
+            QCOMPARE(folder.read("Varnok.Ini"),
+                     std::string("[Settings]\r\nWidth=415\r\n\r\n[ReactionLimits]\r\nWeak=03\r\nStrong=18\r\n"));
         }
         setCurrentFolder(startFolder);
     }
