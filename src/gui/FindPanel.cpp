@@ -45,9 +45,7 @@ FindPanel::FindPanel(Context &ctx, QWidget *parent) : QWidget(parent), ctx_(ctx)
     FindText = new QLineEdit(this);
     FindText->setObjectName("FindText");
     FindText->setPlaceholderText("Text to find in every document");
-    FindText->setClearButtonEnabled(true);
     FindText->setAccessibleName("Find text");
-    nameClearButton(FindText);
     label->setBuddy(FindText);
     FindStatus = new QLabel(this);
     FindStatus->setObjectName("FindStatus");
@@ -197,6 +195,17 @@ void FindPanel::showHit(int index)
     if (index < 0 || static_cast<std::size_t>(index) >= hits_.size())
         return;
     showFindHit(ctx_, hits_[static_cast<std::size_t>(index)]);
+}
+
+void FindPanel::showEvent(QShowEvent *event)
+{
+    // Made the first time the panel shows: its icon loads the image and icon
+    // theme machinery, a good part of start-up for a panel most runs never open.
+    if (!FindText->isClearButtonEnabled()) {
+        FindText->setClearButtonEnabled(true);
+        nameClearButton(FindText);
+    }
+    QWidget::showEvent(event);
 }
 
 FindDock::FindDock(Context &ctx, QMainWindow *window, QWidget *textArea, QWidget *scale)

@@ -71,6 +71,8 @@ void ListFiller::start(bool startingUp)
     if (worker_.joinable())
         worker_.join();
     wait_->stop();
+    if (beforeReading)
+        beforeReading();
     reading_ = std::make_unique<ListsReading>(beginListsReading(ctx_.state));
     reading_->removeStale = startingUp;
     settingsUnmerged_ = settingsUnmerged_ || startingUp;

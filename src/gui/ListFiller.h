@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -36,6 +37,8 @@ public:
     // Waits for the reading under way and fills the lists now, for a command
     // that must find them whole (Start Test pressed the moment the window shows).
     void finish();
+    // Called as each reading begins, on the window's thread.
+    std::function<void()> beforeReading;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -121,11 +121,15 @@ bool TfHello::start(const std::vector<std::string> &arguments, ListsFill fill)
         places.placeSection = windowPlaceSection(screen->virtualSize().width(), screen->virtualSize().height());
     if (!startUp(ctx_, places, fill))
         return false;
-    // Watched before it is listed, so nothing that arrives in between is missed.
-    follower_->followLieFolder();
+    // Watched before it is listed, so nothing that arrives in between is
+    // missed. Watching a folder costs the kernel a moment per name it holds:
+    // a window that lists its folder after it shows watches it then too.
+    if (fill == ListsFill::Now)
+        follower_->followLieFolder();
     if (fill == ListsFill::Later) {
         if (!filler_) {
             filler_ = new ListFiller(ctx_, this);
+            filler_->beforeReading = [this] { follower_->followLieFolder(); };
             const auto finishFill = [this] { filler_->finish(); };
             ask_->beforeCommand = finishFill;
             for (DocumentPage *page : {lies_, essays_, tests_})
