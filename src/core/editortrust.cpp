@@ -35,8 +35,15 @@ std::optional<bool> storedAnswer(const AppState &state, const std::string &folde
     if (storePath(state).empty() || !readFileBytes(storePath(state), bytes))
         return std::nullopt;
     std::optional<bool> answer;
-    const std::string here = "\t" + percentEncodePath(folder) + "\t" + percentEncodePath(editor);
-    const std::string anywhere = "\t" + percentEncodePath(kAnyFolder) + "\t" + percentEncodePath(editor);
+    const auto key = [&editor](const std::string &where) {
+        std::string text(1, '\t');
+        text += percentEncodePath(where);
+        text += '\t';
+        text += percentEncodePath(editor);
+        return text;
+    };
+    const std::string here = key(folder);
+    const std::string anywhere = key(kAnyFolder);
     for (const std::string &line : splitLines(bytes)) {
         const auto tab = line.find('\t');
         if (tab == std::string::npos)

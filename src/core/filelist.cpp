@@ -20,6 +20,12 @@ void FileList::touch()
     stamp_ = counter.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
+void FileList::touchNames()
+{
+    touch();
+    namesStamp_ = stamp_;
+}
+
 void FileList::reread(const std::string &folder)
 {
     update(listFolderUnordered(folder, mask_), false);
@@ -42,7 +48,7 @@ bool FileList::refreshFrom(const std::vector<std::string> &files)
 
 bool FileList::update(const std::vector<std::string> &files, bool keepSelection)
 {
-    touch();
+    touchNames();
     if (keys_.size() != names_.size()) {
         // A list set by hand may be in any order: it is sorted afresh.
         const std::vector<std::string> before = names_;
@@ -194,12 +200,43 @@ void FileList::selectNames(const std::vector<std::string> &names)
 
 void FileList::setNames(std::vector<std::string> names)
 {
-    touch();
+    touchNames();
     names_ = std::move(names);
     selected_.assign(names_.size(), 0);
     keys_.clear();
     folderNames_.clear();
     folderOrder_.clear();
+}
+
+bool FileList::takeSelection(const FileList &other)
+{
+    touch();
+    bool same = names_.size() == other.names_.size();
+    const auto take = [&](std::size_t i, std::size_t j) {
+        const bool shared = j < other.names_.size() && other.names_[j] == names_[i];
+        selected_[i] = shared ? other.selected_[j] : 0;
+        same = same && shared && i == j && selected_[i] == other.selected_[j];
+        return shared;
+    };
+    if (keys_.size() == names_.size() && other.keys_.size() == other.names_.size()) {
+        // Both in list order: a walk side by side finds the names they share.
+        std::size_t j = 0;
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            while (j < other.names_.size() && other.keys_[j] < keys_[i])
+                ++j;
+            if (take(i, j))
+                ++j;
+        }
+    } else {
+        std::unordered_map<std::string_view, std::size_t> places;
+        for (std::size_t j = 0; j < other.names_.size(); ++j)
+            places.emplace(other.names_[j], j);
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            const auto found = places.find(names_[i]);
+            take(i, found == places.end() ? other.names_.size() : found->second);
+        }
+    }
+    return !same;
 }
 
 void FileList::selectAll()

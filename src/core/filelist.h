@@ -17,13 +17,15 @@ public:
     void setMask(std::string mask)
     {
         mask_ = std::move(mask);
-        touch();
+        touchNames();
     }
 
     // Changes with every change of the names, the mask or the selection, and
     // differs between lists: a reading made aside tells by it whether the
     // list is still as it was when the reading began.
     std::uint64_t stamp() const { return stamp_; }
+    // The same for changes of the names or the mask only.
+    std::uint64_t namesStamp() const { return namesStamp_; }
 
     // Lists the folder anew; this clears the selection.
     void reread(const std::string &folder);
@@ -36,6 +38,9 @@ public:
     bool refreshFrom(const std::vector<std::string> &files);
     // Selects the entries of these names; names not listed are passed over.
     void selectNames(const std::vector<std::string> &names);
+    // Selects the names other has selected, as a re-read of the folder made
+    // aside comes in. False when that leaves the list as other is.
+    bool takeSelection(const FileList &other);
 
     int count() const { return static_cast<int>(names_.size()); }
     const std::string &name(int index) const { return names_[static_cast<std::size_t>(index)]; }
@@ -60,6 +65,7 @@ private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     void touch();
+    void touchNames();
     bool update(const std::vector<std::string> &files, bool keepSelection);
     // The index in the list of each of these names, kNone for a new one.
     std::vector<std::size_t> findListed(const std::vector<const std::string *> &listed) const;
@@ -80,6 +86,7 @@ private:
     };
     std::vector<FolderEntry> folderOrder_;
     std::uint64_t stamp_ = 0;
+    std::uint64_t namesStamp_ = 0;
 };
 
 } // namespace varnok

@@ -361,6 +361,13 @@ void refreshLists(Context &ctx)
         for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests})
             if (ctx.state.list(id).refreshFrom(files))
                 ctx.view.listChanged(id);
+    });
+    noteLieFolderPresence(ctx);
+}
+
+void noteLieFolderPresence(Context &ctx)
+{
+    runCommand(ctx, [&] {
         const bool gone = !folderExists(ctx.state.lieFolder);
         const bool wasGone = std::exchange(ctx.state.lieFolderGone, gone);
         // One made again is not the one removed or moved away that this

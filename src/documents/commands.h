@@ -89,6 +89,8 @@ bool canUndoDelete(const AppState &state);
 // or renamed by other programs (and on demand). While the lie folder itself
 // is gone the lists are empty and the status line says so.
 void refreshLists(Context &ctx);
+// The status line's part of it: whether the lie folder is gone or back.
+void noteLieFolderPresence(Context &ctx);
 inline constexpr char kLieFolderGoneStatus[] = "The lie folder %s is gone.  Its lists fill again once it is back.";
 
 // Rename, one per page: the rename dialog and a confirmation per selected

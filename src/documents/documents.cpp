@@ -122,6 +122,8 @@ ListsReading beginListsReading(const AppState &state)
     return ListsReading{state.lieFolder,
                         {FileList(state.lies.mask()), FileList(state.essays.mask()), FileList(state.tests.mask())},
                         {state.lies.stamp(), state.essays.stamp(), state.tests.stamp()},
+                        {state.lies.namesStamp(), state.essays.namesStamp(), state.tests.namesStamp()},
+                        false,
                         false,
                         {},
                         {}};
@@ -153,8 +155,12 @@ int applyListsReading(Context &ctx, ListsReading &&reading)
     for (const ListId id : {ListId::Lies, ListId::Essays, ListId::Tests}) {
         const auto i = static_cast<std::size_t>(id);
         FileList &list = ctx.state.list(id);
-        if (list.stamp() != reading.stamps[i])
+        if (reading.keepSelection) {
+            if (list.namesStamp() != reading.namesStamps[i] || !reading.lists[i].takeSelection(list))
+                continue;
+        } else if (list.stamp() != reading.stamps[i]) {
             continue;
+        }
         list = std::move(reading.lists[i]);
         ctx.view.listChanged(id);
         ++taken;

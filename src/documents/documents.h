@@ -66,12 +66,16 @@ std::vector<std::string> filesOfLists(const AppState &state);
 struct ListsReading {
     std::string folder;
     std::array<FileList, 3> lists; // in ListId order, with the state's masks
-    // The state's lists when the reading began.
+    // The state's lists when the reading began: all of each, and its names.
     std::array<std::uint64_t, 3> stamps{};
+    std::array<std::uint64_t, 3> namesStamps{};
     // Start-up's sweep of what writes killed by a crash left in the folder
     // (removeStaleTemporaries) goes with the reading: it reads the whole
     // folder too.
     bool removeStale = false;
+    // A refresh for changes made outside: the lists keep their selections,
+    // and a list whose names nothing changed since takes it.
+    bool keepSelection = false;
     // Other names to look for on the same reading, and those found, in the
     // lists' order.
     std::string alsoMask;
@@ -82,8 +86,9 @@ ListsReading beginListsReading(const AppState &state);
 void readLists(ListsReading &reading);
 // Each list that nothing re-read, refreshed, masked or selected in since the
 // reading began takes what was read; any other is newer than the reading and
-// stays. Nothing is taken once the lie folder is another. Returns how many
-// lists took the reading.
+// stays. A refresh (keepSelection) is taken by a list whatever was selected
+// meanwhile, and only where it changes the list. Nothing is taken once the
+// lie folder is another. Returns how many lists took the reading.
 int applyListsReading(Context &ctx, ListsReading &&reading);
 
 // The Essays list's mask from the three "Show:" boxes.

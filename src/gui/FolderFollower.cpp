@@ -48,7 +48,11 @@ void FolderFollower::refresh()
         return;
     }
     followLieFolder();
-    refreshLists(ctx_);
+    // A folder of a hundred thousand names takes a while to list.
+    if (refreshAside && refreshAside())
+        noteLieFolderPresence(ctx_);
+    else
+        refreshLists(ctx_);
 }
 
 } // namespace varnok

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 #include "core/context.h"
 #include "platform/folderwatch.h"
@@ -18,6 +19,9 @@ public:
 
     // Follows the lie folder the state names now, if it is another.
     void followLieFolder();
+    // Reads the lists again beside the window's loop; false when the window
+    // cannot, and they are read at once.
+    std::function<bool()> refreshAside;
 
 private:
     void changed();

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 
 #include "app/settingssync.h"
 #include "documents/documents.h"
@@ -63,6 +64,27 @@ bool ListFiller::eventFilter(QObject *watched, QEvent *event)
 
 void ListFiller::start(bool startingUp)
 {
+    begin(startingUp ? Kind::StartUp : Kind::Reread);
+}
+
+void ListFiller::refresh()
+{
+    if (busy()) {
+        refreshAgain_ = true;
+        return;
+    }
+    begin(Kind::Refresh);
+}
+
+void ListFiller::refreshIfAsked()
+{
+    if (std::exchange(refreshAgain_, false))
+        begin(Kind::Refresh);
+}
+
+void ListFiller::begin(Kind kind)
+{
+    const bool startingUp = kind == Kind::StartUp;
     if (pending_) {
         pending_ = false;
         unpainted_->stop();
@@ -75,6 +97,7 @@ void ListFiller::start(bool startingUp)
         beforeReading();
     reading_ = std::make_unique<ListsReading>(beginListsReading(ctx_.state));
     reading_->removeStale = startingUp;
+    reading_->keepSelection = kind == Kind::Refresh;
     settingsUnmerged_ = settingsUnmerged_ || startingUp;
     if (settingsUnmerged_)
         reading_->alsoMask = kSettingsConflictMask;
@@ -98,6 +121,7 @@ void ListFiller::start(bool startingUp)
                     return;
                 if (!complete) {
                     reading_.reset();
+                    refreshIfAsked();
                     return;
                 }
                 ready_ = true;
@@ -119,8 +143,10 @@ void ListFiller::finish()
     ++serial_;
     wait_->stop();
     std::unique_ptr<ListsReading> reading = std::move(reading_);
-    if (!complete_)
+    if (!complete_) {
+        refreshIfAsked();
         return;
+    }
     apply(std::move(reading));
 }
 
@@ -143,12 +169,13 @@ void ListFiller::apply(std::unique_ptr<ListsReading> reading)
     const bool lookedForCopies = !reading->alsoMask.empty();
     const bool sameFolder = reading->folder == ctx_.state.lieFolder;
     runCommand(ctx_, [&] { applyListsReading(ctx_, std::move(*reading)); });
-    if (!lookedForCopies || !settingsUnmerged_)
-        return;
-    settingsUnmerged_ = false;
-    // In another lie folder by now, they are no longer this start's settings.
-    if (sameFolder)
-        mergeSettingsConflictsFound(ctx_, copies);
+    if (lookedForCopies && settingsUnmerged_) {
+        settingsUnmerged_ = false;
+        // In another lie folder by now, they are no longer this start's settings.
+        if (sameFolder)
+            mergeSettingsConflictsFound(ctx_, copies);
+    }
+    refreshIfAsked();
 }
 
 } // namespace varnok

@@ -29,6 +29,9 @@ public:
     // temporaries are swept out on the way, and the copies a sync tool made
     // of the settings file are merged once the reading is in.
     void start(bool startingUp = true);
+    // Reads the folder again for changes made outside, keeping the lists'
+    // selections; asked while a reading is under way, once that one is in.
+    void refresh();
     // The same once the window has been drawn for the first time, or a
     // moment after it should have been: until then the reading would take
     // the processor from the drawing.
@@ -44,8 +47,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    enum class Kind { StartUp, Reread, Refresh };
+    void begin(Kind kind);
     void arrived();
     void apply(std::unique_ptr<ListsReading> reading);
+    void refreshIfAsked();
 
     Context &ctx_;
     std::unique_ptr<ListsReading> reading_;
@@ -57,6 +63,7 @@ private:
     bool ready_ = false;
     // Until a start-up reading is in, every reading looks for the copies.
     bool settingsUnmerged_ = false;
+    bool refreshAgain_ = false;
     // While a question is on the screen the reading waits, as the folder's
     // own changes do: the command that asked may still walk its lists.
     QTimer *wait_ = nullptr;

@@ -130,6 +130,10 @@ bool TfHello::start(const std::vector<std::string> &arguments, ListsFill fill)
         if (!filler_) {
             filler_ = new ListFiller(ctx_, this);
             filler_->beforeReading = [this] { follower_->followLieFolder(); };
+            follower_->refreshAside = [this] {
+                filler_->refresh();
+                return true;
+            };
             const auto finishFill = [this] { filler_->finish(); };
             ask_->beforeCommand = finishFill;
             for (DocumentPage *page : {lies_, essays_, tests_})

@@ -66,6 +66,33 @@ private slots:
         setCurrentFolder(startFolder);
     }
 
+    // A window that lists its folder beside its loop reads it there again
+    // when other programs add or remove files: the selection stays with its
+    // names.
+    void filesArrivingFromOutsideKeepTheSelection()
+    {
+        const std::string startFolder = currentFolder();
+        TempFolder folder;
+        for (const char *name : {"Varnok.Ini", "a.lie", "b.lie", "d.lie"})
+            folder.write(name, "x\r\n");
+        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+        ScriptedRandom random;
+        TfHello window({clock, random});
+        window.start({folder.path()}, ListsFill::Later);
+        QTRY_VERIFY(!window.listsFilling());
+        FileList &lies = window.state().lies;
+        lies.setSelected(2, true); // d.lie
+        lies.setSelected(0, true); // a.lie
+        folder.write("c.lie", "x\r\n");
+        QTRY_COMPARE(lies.names(), (std::vector<std::string>{"a.lie", "b.lie", "c.lie", "d.lie"}));
+        QCOMPARE(lies.selectedNames(), (std::vector<std::string>{"a.lie", "d.lie"}));
+        removeFile(folder.path() + "a.lie");
+        QTRY_COMPARE(lies.names(), (std::vector<std::string>{"b.lie", "c.lie", "d.lie"}));
+        QCOMPARE(lies.selectedNames(), (std::vector<std::string>{"d.lie"}));
+        QCOMPARE(window.findChild<QListView *>("FileListBox1")->model()->rowCount(), 3);
+        setCurrentFolder(startFolder);
+    }
+
     // A window that shows before its folder is listed merges a sync tool's
     // copy of the settings once the lists are in: its controls show what
     // the copy added, over which a change made meanwhile stays.
