@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <span>
 
 #include "core/filelist.h"
@@ -120,6 +121,10 @@ DocumentPage::DocumentPage(ListId id, Context &ctx, QWidget *parent)
     layout->addWidget(list_, 1);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DocumentPage::syncSelectionFromView);
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (!syncingSelection_ && current.isValid() && current.row() < files_.count())
+            currentName_ = files_.name(current.row());
+    });
     connect(list_, &QListView::doubleClicked, this, [this] { bTestsViewClick(ctx_); });
 
     for (const ButtonEntry &entry : page.buttons) {
@@ -187,6 +192,13 @@ void DocumentPage::listChanged()
     model_->reset();
     syncingSelection_ = false;
     syncSelectionToView();
+    const auto &names = files_.names();
+    if (const auto at = std::find(names.begin(), names.end(), currentName_); at != names.end()) {
+        syncingSelection_ = true;
+        list_->selectionModel()->setCurrentIndex(model_->index(static_cast<int>(at - names.begin()), 0),
+                                                 QItemSelectionModel::NoUpdate);
+        syncingSelection_ = false;
+    }
     list_->verticalScrollBar()->setValue(scrolled);
 }
 

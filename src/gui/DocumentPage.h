@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
 #include <functional>
 
 #include "core/context.h"
@@ -43,6 +44,9 @@ private:
     FileListModel *model_;
     QPushButton *rename_ = nullptr;
     bool syncingSelection_ = false;
+    // The name at the view's current row: a re-read puts the current row, from
+    // which the keyboard and Shift+click go on, back on it.
+    std::string currentName_;
 };
 
 } // namespace varnok

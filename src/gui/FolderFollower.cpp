@@ -10,7 +10,8 @@ namespace varnok {
 
 namespace {
 
-// A file added outside shows within a second: changes are gathered this long.
+// A file added outside shows within a second: changes are gathered this long
+// from the first of them.
 constexpr int kFolderSettle = 150;
 
 } // namespace
@@ -35,7 +36,9 @@ void FolderFollower::followLieFolder()
 
 void FolderFollower::changed()
 {
-    if (watch_.takeChanges())
+    // Not pushed back by each change: a sync tool writing without a pause
+    // would otherwise keep the lists as they were until it stops.
+    if (watch_.takeChanges() && !settle_->isActive())
         settle_->start();
 }
 

@@ -30,7 +30,7 @@ private:
     Context &ctx_;
     FolderWatch watch_;
     QSocketNotifier *notifier_ = nullptr;
-    // Gathers a burst of changes (a sync tool writing many files) into one re-read.
+    // Gathers the changes of a moment (a sync tool writing many files) into one re-read.
     QTimer *settle_ = nullptr;
 };
 

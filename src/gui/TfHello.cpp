@@ -446,6 +446,10 @@ void TfHello::focusScale()
     const QString lie = ask_->Memo1->toPlainText().left(kSpokenLieLength).simplified();
     ask_->TrackBar1->setSubject(ask_->TestPosition->text() + ": " + lie);
     ask_->TrackBar1->setFocus();
+    // After a box of ours the window manager may not have handed the
+    // keyboard back yet, or at all when the box closed as it was mapped.
+    if (!isActiveWindow())
+        activateWindow();
 }
 
 void TfHello::setScaleLimits(int weak, int strong)

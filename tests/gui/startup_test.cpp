@@ -83,9 +83,12 @@ private slots:
         FileList &lies = window.state().lies;
         lies.setSelected(2, true); // d.lie
         lies.setSelected(0, true); // a.lie
+        auto *view = window.findChild<QListView *>("FileListBox1");
+        view->selectionModel()->setCurrentIndex(view->model()->index(1, 0), QItemSelectionModel::NoUpdate);
         folder.write("c.lie", "x\r\n");
         QTRY_COMPARE(lies.names(), (std::vector<std::string>{"a.lie", "b.lie", "c.lie", "d.lie"}));
         QCOMPARE(lies.selectedNames(), (std::vector<std::string>{"a.lie", "d.lie"}));
+        QCOMPARE(view->currentIndex().data().toString(), QString("b.lie")); // Shift+click goes on from there
         removeFile(folder.path() + "a.lie");
         QTRY_COMPARE(lies.names(), (std::vector<std::string>{"b.lie", "c.lie", "d.lie"}));
         QCOMPARE(lies.selectedNames(), (std::vector<std::string>{"d.lie"}));
