@@ -14,6 +14,22 @@ using namespace varnok::testing;
 
 namespace {
 
+// A lie folder of these files, each one line, with the clock and the draws
+// of the windows a test makes on it; the current folder is put back after.
+struct Place {
+    explicit Place(std::initializer_list<const char *> names)
+    {
+        for (const char *name : names)
+            folder.write(name, "x\r\n");
+    }
+    ~Place() { setCurrentFolder(startFolder); }
+
+    std::string startFolder = currentFolder();
+    TempFolder folder;
+    FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
+    ScriptedRandom random;
+};
+
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
@@ -21,15 +37,10 @@ private slots:
     // another thread; a list the person changed meanwhile keeps what it shows.
     void listsFillOnceTheWindowIsUp()
     {
-        const std::string startFolder = currentFolder();
-        TempFolder folder;
-        for (const char *name : {"Varnok.Ini", "b.lie", "A.lie", "x.ess", "z.txt"})
-            folder.write(name, "x\r\n");
-        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
-        ScriptedRandom random;
+        Place p({"Varnok.Ini", "b.lie", "A.lie", "x.ess", "z.txt"});
         {
-            TfHello window({clock, random});
-            window.start({folder.path()}, ListsFill::Later);
+            TfHello window({p.clock, p.random});
+            window.start({p.folder.path()}, ListsFill::Later);
             QCOMPARE(window.state().lies.count(), 0);
             window.findChild<QCheckBox *>("cbText")->click();
             QTRY_VERIFY(!window.listsFilling());
@@ -52,8 +63,8 @@ private slots:
         }
         {
             // Start Test the moment the window shows finds every Lie, not "No Lies found".
-            TfHello window({clock, random});
-            window.start({folder.path()}, ListsFill::Later);
+            TfHello window({p.clock, p.random});
+            window.start({p.folder.path()}, ListsFill::Later);
             ModalAnswerer answerer;
             answerer.then([](QWidget *dialog) {
                 QVERIFY(!qobject_cast<QMessageBox *>(dialog));
@@ -63,7 +74,6 @@ private slots:
             QVERIFY(answerer.done());
             QCOMPARE(window.state().lies.count(), 3);
         }
-        setCurrentFolder(startFolder);
     }
 
     // A window that lists its folder beside its loop reads it there again
@@ -71,28 +81,22 @@ private slots:
     // names.
     void filesArrivingFromOutsideKeepTheSelection()
     {
-        const std::string startFolder = currentFolder();
-        TempFolder folder;
-        for (const char *name : {"Varnok.Ini", "a.lie", "b.lie", "d.lie"})
-            folder.write(name, "x\r\n");
-        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
-        ScriptedRandom random;
-        TfHello window({clock, random});
-        window.start({folder.path()}, ListsFill::Later);
+        Place p({"Varnok.Ini", "a.lie", "b.lie", "d.lie"});
+        TfHello window({p.clock, p.random});
+        window.start({p.folder.path()}, ListsFill::Later);
         QTRY_VERIFY(!window.listsFilling());
         FileList &lies = window.state().lies;
         lies.setSelected(2, true); // d.lie
         lies.setSelected(0, true); // a.lie
         auto *view = window.findChild<QListView *>("FileListBox1");
         view->selectionModel()->setCurrentIndex(view->model()->index(1, 0), QItemSelectionModel::NoUpdate);
-        folder.write("c.lie", "x\r\n");
+        p.folder.write("c.lie", "x\r\n");
         QTRY_COMPARE(lies.names(), (std::vector<std::string>{"a.lie", "b.lie", "c.lie", "d.lie"}));
         QCOMPARE(lies.selectedNames(), (std::vector<std::string>{"a.lie", "d.lie"}));
         QCOMPARE(view->currentIndex().data().toString(), QString("b.lie")); // Shift+click goes on from there
-        removeFile(folder.path() + "a.lie");
+        removeFile(p.folder.path() + "a.lie");
         QTRY_COMPARE(lies.names(), (std::vector<std::string>{"b.lie", "c.lie", "d.lie"}));
         QCOMPARE(lies.selectedNames(), (std::vector<std::string>{"d.lie"}));
-        setCurrentFolder(startFolder);
     }
 
     // A window that shows before its folder is listed merges a sync tool's
@@ -133,14 +137,9 @@ private slots:
     // list; every other file none, also in a list without copies.
     void conflictingCopiesCarryANote()
     {
-        const std::string startFolder = currentFolder();
-        TempFolder folder;
-        for (const char *name : {"Varnok.Ini", "b.lie", "B.sync-conflict-20261209-114603-ABC.lie", "c.lie", "x.ess"})
-            folder.write(name, "x\r\n");
-        FixedClock clock{DateTime{2026, 12, 7, 17, 27, 0, 0}};
-        ScriptedRandom random;
-        TfHello window({clock, random});
-        window.start({folder.path()});
+        Place p({"Varnok.Ini", "b.lie", "B.sync-conflict-20261209-114603-ABC.lie", "c.lie", "x.ess"});
+        TfHello window({p.clock, p.random});
+        window.start({p.folder.path()});
         const auto notes = [&](const char *list) {
             QMap<QString, QString> notes;
             const QAbstractItemModel *model = window.findChild<QListView *>(list)->model();
@@ -154,7 +153,6 @@ private slots:
             {"c.lie", ""}};
         QCOMPARE(notes("FileListBox1"), lies);
         QCOMPARE(notes("FileListBox2"), (QMap<QString, QString>{{"x.ess", ""}}));
-        setCurrentFolder(startFolder);
     }
 };
 
