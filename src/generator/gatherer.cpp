@@ -1,7 +1,6 @@
 #include "generator/gatherer.h"
 
 #include <algorithm>
-#include <array>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -150,8 +149,9 @@ Gatherer::Taken Gatherer::take()
 
 namespace {
 
-// The files read ahead of the gathering, each into a slot of its own that
-// the gathering hands back once done with it.
+// The files read ahead of the gathering on a thread of its own. The two
+// sides meet a few times per megabyte rather than per file: with one file at
+// a time, waking each other took more than a tenth of a large gathering.
 class ReadAhead {
 public:
     explicit ReadAhead(const std::vector<std::string> &paths) : paths_(paths), reader_([this] { run(); }) {}
@@ -167,73 +167,88 @@ public:
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
 
-    // File i's bytes, or why they could not be read; valid until release(i).
-    const std::string &take(std::size_t i, Status &status)
-    {
-        Slot &slot = slots_[i % kSlots];
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&slot] { return slot.ready; });
-        if (slot.failure)
-            std::rethrow_exception(slot.failure);
-        status = slot.status;
-        return slot.bytes;
-    }
-
-    void release(std::size_t i)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            slots_[i % kSlots].ready = false;
-            released_ = i + 1;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    static constexpr std::size_t kSlots = 2;
-    struct Slot {
+    struct File {
         std::string bytes;
         Status status;
         // Thrown while reading (out of memory): thrown again to the gathering.
         std::exception_ptr failure;
-        bool ready = false;
     };
+
+    // The files read since the last call, in order; waits for at least one.
+    // Empty once every file was handed over or the reading stopped.
+    std::vector<File> take()
+    {
+        std::vector<File> files;
+        bool wake = false;
+        {
+            std::unique_lock lock(mutex_);
+            takerWaiting_ = true;
+            changed_.wait(lock, [this] { return !ready_.empty() || done_; });
+            takerWaiting_ = false;
+            files.swap(ready_);
+            readyBytes_ = 0;
+            wake = readerWaiting_;
+        }
+        if (wake)
+            changed_.notify_all();
+        return files;
+    }
+
+private:
+    // The reader hands over what it read in batches of about this size, and
+    // stops while this much is waiting.
+    static constexpr std::size_t kBatch = std::size_t{1} << 20;
+    static constexpr std::size_t kAhead = 4 * kBatch;
 
     void run()
     {
+        std::vector<File> batch;
+        std::size_t batchBytes = 0;
         for (std::size_t i = 0; i < paths_.size(); ++i) {
-            Slot &slot = slots_[i % kSlots];
-            {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return stop_ || i < released_ + kSlots; });
-                if (stop_)
-                    return;
-            }
-            // The slot is the reader's alone until it is marked ready.
-            Status status;
-            std::exception_ptr failure;
+            File file;
             try {
-                status = readFileBytes(paths_[i], slot.bytes);
+                file.status = readFileBytes(paths_[i], file.bytes);
             } catch (...) {
-                failure = std::current_exception();
+                file.failure = std::current_exception();
             }
-            {
-                std::lock_guard lock(mutex_);
-                slot.status = status;
-                slot.failure = failure;
-                slot.ready = true;
-            }
-            changed_.notify_all();
-            if (!status || failure)
+            // A file that cannot be read ends the reading.
+            const bool last = !file.status || file.failure || i + 1 == paths_.size();
+            batchBytes += file.bytes.size();
+            batch.push_back(std::move(file));
+            if (!last && batchBytes < kBatch)
+                continue;
+            std::unique_lock lock(mutex_);
+            readerWaiting_ = true;
+            changed_.wait(lock, [this] { return stop_ || readyBytes_ < kAhead; });
+            readerWaiting_ = false;
+            if (stop_)
+                return;
+            for (File &f : batch)
+                ready_.push_back(std::move(f));
+            readyBytes_ += batchBytes;
+            done_ = last;
+            batch.clear();
+            batchBytes = 0;
+            const bool wake = takerWaiting_;
+            lock.unlock();
+            if (wake)
+                changed_.notify_all();
+            if (last)
                 return;
         }
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        changed_.notify_all();
     }
 
     const std::vector<std::string> &paths_;
-    std::array<Slot, kSlots> slots_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::size_t released_ = 0;
+    std::vector<File> ready_;
+    std::size_t readyBytes_ = 0;
+    bool takerWaiting_ = false;
+    bool readerWaiting_ = false;
+    bool done_ = false;
     bool stop_ = false;
     std::thread reader_; // last: it starts once the rest is in place
 };
@@ -245,15 +260,23 @@ std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std:
 {
     ReadAhead files(paths);
     std::size_t read = 0;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        progress(read);
-        Status status;
-        const std::string &bytes = files.take(i, status);
-        if (!status)
-            return UnreadFile{i, status};
-        read += bytes.size();
-        gathered.addFileBytes(bytes);
-        files.release(i);
+    for (std::size_t i = 0; i < paths.size();) {
+        std::vector<ReadAhead::File> batch = files.take();
+        if (batch.empty())
+            break; // the reading stopped; cannot happen before the last file
+        for (ReadAhead::File &file : batch) {
+            progress(read);
+            if (file.failure)
+                std::rethrow_exception(file.failure);
+            if (!file.status)
+                return UnreadFile{i, file.status};
+            read += file.bytes.size();
+            gathered.addFileBytes(file.bytes);
+            // Freed here rather than with the batch: a large file's memory
+            // goes back before the next is gathered.
+            std::string().swap(file.bytes);
+            ++i;
+        }
     }
     return std::nullopt;
 }

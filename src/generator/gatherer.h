@@ -9,7 +9,6 @@
 
 #include "core/choices.h"
 #include "documents/keywords.h"
-#include "platform/memory.h"
 #include "platform/status.h"
 
 namespace varnok {
@@ -39,12 +38,10 @@ public:
 
     // Room for this many bytes of gathered text, for instance the total size
     // of the selected files: at a hundred megabytes, growing the buffer step
-    // by step costs as much again as gathering itself.
-    void reserve(std::size_t bytes)
-    {
-        text_.reserve(bytes);
-        adviseLargeBuffer(text_.data(), text_.capacity());
-    }
+    // by step costs as much again as gathering itself. It is not asked to be
+    // backed by huge pages: where the system compacts memory to find them,
+    // the first touch of such a buffer has taken seconds.
+    void reserve(std::size_t bytes) { text_.reserve(bytes); }
 
     EssayType type() const { return type_; }
     bool empty() const { return lines_ == 0; }

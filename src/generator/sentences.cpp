@@ -5,7 +5,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/memory.h"
 
 namespace varnok {
 
@@ -102,10 +101,8 @@ SentenceList::SentenceList(std::size_t count, std::size_t textSize) : size_(coun
 {
     if (textSize <= UINT32_MAX) {
         narrow_.reset(new std::uint32_t[count]);
-        adviseLargeBuffer(narrow_.get(), count * sizeof(std::uint32_t));
     } else {
         wide_.reset(new std::uint64_t[count]);
-        adviseLargeBuffer(wide_.get(), count * sizeof(std::uint64_t));
     }
 }
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/memory.h"
 
 namespace varnok {
 
