@@ -162,8 +162,19 @@ std::vector<EssayText::Chunk> EssayText::chunks(const Offset *order) const
     return chunks;
 }
 
+// What a thread making chunks keeps from one chunk to the next.
+struct EssayText::Scratch {
+    // The chunk's sentences copied end to end, in the order of the cut, and
+    // where each begins; where each group's sentences go in the essay; and
+    // where they came from in the text.
+    std::string pieces;
+    std::vector<std::uint32_t> starts;
+    std::vector<std::uint32_t> order;
+    std::vector<std::size_t> offsets;
+};
+
 template <typename Offset>
-void EssayText::produceChunk(const Chunk &chunk, Offset *order, std::string &out) const
+void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch, std::string &out) const
 {
     // Made in the memory out brings.
     std::string room;
@@ -172,35 +183,70 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, std::string &out
     ParagraphState state = chunk.start;
     if (state.lines >= lineCount_)
         return;
-    // Sorting a group reads the beginning of each of its sentences, from all
-    // over the text: the writing that follows finds them at hand.
-    GroupSorter sorter(text);
-    for (std::size_t g = chunk.firstGroup; g < chunk.lastGroup; ++g) {
-        if (sentences_.sortedGroups[g])
-            continue;
-        Offset *first = order + sentences_.groups[g];
-        Offset *last = order + sentences_.groups[g + 1];
-        sorter.sort(first, last, last, first);
-        sentences_.sortedGroups[g] = 1;
-    }
     const char *const data = text.text().data();
     const std::size_t count = sentences_.size();
+    const std::size_t n = chunk.last - chunk.first;
     // Each sentence is followed by a gap mostly.
     const std::size_t average = text.text().size() / std::max<std::size_t>(1, text.count()) + 3;
-    Bytes bytes(std::move(room), (chunk.last - chunk.first) * average * 9 / 8);
-    for (std::size_t i = chunk.first; i < chunk.last; ++i) {
-        if (i + GroupSorter::kAhead < chunk.last)
-            __builtin_prefetch(data + order[i + GroupSorter::kAhead]);
-        const std::size_t start = order[i];
+    Bytes bytes(std::move(room), n * average * 9 / 8);
+    const auto add = [&](std::size_t i, std::size_t start, std::string_view sentence) {
         Tail tail = Tail::None;
         if (endsComposed(i, text.terminatorAt(start)))
             tail = state.composedEnd(paragraphs_) ? Tail::GapAndBreak : Tail::Gap;
         const bool lineEnd = tail == Tail::GapAndBreak || i + 1 == count;
-        bytes.add(text.sentenceAt(start), kTails[static_cast<std::size_t>(tail)], lineEnd);
+        bytes.add(sentence, kTails[static_cast<std::size_t>(tail)], lineEnd);
         if (lineEnd && tail != Tail::GapAndBreak)
             ++state.lines;
-        if (state.lines >= lineCount_)
-            break;
+        return state.lines < lineCount_;
+    };
+    if (sentences_.groups.empty()) {
+        // In the text's order: read straight through.
+        for (std::size_t i = chunk.first; i < chunk.last; ++i)
+            if (!add(i, order[i], text.sentenceAt(order[i])))
+                break;
+    } else {
+        // The sentences lie all over the text: each is fetched once, into a
+        // copy where sorting the groups and the writing find them at hand.
+        std::string &pieces = scratch.pieces;
+        pieces.clear();
+        scratch.starts.resize(n + 1);
+        scratch.offsets.resize(n);
+        for (std::size_t k = 0; k < n; ++k) {
+            if (k + GroupSorter::kAhead < n) {
+                const std::size_t ahead = order[chunk.first + k + GroupSorter::kAhead];
+                __builtin_prefetch(data + ahead);
+                __builtin_prefetch(data + std::min(text.text().size() - 1, ahead + 63));
+            }
+            const std::size_t start = order[chunk.first + k];
+            scratch.offsets[k] = start;
+            scratch.starts[k] = static_cast<std::uint32_t>(pieces.size());
+            pieces.append(text.sentenceAt(start));
+        }
+        scratch.starts[n] = static_cast<std::uint32_t>(pieces.size());
+        scratch.order.resize(n);
+        GroupSorter sorter(text);
+        for (std::size_t g = chunk.firstGroup; g < chunk.lastGroup; ++g) {
+            const auto first = static_cast<std::uint32_t>(sentences_.groups[g] - chunk.first);
+            const auto last = static_cast<std::uint32_t>(sentences_.groups[g + 1] - chunk.first);
+            std::uint32_t *out = scratch.order.data() + first;
+            if (sentences_.sortedGroups[g] || last - first < 2) {
+                for (std::uint32_t k = first; k < last; ++k)
+                    *out++ = k;
+                continue;
+            }
+            sorter.sortPieces(pieces.data(), scratch.starts.data(), first, last, out);
+            // Kept in order for another writing of the essay.
+            for (std::uint32_t k = first; k < last; ++k)
+                order[chunk.first + k] = static_cast<Offset>(scratch.offsets[scratch.order[k]]);
+            sentences_.sortedGroups[g] = 1;
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::uint32_t from = scratch.order[k];
+            const std::string_view sentence(pieces.data() + scratch.starts[from],
+                                            scratch.starts[from + 1] - scratch.starts[from]);
+            if (!add(chunk.first + k, scratch.offsets[from], sentence))
+                break;
+        }
     }
     bytes.handOver([&out](std::string &made) {
         out.swap(made);
@@ -231,7 +277,7 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
     shared.made.resize(kChunksAhead);
     shared.ready.assign(chunks.size(), 0);
     // Takes a chunk and makes it; false when none may be taken now.
-    const auto makeOne = [&](std::unique_lock<std::mutex> &lock) {
+    const auto makeOne = [&](std::unique_lock<std::mutex> &lock, Scratch &scratch) {
         if (shared.stop || shared.taken >= chunks.size() || shared.taken >= shared.written + kChunksAhead)
             return false;
         const std::size_t c = shared.taken++;
@@ -241,7 +287,7 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
             shared.spare.pop_back();
         }
         lock.unlock();
-        produceChunk(chunks[c], order, out);
+        produceChunk(chunks[c], order, scratch, out);
         lock.lock();
         shared.made[c % kChunksAhead].swap(out);
         shared.ready[c] = 1;
@@ -264,18 +310,20 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
     } helper{shared, {}};
     if (sentences_.size() >= kSentencesForHelper && std::thread::hardware_concurrency() >= 2)
         helper.thread = std::thread([&] {
+            Scratch scratch;
             std::unique_lock lock(shared.mutex);
             while (!shared.stop)
-                if (!makeOne(lock))
+                if (!makeOne(lock, scratch))
                     shared.changed.wait(lock);
         });
+    Scratch scratch;
     bool ok = true;
     for (std::size_t c = 0; c < chunks.size() && ok && chunks[c].start.lines < lineCount_; ++c) {
         std::string bytes;
         {
             std::unique_lock lock(shared.mutex);
             while (!shared.ready[c])
-                if (!makeOne(lock))
+                if (!makeOne(lock, scratch))
                     shared.changed.wait(lock);
             bytes.swap(shared.made[c % kChunksAhead]);
         }

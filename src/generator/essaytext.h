@@ -62,6 +62,7 @@ public:
 private:
     struct ParagraphState;
     struct Chunk;
+    struct Scratch;
 
     // Whether the sentence at place i, ending in terminator, ends a
     // composed sentence.
@@ -73,7 +74,7 @@ private:
     template <typename Offset>
     std::vector<Chunk> chunks(const Offset *order) const;
     template <typename Offset>
-    void produceChunk(const Chunk &chunk, Offset *order, std::string &out) const;
+    void produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch, std::string &out) const;
     template <typename Offset>
     bool produceSentences(const BlockPut &put, Offset *order) const;
     bool produceLines(const BlockPut &put) const;

@@ -108,6 +108,71 @@ std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
     return count / parts * p + std::min(p, count % parts);
 }
 
+// Sorts keys of 128 bits whose bytes from the fifth up are compared first,
+// most significant first: a byte at a time, from `byte` down, the keys that
+// agree so far spread by the next byte, and few keys sorted by insertion.
+// A group's keys mostly differ in their first byte or two, and comparing
+// them pairwise took most of the time of writing a large essay.
+__extension__ typedef unsigned __int128 WideKey;
+constexpr std::size_t kFewKeys = 24;
+
+void insertionSort(WideKey *keys, std::size_t n)
+{
+    for (std::size_t i = 1; i < n; ++i) {
+        const WideKey key = keys[i];
+        std::size_t j = i;
+        for (; j > 0 && key < keys[j - 1]; --j)
+            keys[j] = keys[j - 1];
+        keys[j] = key;
+    }
+}
+
+void radixSort(WideKey *keys, WideKey *spare, std::size_t n, int byte)
+{
+    for (;;) {
+        if (n <= kFewKeys) {
+            insertionSort(keys, n);
+            return;
+        }
+        // Past the beginnings only the lowest four bytes are left.
+        if (byte < 4) {
+            std::sort(keys, keys + n);
+            return;
+        }
+        const int shift = 8 * byte;
+        const auto digit = [shift](WideKey key) { return static_cast<std::uint8_t>(key >> shift); };
+        std::uint32_t count[256] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++count[digit(keys[i])];
+        if (count[digit(keys[0])] == n) {
+            --byte;
+            continue;
+        }
+        std::uint32_t next[256];
+        std::uint32_t sum = 0;
+        for (int d = 0; d < 256; ++d) {
+            next[d] = sum;
+            sum += count[d];
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            spare[next[digit(keys[i])]++] = keys[i];
+        std::copy(spare, spare + n, keys);
+        std::size_t begin = 0;
+        for (int d = 0; d < 256; ++d) {
+            if (count[d] > 1)
+                radixSort(keys + begin, spare + begin, count[d], byte - 1);
+            begin += count[d];
+        }
+        return;
+    }
+}
+
+void sortKeys(std::vector<WideKey> &keys, std::vector<WideKey> &spare)
+{
+    spare.resize(keys.size());
+    radixSort(keys.data(), spare.data(), keys.size(), 15);
+}
+
 } // namespace
 
 GroupSorter::Key GroupSorter::beginning(std::size_t start) const
@@ -124,6 +189,11 @@ GroupSorter::Key GroupSorter::beginning(std::size_t start) const
         length = static_cast<std::size_t>(std::countr_zero(at)) / 8 + 1;
     else if (const std::uint64_t atNext = lanesHolding(next, terminator) & 0x808080u)
         length = kPrefixBytes + static_cast<std::size_t>(std::countr_zero(atNext)) / 8 + 1;
+    return beginningOf(first, next, length);
+}
+
+GroupSorter::Key GroupSorter::beginningOf(std::uint64_t first, std::uint64_t next, std::size_t length)
+{
     const std::uint64_t own = firstLanes(first, length);
     const std::uint64_t capitals = capitalLanes(own);
     // Folded: 0x80 >> 2 is the distance from a capital to its small letter.
@@ -189,7 +259,10 @@ void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset
     // Between equal beginnings the start decides: any order of those will
     // do for short sentences, which are then equal, and long ones are put
     // in order by their text next.
-    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) { return keyOf(a) < keyOf(b); });
+    if constexpr (packed)
+        sortKeys(entries, spare_);
+    else
+        std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) { return keyOf(a) < keyOf(b); });
     const auto sameBeginning = [&](const Entry &a, const Entry &b) { return keyOf(a) >> 32 == keyOf(b) >> 32; };
     for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
         auto runEnd = run + 1;
@@ -203,6 +276,39 @@ void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset
     }
     for (const Entry &e : entries)
         *out++ = static_cast<Offset>(startOf(e));
+}
+
+void GroupSorter::sortPieces(const char *pieces, const std::uint32_t *starts, std::uint32_t first, std::uint32_t last,
+                             std::uint32_t *out)
+{
+    narrow_.clear();
+    for (std::uint32_t k = first; k < last; ++k) {
+        const char *piece = pieces + starts[k];
+        const std::size_t length = starts[k + 1] - starts[k];
+        const std::uint64_t head = lanes(piece, std::min(kPrefixBytes, length));
+        const std::uint64_t next =
+            length > kPrefixBytes ? lanes(piece + kPrefixBytes, std::min(kLongPrefixBytes, length) - kPrefixBytes) : 0;
+        narrow_.push_back(beginningOf(head, next, std::min(length, kLongPrefixBytes + 1)) | k);
+    }
+    const auto pieceOf = [&](const Key &e) {
+        const auto k = static_cast<std::uint32_t>(e);
+        return std::string_view(pieces + starts[k], starts[k + 1] - starts[k]);
+    };
+    sortKeys(narrow_, spare_);
+    // Equal beginnings of long sentences go on by their text; short ones
+    // are then equal, in any order.
+    const auto sameBeginning = [](const Key &a, const Key &b) { return a >> 32 == b >> 32; };
+    for (auto run = std::adjacent_find(narrow_.begin(), narrow_.end(), sameBeginning); run != narrow_.end();) {
+        auto runEnd = run + 1;
+        while (runEnd != narrow_.end() && sameBeginning(*run, *runEnd))
+            ++runEnd;
+        if (static_cast<std::uint32_t>(*run >> 32) >= kLongLine)
+            std::sort(run, runEnd,
+                      [&](const Key &a, const Key &b) { return compareNoCase(pieceOf(a), pieceOf(b)) < 0; });
+        run = std::adjacent_find(runEnd, narrow_.end(), sameBeginning);
+    }
+    for (const Key &e : narrow_)
+        *out++ = static_cast<std::uint32_t>(e);
 }
 
 void GroupSorter::sort(const std::uint32_t *first, const std::uint32_t *last, const std::uint32_t *limit,

@@ -41,6 +41,14 @@ public:
     // How far ahead of the sentence at hand the text is asked for.
     static constexpr std::size_t kAhead = 16;
 
+    // The same order for sentences copied end to end: sentence k is
+    // pieces[starts[k], starts[k + 1]). Puts the numbers first to last - 1,
+    // in the order of their sentences, into out. Nothing is read from all
+    // over the text: the copy was made in one pass, and all the sort reads
+    // is close at hand.
+    void sortPieces(const char *pieces, const std::uint32_t *starts, std::uint32_t first, std::uint32_t last,
+                    std::uint32_t *out);
+
 private:
     // What the sort goes by: a sentence's beginning (beginning()) in the
     // upper 96 bits and, for four-byte offsets, the sentence's start in the
@@ -53,12 +61,17 @@ private:
     };
 
     Key beginning(std::size_t start) const;
+    // The same from the first eight bytes and the next three as numbers
+    // (unread ones zero), and the sentence's length where it is below
+    // twelve bytes, else twelve.
+    static Key beginningOf(std::uint64_t first, std::uint64_t next, std::size_t length);
     template <typename Offset, typename Entry>
     void sortInto(const Offset *first, const Offset *last, const Offset *limit, Offset *out,
                   std::vector<Entry> &entries);
 
     const SentenceText &text_;
     std::vector<Key> narrow_;
+    std::vector<Key> spare_;
     std::vector<WideEntry> wide_;
 };
 

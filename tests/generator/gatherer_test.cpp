@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
+#include "support/fakeui.h"
 #include "generator/gatherer.h"
 #include "slow_generator.h"
 #include "test_randoms.h"
@@ -122,6 +124,50 @@ TEST(Gatherer, SameAsTheReferenceOnRandomFiles)
         }
         ASSERT_EQ(takeLines(gatherer), slow::gather(files, essayResponses)) << "round " << round << ": " << described;
         ASSERT_TRUE(gatherer.empty());
+    }
+}
+
+// The files are read ahead in batches of about a megabyte, at most a few
+// megabytes ahead: whatever the sizes and wherever a file cannot be read,
+// every file before it is gathered once, in order, and that file is named.
+TEST(Gatherer, FilesReadAheadInBatchesArriveInOrderUpToOneThatCannotBeRead)
+{
+    constexpr std::size_t kMB = std::size_t{1} << 20;
+    const struct {
+        const char *what;
+        std::vector<std::size_t> sizes;
+        std::size_t missing; // index of a file that is not there, or past the end
+    } cases[] = {
+        {"small files, all there", {10, 20, 30}, 3},
+        {"the first missing", {10, 20}, 0},
+        {"one missing after a batch of exactly a megabyte", {kMB / 2, kMB / 2, 10, 10}, 2},
+        {"one missing in the middle of a batch", {100, kMB - 200, 50, 10}, 2},
+        {"more than the reading may run ahead, the last missing", {3 * kMB, 3 * kMB, kMB / 4, 7, 7}, 4},
+        {"files larger than a batch, all there", {2 * kMB + 1, 5, 2 * kMB}, 3},
+    };
+    for (const auto &c : cases) {
+        testing::TempFolder folder;
+        std::vector<std::string> paths;
+        Lines expected;
+        for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+            const std::string name = std::to_string(i) + ".ess";
+            paths.push_back(folder.file(name));
+            if (i == c.missing)
+                continue;
+            // One user line per file, named by the file, made as long as asked.
+            std::string line = "file " + std::to_string(i) + " ";
+            line.resize(std::max(line.size(), c.sizes[i]), 'x');
+            folder.write(name, "EXPLAIN YOURSELF\r\n" + line);
+            if (i < c.missing)
+                expected.push_back(line + "\r\n");
+        }
+        Gatherer gatherer(EssayType::EssayResponses);
+        std::vector<std::size_t> progress;
+        const auto unread = gatherFiles(gatherer, paths, [&](std::size_t read) { progress.push_back(read); });
+        EXPECT_EQ(unread ? unread->index : c.sizes.size(), std::min(c.missing, c.sizes.size())) << c.what;
+        EXPECT_EQ(takeLines(gatherer), expected) << c.what;
+        EXPECT_EQ(progress.size(), std::min(c.missing + 1, c.sizes.size())) << c.what;
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end())) << c.what;
     }
 }
 
