@@ -26,7 +26,7 @@ constexpr std::size_t kChunkSentences = std::size_t{1} << 13;
 // From this many sentences on, a second thread makes chunks ahead of the
 // writing; at most this many chunks are made and not yet written.
 constexpr std::size_t kSentencesForHelper = std::size_t{1} << 17;
-constexpr std::size_t kChunksAhead = 2;
+constexpr std::size_t kChunksAhead = 4;
 
 // Bytes written into a string's room directly, its size set only when they
 // are handed over: appending a few dozen bytes at a time to a string costs
@@ -328,7 +328,8 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
             bytes.swap(shared.made[c % kChunksAhead]);
         }
         ok = bytes.empty() || put(bytes);
-        bytes.clear();
+        // Not cleared: the next chunk writes over the bytes, and a string
+        // made as large as its room again fills what it grows by with zeros.
         std::lock_guard lock(shared.mutex);
         shared.spare.push_back(std::move(bytes));
         shared.written = c + 1;
