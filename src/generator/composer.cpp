@@ -56,24 +56,28 @@ EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &
                 lastBang = i;
         }
         paragraphs.afterBangs = std::max(paragraphs.afterDots, lastBang);
-        // Every "." counts wherever its key's sentences stand.
-        for (std::size_t i = 0; i < count; ++i) {
-            const char c = terminator(i);
-            if (c == kFullStop || (i >= paragraphs.afterDots && (c == kExclamation || i >= paragraphs.afterBangs)))
+        // Every "." counts wherever its key's sentences stand, and all of
+        // them stand before afterDots; from there on a "!" counts, and from
+        // afterBangs on a "?" too.
+        for (std::size_t i = 0; i < paragraphs.afterDots; ++i)
+            composed += terminator(i) == kFullStop;
+        for (std::size_t i = paragraphs.afterDots; i < count; ++i)
+            if (terminator(i) == kExclamation || i >= paragraphs.afterBangs)
                 ++composed;
-        }
     });
-    int placed = 0;
-    for (std::size_t n = 0; n < composed; ++n) {
-        if (++placed < paragraphs.targets.back())
-            continue;
-        placed = 0;
+    // A paragraph takes as many composed sentences as its target, at least one.
+    std::size_t left = composed;
+    for (;;) {
+        const auto target = static_cast<std::size_t>(std::max(paragraphs.targets.back(), 1));
+        if (left < target)
+            break;
+        left -= target;
         ++paragraphs.lines;
         paragraphs.targets.push_back(drawParagraphTarget(limits, random));
     }
     // The last sentence always ends a composed sentence: the paragraph it
     // leaves open is a line of its own.
-    if (placed > 0)
+    if (left > 0)
         ++paragraphs.lines;
     return EssayText(std::move(cut), std::move(paragraphs));
 }
