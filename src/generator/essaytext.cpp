@@ -122,6 +122,22 @@ struct EssayText::ParagraphState {
         ++lines;
         return true;
     }
+
+    // As many composed sentences ended as ends says.
+    void composedEnds(std::size_t ends, const Paragraphs &paragraphs)
+    {
+        while (ends > 0) {
+            const auto need = static_cast<std::size_t>(std::max(paragraphs.targets[paragraph], 1) - placed);
+            if (ends < need) {
+                placed += static_cast<int>(ends);
+                return;
+            }
+            ends -= need;
+            placed = 0;
+            ++paragraph;
+            ++lines;
+        }
+    }
 };
 
 struct EssayText::Chunk {
@@ -155,9 +171,10 @@ std::vector<EssayText::Chunk> EssayText::chunks(const Offset *order) const
     ParagraphState state;
     for (Chunk &chunk : chunks) {
         chunk.start = state;
+        std::size_t ends = 0;
         for (std::size_t i = chunk.first; i < chunk.last; ++i)
-            if (endsComposed(i, sentences_.text.terminatorAt(order[i])))
-                state.composedEnd(paragraphs_);
+            ends += endsComposed(i, sentences_.text.terminatorAt(order[i]));
+        state.composedEnds(ends, paragraphs_);
     }
     return chunks;
 }
