@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/textfile.h"
 #include "platform/unicode.h"
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -558,7 +559,7 @@ void FindRunner::start(std::string folder, std::string query, Done done)
     Job job;
     job.cancel = std::make_shared<std::atomic<bool>>(false);
     job.finished = std::make_shared<std::atomic<bool>>(false);
-    job.thread = std::thread([folder = std::move(folder), query = std::move(query), done = std::move(done),
+    job.thread = startThread([folder = std::move(folder), query = std::move(query), done = std::move(done),
                               cancel = job.cancel, finished = job.finished] {
         try {
             FindResult result = findInFolder(folder, query, *cancel);

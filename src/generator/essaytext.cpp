@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "generator/shuffle.h"
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -326,7 +327,7 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
         }
     } helper{shared, {}};
     if (sentences_.size() >= kSentencesForHelper && std::thread::hardware_concurrency() >= 2)
-        helper.thread = std::thread([&] {
+        helper.thread = startThread([&] {
             Scratch scratch;
             std::unique_lock lock(shared.mutex);
             while (!shared.stop)

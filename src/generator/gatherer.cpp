@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/textfile.h"
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -154,7 +155,9 @@ namespace {
 // a time, waking each other took more than a tenth of a large gathering.
 class ReadAhead {
 public:
-    explicit ReadAhead(const std::vector<std::string> &paths) : paths_(paths), reader_([this] { run(); }) {}
+    explicit ReadAhead(const std::vector<std::string> &paths) : paths_(paths), reader_(startThread([this] { run(); }))
+    {
+    }
     ~ReadAhead()
     {
         {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -96,7 +97,7 @@ void inParts(std::size_t parts, const Work &work)
 {
     std::thread other;
     if (parts > 1)
-        other = std::thread([&work] { work(1); });
+        other = startThread([&work] { work(1); });
     work(0);
     if (other.joinable())
         other.join();

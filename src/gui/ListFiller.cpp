@@ -8,6 +8,7 @@
 
 #include "app/settingssync.h"
 #include "documents/documents.h"
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -104,7 +105,7 @@ void ListFiller::begin(Kind kind)
     ready_ = false;
     const unsigned serial = ++serial_;
     ListsReading *reading = reading_.get();
-    worker_ = std::thread([this, reading, serial] {
+    worker_ = startThread([this, reading, serial] {
         // A reading cut short (out of memory) is dropped: the lists stay
         // empty until the next re-read, as they would after a failed one.
         bool complete = true;

@@ -31,6 +31,7 @@
 #include "gui/TStartTest.h"
 #include "gui/TConflictDlg.h"
 #include "gui/framing.h"
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -354,7 +355,7 @@ bool QtUi::runLong(const std::string &caption, const std::function<void(JobProgr
     std::atomic<bool> finished{false};
     bool cancelled = false;
     std::exception_ptr failure;
-    std::thread worker([&] {
+    std::thread worker = startThread([&] {
         try {
             job(progress);
         } catch (const JobCancelled &) {
