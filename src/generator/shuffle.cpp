@@ -174,6 +174,24 @@ void sortKeys(std::vector<WideKey> &keys, std::vector<WideKey> &spare)
     radixSort(keys.data(), spare.data(), keys.size(), 15);
 }
 
+// Entries in the order of their keys whose beginnings are equal: runs of
+// long sentences among them put in order by their text, textOf(entry);
+// short ones are then equal, in any order.
+template <typename Entry, typename KeyOf, typename TextOf>
+void sortLongTies(std::vector<Entry> &entries, const KeyOf &keyOf, const TextOf &textOf)
+{
+    const auto sameBeginning = [&](const Entry &a, const Entry &b) { return keyOf(a) >> 32 == keyOf(b) >> 32; };
+    for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
+        auto runEnd = run + 1;
+        while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
+            ++runEnd;
+        if (static_cast<std::uint32_t>(keyOf(*run) >> 32) >= kLongLine)
+            std::sort(run, runEnd,
+                      [&](const Entry &a, const Entry &b) { return compareNoCase(textOf(a), textOf(b)) < 0; });
+        run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
+    }
+}
+
 } // namespace
 
 GroupSorter::Key GroupSorter::beginning(std::size_t start) const
@@ -264,17 +282,7 @@ void GroupSorter::sortInto(const Offset *first, const Offset *last, const Offset
         sortKeys(entries, spare_);
     else
         std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) { return keyOf(a) < keyOf(b); });
-    const auto sameBeginning = [&](const Entry &a, const Entry &b) { return keyOf(a) >> 32 == keyOf(b) >> 32; };
-    for (auto run = std::adjacent_find(entries.begin(), entries.end(), sameBeginning); run != entries.end();) {
-        auto runEnd = run + 1;
-        while (runEnd != entries.end() && sameBeginning(*run, *runEnd))
-            ++runEnd;
-        if (static_cast<std::uint32_t>(keyOf(*run) >> 32) >= kLongLine)
-            std::sort(run, runEnd, [&](const Entry &a, const Entry &b) {
-                return compareNoCase(text_.sentenceAt(startOf(a)), text_.sentenceAt(startOf(b))) < 0;
-            });
-        run = std::adjacent_find(runEnd, entries.end(), sameBeginning);
-    }
+    sortLongTies(entries, keyOf, [&](const Entry &e) { return text_.sentenceAt(startOf(e)); });
     for (const Entry &e : entries)
         *out++ = static_cast<Offset>(startOf(e));
 }
@@ -291,23 +299,13 @@ void GroupSorter::sortPieces(const char *pieces, const std::uint32_t *starts, st
             length > kPrefixBytes ? lanes(piece + kPrefixBytes, std::min(kLongPrefixBytes, length) - kPrefixBytes) : 0;
         narrow_.push_back(beginningOf(head, next, std::min(length, kLongPrefixBytes + 1)) | k);
     }
-    const auto pieceOf = [&](const Key &e) {
-        const auto k = static_cast<std::uint32_t>(e);
-        return std::string_view(pieces + starts[k], starts[k + 1] - starts[k]);
-    };
     sortKeys(narrow_, spare_);
-    // Equal beginnings of long sentences go on by their text; short ones
-    // are then equal, in any order.
-    const auto sameBeginning = [](const Key &a, const Key &b) { return a >> 32 == b >> 32; };
-    for (auto run = std::adjacent_find(narrow_.begin(), narrow_.end(), sameBeginning); run != narrow_.end();) {
-        auto runEnd = run + 1;
-        while (runEnd != narrow_.end() && sameBeginning(*run, *runEnd))
-            ++runEnd;
-        if (static_cast<std::uint32_t>(*run >> 32) >= kLongLine)
-            std::sort(run, runEnd,
-                      [&](const Key &a, const Key &b) { return compareNoCase(pieceOf(a), pieceOf(b)) < 0; });
-        run = std::adjacent_find(runEnd, narrow_.end(), sameBeginning);
-    }
+    sortLongTies(
+        narrow_, [](const Key &e) { return e; },
+        [&](const Key &e) {
+            const auto k = static_cast<std::uint32_t>(e);
+            return std::string_view(pieces + starts[k], starts[k + 1] - starts[k]);
+        });
     for (const Key &e : narrow_)
         *out++ = static_cast<std::uint32_t>(e);
 }
