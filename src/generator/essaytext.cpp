@@ -241,6 +241,7 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch
             pieces.append(text.sentenceAt(start));
         }
         scratch.starts[n] = static_cast<std::uint32_t>(pieces.size());
+        pieces.append(GroupSorter::kPiecesPadding, '\0');
         scratch.order.resize(n);
         GroupSorter sorter(text);
         for (std::size_t g = chunk.firstGroup; g < chunk.lastGroup; ++g) {

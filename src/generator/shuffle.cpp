@@ -40,11 +40,24 @@ constexpr std::uint32_t kLongLine = 0xff000000u;
 constexpr std::uint64_t kLanes = 0x0101010101010101u;
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 
-// Up to eight bytes as a number, the first in the lowest lane.
-std::uint64_t lanes(const char *bytes, std::size_t count)
+// The lanes from the first n on cleared.
+constexpr std::uint64_t firstLanes(std::uint64_t value, std::size_t n)
+{
+    return n >= 8 ? value : value & ((std::uint64_t{1} << (8 * n)) - 1);
+}
+
+// Up to eight bytes as a number, the first in the lowest lane. Where eight
+// can be read, one load takes them and the lanes from count on are cleared:
+// a copy of a varying count is a loop of byte stores, and reading the number
+// back then waits for all of them.
+std::uint64_t lanes(const char *bytes, std::size_t count, std::size_t readable)
 {
     std::uint64_t value = 0;
     if constexpr (std::endian::native == std::endian::little) {
+        if (readable >= sizeof value) {
+            std::memcpy(&value, bytes, sizeof value);
+            return firstLanes(value, count);
+        }
         std::memcpy(&value, bytes, count);
     } else {
         for (std::size_t i = 0; i < count; ++i)
@@ -73,12 +86,6 @@ constexpr std::uint64_t capitalLanes(std::uint64_t value)
 constexpr std::uint64_t byteSwapped(std::uint64_t value)
 {
     return __builtin_bswap64(value);
-}
-
-// The lanes from the first n on cleared.
-constexpr std::uint64_t firstLanes(std::uint64_t value, std::size_t n)
-{
-    return n >= 8 ? value : value & ((std::uint64_t{1} << (8 * n)) - 1);
 }
 
 // From this many sentences on, the work after the draw is shared out between
@@ -143,15 +150,23 @@ void radixSort(WideKey *keys, WideKey *spare, std::size_t n, int byte)
         const int shift = 8 * byte;
         const auto digit = [shift](WideKey key) { return static_cast<std::uint8_t>(key >> shift); };
         std::uint32_t count[256] = {};
-        for (std::size_t i = 0; i < n; ++i)
-            ++count[digit(keys[i])];
-        if (count[digit(keys[0])] == n) {
+        // The digits used lie close together (the letters, mostly): the
+        // passes over the counts go from the least to the greatest only.
+        int low = 255;
+        int high = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const int d = digit(keys[i]);
+            ++count[d];
+            low = std::min(low, d);
+            high = std::max(high, d);
+        }
+        if (low == high) {
             --byte;
             continue;
         }
         std::uint32_t next[256];
         std::uint32_t sum = 0;
-        for (int d = 0; d < 256; ++d) {
+        for (int d = low; d <= high; ++d) {
             next[d] = sum;
             sum += count[d];
         }
@@ -159,7 +174,7 @@ void radixSort(WideKey *keys, WideKey *spare, std::size_t n, int byte)
             spare[next[digit(keys[i])]++] = keys[i];
         std::copy(spare, spare + n, keys);
         std::size_t begin = 0;
-        for (int d = 0; d < 256; ++d) {
+        for (int d = low; d <= high; ++d) {
             if (count[d] > 1)
                 radixSort(keys + begin, spare + begin, count[d], byte - 1);
             begin += count[d];
@@ -198,9 +213,11 @@ GroupSorter::Key GroupSorter::beginning(std::size_t start) const
 {
     const std::string &text = text_.text();
     const std::size_t available = std::min(kLongPrefixBytes, text.size() - start);
-    const std::uint64_t first = lanes(text.data() + start, std::min(kPrefixBytes, available));
-    const std::uint64_t next =
-        available > kPrefixBytes ? lanes(text.data() + start + kPrefixBytes, available - kPrefixBytes) : 0;
+    const std::size_t readable = text.size() - start;
+    const std::uint64_t first = lanes(text.data() + start, std::min(kPrefixBytes, available), readable);
+    const std::uint64_t next = available > kPrefixBytes ? lanes(text.data() + start + kPrefixBytes,
+                                                                available - kPrefixBytes, readable - kPrefixBytes)
+                                                        : 0;
     // The sentence may end within the bytes read; what follows is not its own.
     const auto terminator = static_cast<unsigned char>(text_.terminatorAt(start));
     std::size_t length = kLongPrefixBytes + 1;
@@ -294,9 +311,11 @@ void GroupSorter::sortPieces(const char *pieces, const std::uint32_t *starts, st
     for (std::uint32_t k = first; k < last; ++k) {
         const char *piece = pieces + starts[k];
         const std::size_t length = starts[k + 1] - starts[k];
-        const std::uint64_t head = lanes(piece, std::min(kPrefixBytes, length));
+        const std::uint64_t head = lanes(piece, std::min(kPrefixBytes, length), kPiecesPadding);
         const std::uint64_t next =
-            length > kPrefixBytes ? lanes(piece + kPrefixBytes, std::min(kLongPrefixBytes, length) - kPrefixBytes) : 0;
+            length > kPrefixBytes
+                ? lanes(piece + kPrefixBytes, std::min(kLongPrefixBytes, length) - kPrefixBytes, kPiecesPadding)
+                : 0;
         narrow_.push_back(beginningOf(head, next, std::min(length, kLongPrefixBytes + 1)) | k);
     }
     sortKeys(narrow_, spare_);

@@ -45,7 +45,9 @@ public:
     // pieces[starts[k], starts[k + 1]). Puts the numbers first to last - 1,
     // in the order of their sentences, into out. Nothing is read from all
     // over the text: the copy was made in one pass, and all the sort reads
-    // is close at hand.
+    // is close at hand. The bytes after the last sentence are read too:
+    // kPiecesPadding of them must follow it.
+    static constexpr std::size_t kPiecesPadding = 16;
     void sortPieces(const char *pieces, const std::uint32_t *starts, std::uint32_t first, std::uint32_t last,
                     std::uint32_t *out);
 
