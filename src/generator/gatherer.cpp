@@ -1,6 +1,7 @@
 #include "generator/gatherer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/memory.h"
 #include "platform/textfile.h"
 #include "platform/thread.h"
 
@@ -155,7 +157,9 @@ namespace {
 // a time, waking each other took more than a tenth of a large gathering.
 class ReadAhead {
 public:
-    explicit ReadAhead(const std::vector<std::string> &paths) : paths_(paths), reader_(startThread([this] { run(); }))
+    // room: where the gathering will write, for the reader to prefault.
+    ReadAhead(const std::vector<std::string> &paths, char *room, std::size_t roomSize)
+        : paths_(paths), room_(room), roomSize_(roomSize), reader_(startThread([this] { run(); }))
     {
     }
     ~ReadAhead()
@@ -176,6 +180,9 @@ public:
         // Thrown while reading (out of memory): thrown again to the gathering.
         std::exception_ptr failure;
     };
+
+    // How much text the gathering has written into its room.
+    void gathered(std::size_t bytes) { gathered_.store(bytes, std::memory_order_relaxed); }
 
     // The files read since the last call, in order; waits for at least one.
     // Empty once every file was handed over or the reading stopped.
@@ -202,11 +209,28 @@ private:
     // stops while this much is waiting.
     static constexpr std::size_t kBatch = std::size_t{1} << 20;
     static constexpr std::size_t kAhead = 4 * kBatch;
+    // The gathering's first write to each page of its text stops to fault
+    // the page in, which took two fifths of its time, while the reader
+    // waited for it. The reader prefaults every other block of this size
+    // a little ahead of the gathering, and the two threads then take about
+    // equal time. Not far ahead, nor beyond what was read: the gathered
+    // text may come to much less than the files, and what is prefaulted and
+    // never written would only take memory.
+    static constexpr std::size_t kPrefaultBlock = std::size_t{1} << 18;
+    static constexpr std::size_t kPrefaultAhead = 8 * kPrefaultBlock;
+
+    void prefaultUpTo(std::size_t read)
+    {
+        const std::size_t end = std::min({read, roomSize_, gathered_.load(std::memory_order_relaxed) + kPrefaultAhead});
+        for (; prefaulted_ + kPrefaultBlock <= end; prefaulted_ += 2 * kPrefaultBlock)
+            prefault(room_ + prefaulted_, kPrefaultBlock);
+    }
 
     void run()
     {
         std::vector<File> batch;
         std::size_t batchBytes = 0;
+        std::size_t read = 0;
         for (std::size_t i = 0; i < paths_.size(); ++i) {
             File file;
             try {
@@ -217,6 +241,7 @@ private:
             // A file that cannot be read ends the reading.
             const bool last = !file.status || file.failure || i + 1 == paths_.size();
             batchBytes += file.bytes.size();
+            read += file.bytes.size();
             batch.push_back(std::move(file));
             if (!last && batchBytes < kBatch)
                 continue;
@@ -236,6 +261,7 @@ private:
             lock.unlock();
             if (wake)
                 changed_.notify_all();
+            prefaultUpTo(read);
             if (last)
                 return;
         }
@@ -245,6 +271,10 @@ private:
     }
 
     const std::vector<std::string> &paths_;
+    char *const room_;
+    const std::size_t roomSize_;
+    std::size_t prefaulted_ = 0;
+    std::atomic<std::size_t> gathered_{0};
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<File> ready_;
@@ -261,7 +291,8 @@ private:
 std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std::string> &paths,
                                       const std::function<void(std::size_t bytesRead)> &progress)
 {
-    ReadAhead files(paths);
+    const std::size_t before = gathered.textSize();
+    ReadAhead files(paths, gathered.room(), gathered.roomSize());
     std::size_t read = 0;
     for (std::size_t i = 0; i < paths.size();) {
         std::vector<ReadAhead::File> batch = files.take();
@@ -275,6 +306,7 @@ std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std:
                 return UnreadFile{i, file.status};
             read += file.bytes.size();
             gathered.addFileBytes(file.bytes);
+            files.gathered(gathered.textSize() - before);
             // Freed here rather than with the batch: a large file's memory
             // goes back before the next is gathered.
             std::string().swap(file.bytes);

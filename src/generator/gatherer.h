@@ -43,6 +43,12 @@ public:
     // the first touch of such a buffer has taken seconds.
     void reserve(std::size_t bytes) { text_.reserve(bytes); }
 
+    // The memory reserved for the text and not yet written: another thread
+    // may prefault it.
+    char *room() { return text_.data() + text_.size(); }
+    std::size_t roomSize() const { return text_.capacity() - text_.size(); }
+    std::size_t textSize() const { return text_.size(); }
+
     EssayType type() const { return type_; }
     bool empty() const { return lines_ == 0; }
     std::size_t lineCount() const { return lines_; }

@@ -85,12 +85,18 @@ constexpr std::size_t kReadPiece = std::size_t{4} << 20;
 // no link out of its folder. Closed again by the caller.
 Status openDocument(const std::string &path, int &fd, struct stat &info)
 {
-    if (linksOutOfItsFolder(path))
-        return Status::failed(EXDEV);
     // Opening a FIFO for reading waits for a writer, and a device such as
     // /dev/zero never ends: neither is a document. O_NONBLOCK lets the open
     // return so the kind can be checked; it means nothing for a regular file.
-    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    // Only a link needs to be followed to see where it leads: the open that
+    // does not follow one tells them apart without a look of its own.
+    fd = ::open(path.c_str(), kFlags | O_NOFOLLOW);
+    if (fd < 0 && errno == ELOOP) {
+        if (linksOutOfItsFolder(path))
+            return Status::failed(EXDEV);
+        fd = ::open(path.c_str(), kFlags);
+    }
     if (fd < 0)
         return Status::lastError();
     Status kind;
