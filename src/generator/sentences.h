@@ -77,15 +77,68 @@ public:
         if (first >= last)
             return;
         std::size_t pos = skipBlanks(first == 0 ? 0 : endOf(first - 1));
+        EndFinder ends(*this);
         for (std::size_t i = first;;) {
             each(pos);
             if (++i == last)
                 return;
-            pos = skipBlanks(endAt(pos));
+            pos = skipBlanks(ends.endAt(pos));
         }
     }
 
 private:
+    // endAt for sentences taken in text order: the places of the terminator
+    // in a block of 64 bytes are found at once and kept for the sentences
+    // that end there, rather than a search begun for each sentence.
+    class EndFinder {
+    public:
+        explicit EndFinder(const SentenceText &text) : text_(text) {}
+
+        std::size_t endAt(std::size_t start)
+        {
+            const char terminator = text_.terminatorAt(start);
+            for (std::size_t pos = start;;) {
+                if (pos - block_ >= kBytes || terminator != terminator_) {
+                    block_ = pos / kBytes * kBytes;
+                    if (block_ + kBytes > text_.text_.size())
+                        return text_.endAt(start);
+                    terminator_ = terminator;
+                    places_ = placesIn(text_.text_.data() + block_, terminator);
+                }
+                if (const std::uint64_t from = places_ >> (pos - block_))
+                    return pos + static_cast<std::size_t>(__builtin_ctzll(from)) + 1;
+                pos = block_ + kBytes;
+            }
+        }
+
+    private:
+        static constexpr std::size_t kBytes = 64;
+
+        // Bit i set where bytes[i] is c.
+        static std::uint64_t placesIn(const char *bytes, char c)
+        {
+            std::uint64_t places = 0;
+#ifdef __SSE2__
+            const __m128i wanted = _mm_set1_epi8(c);
+            for (int i = 0; i < 4; ++i) {
+                const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 16 * i));
+                places |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
+                          << (16 * i);
+            }
+#else
+            for (std::size_t i = 0; i < kBytes; ++i)
+                places |= static_cast<std::uint64_t>(bytes[i] == c) << i;
+#endif
+            return places;
+        }
+
+        const SentenceText &text_;
+        // No block yet: every place is past it.
+        std::size_t block_ = 0 - kBytes;
+        char terminator_ = 0;
+        std::uint64_t places_ = 0;
+    };
+
     // A sentence end is counted for every block of this many bytes, so that
     // the text can be walked from any sentence on.
     static constexpr std::size_t kBlock = std::size_t{1} << 16;
