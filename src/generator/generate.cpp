@@ -1,6 +1,8 @@
 #include "generator/generate.h"
 
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -102,6 +104,26 @@ void MakeEssay(Context &ctx, EssayText &essay)
         failCannotCreate(path);
 }
 
+namespace {
+
+// What a large essay holds, as much memory as the files it came from, is
+// given back on a thread of its own: at fifty megabytes that held the
+// window for several milliseconds after the essay was written.
+constexpr std::size_t kLinesReleasedAside = 10000;
+
+void releaseAside(EssayText &&essay)
+{
+    if (essay.lineCount() < kLinesReleasedAside)
+        return;
+    try {
+        std::thread([held = std::move(essay)] {}).detach();
+    } catch (const std::system_error &) {
+        // No thread to be had: it was given back here.
+    }
+}
+
+} // namespace
+
 void bFunEssayClick(Context &ctx)
 {
     runCommand(ctx, [&] {
@@ -153,6 +175,7 @@ void bFunEssayClick(Context &ctx)
             return;
         MakeEssay(ctx, essay);
         rereadLists(ctx);
+        releaseAside(std::move(essay));
     });
 }
 
