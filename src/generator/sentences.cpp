@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <thread>
 #include <utility>
+
+#include "platform/thread.h"
 
 namespace varnok {
 
@@ -65,12 +68,17 @@ SentenceText::SentenceText(std::string text) : text_(std::move(text))
         text_ += kFullStop;
         dotsEnd_ = bangsEnd_ = questionsEnd_ = text_.size();
     }
+    // The blocks are counted on two cores where there are many: the count
+    // is a pass over the whole text that nothing else waits beside.
     const std::size_t blocks = (questionsEnd_ + kBlock - 1) / kBlock;
-    endsBefore_.reserve(blocks);
-    for (std::size_t b = 0; b < blocks; ++b) {
-        endsBefore_.push_back(count_);
-        count_ += endsIn(b * kBlock, std::min(questionsEnd_, (b + 1) * kBlock));
-    }
+    endsBefore_.resize(blocks);
+    const std::size_t parts = blocks >= kBlocksForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    inParts(parts, [&](std::size_t p) {
+        for (std::size_t b = partBegin(blocks, p, parts); b < partBegin(blocks, p + 1, parts); ++b)
+            endsBefore_[b] = endsIn(b * kBlock, std::min(questionsEnd_, (b + 1) * kBlock));
+    });
+    for (std::size_t &ends : endsBefore_)
+        count_ += std::exchange(ends, count_);
     fullStops_ = count_ - endsIn(dotsEnd_, questionsEnd_);
 }
 

@@ -99,9 +99,11 @@ private:
             const char terminator = text_.terminatorAt(start);
             for (std::size_t pos = start;;) {
                 if (pos - block_ >= kBytes || terminator != terminator_) {
-                    block_ = pos / kBytes * kBytes;
-                    if (block_ + kBytes > text_.text_.size())
+                    const std::size_t block = pos / kBytes * kBytes;
+                    // The text's last bytes are searched the plain way.
+                    if (block + kBytes > text_.text_.size())
                         return text_.endAt(start);
+                    block_ = block;
                     terminator_ = terminator;
                     places_ = placesIn(text_.text_.data() + block_, terminator);
                 }
@@ -122,8 +124,9 @@ private:
             const __m128i wanted = _mm_set1_epi8(c);
             for (int i = 0; i < 4; ++i) {
                 const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 16 * i));
-                places |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
-                          << (16 * i);
+                places |=
+                    static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
+                    << (16 * i);
             }
 #else
             for (std::size_t i = 0; i < kBytes; ++i)
@@ -142,6 +145,8 @@ private:
     // A sentence end is counted for every block of this many bytes, so that
     // the text can be walked from any sentence on.
     static constexpr std::size_t kBlock = std::size_t{1} << 16;
+    // From this many blocks on (four megabytes), they are counted in parts.
+    static constexpr std::size_t kBlocksForParts = 64;
 
     std::size_t skipBlanks(std::size_t pos) const
     {

@@ -97,25 +97,6 @@ std::size_t partsFor(std::size_t count)
     return count >= kSentencesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
-// Runs work(part) for every part, the first on this thread. The parts write
-// to separate ranges.
-template <typename Work>
-void inParts(std::size_t parts, const Work &work)
-{
-    std::thread other;
-    if (parts > 1)
-        other = startThread([&work] { work(1); });
-    work(0);
-    if (other.joinable())
-        other.join();
-}
-
-// Where part p of parts begins among count things.
-std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
-{
-    return count / parts * p + std::min(p, count % parts);
-}
-
 // Sorts keys of 128 bits whose bytes from the fifth up are compared first,
 // most significant first: a byte at a time, from `byte` down, the keys that
 // agree so far spread by the next byte, and few keys sorted by insertion.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace varnok {
 
@@ -23,6 +26,27 @@ std::thread startThread(F &&f)
         clearUpperVectorState();
         f();
     });
+}
+
+// Runs work(part) for every part of parts, the first on the calling thread
+// and each other on a thread of its own; returns when all are done. The
+// parts must not write to the same places.
+template <typename Work>
+void inParts(std::size_t parts, const Work &work)
+{
+    std::vector<std::thread> others;
+    for (std::size_t p = 1; p < parts; ++p)
+        others.push_back(startThread([&work, p] { work(p); }));
+    work(0);
+    for (std::thread &other : others)
+        other.join();
+}
+
+// Where part p of parts begins among count things, the parts as equal as
+// can be.
+inline std::size_t partBegin(std::size_t count, std::size_t p, std::size_t parts)
+{
+    return count / parts * p + std::min(p, count % parts);
 }
 
 } // namespace varnok

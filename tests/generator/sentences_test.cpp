@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 #include "generator/gatherer.h"
 #include "generator/sentences.h"
+#include "generator/shuffle.h"
 #include "slow_generator.h"
 #include "test_randoms.h"
 
@@ -63,6 +65,39 @@ TEST(SentenceCut, SameAsTheReferenceOnGatheredFiles)
         ASSERT_EQ(sentencesOf(gatherer.take().text), slow::cutSentences(slow::gather(files, essayResponses)))
             << "round " << round << ": " << ::testing::PrintToString(bytes);
     }
+}
+
+// A text of megabytes is counted and walked in parts on two threads: every
+// sentence comes out once, also those that straddle where the parts meet,
+// with the "!" and "?" inside sentences before the last "." left alone.
+TEST(SentenceCut, ATextOfMegabytesCutInPartsAsAWhole)
+{
+    SeededRandom random(7);
+    std::string text;
+    Lines expected;
+    const char *const words[] = {"a", "word", "longer words", "x?y", "no!", "and so on"};
+    const auto sentence = [&](char end) {
+        std::string s;
+        for (int n = 1 + random.next(12); n > 0; --n)
+            s += std::string(words[random.next(6)]).substr(0, end == '.' ? std::string::npos : 1) + " ";
+        s.back() = end;
+        text += std::string(static_cast<std::size_t>(random.next(3)), ' ') + s;
+        expected.push_back(s);
+    };
+    while (text.size() < (std::size_t{9} << 19))
+        sentence('.');
+    for (const char end : {'!', '?'})
+        for (int i = 0; i < 50; ++i)
+            sentence(end);
+    ASSERT_EQ(sentencesOf(text), expected);
+    CutText shuffled = shuffledSentences(SentenceText(text), random);
+    sortGroups(shuffled, 0, shuffled.groups.size() - 1);
+    Lines out;
+    for (std::size_t i = 0; i < shuffled.size(); ++i)
+        out.emplace_back(shuffled.sentence(i));
+    std::sort(out.begin(), out.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(out, expected);
 }
 
 } // namespace
