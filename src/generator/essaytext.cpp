@@ -327,7 +327,7 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
                 thread.join();
         }
     } helper{shared, {}};
-    if (sentences_.size() >= kSentencesForHelper && std::thread::hardware_concurrency() >= 2)
+    if (partsFor(sentences_.size() >= kSentencesForHelper) == 2)
         helper.thread = startThread([&] {
             Scratch scratch;
             std::unique_lock lock(shared.mutex);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
-#include <thread>
 #include <utility>
 
 #include "platform/thread.h"
@@ -72,7 +71,7 @@ SentenceText::SentenceText(std::string text) : text_(std::move(text))
     // is a pass over the whole text that nothing else waits beside.
     const std::size_t blocks = (questionsEnd_ + kBlock - 1) / kBlock;
     endsBefore_.resize(blocks);
-    const std::size_t parts = blocks >= kBlocksForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    const std::size_t parts = partsFor(blocks >= kBlocksForParts);
     inParts(parts, [&](std::size_t p) {
         for (std::size_t b = partBegin(blocks, p, parts); b < partBegin(blocks, p + 1, parts); ++b)
             endsBefore_[b] = endsIn(b * kBlock, std::min(questionsEnd_, (b + 1) * kBlock));

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -92,9 +91,9 @@ constexpr std::uint64_t byteSwapped(std::uint64_t value)
 // two cores: each part is still far larger than what starting it costs.
 constexpr std::size_t kSentencesForParts = 1 << 16;
 
-std::size_t partsFor(std::size_t count)
+std::size_t partsForSentences(std::size_t count)
 {
-    return count >= kSentencesForParts && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    return partsFor(count >= kSentencesForParts);
 }
 
 // Sorts keys of 128 bits whose bytes from the fifth up are compared first,
@@ -325,7 +324,7 @@ void GroupSorter::sort(const std::uint64_t *first, const std::uint64_t *last, co
 CutText shuffledSentences(SentenceText text, Random &random)
 {
     const std::size_t count = text.count();
-    const std::size_t parts = partsFor(count);
+    const std::size_t parts = partsForSentences(count);
     // Keys are few and small, so a counting sort puts the sentences in key
     // order in linear time; only sentences sharing a key need comparing.
     // Each part of the sentences fills its own share of every key's group,
@@ -381,7 +380,7 @@ void sortGroups(CutText &cut, std::size_t first, std::size_t last)
 {
     if (cut.groups.empty() || first >= last)
         return;
-    const std::size_t parts = partsFor(cut.groups[last] - cut.groups[first]);
+    const std::size_t parts = partsForSentences(cut.groups[last] - cut.groups[first]);
     // The groups are shared out by the sentences they hold.
     std::vector<std::size_t> bounds(parts + 1, last);
     bounds[0] = first;

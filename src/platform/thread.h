@@ -28,6 +28,13 @@ std::thread startThread(F &&f)
     });
 }
 
+// How many parts a piece of work is shared out in: two where it is large
+// enough to be worth a thread and a second core is there, else one.
+inline std::size_t partsFor(bool large)
+{
+    return large && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
 // Runs work(part) for every part of parts, the first on the calling thread
 // and each other on a thread of its own; returns when all are done. The
 // parts must not write to the same places.
