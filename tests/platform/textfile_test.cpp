@@ -1,5 +1,7 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
@@ -86,6 +88,62 @@ TEST(WriteFileAtomic, BytesMadeWhileWritingArriveWholeInOrder)
     EXPECT_FALSE(writeFileAtomic(folder.path() + "missing/out.gen", [&](const BytePut &) { produced = true; }).ok());
     EXPECT_FALSE(produced);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"out.gen"});
+}
+
+// A large file is written a block at a time on a thread of its own, straight
+// to the disk where it can be; the file-size limit stops it wherever it
+// falls: in the first block, at a block's edge, within a later one, in the
+// tail that goes through the cache, or in the last block of a file that has
+// no tail.
+TEST(WriteFileAtomic, AWriteStoppedAnywhereFailsWholeAndKeepsTheOldFile)
+{
+    constexpr std::size_t kMB = std::size_t{1} << 20;
+    std::string bytes;
+    for (std::size_t i = 0; bytes.size() < 4 * kMB + 100; ++i)
+        bytes += std::to_string(i) + (i % 7 ? " " : "\r\n");
+    bytes.resize(4 * kMB + 100);
+    const struct {
+        std::size_t size, limit;
+    } cases[] = {{bytes.size(), 0},
+                 {bytes.size(), 1},
+                 {bytes.size(), kMB - 1},
+                 {bytes.size(), kMB},
+                 {bytes.size(), kMB + 1},
+                 {bytes.size(), 2 * kMB + kMB / 2},
+                 {bytes.size(), 4 * kMB},
+                 {bytes.size(), 4 * kMB + 99},
+                 {bytes.size(), 4 * kMB + 100},
+                 {3 * kMB, 2 * kMB + 4096},
+                 {3 * kMB, 3 * kMB}};
+    testing::TempFolder folder;
+    folder.write("a.gen", "old");
+    struct rlimit kept {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &kept), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.size << " bytes, limit " << c.limit);
+        const std::string_view wanted = std::string_view(bytes).substr(0, c.size);
+        struct rlimit small = kept;
+        small.rlim_cur = c.limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const Status status = writeFileAtomic(folder.file("a.gen"), [&](const BytePut &put) {
+            // In pieces of uneven sizes, as an essay's chunks come.
+            for (std::size_t at = 0, n = 1; at < wanted.size(); at += n, n = n * 3 % 300007 + 1)
+                if (!put(wanted.substr(at, n)))
+                    return;
+        });
+        ::setrlimit(RLIMIT_FSIZE, &kept);
+        if (c.limit >= c.size) {
+            EXPECT_TRUE(status);
+            EXPECT_TRUE(folder.read("a.gen") == wanted);
+            folder.write("a.gen", "old");
+        } else {
+            EXPECT_EQ(status.error(), EFBIG);
+            EXPECT_EQ(folder.read("a.gen"), "old");
+        }
+        EXPECT_EQ(folder.names(), std::vector<std::string>{"a.gen"});
+    }
+    std::signal(SIGXFSZ, previous);
 }
 
 } // namespace
