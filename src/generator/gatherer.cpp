@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/bytescan.h"
 #include "platform/memory.h"
 #include "platform/textfile.h"
 #include "platform/thread.h"
@@ -17,25 +18,30 @@ namespace varnok {
 
 namespace {
 
-// Where the lines of a text end, found the way splitLines finds them. Each
-// kind of break is looked for with memchr and the find kept until the walk
-// has passed it, so a text of CR LF lines costs two fast searches per line
-// rather than a test of every byte.
+// Where the lines of a text end, found the way splitLines finds them: at
+// the next CR or LF. Lines are some eighty bytes: the places of both in a
+// block of 64 bytes are found at once and kept for the lines that end
+// there, rather than two searches begun for every line.
 class LineBreaks {
 public:
-    LineBreaks(std::string_view text, std::size_t from)
-        : text_(text), nextCr_(find('\r', from)), nextLf_(find('\n', from))
-    {
-    }
+    explicit LineBreaks(std::string_view text) : text_(text) {}
 
     // The end of the line that starts at pos: its CR or LF, or the end of the text.
     std::size_t lineEnd(std::size_t pos)
     {
-        if (nextCr_ < pos)
-            nextCr_ = find('\r', pos);
-        if (nextLf_ < pos)
-            nextLf_ = find('\n', pos);
-        return std::min(nextCr_, nextLf_);
+        for (;;) {
+            if (pos - block_ >= kPlacesBytes) {
+                const std::size_t block = pos / kPlacesBytes * kPlacesBytes;
+                // The text's last bytes are searched the plain way.
+                if (block + kPlacesBytes > text_.size())
+                    return std::min(text_.find_first_of("\r\n", pos), text_.size());
+                block_ = block;
+                places_ = placesOf(text_.data() + block_, '\r', '\n');
+            }
+            if (const std::uint64_t from = places_ >> (pos - block_))
+                return pos + static_cast<std::size_t>(__builtin_ctzll(from));
+            pos = block_ + kPlacesBytes;
+        }
     }
 
     // Where the next line starts after a line that ends at end (before the text's end).
@@ -45,17 +51,10 @@ public:
     }
 
 private:
-    std::size_t find(char c, std::size_t from) const
-    {
-        if (from >= text_.size())
-            return text_.size();
-        const void *at = std::memchr(text_.data() + from, c, text_.size() - from);
-        return at ? static_cast<std::size_t>(static_cast<const char *>(at) - text_.data()) : text_.size();
-    }
-
     std::string_view text_;
-    std::size_t nextCr_;
-    std::size_t nextLf_;
+    // No block yet: every place is past it.
+    std::size_t block_ = 0 - kPlacesBytes;
+    std::uint64_t places_ = 0;
 };
 
 // Tells whether a line holds a word, searching the text once from front to
@@ -103,7 +102,7 @@ void Gatherer::addFileBytes(std::string_view bytes)
 
 void Gatherer::addPlainBytes(std::string_view text)
 {
-    LineBreaks breaks(text, 0);
+    LineBreaks breaks(text);
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t end = breaks.lineEnd(pos);
@@ -121,7 +120,7 @@ void Gatherer::addEssayBytes(std::string_view text)
     const std::size_t first = text.find(kExplainYourself);
     if (first == std::string_view::npos)
         return;
-    LineBreaks breaks(text, first);
+    LineBreaks breaks(text);
     WordPlaces keyword(text, kExplainYourself);
     WordPlaces response(text, kResponseWord);
     std::size_t end = breaks.lineEnd(first);

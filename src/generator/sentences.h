@@ -11,6 +11,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/bytescan.h"
+
 namespace varnok {
 
 // The first c in data[pos, size), or size when there is none. Sentences are
@@ -105,7 +107,7 @@ private:
                         return text_.endAt(start);
                     block_ = block;
                     terminator_ = terminator;
-                    places_ = placesIn(text_.text_.data() + block_, terminator);
+                    places_ = placesOf(text_.text_.data() + block_, terminator, terminator);
                 }
                 if (const std::uint64_t from = places_ >> (pos - block_))
                     return pos + static_cast<std::size_t>(__builtin_ctzll(from)) + 1;
@@ -114,26 +116,7 @@ private:
         }
 
     private:
-        static constexpr std::size_t kBytes = 64;
-
-        // Bit i set where bytes[i] is c.
-        static std::uint64_t placesIn(const char *bytes, char c)
-        {
-            std::uint64_t places = 0;
-#ifdef __SSE2__
-            const __m128i wanted = _mm_set1_epi8(c);
-            for (int i = 0; i < 4; ++i) {
-                const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 16 * i));
-                places |=
-                    static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
-                    << (16 * i);
-            }
-#else
-            for (std::size_t i = 0; i < kBytes; ++i)
-                places |= static_cast<std::uint64_t>(bytes[i] == c) << i;
-#endif
-            return places;
-        }
+        static constexpr std::size_t kBytes = kPlacesBytes;
 
         const SentenceText &text_;
         // No block yet: every place is past it.
