@@ -25,9 +25,12 @@ std::string documentPathFromText(const std::string &lieFolder, std::string_view 
 
 std::string documentPath(const std::string &lieFolder, const std::string &name)
 {
-    if (!name.empty() && name.front() == kSeparator)
-        return resolveNoCase(name);
-    return resolveNoCase(lieFolder + name);
+    return resolveNoCase(listedDocumentPath(lieFolder, name));
+}
+
+std::string listedDocumentPath(const std::string &lieFolder, const std::string &name)
+{
+    return !name.empty() && name.front() == kSeparator ? name : lieFolder + name;
 }
 
 std::string essayNameOf(const std::string &lieName)

@@ -31,6 +31,8 @@ std::string documentPathFromText(const std::string &lieFolder, std::string_view 
 // The file a bare list name (or a full path) stands for, in the lie folder;
 // a name differing only in letter case finds the existing file.
 std::string documentPath(const std::string &lieFolder, const std::string &name);
+// The same path as listed, before any letter case is looked for.
+std::string listedDocumentPath(const std::string &lieFolder, const std::string &name);
 
 // The essay of a Lie: its list name with everything from the last full stop
 // replaced by ".ess", cleaned.

@@ -275,10 +275,15 @@ std::vector<std::string> listFolder(const std::string &folder, std::string_view 
 
 std::size_t fileSize(const std::string &path)
 {
+    return foundFileSize(path).value_or(0);
+}
+
+std::optional<std::size_t> foundFileSize(const std::string &path)
+{
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || info.st_size < 0)
-        return 0;
-    return static_cast<std::size_t>(info.st_size);
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(std::max<off_t>(info.st_size, 0));
 }
 
 std::optional<DateTime> fileModifiedTime(const std::string &path)

@@ -69,6 +69,8 @@ std::vector<std::string> listFolderUnordered(const std::string &folder, std::str
 
 // The size of a file in bytes; 0 when it cannot be found.
 std::size_t fileSize(const std::string &path);
+// The same, empty when nothing is found at the path (links followed).
+std::optional<std::size_t> foundFileSize(const std::string &path);
 
 // When the file was last changed, in local time to the second; empty when it
 // cannot be found.

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -138,12 +139,35 @@ TEST(Generate, WithoutSentencesEveryGatheredLineIsFollowedByAnEmptyOne)
 
 TEST(Generate, AnUnreadableFileOrAnUnwritableFolderEndsTheCommand)
 {
-    Harness h;
-    writeEssays(h);
-    ::unlink(h.folder.file("B.ess").c_str());
-    h.ui.answerEssayType(EssayType::EssayResponses);
-    bFunEssayClick(h.ctx);
-    EXPECT_EQ(h.ui.messages, std::vector<std::string>{"Cannot open file B.ess."});
+    // A selected essay changed after the list was read: gone, in other letter
+    // case (still read), a dangling link, a folder.
+    const struct {
+        const char *what;
+        std::function<void(testing::TempFolder &)> change;
+        std::vector<std::string> messages;
+    } changes[] = {
+        {"gone", [](auto &f) { ::unlink(f.file("B.ess").c_str()); }, {"Cannot open file B.ess."}},
+        {"letter case", [](auto &f) { ::rename(f.file("B.ess").c_str(), f.file("b.ESS").c_str()); }, {}},
+        {"dangling link",
+         [](auto &f) { ::unlink(f.file("B.ess").c_str()), ::symlink("nowhere.ess", f.file("B.ess").c_str()); },
+         {"Cannot open file B.ess."}},
+        {"folder",
+         [](auto &f) { ::unlink(f.file("B.ess").c_str()), createFolders(f.file("B.ess")); },
+         {"Cannot open file B.ess."}},
+    };
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        writeEssays(h);
+        c.change(h.folder);
+        h.ui.answerEssayType(EssayType::EssayResponses);
+        h.ui.answerInput(std::string("9"));
+        bFunEssayClick(h.ctx);
+        EXPECT_EQ(h.ui.messages, c.messages);
+        if (c.messages.empty()) {
+            EXPECT_NE(h.folder.read("2026-12-07 0527pm 9Essay.gen").find("Fourth."), std::string::npos);
+        }
+    }
 
     Harness g;
     writeEssays(g);
