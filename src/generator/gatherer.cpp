@@ -174,7 +174,7 @@ public:
     ReadAhead &operator=(const ReadAhead &) = delete;
 
     struct File {
-        std::string bytes;
+        FileBytes bytes;
         Status status;
         // Thrown while reading (out of memory): thrown again to the gathering.
         std::exception_ptr failure;
@@ -304,11 +304,11 @@ std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std:
             if (!file.status)
                 return UnreadFile{i, file.status};
             read += file.bytes.size();
-            gathered.addFileBytes(file.bytes);
+            gathered.addFileBytes(file.bytes.view());
             files.gathered(gathered.textSize() - before);
             // Freed here rather than with the batch: a large file's memory
             // goes back before the next is gathered.
-            std::string().swap(file.bytes);
+            file.bytes = FileBytes();
             ++i;
         }
     }

@@ -204,7 +204,14 @@ Status readFileBytes(const std::string &path, std::string &bytes)
     return readFileBytes(path, bytes, {});
 }
 
-Status readFileBytes(const std::string &path, std::string &bytes, const ReadPieces &pieces)
+namespace {
+
+// Reads the file at path whole, refusing what readFileBytes refuses.
+// room(n, kept) gives memory for at least n bytes that holds the first kept
+// bytes read before; on success the file's bytes are the first `size` of the
+// memory room gave last.
+template <typename Room>
+Status readWhole(const std::string &path, const ReadPieces &pieces, const Room &room, std::size_t &size)
 {
     int fd = -1;
     struct stat info {};
@@ -226,21 +233,22 @@ Status readFileBytes(const std::string &path, std::string &bytes, const ReadPiec
         while (got < 0 && errno == EINTR);
         return got;
     };
-    std::string data;
-    data.resize(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)));
-    std::size_t size = 0;
+    std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(info.st_size, 0));
+    char *data = room(capacity, 0);
+    size = 0;
     for (;;) {
         ssize_t got;
-        if (size < data.size()) {
-            got = readSome(data.data() + size, pieces ? std::min(data.size() - size, kReadPiece) : data.size() - size);
+        if (size < capacity) {
+            got = readSome(data + size, pieces ? std::min(capacity - size, kReadPiece) : capacity - size);
         } else {
             // Most likely the end; growing the text for a read that gives
             // nothing would cost as much as the text itself.
             char more[1 << 16];
             got = readSome(more, sizeof more);
             if (got > 0) {
-                data.resize(std::max(2 * size, size + static_cast<std::size_t>(got)));
-                std::memcpy(data.data() + size, more, static_cast<std::size_t>(got));
+                capacity = std::max(2 * size, size + static_cast<std::size_t>(got));
+                data = room(capacity, size);
+                std::memcpy(data + size, more, static_cast<std::size_t>(got));
             }
         }
         if (got < 0) {
@@ -251,14 +259,47 @@ Status readFileBytes(const std::string &path, std::string &bytes, const ReadPiec
         if (got == 0)
             break;
         size += static_cast<std::size_t>(got);
-        if (pieces && !pieces(size, std::max(size, data.size()))) {
+        if (pieces && !pieces(size, std::max(size, capacity))) {
             ::close(fd);
             return Status::failed(ECANCELED);
         }
     }
-    data.resize(size);
     ::close(fd);
+    return Status();
+}
+
+} // namespace
+
+Status readFileBytes(const std::string &path, std::string &bytes, const ReadPieces &pieces)
+{
+    std::string data;
+    std::size_t size = 0;
+    const auto room = [&data](std::size_t bytes, std::size_t) {
+        data.resize(bytes);
+        return data.data();
+    };
+    if (Status read = readWhole(path, pieces, room, size); !read)
+        return read;
+    data.resize(size);
     bytes = std::move(data);
+    return Status();
+}
+
+Status readFileBytes(const std::string &path, FileBytes &bytes)
+{
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    const auto room = [&data](std::size_t bytes, std::size_t kept) {
+        std::unique_ptr<char[]> more(new char[bytes]);
+        if (kept > 0)
+            std::memcpy(more.get(), data.get(), kept);
+        data = std::move(more);
+        return data.get();
+    };
+    if (Status read = readWhole(path, {}, room, size); !read)
+        return read;
+    bytes.data_ = std::move(data);
+    bytes.size_ = size;
     return Status();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,22 @@ Status readFileBytes(const std::string &path, std::string &bytes);
 // kept, and the result is ECANCELED.
 using ReadPieces = std::function<bool(std::size_t done, std::size_t total)>;
 Status readFileBytes(const std::string &path, std::string &bytes, const ReadPieces &pieces);
+
+// A file's bytes in memory that was not filled with zeros before they were
+// read into it: for reading thousands of files, where that filling took a
+// third of the time of reading them.
+class FileBytes {
+public:
+    std::string_view view() const { return {data_.get(), size_}; }
+    std::size_t size() const { return size_; }
+
+private:
+    friend Status readFileBytes(const std::string &path, FileBytes &bytes);
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+// The same as readFileBytes, into bytes.
+Status readFileBytes(const std::string &path, FileBytes &bytes);
 
 // A file read a piece at a time, so a file of gigabytes costs no more memory
 // than a piece. Opened with the same care as readFileBytes: anything but a

@@ -35,6 +35,9 @@ TEST(ReadFileBytes, ReadsWholeFilesOfEverySize)
         std::string read = "old";
         ASSERT_TRUE(readFileBytes(folder.file("f.ess"), read)) << size;
         EXPECT_TRUE(read == bytes) << size;
+        FileBytes into;
+        ASSERT_TRUE(readFileBytes(folder.file("f.ess"), into)) << size;
+        EXPECT_TRUE(into.view() == bytes) << size;
     }
     std::string expected;
     if (std::FILE *file = std::fopen("/proc/self/mountinfo", "rb")) {
@@ -47,6 +50,9 @@ TEST(ReadFileBytes, ReadsWholeFilesOfEverySize)
         ASSERT_TRUE(readFileBytes("/proc/self/mountinfo", read));
         EXPECT_FALSE(read.empty());
         EXPECT_EQ(read, expected);
+        FileBytes into;
+        ASSERT_TRUE(readFileBytes("/proc/self/mountinfo", into));
+        EXPECT_EQ(into.view(), expected);
     }
 }
 
