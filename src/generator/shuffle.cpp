@@ -146,13 +146,21 @@ void radixSort(WideKey *keys, WideKey *spare, std::size_t n, int byte)
         }
         std::uint32_t next[256];
         std::uint32_t sum = 0;
+        std::uint32_t most = 0;
         for (int d = low; d <= high; ++d) {
             next[d] = sum;
             sum += count[d];
+            most = std::max(most, count[d]);
         }
         for (std::size_t i = 0; i < n; ++i)
             spare[next[digit(keys[i])]++] = keys[i];
         std::copy(spare, spare + n, keys);
+        // Where every digit's share is small, one pass of insertion puts them
+        // all in order: a key only moves within its share.
+        if (most <= kFewKeys) {
+            insertionSort(keys, n);
+            return;
+        }
         std::size_t begin = 0;
         for (int d = low; d <= high; ++d) {
             if (count[d] > 1)
