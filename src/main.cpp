@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -36,6 +37,9 @@ int main(int argc, char **argv)
                      "Start Varnok from a desktop session, or under Xvfb for a virtual one.\n");
         return 1;
     }
+    // A write beyond the file-size limit (ulimit -f) then fails as a full disk
+    // does, with a message, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Lies kept under a shared folder such as /tmp would be open to every user.
     if (!varnok::userDataFolder()) {
         std::fputs(varnok::noHomeFolderText(static_cast<unsigned>(::getuid())).c_str(), stderr);
