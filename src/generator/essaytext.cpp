@@ -14,7 +14,10 @@ namespace varnok {
 
 namespace {
 
-constexpr std::string_view kTails[] = {"", "  ", "  \r\n", "\r\n"};
+// Each tail is followed by bytes enough to copy four of them at once.
+constexpr char kTailBytes[][8] = {"", "  ", "  \r\n", "\r\n"};
+constexpr std::size_t kTailCopy = 4;
+constexpr std::string_view kTails[] = {{kTailBytes[0], 0}, {kTailBytes[1], 2}, {kTailBytes[2], 4}, {kTailBytes[3], 2}};
 constexpr std::string_view kLineEnd = "\r\n";
 // The bytes go to the writer in blocks of about this size: a call per piece
 // costs more than copying the pieces, and a writer takes a block that large
@@ -28,6 +31,8 @@ constexpr std::size_t kChunkSentences = std::size_t{1} << 13;
 // writing; at most this many chunks are made and not yet written.
 constexpr std::size_t kSentencesForHelper = std::size_t{1} << 17;
 constexpr std::size_t kChunksAhead = 4;
+// Sentences up to this long are copied as a block of this size.
+constexpr std::size_t kCopyBlock = 64;
 
 // Bytes written into a string's room directly, its size set only when they
 // are handed over: appending a few dozen bytes at a time to a string costs
@@ -40,16 +45,23 @@ public:
         room_.resize(std::max(room_.capacity(), expected));
     }
 
-    void add(std::string_view piece, std::string_view tail, bool lineEnd)
+    // tail is one of kTails. Where kCopyBlock bytes may be read from the
+    // piece's start (wide), a shorter piece is copied as a block of that
+    // many: a copy of a fixed size is a few instructions, one of any size a
+    // call.
+    void add(std::string_view piece, std::string_view tail, bool lineEnd, bool wide = false)
     {
-        // A tail and a line end at most.
-        const std::size_t need = used_ + piece.size() + 6;
+        // A block, a tail and a line end at most.
+        const std::size_t need = used_ + std::max(piece.size(), kCopyBlock) + kTailCopy + kLineEnd.size();
         if (need > room_.size())
             room_.resize(std::max(need, 2 * room_.size()));
         char *at = room_.data() + used_;
-        std::memcpy(at, piece.data(), piece.size());
+        if (wide && piece.size() <= kCopyBlock)
+            std::memcpy(at, piece.data(), kCopyBlock);
+        else
+            std::memcpy(at, piece.data(), piece.size());
         at += piece.size();
-        std::memcpy(at, tail.data(), tail.size());
+        std::memcpy(at, tail.data(), kTailCopy);
         at += tail.size();
         if (lineEnd) {
             std::memcpy(at, kLineEnd.data(), kLineEnd.size());
@@ -207,12 +219,12 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch
     // Each sentence is followed by a gap mostly.
     const std::size_t average = text.text().size() / std::max<std::size_t>(1, text.count()) + 3;
     Bytes bytes(std::move(room), n * average * 9 / 8);
-    const auto add = [&](std::size_t i, std::size_t start, std::string_view sentence) {
+    const auto add = [&](std::size_t i, std::size_t start, std::string_view sentence, bool wide) {
         Tail tail = Tail::None;
         if (endsComposed(i, text.terminatorAt(start)))
             tail = state.composedEnd(paragraphs_) ? Tail::GapAndBreak : Tail::Gap;
         const bool lineEnd = tail == Tail::GapAndBreak || i + 1 == count;
-        bytes.add(sentence, kTails[static_cast<std::size_t>(tail)], lineEnd);
+        bytes.add(sentence, kTails[static_cast<std::size_t>(tail)], lineEnd, wide);
         if (lineEnd && tail != Tail::GapAndBreak)
             ++state.lines;
         return state.lines < lineCount_;
@@ -220,28 +232,40 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch
     if (sentences_.groups.empty()) {
         // In the text's order: read straight through.
         for (std::size_t i = chunk.first; i < chunk.last; ++i)
-            if (!add(i, order[i], text.sentenceAt(order[i])))
+            if (!add(i, order[i], text.sentenceAt(order[i]), order[i] + kCopyBlock <= text.text().size()))
                 break;
     } else {
         // The sentences lie all over the text: each is fetched once, into a
         // copy where sorting the groups and the writing find them at hand.
         std::string &pieces = scratch.pieces;
-        pieces.clear();
+        const std::size_t textSize = text.text().size();
+        std::size_t used = 0;
         scratch.starts.resize(n + 1);
         scratch.offsets.resize(n);
         for (std::size_t k = 0; k < n; ++k) {
             if (k + GroupSorter::kAhead < n) {
                 const std::size_t ahead = order[chunk.first + k + GroupSorter::kAhead];
                 __builtin_prefetch(data + ahead);
-                __builtin_prefetch(data + std::min(text.text().size() - 1, ahead + 63));
+                __builtin_prefetch(data + std::min(textSize - 1, ahead + 63));
             }
             const std::size_t start = order[chunk.first + k];
+            const std::size_t length = text.endAt(start) - start;
             scratch.offsets[k] = start;
-            scratch.starts[k] = static_cast<std::uint32_t>(pieces.size());
-            pieces.append(text.sentenceAt(start));
+            scratch.starts[k] = static_cast<std::uint32_t>(used);
+            // Most sentences are shorter than kCopyBlock, copied here and into
+            // the essay's bytes as a block of that size: a block may be read
+            // from the start of every piece (which also leaves the sort the
+            // bytes it reads past the last).
+            static_assert(kCopyBlock >= GroupSorter::kPiecesPadding);
+            if (used + std::max(length, kCopyBlock) + kCopyBlock > pieces.size())
+                pieces.resize(std::max(2 * pieces.size(), used + length + 2 * kCopyBlock));
+            if (length <= kCopyBlock && start + kCopyBlock <= textSize)
+                std::memcpy(pieces.data() + used, data + start, kCopyBlock);
+            else
+                std::memcpy(pieces.data() + used, data + start, length);
+            used += length;
         }
-        scratch.starts[n] = static_cast<std::uint32_t>(pieces.size());
-        pieces.append(GroupSorter::kPiecesPadding, '\0');
+        scratch.starts[n] = static_cast<std::uint32_t>(used);
         scratch.order.resize(n);
         GroupSorter sorter(text);
         for (std::size_t g = chunk.firstGroup; g < chunk.lastGroup; ++g) {
@@ -263,7 +287,7 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch
             const std::uint32_t from = scratch.order[k];
             const std::string_view sentence(pieces.data() + scratch.starts[from],
                                             scratch.starts[from + 1] - scratch.starts[from]);
-            if (!add(chunk.first + k, scratch.offsets[from], sentence))
+            if (!add(chunk.first + k, scratch.offsets[from], sentence, true))
                 break;
         }
     }
