@@ -107,15 +107,19 @@ void EssayText::keepFirstLines(int n)
         lineCount_ = static_cast<std::size_t>(n);
 }
 
-bool EssayText::produceLines(const BlockPut &put) const
+bool EssayText::produceLines(const BlockPut &put, const LinesDone &done) const
 {
     const std::string_view text = lineText_;
     Bytes bytes;
     for (std::size_t i = 0; i < lineCount_; ++i) {
         const std::size_t start = i == 0 ? 0 : lineEnds_[i - 1];
         bytes.add(text.substr(start, lineEnds_[i] - start), kTails[static_cast<std::size_t>(lineTail_)], true);
-        if (bytes.size() >= kBlock && !bytes.handOver(put))
-            return false;
+        if (bytes.size() >= kBlock) {
+            if (!bytes.handOver(put))
+                return false;
+            if (done)
+                done(static_cast<double>(i + 1) / static_cast<double>(lineCount_));
+        }
     }
     return bytes.size() == 0 || bytes.handOver(put);
 }
@@ -306,7 +310,7 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch
 }
 
 template <typename Offset>
-bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
+bool EssayText::produceSentences(const BlockPut &put, const LinesDone &done, Offset *order) const
 {
     if (lineCount_ == 0)
         return true;
@@ -379,6 +383,9 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
             bytes.swap(shared.made[c % kChunksAhead]);
         }
         ok = bytes.empty() || put(bytes);
+        if (ok && done && c + 1 < chunks.size())
+            done(static_cast<double>(std::min(chunks[c + 1].start.lines, lineCount_)) /
+                 static_cast<double>(lineCount_));
         // Not cleared: the next chunk writes over the bytes, and a string
         // made as large as its room again fills what it grows by with zeros.
         std::lock_guard lock(shared.mutex);
@@ -389,12 +396,12 @@ bool EssayText::produceSentences(const BlockPut &put, Offset *order) const
     return ok;
 }
 
-void EssayText::produceBlocks(const BlockPut &put) const
+void EssayText::produceBlocks(const BlockPut &put, const LinesDone &done) const
 {
     if (lines_)
-        produceLines(put);
+        produceLines(put, done);
     else
-        sentences_.sentences.visit([&](auto *order) { produceSentences(put, order); });
+        sentences_.sentences.visit([&](auto *order) { produceSentences(put, done, order); });
 }
 
 void EssayText::produce(const BytePut &put) const

@@ -54,8 +54,11 @@ public:
     void produce(const BytePut &put) const;
     // The same in blocks of about a megabyte that put may take over, leaving
     // the string it is handed empty: no block need be copied on its way.
+    // After each block, done (if given) learns what share of the lines has
+    // been handed over.
     using BlockPut = std::function<bool(std::string &block)>;
-    void produceBlocks(const BlockPut &put) const;
+    using LinesDone = std::function<void(double share)>;
+    void produceBlocks(const BlockPut &put, const LinesDone &done = {}) const;
     // The file's bytes at once, for small essays.
     std::string bytes() const;
 
@@ -76,8 +79,8 @@ private:
     template <typename Offset>
     void produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch, std::string &out) const;
     template <typename Offset>
-    bool produceSentences(const BlockPut &put, Offset *order) const;
-    bool produceLines(const BlockPut &put) const;
+    bool produceSentences(const BlockPut &put, const LinesDone &done, Offset *order) const;
+    bool produceLines(const BlockPut &put, const LinesDone &done) const;
 
     // The groups of a shuffled cut are put in order in place the first time
     // the essay is written; writing it again finds them so.

@@ -46,12 +46,13 @@ EssayText generateEssayText(Gatherer gathered, const GenerationOptions &options,
     return EssayText(std::move(taken.text), std::move(taken.ends), tail);
 }
 
-Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted)
+Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted,
+                  const EssayText::LinesDone &done)
 {
     return writeFileAtomic(
         path,
-        [&essay, &stillWanted](const BytePut &put) {
-            essay.produceBlocks([&](std::string &block) { return stillWanted() && put(block); });
+        [&](const BytePut &put) {
+            essay.produceBlocks([&](std::string &block) { return stillWanted() && put(block); }, done);
         },
         stillWanted);
 }
@@ -97,7 +98,10 @@ void MakeEssay(Context &ctx, EssayText &essay)
         // The essay's bytes are made as they are written: Cancel stops the
         // making, and also at the very end keeps the file from appearing.
         const auto stillWanted = [&progress] { return !progress.cancelled(); };
-        written = static_cast<bool>(writeEssay(path, essay, stillWanted));
+        // On a slow disk the writing takes seconds: its bar follows the
+        // lines handed to the file, which at most two megabytes wait for.
+        written = static_cast<bool>(
+            writeEssay(path, essay, stillWanted, [&progress](double share) { progress.report(share); }));
         if (!written && progress.cancelled())
             throw JobCancelled{};
         progress.report(1.0);

@@ -57,7 +57,9 @@ void MakeEssay(Context &ctx, EssayText &essay);
 
 // Writes the essay atomically as MakeEssay does, the bytes being made while
 // the file is written. Stops, writing nothing, once stillWanted turns false.
-Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted);
+// done, if given, learns the share of the lines written as it grows.
+Status writeEssay(const std::string &path, const EssayText &essay, const std::function<bool()> &stillWanted,
+                  const EssayText::LinesDone &done = {});
 
 // The answer to "How many lines?" as the number of lines to keep. An answer
 // that is no whole number keeps all lineCount lines. A negative number is

@@ -97,6 +97,12 @@ TEST(EssayText, LargeShuffledEssaysArriveWholeInOrder)
         essay.keepFirstLines(kept);
         const std::size_t expected = kept < 0 ? lines.size() : std::min<std::size_t>(kept, lines.size());
         EXPECT_TRUE(essay.bytes() == joinLines(Lines(lines.begin(), lines.begin() + expected))) << kept;
+        // The share of lines written, told after each block, only grows.
+        std::vector<double> shares;
+        essay.produceBlocks([](std::string &) { return true; }, [&](double share) { shares.push_back(share); });
+        EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << kept;
+        EXPECT_TRUE(shares.empty() || (shares.front() > 0 && shares.back() <= 1)) << kept;
+        EXPECT_EQ(shares.size() > 10, expected > 40000) << kept;
     }
 }
 
