@@ -397,7 +397,9 @@ bool writeAll(int fd, std::string_view bytes)
 // a file that is written where direct writes are refused.
 class BlockWriter {
 public:
-    explicit BlockWriter(int fd) : fd_(fd) {}
+    // The thread that writes allocates nothing: every block it gives back
+    // has its place already.
+    explicit BlockWriter(int fd) : fd_(fd) { spare_.reserve(kBlocks); }
     ~BlockWriter() { stopWriting(); }
     BlockWriter(const BlockWriter &) = delete;
     BlockWriter &operator=(const BlockWriter &) = delete;
