@@ -7,7 +7,6 @@
 #include <thread>
 #include <utility>
 
-#include "core/bytescan.h"
 #include "generator/shuffle.h"
 #include "platform/thread.h"
 
@@ -254,14 +253,7 @@ void EssayText::produceChunk(const Chunk &chunk, Offset *order, Scratch &scratch
                 __builtin_prefetch(data + std::min(textSize - 1, ahead + 63));
             }
             const std::size_t start = order[chunk.first + k];
-            // The end of most lies within the block copied.
-            std::uint64_t ends = 0;
-            if (start + kCopyBlock <= textSize) {
-                const char terminator = text.terminatorAt(start);
-                ends = placesOf(data + start, terminator, terminator);
-            }
-            const std::size_t length =
-                ends != 0 ? static_cast<std::size_t>(__builtin_ctzll(ends)) + 1 : text.endAt(start) - start;
+            const std::size_t length = text.endAt(start) - start;
             scratch.offsets[k] = start;
             scratch.starts[k] = static_cast<std::uint32_t>(used);
             // Most sentences are shorter than kCopyBlock, copied here and into
