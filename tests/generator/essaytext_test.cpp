@@ -70,6 +70,39 @@ TEST(EssayText, StopsOnceTheWriterFails)
 namespace varnok {
 namespace {
 
+// Sentences are found and copied in blocks of 64 bytes where the text
+// reaches that far: a sentence of about that length, last in the text or
+// followed by fewer than 64 bytes, comes out whole in either order.
+TEST(EssayText, SentencesAroundTheCopyBlockComeOutWhole)
+{
+    for (const std::size_t length : {1, 62, 63, 64, 65, 66, 127, 129}) {
+        for (const std::size_t after : {0, 1, 63, 64, 200}) {
+            for (const bool randomize : {false, true}) {
+                // Shuffled, a "!" sentence would join those after it.
+                std::string text;
+                for (int i = 0; text.size() < 300; ++i)
+                    text += std::string(length - 1, static_cast<char>('a' + i % 26)) + ". ";
+                text += std::string(after, 'z') + (after == 0 ? "" : randomize ? "." : "!");
+                SCOPED_TRACE(::testing::Message() << length << " then " << after << (randomize ? " shuffled" : ""));
+                SeededRandom random(3);
+                CutText cut;
+                if (randomize) {
+                    cut = shuffledSentences(SentenceText(text), random);
+                    sortGroups(cut, 0, cut.groups.size() - 1);
+                } else {
+                    cut.text = SentenceText(text);
+                    cut.sentences = inTextOrder(cut.text);
+                }
+                // A paragraph of one sentence each: a line, and an empty one.
+                std::string expected;
+                for (std::size_t k = 0; k < cut.size(); ++k)
+                    expected += std::string(cut.sentence(k)) + "  \r\n\r\n";
+                EXPECT_EQ(composeParagraphs(std::move(cut), {1, 1}, random).bytes(), expected);
+            }
+        }
+    }
+}
+
 // An essay of more sentences than one thread writes alone, in paragraphs of
 // three: written in chunks by two threads, it is still every sentence in the
 // shuffled order, grouped three to a line, also when only some lines are
