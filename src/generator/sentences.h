@@ -84,52 +84,68 @@ public:
     {
         if (first >= last)
             return;
-        std::size_t pos = skipBlanks(first == 0 ? 0 : endOf(first - 1));
-        EndFinder ends(*this);
-        for (std::size_t i = first;;) {
-            each(pos);
-            if (++i == last)
-                return;
-            pos = skipBlanks(ends.endAt(pos));
+        const std::size_t pos = skipBlanks(first == 0 ? 0 : endOf(first - 1));
+        each(pos);
+        std::size_t left = last - first - 1;
+        if (left == 0)
+            return;
+        // The starts after it are found 64 bytes at a time: where a
+        // sentence ends, and which bytes are not blanks. A sentence starts
+        // at the first byte after an end that is not a blank. Looking for
+        // each end and then past the blanks, sentence by sentence, cost a
+        // mispredicted branch or two per sentence, most of walking the text.
+        constexpr std::size_t kBytes = kPlacesBytes;
+        std::size_t block = pos / kBytes * kBytes;
+        // The ends before the first start belong to sentences not wanted.
+        std::uint64_t wanted = ~std::uint64_t{0} << (pos - block);
+        // Whether the block before ended looking for a start: in a sentence's
+        // end or the blanks after it.
+        std::uint64_t seeking = 0;
+        for (; block < text_.size(); block += kBytes) {
+            const Places places = placesAt(block);
+            const std::uint64_t ends = places.ends & wanted;
+            wanted = ~std::uint64_t{0};
+            const std::uint64_t after = (ends << 1) | seeking;
+            const std::uint64_t blanks = ~places.others;
+            // Adding the place after an end to the run of blanks it begins
+            // carries to the first byte past the run; a carry out of the
+            // block means the run goes on into the next one.
+            std::uint64_t carried = 0;
+            const bool through = __builtin_add_overflow(after & blanks, blanks, &carried);
+            std::uint64_t starts = (after | carried) & places.others;
+            seeking = static_cast<std::uint64_t>(through) | ends >> (kBytes - 1);
+            for (; starts != 0; starts &= starts - 1) {
+                each(block + static_cast<std::size_t>(__builtin_ctzll(starts)));
+                if (--left == 0)
+                    return;
+            }
         }
     }
 
 private:
-    // endAt for sentences taken in text order: the places of the terminator
-    // in a block of 64 bytes are found at once and kept for the sentences
-    // that end there, rather than a search begun for each sentence.
-    class EndFinder {
-    public:
-        explicit EndFinder(const SentenceText &text) : text_(text) {}
-
-        std::size_t endAt(std::size_t start)
-        {
-            const char terminator = text_.terminatorAt(start);
-            for (std::size_t pos = start;;) {
-                if (pos - block_ >= kBytes || terminator != terminator_) {
-                    const std::size_t block = pos / kBytes * kBytes;
-                    // The text's last bytes are searched the plain way.
-                    if (block + kBytes > text_.text_.size())
-                        return text_.endAt(start);
-                    block_ = block;
-                    terminator_ = terminator;
-                    places_ = placesOf(text_.text_.data() + block_, terminator, terminator);
-                }
-                if (const std::uint64_t from = places_ >> (pos - block_))
-                    return pos + static_cast<std::size_t>(__builtin_ctzll(from)) + 1;
-                pos = block_ + kBytes;
-            }
-        }
-
-    private:
-        static constexpr std::size_t kBytes = kPlacesBytes;
-
-        const SentenceText &text_;
-        // No block yet: every place is past it.
-        std::size_t block_ = 0 - kBytes;
-        char terminator_ = 0;
-        std::uint64_t places_ = 0;
+    // The bytes of the block of kPlacesBytes at `block` that end a sentence,
+    // and those that are not blanks; past the text's end, neither.
+    struct Places {
+        std::uint64_t ends;
+        std::uint64_t others;
     };
+    Places placesAt(std::size_t block) const
+    {
+        const char *const data = text_.data();
+        if (block + kPlacesBytes <= dotsEnd_)
+            return {placesOf(data + block, kFullStop, kFullStop), ~placesOf(data + block, kBlank, kBlank)};
+        // Near the text's end: which byte ends a sentence depends on where it is.
+        Places places{0, 0};
+        for (std::size_t i = 0; i < kPlacesBytes && block + i < text_.size(); ++i) {
+            const std::size_t at = block + i;
+            const char c = data[at];
+            const bool end =
+                c == kFullStop || (c == kExclamation && at >= dotsEnd_) || (c == kQuestion && at >= bangsEnd_);
+            places.ends |= static_cast<std::uint64_t>(end) << i;
+            places.others |= static_cast<std::uint64_t>(c != kBlank) << i;
+        }
+        return places;
+    }
 
     // A sentence end is counted for every block of this many bytes, so that
     // the text can be walked from any sentence on.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "generator/gatherer.h"
 #include "generator/sentences.h"
@@ -65,6 +66,34 @@ TEST(SentenceCut, SameAsTheReferenceOnGatheredFiles)
         ASSERT_EQ(sentencesOf(gatherer.take().text), slow::cutSentences(slow::gather(files, essayResponses)))
             << "round " << round << ": " << ::testing::PrintToString(bytes);
     }
+}
+
+// Where sentences start is found 64 bytes at a time: ends and runs of blanks
+// at and across the edges of those blocks, in each of the three kinds of
+// sentence, and walks begun at every sentence, agree with the reference.
+TEST(SentenceCut, StartsFoundAcrossTheEdgesOfBlocks)
+{
+    for (const std::size_t lead : {0, 1, 30, 61, 62, 63, 64, 65, 126, 127, 128, 129})
+        for (const std::size_t blanks : {0, 1, 2, 62, 63, 64, 65, 129}) {
+            const std::string gap(blanks, ' ');
+            std::string text = gap + std::string(lead, 'a') + "." + gap + ". x!" + gap + "y." + gap + "z!" + gap +
+                               "w?" + std::string(lead, 'q') + "?" + gap + "tail";
+            const CutText cut = cutSentences(text);
+            Lines sentences;
+            for (std::size_t i = 0; i < cut.size(); ++i)
+                sentences.emplace_back(cut.sentence(i));
+            ASSERT_EQ(sentences, slow::cutSentences({text})) << lead << " " << blanks;
+            std::vector<std::size_t> all;
+            cut.text.forEach(0, cut.size(), [&](std::size_t start) { all.push_back(start); });
+            for (std::size_t first = 0; first < all.size(); ++first)
+                for (std::size_t last = first + 1; last <= all.size(); ++last) {
+                    std::vector<std::size_t> some;
+                    cut.text.forEach(first, last, [&](std::size_t start) { some.push_back(start); });
+                    ASSERT_EQ(some, std::vector<std::size_t>(all.begin() + static_cast<std::ptrdiff_t>(first),
+                                                             all.begin() + static_cast<std::ptrdiff_t>(last)))
+                        << lead << " " << blanks << " from " << first;
+                }
+        }
 }
 
 // A text of megabytes is counted and walked in parts on two threads: every
