@@ -85,19 +85,30 @@ private:
 
 std::string_view beforeNul(std::string_view bytes)
 {
+    if (bytes.empty())
+        return bytes;
     const void *nul = std::memchr(bytes.data(), '\0', bytes.size());
     return nul ? bytes.substr(0, static_cast<std::size_t>(static_cast<const char *>(nul) - bytes.data())) : bytes;
 }
 
 } // namespace
 
-void Gatherer::addFileBytes(std::string_view bytes)
+Gatherer::FileText Gatherer::look(EssayType type, std::string_view bytes)
 {
-    const std::string_view text = beforeNul(bytes);
+    FileText file{beforeNul(bytes)};
+    // Nothing before the first keyword line counts, so the lines are only
+    // looked at from there on.
+    if (type != EssayType::PlainText)
+        file.keyword = std::min(file.text.find(kExplainYourself), file.text.size());
+    return file;
+}
+
+void Gatherer::addFileText(const FileText &file)
+{
     if (type_ == EssayType::PlainText)
-        addPlainBytes(text);
+        addPlainBytes(file.text);
     else
-        addEssayBytes(text);
+        addEssayBytes(file.text, file.keyword);
 }
 
 void Gatherer::addPlainBytes(std::string_view text)
@@ -113,12 +124,9 @@ void Gatherer::addPlainBytes(std::string_view text)
     }
 }
 
-void Gatherer::addEssayBytes(std::string_view text)
+void Gatherer::addEssayBytes(std::string_view text, std::size_t first)
 {
-    // Nothing before the first keyword line counts, so the lines are only
-    // looked at from there on.
-    const std::size_t first = text.find(kExplainYourself);
-    if (first == std::string_view::npos)
+    if (first >= text.size())
         return;
     LineBreaks breaks(text);
     WordPlaces keyword(text, kExplainYourself);
@@ -157,8 +165,8 @@ namespace {
 class ReadAhead {
 public:
     // room: where the gathering will write, for the reader to prefault.
-    ReadAhead(const std::vector<std::string> &paths, char *room, std::size_t roomSize)
-        : paths_(paths), room_(room), roomSize_(roomSize), reader_(startThread([this] { run(); }))
+    ReadAhead(const std::vector<std::string> &paths, EssayType type, char *room, std::size_t roomSize)
+        : paths_(paths), type_(type), room_(room), roomSize_(roomSize), reader_(startThread([this] { run(); }))
     {
     }
     ~ReadAhead()
@@ -175,6 +183,7 @@ public:
 
     struct File {
         FileBytes bytes;
+        Gatherer::FileText text;
         Status status;
         // Thrown while reading (out of memory): thrown again to the gathering.
         std::exception_ptr failure;
@@ -234,6 +243,8 @@ private:
             File file;
             try {
                 file.status = readFileBytes(paths_[i], file.bytes);
+                if (file.status)
+                    file.text = Gatherer::look(type_, file.bytes.view());
             } catch (...) {
                 file.failure = std::current_exception();
             }
@@ -270,6 +281,7 @@ private:
     }
 
     const std::vector<std::string> &paths_;
+    const EssayType type_;
     char *const room_;
     const std::size_t roomSize_;
     std::size_t prefaulted_ = 0;
@@ -291,7 +303,7 @@ std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std:
                                       const std::function<void(std::size_t bytesRead)> &progress)
 {
     const std::size_t before = gathered.textSize();
-    ReadAhead files(paths, gathered.room(), gathered.roomSize());
+    ReadAhead files(paths, gathered.type(), gathered.room(), gathered.roomSize());
     std::size_t read = 0;
     for (std::size_t i = 0; i < paths.size();) {
         std::vector<ReadAhead::File> batch = files.take();
@@ -304,7 +316,7 @@ std::optional<UnreadFile> gatherFiles(Gatherer &gathered, const std::vector<std:
             if (!file.status)
                 return UnreadFile{i, file.status};
             read += file.bytes.size();
-            gathered.addFileBytes(file.bytes.view());
+            gathered.addFileText(file.text);
             files.gathered(gathered.textSize() - before);
             // Freed here rather than with the batch: a large file's memory
             // goes back before the next is gathered.

@@ -34,7 +34,19 @@ public:
     // wants the text alone, and at a million lines the ends are megabytes.
     explicit Gatherer(EssayType type, bool keepLineEnds = true) : type_(type), keepLineEnds_(keepLineEnds) {}
 
-    void addFileBytes(std::string_view bytes);
+    void addFileBytes(std::string_view bytes) { addFileText(look(type_, bytes)); }
+
+    // What of a file's bytes the gathering looks at: the text before any
+    // NUL and, for essay responses, where the first keyword is (the text's
+    // size where there is none). Found by the thread that read the file,
+    // while its bytes are at hand there: searching all of them took a fifth
+    // of the gathering's time, which the reading had to wait for.
+    struct FileText {
+        std::string_view text;
+        std::size_t keyword = 0;
+    };
+    static FileText look(EssayType type, std::string_view bytes);
+    void addFileText(const FileText &file);
 
     // Room for this many bytes of gathered text, for instance the total size
     // of the selected files: at a hundred megabytes, growing the buffer step
@@ -63,7 +75,7 @@ public:
 
 private:
     void take(std::string_view line);
-    void addEssayBytes(std::string_view text);
+    void addEssayBytes(std::string_view text, std::size_t first);
     void addPlainBytes(std::string_view text);
 
     EssayType type_;
