@@ -57,10 +57,16 @@ EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &
         }
         paragraphs.afterBangs = std::max(paragraphs.afterDots, lastBang);
         // Every "." counts wherever its key's sentences stand, and all of
-        // them stand before afterDots; from there on a "!" counts, and from
-        // afterBangs on a "?" too.
-        for (std::size_t i = 0; i < paragraphs.afterDots; ++i)
-            composed += terminator(i) == kFullStop;
+        // them stand before afterDots: where the cut holds each sentence of
+        // its text once, as shuffled or in text order, the cut knows how many
+        // there are. From afterDots on a "!" counts, and from afterBangs on a
+        // "?" too.
+        if (count == cut.text.count()) {
+            composed = cut.text.fullStops();
+        } else {
+            for (std::size_t i = 0; i < paragraphs.afterDots; ++i)
+                composed += terminator(i) == kFullStop;
+        }
         for (std::size_t i = paragraphs.afterDots; i < count; ++i)
             if (terminator(i) == kExclamation || i >= paragraphs.afterBangs)
                 ++composed;
