@@ -40,11 +40,7 @@ private:
     {
         if (used_ == kWords)
             twist();
-        std::uint32_t z = words_[used_++];
-        z ^= z >> 11;
-        z ^= (z << 7) & 0x9d2c5680u;
-        z ^= (z << 15) & 0xefc60000u;
-        return z ^ (z >> 18);
+        return drawn_[used_++];
     }
     // A whole number from 0 to n - 1, for n of at least 2.
     int below(std::uint32_t n, std::uint32_t threshold)
@@ -54,10 +50,18 @@ private:
             product = std::uint64_t{nextWord()} * n;
         return static_cast<int>(product >> 32);
     }
+    // The next words of the twister, and each of them tempered into drawn_:
+    // both four words at a time where the processor can.
     void twist();
 
     std::uint32_t words_[kWords];
+    std::uint32_t drawn_[kWords];
     int used_ = kWords;
+    // The threshold of the last bound drawn for: a paragraph's size is drawn
+    // hundreds of thousands of times for one essay, always to one bound, and
+    // finding the threshold takes a division.
+    std::uint32_t bound_ = 0;
+    std::uint32_t threshold_ = 0;
 };
 
 } // namespace varnok
