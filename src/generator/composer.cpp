@@ -8,10 +8,19 @@
 
 namespace varnok {
 
+namespace {
+
+// A number drawn to the maximum, raised to the minimum.
+int targetOf(int drawn, const ParagraphLimits &limits)
+{
+    return drawn < limits.minimum ? limits.minimum : drawn;
+}
+
+} // namespace
+
 int drawParagraphTarget(const ParagraphLimits &limits, Random &random)
 {
-    const int target = random.next(limits.maximum);
-    return target < limits.minimum ? limits.minimum : target;
+    return targetOf(random.next(limits.maximum), limits);
 }
 
 // Joining sentences that come from the cut and cutting them anew comes down
@@ -71,15 +80,31 @@ EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &
             if (terminator(i) == kExclamation || i >= paragraphs.afterBangs)
                 ++composed;
     });
-    // A paragraph takes as many composed sentences as its target, at least one.
+    // A paragraph takes as many composed sentences as its target, at least
+    // one. No target exceeds `largest`: while that many sentences are left
+    // for each, the targets after the one at hand are sure to be drawn, and
+    // are drawn at once. Drawing them one at a time took most of composing
+    // an essay of a million sentences.
+    const auto largest = static_cast<std::size_t>(std::max({limits.minimum, limits.maximum - 1, 1}));
+    constexpr std::size_t kDrawnAtOnce = 4096;
+    int drawn[kDrawnAtOnce];
+    std::size_t next = 0;
+    std::size_t available = 0;
     std::size_t left = composed;
+    // No target is below the minimum or one: room for as many as can come.
+    paragraphs.targets.reserve(composed / static_cast<std::size_t>(std::max(limits.minimum, 1)) + 2);
     for (;;) {
         const auto target = static_cast<std::size_t>(std::max(paragraphs.targets.back(), 1));
         if (left < target)
             break;
         left -= target;
         ++paragraphs.lines;
-        paragraphs.targets.push_back(drawParagraphTarget(limits, random));
+        if (next == available) {
+            available = std::min(kDrawnAtOnce, 1 + left / largest);
+            random.nextMany(limits.maximum, drawn, available);
+            next = 0;
+        }
+        paragraphs.targets.push_back(targetOf(drawn[next++], limits));
     }
     // The last sentence always ends a composed sentence: the paragraph it
     // leaves open is a line of its own.
