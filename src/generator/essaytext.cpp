@@ -184,14 +184,19 @@ std::vector<EssayText::Chunk> EssayText::chunks(const Offset *order) const
     }
     // How many sentences a chunk's composed sentences end does not depend on
     // the order of its groups' sentences: before afterDots only those ending
-    // in "." do, and from there on the groups are in order already.
+    // in "." do, and from there on the groups are in order already. They are
+    // counted on two cores where the essay makes the chunks on two.
+    std::vector<std::size_t> ends(chunks.size(), 0);
+    const std::size_t parts = partsFor(count >= kSentencesForHelper);
+    inParts(parts, [&](std::size_t p) {
+        for (std::size_t c = partBegin(chunks.size(), p, parts); c < partBegin(chunks.size(), p + 1, parts); ++c)
+            for (std::size_t i = chunks[c].first; i < chunks[c].last; ++i)
+                ends[c] += endsComposed(i, sentences_.text.terminatorAt(order[i]));
+    });
     ParagraphState state;
-    for (Chunk &chunk : chunks) {
-        chunk.start = state;
-        std::size_t ends = 0;
-        for (std::size_t i = chunk.first; i < chunk.last; ++i)
-            ends += endsComposed(i, sentences_.text.terminatorAt(order[i]));
-        state.composedEnds(ends, paragraphs_);
+    for (std::size_t c = 0; c < chunks.size(); ++c) {
+        chunks[c].start = state;
+        state.composedEnds(ends[c], paragraphs_);
     }
     return chunks;
 }
