@@ -103,39 +103,61 @@ TEST(EssayText, SentencesAroundTheCopyBlockComeOutWhole)
     }
 }
 
-// An essay of more sentences than one thread writes alone, in paragraphs of
-// three: written in chunks by two threads, it is still every sentence in the
-// shuffled order, grouped three to a line, also when only some lines are
-// kept.
+// An essay of more sentences than one thread writes alone: written in chunks
+// by two threads, with paragraph sizes drawn many at once, it is still every
+// sentence in the shuffled order, grouped as the targets drawn one at a time
+// say, also when only some lines are kept.
 TEST(EssayText, LargeShuffledEssaysArriveWholeInOrder)
 {
     SeededRandom words(5);
     std::string text;
     for (int i = 0; i < 140000; ++i)
         text += "w" + std::to_string(words.next(50000)) + (i % 3 ? ". " : " and more.");
-    SeededRandom keys(9);
-    CutText ordered = shuffledSentences(SentenceText(text), keys);
-    sortGroups(ordered, 0, ordered.groups.size() - 1);
-    Lines lines;
-    for (std::size_t i = 0; i < ordered.size(); i += 3) {
+    const struct {
+        ParagraphLimits limits;
+        std::vector<int> kept;
+    } cases[] = {
+        {{3, 3}, {-1, 0, 1, 20000, 46000, 46666, 46667}},
+        {{1, 11}, {-1, 12345}},
+        {{2, 7}, {-1}},
+    };
+    for (const auto &c : cases) {
+        // Every sentence ends in ".", so each ends a composed sentence.
+        SeededRandom keys(9);
+        CutText ordered = shuffledSentences(SentenceText(text), keys);
+        sortGroups(ordered, 0, ordered.groups.size() - 1);
+        Lines lines;
         std::string line;
-        for (std::size_t k = i; k < std::min(i + 3, ordered.size()); ++k)
-            line += std::string(ordered.sentence(k)) + "  ";
-        lines.push_back(line + (i + 3 <= ordered.size() ? "\r\n" : ""));
-    }
-    for (const int kept : {-1, 0, 1, 20000, 46000, 46666, 46667}) {
-        SeededRandom random(9);
-        EssayText essay = composeParagraphs(shuffledSentences(SentenceText(text), random), {3, 3}, random);
-        ASSERT_EQ(essay.lineCount(), lines.size());
-        essay.keepFirstLines(kept);
-        const std::size_t expected = kept < 0 ? lines.size() : std::min<std::size_t>(kept, lines.size());
-        EXPECT_TRUE(essay.bytes() == joinLines(Lines(lines.begin(), lines.begin() + expected))) << kept;
-        // The share of lines written, told after each block, only grows.
-        std::vector<double> shares;
-        essay.produceBlocks([](std::string &) { return true; }, [&](double share) { shares.push_back(share); });
-        EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << kept;
-        EXPECT_TRUE(shares.empty() || (shares.front() > 0 && shares.back() <= 1)) << kept;
-        EXPECT_EQ(shares.size() > 10, expected > 40000) << kept;
+        int placed = 0;
+        int target = std::max(drawParagraphTarget(c.limits, keys), 1);
+        for (std::size_t i = 0; i < ordered.size(); ++i) {
+            line += std::string(ordered.sentence(i)) + "  ";
+            if (++placed == target) {
+                lines.push_back(line + "\r\n");
+                line.clear();
+                placed = 0;
+                target = std::max(drawParagraphTarget(c.limits, keys), 1);
+            }
+        }
+        if (!line.empty())
+            lines.push_back(line);
+        for (const int kept : c.kept) {
+            SeededRandom random(9);
+            EssayText essay = composeParagraphs(shuffledSentences(SentenceText(text), random), c.limits, random);
+            ASSERT_EQ(essay.lineCount(), lines.size()) << c.limits.maximum;
+            essay.keepFirstLines(kept);
+            const std::size_t expected = kept < 0 ? lines.size() : std::min<std::size_t>(kept, lines.size());
+            EXPECT_TRUE(essay.bytes() == joinLines(Lines(lines.begin(), lines.begin() + expected)))
+                << c.limits.maximum << " " << kept;
+            // The share of lines written, told after each block, only grows.
+            std::vector<double> shares;
+            essay.produceBlocks([](std::string &) { return true; }, [&](double share) { shares.push_back(share); });
+            EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << kept;
+            EXPECT_TRUE(shares.empty() || (shares.front() > 0 && shares.back() <= 1)) << kept;
+            if (c.limits.maximum == 3) {
+                EXPECT_EQ(shares.size() > 10, expected > 40000) << kept;
+            }
+        }
     }
 }
 
