@@ -83,8 +83,7 @@ EssayText composeParagraphs(CutText cut, const ParagraphLimits &limits, Random &
     // A paragraph takes as many composed sentences as its target, at least
     // one. No target exceeds `largest`: while that many sentences are left
     // for each, the targets after the one at hand are sure to be drawn, and
-    // are drawn at once. Drawing them one at a time took most of composing
-    // an essay of a million sentences.
+    // are drawn at once: one call for thousands of them rather than one each.
     const auto largest = static_cast<std::size_t>(std::max({limits.minimum, limits.maximum - 1, 1}));
     constexpr std::size_t kDrawnAtOnce = 4096;
     int drawn[kDrawnAtOnce];
